@@ -1,0 +1,191 @@
+#include "app/Settings.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+#include "app/IniFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithSlash(std::string dir) {
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    return dir;
+}
+
+std::string ExecutableDir() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.parent_path().string();
+}
+
+// Both directions walk the same list, so load and save can never disagree on a key or its order.
+class TExchange {
+public:
+    TExchange(TIniFile& Ini, bool Saving) : FIni(Ini), FSaving(Saving) {}
+
+    void Text(const char* Section, const char* Key, std::string& Field) {
+        if (FSaving)
+            FIni.WriteString(Section, Key, Field);
+        else
+            Field = CutText255(FIni.ReadString(Section, Key, Field));
+    }
+    void Integer(const char* Section, const char* Key, int& Field) {
+        if (FSaving)
+            FIni.WriteInteger(Section, Key, Field);
+        else
+            Field = static_cast<int>(FIni.ReadInteger(Section, Key, Field));
+    }
+    void Boolean(const char* Section, const char* Key, bool& Field) {
+        if (FSaving)
+            FIni.WriteBool(Section, Key, Field);
+        else
+            Field = FIni.ReadBool(Section, Key, Field);
+    }
+    // Times are stored as minutes.seconds x 100: 30 is 0.30, thirty seconds.
+    void Time(const char* Section, const char* Key, TMinSec& Field) {
+        if (FSaving)
+            FIni.WriteInteger(Section, Key, static_cast<long long>(TimeRound(Field * 100.0L)));
+        else
+            Field = static_cast<TMinSec>(
+                FIni.ReadInteger(Section, Key, static_cast<long long>(TimeRound(Field * 100.0L))) * 0.01L);
+    }
+
+private:
+    TIniFile& FIni;
+    bool FSaving;
+};
+
+void ExchangeAll(TExchange& x, TPlayerSettings& s) {
+    x.Text("Fonts", "Track window name", s.TrackWindowFontName);
+    x.Integer("Fonts", "Track window size", s.TrackWindowFontSize);
+    x.Integer("Color", "Track window font", s.TrackWindowFontColor);
+    x.Integer("Color", "Track window selected", s.TrackWindowSelectedColor);
+    x.Integer("Color", "Track window background", s.TrackWindowBackground);
+    x.Text("Fonts", "Disc data name", s.DiscDataFontName);
+    x.Integer("Fonts", "Disc data size", s.DiscDataFontSize);
+    x.Integer("Color", "Disc data color", s.DiscDataFontColor);
+    x.Integer("Color", "Disc data back", s.DiscDataBackground);
+    x.Text("Fonts", "Report name", s.ReportFontName);
+    x.Integer("Fonts", "Report size", s.ReportFontSize);
+    x.Integer("Color", "Report", s.ReportFontColor);
+    x.Text("Fonts", "Small Name", s.SmallFontName);
+    x.Integer("Fonts", "Small Size", s.SmallFontSize);
+    x.Integer("Color", "Small Font", s.SmallFontColor);
+    x.Boolean("Fonts", "Display window bold", s.DisplayBold);
+    x.Integer("Color", "Display window font", s.DisplayFontColor);
+    x.Integer("Color", "Display window background", s.DisplayBackground);
+    x.Text("Fonts", "Display window name", s.DisplayFontName);
+    x.Integer("Fonts", "Display window size", s.DisplayFontSize);
+    x.Integer("Color", "Volume display background", s.VolumeDisplayBackground);
+    x.Integer("Color", "Volume bar background", s.VolumeBarBackground);
+    x.Integer("Color", "Volume bar foreground", s.VolumeBarForeground);
+    x.Integer("Repeat buttons", "Volume delay", s.VolumeDelay);
+    x.Integer("Repeat buttons", "Volume interval", s.VolumeInterval);
+    x.Integer("Repeat buttons", "Skip interval", s.SkipInterval);
+    x.Integer("Volume", "Left", s.VolumeLeft);
+    x.Integer("Volume", "Right", s.VolumeRight);
+    x.Boolean("General", "Show hints", s.ShowHints);
+    x.Integer("General", "Main top", s.MainTop);
+    x.Integer("General", "Main left", s.MainLeft);
+    x.Integer("General", "Small top", s.SmallTop);
+    x.Integer("General", "Small left", s.SmallLeft);
+    x.Time("General", "Skip time", s.SkipTime);
+    x.Time("General", "Intro time", s.IntroTime);
+    x.Time("General", "Fit tracks time", s.FitTracksTime);
+    x.Boolean("General", "Use background bitmap", s.UseBackgroundBitmap);
+    x.Text("General", "Background bitmap", s.BackgroundBitmap);
+    x.Integer("Color", "Handset background", s.HandsetBackground);
+    x.Boolean("General", "Auto play on startup", s.AutoPlayOnStartup);
+    x.Boolean("General", "Auto stop on close down", s.AutoStopOnCloseDown);
+    x.Boolean("General", "Keep on top", s.KeepOnTop);
+    x.Boolean("General", "Save new entries", s.SaveNewEntries);
+    x.Boolean("General", "Show disc data", s.ShowDiscData);
+    x.Boolean("General", "Show extended handset", s.ShowExtendedHandset);
+    x.Boolean("General", "Show tiny handset", s.ShowTinyHandset);
+    x.Boolean("General", "Start with small handset", s.StartWithSmallHandset);
+    x.Boolean("General", "Use color buttons", s.UseColorButtons);
+    x.Boolean("General", "Print bitmap", s.PrintBitmap);
+    x.Boolean("General", "Use Orbelune to auto play", s.AutoPlayHandler);
+    x.Text("General", "Previous command line", s.PreviousCommandLine);
+    x.Text("General", "Recording control", s.RecordingControl);
+    x.Text("General", "Mixer control", s.MixerControl);
+    x.Integer("General", "CDROM in use", s.CDROMInUse);
+    x.Boolean("General", "Deleted records present", s.DeletedRecordsPresent);
+    x.Text("User config", "Disc user 1", s.DiscUser1Caption);
+    x.Text("User config", "Disc user 2", s.DiscUser2Caption);
+    x.Text("User config", "Tracks user 1", s.TracksUser1Caption);
+    x.Text("User config", "Tracks user 2", s.TracksUser2Caption);
+}
+
+} // namespace
+
+std::string CutText255(const std::string& Text) {
+    std::size_t bytes = 0;
+    for (int characters = 0; bytes < Text.size() && characters < 255; ++characters) {
+        ++bytes;
+        while (bytes < Text.size() && (static_cast<unsigned char>(Text[bytes]) & 0xC0) == 0x80)
+            ++bytes;
+    }
+    return Text.substr(0, bytes);
+}
+
+std::string ProgramDir() {
+    if (const char* home = std::getenv("ORBELUNE_HOME"); home && *home) {
+        std::error_code ec;
+        fs::create_directories(home, ec);
+        return WithSlash(home);
+    }
+    const std::string exeDir = ExecutableDir();
+    std::error_code ec;
+    if (!exeDir.empty() && fs::exists(fs::path(exeDir) / "ORBELUNE.INI", ec)) return WithSlash(exeDir);
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        base = xdg;
+    else if (const char* userHome = std::getenv("HOME"); userHome && *userHome)
+        base = std::string(userHome) + "/.local/share";
+    else
+        base = "/tmp";
+    const std::string dir = WithSlash(base) + "orbelune/";
+    fs::create_directories(dir, ec);
+    return dir;
+}
+
+std::string WindowsDir() {
+    return "/usr/bin";
+}
+
+std::string SettingsFileName() {
+    return ProgramDir() + "ORBELUNE.INI";
+}
+
+void LoadSettingsFrom(const std::string& FileName, TPlayerSettings& Settings) {
+    TPlayerSettings fresh;
+    const std::string dir = fs::path(FileName).parent_path().string();
+    fresh.BackgroundBitmap = WithSlash(dir) + "sandblst.bmp";
+    fresh.RecordingControl = WindowsDir() + "/pavucontrol";
+    fresh.MixerControl = WindowsDir() + "/pavucontrol";
+    TIniFile ini(FileName);
+    TExchange exchange(ini, false);
+    ExchangeAll(exchange, fresh);
+    Settings = fresh;
+}
+
+bool SaveSettingsTo(const std::string& FileName, const TPlayerSettings& Settings) {
+    TIniFile ini(FileName);
+    TExchange exchange(ini, true);
+    TPlayerSettings copy = Settings;
+    ExchangeAll(exchange, copy);
+    return ini.Save();
+}
+
+void LoadSettings(TPlayerSettings& Settings) {
+    LoadSettingsFrom(SettingsFileName(), Settings);
+}
+
+bool SaveSettings(const TPlayerSettings& Settings) {
+    return SaveSettingsTo(SettingsFileName(), Settings);
+}

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include "app/IniFile.h"
+#include "app/Settings.h"
+#include "support/TestSupport.h"
+
+TEST(Settings, MissingFileGivesDefaultsAndFirstSaveWritesEveryKey) {
+    TTempHome home;
+    TPlayerSettings s;
+    s.VolumeLeft = 1;
+    LoadSettings(s);
+    EXPECT_EQ(s.VolumeLeft, 30000);
+    EXPECT_EQ(s.TrackWindowFontName, "Small fonts");
+    EXPECT_DOUBLE_EQ(s.SkipTime, 0.30);
+    EXPECT_DOUBLE_EQ(s.FitTracksTime, 45.00);
+    EXPECT_EQ(s.BackgroundBitmap, home.Dir() + "sandblst.bmp");
+    EXPECT_EQ(s.MixerControl, "/usr/bin/pavucontrol");
+    EXPECT_EQ(s.HandsetBackground, clBtnFace);
+    EXPECT_EQ(SettingsFileName(), home.Dir() + "ORBELUNE.INI");
+
+    ASSERT_TRUE(SaveSettings(s));
+    const std::string text = ReadFileBytes(SettingsFileName());
+    for (const char* line :
+         {"Track window name=Small fonts", "Left=30000", "Skip time=30", "Fit tracks time=4500",
+          "Handset background=-2147483633", "Use Orbelune to auto play=0", "Tracks user 2=Composer",
+          "Deleted records present=0", "CDROM in use=0"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    // Every section once, in the order of first use.
+    EXPECT_LT(text.find("[Fonts]"), text.find("[Color]"));
+    EXPECT_LT(text.find("[Color]"), text.find("[Repeat buttons]"));
+    EXPECT_EQ(text.find("[Fonts]", text.find("[Fonts]") + 1), std::string::npos);
+}
+
+TEST(Settings, StoredTimesAreHundredths) {
+    TTempHome home;
+    WriteFileBytes(SettingsFileName(), "[General]\nSkip time=45\nIntro time=100\nFit tracks time=4500\n");
+    TPlayerSettings s;
+    LoadSettings(s);
+    EXPECT_DOUBLE_EQ(s.SkipTime, 0.45);
+    EXPECT_DOUBLE_EQ(s.IntroTime, 1.00);
+    EXPECT_DOUBLE_EQ(s.FitTracksTime, 45.00);
+    s.SkipTime = 0.125; // halves round to even: 12.5 -> 12
+    s.IntroTime = 0.135;
+    ASSERT_TRUE(SaveSettings(s));
+    TPlayerSettings back;
+    LoadSettings(back);
+    EXPECT_DOUBLE_EQ(back.SkipTime, 0.12);
+    EXPECT_DOUBLE_EQ(back.IntroTime, 0.14);
+}
+
+TEST(Settings, CaseInsensitiveKeysGarbageAndSystemColours) {
+    TTempHome home;
+    WriteFileBytes(SettingsFileName(),
+                   "[volume]\r\nLEFT = 12\r\nright=abc\r\n[COLOR]\r\n"
+                   "Handset background=-2147483633\r\nVolume bar foreground=$FF\r\n"
+                   "[General]\r\nShow hints=7\r\nMain top=\r\nBackground bitmap=\"/x/y.bmp\"\r\n");
+    TPlayerSettings s;
+    LoadSettings(s);
+    EXPECT_EQ(s.VolumeLeft, 12);
+    EXPECT_EQ(s.VolumeRight, 30000);
+    EXPECT_EQ(s.HandsetBackground, clBtnFace);
+    EXPECT_EQ(s.VolumeBarForeground, 0xFF);
+    EXPECT_TRUE(s.ShowHints);
+    EXPECT_EQ(s.MainTop, 10);
+    EXPECT_EQ(s.BackgroundBitmap, "/x/y.bmp");
+}
+
+TEST(Settings, SaveKeepsForeignLinesAndReplacesOwnKeys) {
+    TTempHome home;
+    WriteFileBytes(SettingsFileName(), "; written by hand\n[Plugins]\nfoo=bar\n\n[general]\nmain TOP=77\n"
+                                       "Something else=5\n");
+    TPlayerSettings s;
+    LoadSettings(s);
+    EXPECT_EQ(s.MainTop, 77);
+    s.MainTop = 5;
+    ASSERT_TRUE(SaveSettings(s));
+    const std::string text = ReadFileBytes(SettingsFileName());
+    EXPECT_NE(text.find("; written by hand\n[Plugins]\nfoo=bar\n"), std::string::npos);
+    EXPECT_NE(text.find("Something else=5"), std::string::npos);
+    EXPECT_NE(text.find("Main top=5"), std::string::npos);
+    EXPECT_EQ(text.find("main TOP=77"), std::string::npos);
+    EXPECT_EQ(text.find("[General]"), std::string::npos) << "the existing section is reused";
+}
+
+TEST(Settings, TextsAreCutTo255CharactersWithoutSplittingOne) {
+    TTempHome home;
+    std::string longName;
+    for (int i = 0; i < 300; ++i)
+        longName += "\xC3\xA9"; // é
+    WriteFileBytes(SettingsFileName(), "[Fonts]\nReport name=" + longName + "\n");
+    TPlayerSettings s;
+    LoadSettings(s);
+    EXPECT_EQ(s.ReportFontName.size(), 510u);
+}
+
+TEST(Settings, UnwritableFileKeepsTheOldOne) {
+    TTempHome home;
+    TPlayerSettings s;
+    ASSERT_TRUE(SaveSettings(s));
+    const std::string before = ReadFileBytes(SettingsFileName());
+    // A folder in the way of the temporary file makes the write fail.
+    std::filesystem::create_directory(SettingsFileName() + ".new");
+    s.MainTop = 99;
+    EXPECT_FALSE(SaveSettings(s));
+    EXPECT_EQ(ReadFileBytes(SettingsFileName()), before);
+}
+
+TEST(IniFile, IntegerParsing) {
+    long long v = 0;
+    EXPECT_TRUE(ParseIniInteger(" -42 ", v));
+    EXPECT_EQ(v, -42);
+    EXPECT_TRUE(ParseIniInteger("$1F", v));
+    EXPECT_EQ(v, 31);
+    EXPECT_FALSE(ParseIniInteger("12abc", v));
+    EXPECT_FALSE(ParseIniInteger("", v));
+    EXPECT_FALSE(ParseIniInteger("99999999999999999999", v));
+}
