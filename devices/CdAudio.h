@@ -1,0 +1,107 @@
+// The CD audio device as the player sees it: opening a drive, reading its status and table of contents,
+// and the transport commands. Commands return at once; the status poll sees their effect.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "app/Settings.h"
+#include "devices/CDMode.h"
+#include "devices/CdDrive.h"
+#include "devices/TimeValues.h"
+#include "player/PlayerState.h"
+
+// The one exception the device layer raises: a device that is not open or cannot be opened.
+class EMCIDeviceError : public std::runtime_error {
+public:
+    explicit EMCIDeviceError(const std::string& Msg) : std::runtime_error(Msg) {}
+};
+
+class TCdAudio {
+public:
+    // Settings supplies IntroTime, SkipTime and the volumes; State the play mode and the bookmark.
+    // Factory opens drive n of the drive list (DriveList.h gives the program's one, tests pass a
+    // simulated drive).
+    TCdAudio(TPlayerSettings& Settings, TPlayerState& State, TCdDriveFactory Factory);
+    ~TCdAudio();
+    TCdAudio(const TCdAudio&) = delete;
+    TCdAudio& operator=(const TCdAudio&) = delete;
+
+    // Run by OpenCD after the time format switch; the player core sets it to its status poll.
+    std::function<void()> OnStatusPoll;
+    // Counts the drives for CountCDDevices; defaults to the size of the drive list.
+    std::function<int()> OnCountDrives;
+
+    // Opening and status.
+    void OpenCD(int Drive); // raises EMCIDeviceError when the drive cannot be opened
+    void CloseCD();
+    void SetCDTimeFormat();
+    std::uint8_t CountCDDevices();
+    TCDMode GetCDMode();
+    bool IsMediaPresent();
+    bool IsDoorOpen();
+    int GetTrackCount();
+    MSF GetTrackStart(int Track);
+    MSF GetTrackLength(int Track);
+    MSF GetDiscPosition();
+    int GetCurrentTrack();
+    // The disc code: the identity as 16 upper-case hexadecimal digits; empty without a disc.
+    std::string GetDiscIdentity();
+    // CD-TEXT of the disc in the drive (empty fields when it has none).
+    TCdText GetCdText();
+
+    // Transport.
+    void PlayFrom(MSF Position, int Track);
+    void PlayBookmark();
+    void StopCD();
+    void PauseCD();
+    void ResumeCD();
+    void TogglePause();
+    void SeekCD(MSF Position);
+    void GoToTrack(int Track);
+    void NextTrack();
+    void PreviousTrack();
+    void SkipForward();
+    void SkipBack();
+    void OpenDoor();
+    void CloseDoor();
+    void ApplyVolume();
+
+    void CheckCDOpen();
+    std::string MCIErrorText();
+
+    // The recording tap of the wave device: the PCM the play sends to the sound output.
+    void SetPcmTap(TPcmTap Tap);
+    // Name of the open drive (device path or image file); empty when closed.
+    std::string DriveName() const;
+
+    // Device state, zero at start.
+    bool CDOpen = false;
+    bool Playing = false;
+    bool Paused = false;
+    bool Positioned = false;
+    MSF SeekTarget = 0;
+    MSF IntroEnd = 0;
+    int LastMCIError = 0;
+    int TrackCount = 0;
+    MSF TrackStart[100] = {};  // index 1..99
+    MSF TrackLength[100] = {}; // index 1..99
+
+private:
+    // Frame position from an MSF value, for the drive.
+    static int Frames(MSF Position) { return MSFToFrames(Position); }
+    // The drive's table of contents, read once per disc and forgotten when the media goes.
+    const TDiscToc* CurrentToc();
+    void SendPlay(MSF From, int ToFrame);
+
+    TPlayerSettings& FSettings;
+    TPlayerState& FState;
+    TCdDriveFactory FFactory;
+    std::unique_ptr<TCdDrive> FDrive;
+    TPcmTap FTap;
+    TDiscToc FToc;
+    bool FTocValid = false;
+};
