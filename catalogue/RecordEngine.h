@@ -1,0 +1,95 @@
+// The record file and index engine: a data file of fixed-length records addressed by record number, with
+// a chain of deleted slots for reuse, and one index file holding up to 100 B-tree indexes over string keys,
+// each key pointing at a record number. Plain routines around an open-file handle; every routine first
+// clears EngineOK/EngineError to success and sets them when it fails (numbers in RecordEngineErrors.h).
+// The on-disk layout is documented in RecordEngineFormat.h.
+//
+// All state is global and meant for one thread. InitRecordEngine and DoneRecordEngine may be called
+// repeatedly (tests do); an exit handler closes whatever is still open at program end.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The in-memory block of an open file pair (RecordFileHandle.h); callers only hold the pointer, nullptr
+// while not open.
+struct TRecordFile;
+
+// Status of the last engine call: EngineOK true and EngineError 0 on success.
+extern bool EngineOK;
+extern std::int32_t EngineError;
+
+// One key of a file being created: key length K (1 to 30) and duplicates allowed (0 or 1).
+struct TKeyDescriptor {
+    std::uint8_t KeyLength = 0;
+    std::uint8_t Duplicates = 0;
+};
+
+constexpr int MinPageBuffers = 8;          // the fewest page buffers InitRecordEngine accepts
+constexpr int MaxKeysPerFile = 100;        // indexes per file pair
+constexpr int MaxKeyLength = 30;           // bytes per key
+constexpr std::int32_t MinRecordLength = 21;
+
+// Allocates BufferCount page buffers (at least 8; the player asks for 8).
+void InitRecordEngine(int BufferCount);
+// Closes every open file pair (the first error is kept), frees the buffers.
+void DoneRecordEngine();
+bool RecordEngineInitialized();
+
+// Creates BaseName's data file (".DAT") and, when there are keys, its index file (".IX"), replacing any
+// existing pair and deleting a stale journal (".DIA"). The files are left closed. Keys must hold at least
+// NumberOfKeys descriptors. BaseName may be "data;index" to give the two parts different names.
+void CreateRecordFile(const std::string& BaseName, std::int32_t RecordLength, int NumberOfKeys,
+                      const std::vector<TKeyDescriptor>& Keys);
+// Opens the pair for exclusive use (a second open, from this or any process, fails with 9908). ReadOnly
+// and AllReadOnly both open for reading only; SharedUse has no effect; JournalMode is not supported
+// (error eeJournalNotSupported). A file whose modified flag is set fails with 10010.
+void OpenRecordFile(TRecordFile*& F, const std::string& BaseName, bool ReadOnly = false, bool SharedUse = false,
+                    bool JournalMode = false, bool AllReadOnly = false);
+// Salvage open for repairing a pair that was not closed cleanly: the data file alone, read-only, with the
+// modified flag ignored. RecordSlotCount counts every whole slot the data file holds (records appended
+// after the last clean close included), so GetRecord can read them all; a live record has 0 in its first
+// four bytes, a deleted slot its free-chain link (-1 or a record number). Key operations fail with
+// eeSalvageNoIndex. Close with CloseRecordFile, which writes nothing.
+void OpenRecordFileForSalvage(TRecordFile*& F, const std::string& BaseName);
+// Writes back dirty pages, key headers and the data header (modified flag 0), flushes both files to disk,
+// closes them and sets F to nullptr. When writing fails the pair stays open and F keeps its value.
+void CloseRecordFile(TRecordFile*& F);
+
+// Records are byte strings of the record length L; a shorter one is padded with zero bytes, a longer one is
+// refused. The first four bytes belong to the engine: they are always written as 0 in a live record.
+void AddRecord(TRecordFile* F, std::int32_t& RecNo, std::string_view Record);
+// Reads slot RecNo (0 to slots in use; a deleted slot is read like any other) into Record (resized to L).
+void GetRecord(TRecordFile* F, std::int32_t RecNo, std::string& Record);
+void PutRecord(TRecordFile* F, std::int32_t RecNo, std::string_view Record);
+void DeleteRecord(TRecordFile* F, std::int32_t RecNo);
+
+// Keys are byte strings compared as unsigned bytes, a shorter one first; at most their first 30 bytes are
+// used. KeyNr runs from 1 to the number of keys of the file.
+void AddKey(TRecordFile* F, int KeyNr, std::int32_t RecNo, std::string_view Key);
+void DeleteKey(TRecordFile* F, int KeyNr, std::int32_t RecNo, std::string_view Key);
+// Finds Key; in an index with duplicates, the entry with the lowest record number. On success the key
+// position is set there; on failure (10200) it is undefined and NextKey fails with 10255 until ClearKey or
+// a successful FindKey.
+void FindKey(TRecordFile* F, int KeyNr, std::int32_t& RecNo, std::string_view Key);
+// Sets the key position before the first entry.
+void ClearKey(TRecordFile* F, int KeyNr);
+// Steps to the next entry and returns it. RecNo and Key are in/out: when the index changed since the last
+// step, the walk continues after the pair they hold. After the last entry: 10250, and the position is
+// cleared so that the next call returns the first entry.
+void NextKey(TRecordFile* F, int KeyNr, std::int32_t& RecNo, std::string& Key);
+
+// Slots in use (live or deleted) plus the header slot; 0 with EngineOK false on a bad handle.
+std::int32_t RecordSlotCount(TRecordFile* F);
+// Entries stored in index KeyNr.
+std::int32_t KeyCount(TRecordFile* F, int KeyNr);
+// Record length L of an open file.
+std::int32_t RecordLength(TRecordFile* F);
+
+// Full structural check of every index of an open pair: key order, page fill (31 to 62 entries outside
+// the root), equal leaf depth, the stored key counts, and every page either in the tree or on its key's
+// free chain exactly once; also walks the data file's free chain. Sets EngineError (eeIndexDamaged or
+// 10170) and returns a description of the first fault found, or an empty string when the pair is sound.
+std::string CheckRecordFile(TRecordFile* F);
