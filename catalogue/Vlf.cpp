@@ -1,0 +1,4 @@
+// The variable-length record store.
+#include "catalogue/Vlf.h"
+
+TVlf::~TVlf() {}

@@ -1,0 +1,126 @@
+// The variable-length record store: items of any length (texts, string grids, whole files) kept as
+// blocks in one file and addressed by the position of their block; freed blocks are merged and reused.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "catalogue/StringGridData.h"
+#include "catalogue/VlfFormat.h"
+
+enum TfmMode { OpenRead, OpenWrite, OpenReadWrite };
+enum TfmShare { ShareCompat, Exclusive, DenyWrite, DenyRead, DenyNone };
+enum TCase { CaseSensitive, CaseInsensitive };
+enum TSearch { FromBegining, FromCurrent };
+enum TMatch { ExactMatch, BeginingOfText, ContainedInText };
+
+class TVlf;
+using TNotifyEvent = std::function<void(TVlf& Sender)>;
+using TProgress = std::function<void(TVlf& Sender, std::int32_t Length, std::int32_t CurrentPos)>;
+using TSearchFunc = std::function<bool(TVlf& Sender, const char* pTextData, const char* pSearchText,
+                                       std::int32_t CurrentPos)>;
+
+class TVlf {
+public:
+    TVlf() = default;
+    ~TVlf();
+    TVlf(const TVlf&) = delete;
+    TVlf& operator=(const TVlf&) = delete;
+
+    std::string FileName;
+    TfmMode FileOpenMode = OpenReadWrite;
+    TfmShare FileShareMode = ShareCompat;
+    std::uint16_t BufferSize = 4096; // below 1024 means 4096
+    bool Recycle = false;
+    // Settings of a text search over text items; kept for the caller, not used by the store.
+    TCase TextCase = CaseInsensitive;
+    TSearch TextSearch = FromBegining;
+    TMatch TextMatch = ExactMatch;
+    bool TextMemAllocAuto = true;
+    bool SearchTextTypeOnly = true;
+
+    TNotifyEvent BeforeFileOpen;
+    TNotifyEvent BeforeFileClose;
+    TProgress FileToVlfProgress; // before each chunk copied in: (item length, bytes done)
+    TProgress VlfToFileProgress; // before each chunk copied out
+    TProgress TextProgress;
+    TSearchFunc TextSearchFunc;
+
+    // Fault injection for tests: called before every write into the store with its file position and
+    // byte count; returning false makes that write fail as a full disc would.
+    std::function<bool(std::int64_t Pos, std::int64_t Count)> WriteFault;
+
+    // Opens Name (empty: FileName), creating an empty store when the file is missing or empty. A file
+    // that is not a store is refused and left alone.
+    bool OpenStore(const std::string& Name = std::string());
+    // 0 after closing, -1 when the store was not open.
+    int CloseStore();
+    bool IsOpen() const { return FHandle > 0; }
+
+    // Every operation below gives 0, false or -1 on a closed store, a position that is not a block, a
+    // damaged block or a failed write, and then leaves the file as it was.
+
+    // Position of a new in-use block at the end of the file.
+    std::int32_t AppendItem(const void* Data, std::int32_t Length, std::int16_t Kind);
+    // Writes the item over its old block (OldPos, or 0 for a new item) when it fits, else into a free
+    // block or at the end; gives the position where it now lies.
+    std::int32_t WriteItem(std::int32_t OldPos, const void* Data, std::int16_t Kind, std::int32_t Length);
+    // Reads Length bytes (0: the whole item) of the in-use block at Pos.
+    bool ReadItem(std::int32_t Pos, void* Buffer, std::int32_t Length = 0);
+    bool ReadItem(std::int32_t Pos, std::string& Data);
+    // Data length of the in-use block at Pos, else 0.
+    std::int32_t ItemLength(std::int32_t Pos);
+    // Kind of the block at Pos, -1 when there is no readable block header there.
+    std::int16_t ItemKind(std::int32_t Pos);
+    // 1 when the block at Pos is now free (following free blocks merged into it), else 0.
+    int DeleteItem(std::int32_t Pos);
+    // With Recycle on: position of a free block that now has exactly Length bytes (a bigger one is split,
+    // leaving a free remainder of at least 0 bytes behind an 8-byte header), or 0.
+    std::int32_t FindFree(std::int32_t Length);
+
+    // Copies an external file into the store, reusing or releasing OldPos; 0 on failure.
+    std::int32_t StoreFile(std::int32_t OldPos, const std::string& Name, std::int16_t Kind);
+    // Copies the item at Pos into a file (created or truncated, or extended when Append is set).
+    bool ExtractFile(std::int32_t Pos, const std::string& Name, bool Append);
+
+    std::int32_t SaveGrid(std::int32_t OldPos, const TStringGridData& Grid);
+    // Fills Grid from the grid image at Pos; a text item, a damaged image or a bad position leaves the
+    // grid untouched and gives false.
+    bool LoadGrid(std::int32_t Pos, TStringGridData& Grid);
+    // Texts longer than 32766 bytes are cut there (at a character boundary).
+    std::int32_t SaveText(std::int32_t OldPos, const std::string& Text);
+    bool LoadText(std::int32_t Pos, std::string& Text);
+
+    // Why the last operation failed (empty after a success); for diagnostics only.
+    const std::string& LastError() const { return FLastError; }
+
+    // Bytes per chunk when copying files and reading grid cells.
+    std::int32_t ChunkSize() const { return BufferSize < 1024 ? 4096 : BufferSize; }
+
+private:
+    struct TPlacement;
+    struct TWalkResult;
+    struct TMerge;
+    // Writes an item's data at the given file position; false when a read or write failed.
+    using TDataWriter = std::function<bool(std::int64_t DataPos)>;
+
+    bool ReadAt(std::int64_t Pos, void* Buffer, std::int64_t Count);
+    bool WriteAt(std::int64_t Pos, const void* Buffer, std::int64_t Count);
+    bool WriteHeader(std::int64_t Pos, const VlfFormat::TBlockHeader& Header);
+    std::int64_t FileSize();
+    bool ReadBlock(std::int32_t Pos, VlfFormat::TBlockHeader& Header);
+    TWalkResult Walk(std::int32_t FitLength, std::int32_t Target, std::int32_t TargetLength);
+    TMerge PlanMerge(std::int32_t Pos, const VlfFormat::TBlockHeader& Header);
+    bool OnChain(std::int32_t Pos, VlfFormat::TBlockHeader& Header);
+    void UpdateHint(std::int32_t Pos);
+    bool FreeBlock(std::int32_t Pos, const VlfFormat::TBlockHeader& Header);
+    std::int32_t Place(std::int32_t OldPos, bool SameLengthOnly, std::int16_t Kind, std::int32_t Length,
+                       const TDataWriter& Writer);
+    std::int32_t Commit(const TPlacement& Where, std::int16_t Kind, std::int32_t Length,
+                        const TDataWriter& Writer);
+    bool Fail(const std::string& Why);
+
+    int FHandle = 0;
+    std::string FLastError;
+};
