@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "catalogue/StringGridData.h"
 #include "catalogue/VlfFormat.h"
@@ -114,6 +115,7 @@ private:
     TMerge PlanMerge(std::int32_t Pos, const VlfFormat::TBlockHeader& Header);
     bool OnChain(std::int32_t Pos, VlfFormat::TBlockHeader& Header);
     void UpdateHint(std::int32_t Pos);
+    void MarkAbsorbed(const std::vector<std::int32_t>& Absorbed, std::int64_t From);
     bool FreeBlock(std::int32_t Pos, const VlfFormat::TBlockHeader& Header);
     std::int32_t Place(std::int32_t OldPos, bool SameLengthOnly, std::int16_t Kind, std::int32_t Length,
                        const TDataWriter& Writer);
