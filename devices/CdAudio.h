@@ -94,14 +94,17 @@ private:
     // Frame position from an MSF value, for the drive.
     static int Frames(MSF Position) { return MSFToFrames(Position); }
     // The drive's table of contents, read once per disc and forgotten when the media goes.
-    const TDiscToc* CurrentToc();
+    const TDriveToc* CurrentToc();
     void SendPlay(MSF From, int ToFrame);
+    void JumpToTrack(int Target);
+    void Skip(bool Forward);
 
     TPlayerSettings& FSettings;
     TPlayerState& FState;
     TCdDriveFactory FFactory;
     std::unique_ptr<TCdDrive> FDrive;
     TPcmTap FTap;
-    TDiscToc FToc;
+    TDriveToc FToc;
     bool FTocValid = false;
+    unsigned FTocSerial = 0;
 };

@@ -16,12 +16,12 @@
 // One entry of a disc's table of contents. Positions are absolute frame counts (the 150-frame lead-in
 // included, so a normal track 1 starts at frame 150 = MSF 00:02:00).
 struct TTocTrack {
-    int Number = 0;    // number as written on the disc (a disc may start at 4)
+    int Number = 0; // number as written on the disc (a disc may start at 4)
     int StartFrame = 0;
     bool Audio = true; // data tracks are listed but never played
 };
 
-struct TDiscToc {
+struct TDriveToc {
     std::vector<TTocTrack> Tracks;
     int LeadOutFrame = 0;
 
@@ -37,9 +37,16 @@ struct TDiscToc {
     int AudioEndFrom(int T) const;
 };
 
+// The stretch a play of [FromFrame, ToFrame) really covers: it may not start outside the disc or in a data
+// track, and it ends at ToFrame, at the lead-out or at the next data track, whichever comes first
+// (ToFrame < 0: no end given). Returns 0 and sets EndFrame, or an error code.
+int PlanPlay(const TDriveToc& Toc, int FromFrame, int ToFrame, int& EndFrame);
+// A seek target must lie on the disc.
+int CheckSeek(const TDriveToc& Toc, int Frame);
+
 // Checks that a table of contents is one a player can use: 1 to 99 tracks, starts ascending, lead-out
 // after the last start. Returns 0 or an error code.
-int ValidateToc(const TDiscToc& Toc);
+int ValidateToc(const TDriveToc& Toc);
 
 // Text stored on the disc (CD-TEXT, or the TITLE/PERFORMER lines of a cue sheet).
 struct TCdText {
@@ -55,8 +62,9 @@ struct TDriveStatus {
     TCDMode Mode = cmNotReady;
     bool MediaPresent = false;
     bool DoorOpen = false;
-    int PositionFrame = 0; // absolute frames
-    int CurrentTrack = 0;  // 1-based table position; 0 without a disc
+    int PositionFrame = 0;   // absolute frames
+    int CurrentTrack = 0;    // 1-based table position; 0 without a disc
+    unsigned DiscSerial = 0; // changes whenever a disc is inserted, so a cached table can be dropped
 };
 
 // Receives the PCM (44.1 kHz, 16-bit, stereo interleaved) that a play sends to the sound output, after the
@@ -72,7 +80,7 @@ public:
 
     virtual TDriveStatus Status() = 0;
     // The table of contents of the disc in the drive; 0 or an error code (no disc, unreadable).
-    virtual int ReadToc(TDiscToc& Toc) = 0;
+    virtual int ReadToc(TDriveToc& Toc) = 0;
     virtual TCdText ReadCdText() = 0;
 
     // Plays frames [FromFrame, ToFrame) and stops by itself there; ToFrame < 0 plays to the end of the

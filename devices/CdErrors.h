@@ -23,6 +23,7 @@ enum TDeviceErrorCode : int {
     deWaveWrite = 16,     // the wave file could not be written
     deBadRate = 17,       // the recording rate is not supported
     deNoDrives = 18,      // no drive with this number
+    deNotPlaying = 19,    // pause without a play
 };
 
 // The text of an error code; an unknown code gives "An unknown error has occurred".

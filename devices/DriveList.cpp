@@ -1,0 +1,118 @@
+// Drive list and drive numbers.
+#include "devices/DriveList.h"
+
+#include <cdio/cdio.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <mutex>
+
+#include "devices/CdioDrive.h"
+#include "devices/DemoDisc.h"
+
+namespace {
+
+std::mutex ListLock;
+bool PhysicalListed = false;
+std::vector<std::string> PhysicalDrives;
+std::vector<std::string> VirtualDrives;
+
+void ListPhysical() {
+    if (PhysicalListed) return;
+    PhysicalListed = true;
+    PhysicalDrives.clear();
+    if (char** Devices = cdio_get_devices(DRIVER_DEVICE)) {
+        for (char** D = Devices; *D; ++D)
+            PhysicalDrives.emplace_back(*D);
+        cdio_free_device_list(Devices);
+    }
+}
+
+std::string Absolute(const std::string& Path) {
+    std::error_code Ec;
+    const auto Result = std::filesystem::absolute(Path, Ec);
+    return Ec ? Path : Result.lexically_normal().string();
+}
+
+bool IsDevice(const std::string& Path) {
+    struct stat Info {};
+    return ::stat(Path.c_str(), &Info) == 0 && S_ISBLK(Info.st_mode);
+}
+
+} // namespace
+
+std::vector<TDriveEntry> DriveList() {
+    std::lock_guard Guard(ListLock);
+    ListPhysical();
+    std::vector<TDriveEntry> List;
+    for (const std::string& Path : PhysicalDrives)
+        List.push_back({Path, dkPhysical});
+    for (const std::string& Path : VirtualDrives)
+        List.push_back({Path, IsDevice(Path) ? dkPhysical : dkImage});
+    if (List.empty()) {
+        const std::string Demo = DemoDiscPath();
+        if (!Demo.empty()) List.push_back({Demo, dkDemo});
+    }
+    return List;
+}
+
+int DriveCount() {
+    return static_cast<int>(DriveList().size());
+}
+
+void RefreshDriveList() {
+    std::lock_guard Guard(ListLock);
+    PhysicalListed = false;
+}
+
+void SetVirtualDrives(const std::vector<std::string>& Paths) {
+    std::lock_guard Guard(ListLock);
+    VirtualDrives.clear();
+    for (const std::string& Path : Paths)
+        if (!Path.empty()) VirtualDrives.push_back(Absolute(Path));
+}
+
+int AddVirtualDrive(const std::string& Path) {
+    std::lock_guard Guard(ListLock);
+    ListPhysical();
+    const std::string Full = Absolute(Path);
+    for (std::size_t I = 0; I < VirtualDrives.size(); ++I)
+        if (VirtualDrives[I] == Full) return static_cast<int>(PhysicalDrives.size() + I);
+    VirtualDrives.push_back(Full);
+    return static_cast<int>(PhysicalDrives.size() + VirtualDrives.size() - 1);
+}
+
+int DriveNumberFor(const std::string& Path) {
+    {
+        std::lock_guard Guard(ListLock);
+        ListPhysical();
+        for (std::size_t I = 0; I < PhysicalDrives.size(); ++I)
+            if (PhysicalDrives[I] == Path) return static_cast<int>(I);
+    }
+    return AddVirtualDrive(Path);
+}
+
+std::string DriveLabel(int Drive) {
+    const std::vector<TDriveEntry> List = DriveList();
+    const std::string Device =
+        Drive >= 0 && Drive < static_cast<int>(List.size()) ? List[static_cast<std::size_t>(Drive)].Path : "";
+    return "CD ROM " + std::to_string(Drive) + " <" + Device + ">";
+}
+
+std::unique_ptr<TCdDrive> OpenDrivePath(const std::string& Path, TSoundOutputFactory Output, int& Error) {
+    if (!Output) Output = CreateSoundOutput;
+    return TCdioDrive::Open(Path, IsDevice(Path), std::move(Output), Error);
+}
+
+TCdDriveFactory ProgramDriveFactory(TSoundOutputFactory Output) {
+    return [Output](int Drive, int& Error) -> std::unique_ptr<TCdDrive> {
+        const std::vector<TDriveEntry> List = DriveList();
+        // Drive numbers below 1 name the first drive, as "cdAudio" did.
+        const int Index = Drive < 0 ? 0 : Drive;
+        if (Index >= static_cast<int>(List.size())) {
+            Error = deNoDrives;
+            return nullptr;
+        }
+        return OpenDrivePath(List[static_cast<std::size_t>(Index)].Path, Output, Error);
+    };
+}

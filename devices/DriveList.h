@@ -1,0 +1,38 @@
+// The drives the player can use, numbered as the settings and the drive chooser number them: the
+// physical drives in the order libcdio lists them, then the disc images named as virtual drives, or the
+// built-in demo disc as drive 0 when there is nothing else.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "devices/CdDrive.h"
+#include "devices/SoundOutput.h"
+
+enum TDriveKind { dkPhysical, dkImage, dkDemo };
+
+struct TDriveEntry {
+    std::string Path;
+    TDriveKind Kind = dkPhysical;
+};
+
+std::vector<TDriveEntry> DriveList();
+int DriveCount();
+// Reads the physical drives again (they are listed once per run otherwise).
+void RefreshDriveList();
+// Replaces the disc images named as virtual drives (from the settings).
+void SetVirtualDrives(const std::vector<std::string>& Paths);
+// Adds a disc image as a virtual drive (if not yet listed) and returns its drive number.
+int AddVirtualDrive(const std::string& Path);
+// The drive number for a path given on the command line: a listed physical drive keeps its number, any
+// other path becomes a virtual drive.
+int DriveNumberFor(const std::string& Path);
+// "CD ROM n <device>", as the drive chooser shows it.
+std::string DriveLabel(int Drive);
+
+// Opens a device path or disc image; null with Error set when it cannot be opened.
+std::unique_ptr<TCdDrive> OpenDrivePath(const std::string& Path, TSoundOutputFactory Output, int& Error);
+// The factory the program gives the CD device: drive n of the list, playing through Output (the
+// desktop's sound output when none is given).
+TCdDriveFactory ProgramDriveFactory(TSoundOutputFactory Output = {});

@@ -1,0 +1,34 @@
+// Where played PCM goes: the desktop's sound server, or a clocked stand-in when there is none. Writers
+// push interleaved 16-bit samples; the output takes what fits in its small buffer and reports how many
+// frames have been played, which is what positions and the end of a play are measured by.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class TSoundOutput {
+public:
+    virtual ~TSoundOutput() = default;
+
+    // Starts a stream of Rate frames per second with Channels channels, dropping anything buffered and
+    // counting played frames from zero. Returns 0 or an error code.
+    virtual int Start(int Rate, int Channels) = 0;
+    // Ends the stream; buffered frames are dropped.
+    virtual void Stop() = 0;
+    // Takes up to Frames frames (as many as fit) and returns how many it took.
+    virtual std::size_t Write(const std::int16_t* Samples, std::size_t Frames) = 0;
+    // Frames played since Start.
+    virtual std::uint64_t PlayedFrames() = 0;
+    // A paused stream keeps its buffer and plays nothing.
+    virtual void SetPaused(bool Paused) = 0;
+};
+
+using TSoundOutputFactory = std::function<std::unique_ptr<TSoundOutput>()>;
+
+// The desktop's sound output when a QCoreApplication exists and an audio output device is present,
+// otherwise the clocked null output. ORBELUNE_AUDIO=null forces the null output.
+std::unique_ptr<TSoundOutput> CreateSoundOutput();
+// Whether the desktop has an audio output device (needs a QCoreApplication).
+bool HaveAudioOutputDevice();
