@@ -1,0 +1,428 @@
+#include "catalogue/DiscCatalogue.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+#include "catalogue/DiscRecordFile.h"
+#include "catalogue/RecordEngine.h"
+#include "catalogue/RecordEngineErrors.h"
+#include "catalogue/TextEncoding.h"
+#include "devices/MessageBoxes.h"
+
+const char* const msgCreateFiles = "Please confirm that a new set of data files are to be created?";
+const char* const msgNotClosedProperly =
+    "The disc catalogue was not closed properly: the program may have been stopped or the computer may "
+    "have lost power. Do you want to repair it now? A copy of the damaged files will be kept as "
+    "disc-damaged.DAT, disc-damaged.IX and disc-damaged.VLF.";
+const char* const msgRebuildFailed =
+    "The catalogue could not be rebuilt. Your data files have not been changed.";
+const char* const msgRepairFailed =
+    "The catalogue could not be repaired. Your data files have not been changed.";
+const char* const msgCannotWriteVlf = "Cannot write VLF file";
+
+namespace {
+
+void ShowEngineError(const char* Text) {
+    ShowError(Text + std::to_string(EngineError));
+}
+
+bool FileExists(const std::string& Name) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(Name, ec);
+}
+
+} // namespace
+
+void DeleteFileQuietly(const std::string& FileName) {
+    ::unlink(FileName.c_str());
+}
+
+std::string PadRight(const std::string& S, int Len) {
+    const std::size_t target = static_cast<std::size_t>(std::clamp(Len, 0, 255));
+    std::string padded = S;
+    for (std::size_t n = CharacterCount(S); n < target; ++n)
+        padded += ' ';
+    return padded;
+}
+
+TDiscCatalogue::TDiscCatalogue(std::string DataDir, TPlayerSettings& Settings)
+    : RenameFile([](const char* From, const char* To) { return std::rename(From, To); }),
+      FDataDir(std::move(DataDir)), FSettings(Settings) {
+    if (!FDataDir.empty() && FDataDir.back() != '/') FDataDir += '/';
+    if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
+}
+
+TDiscCatalogue::~TDiscCatalogue() {
+    FHold = 0;
+    if (DiscFile) CloseRecordFile(DiscFile);
+    if (fvlf.Vlf.IsOpen()) fvlf.Vlf.CloseStore();
+    if (fvlf.Vlf2.IsOpen()) fvlf.Vlf2.CloseStore();
+}
+
+bool TDiscCatalogue::OpenDiscFiles() {
+    if (DiscFile) return true;
+    FDeclinedCreate = false;
+    const std::string base = DiscBaseName();
+    if (!FileExists(base + ".DAT")) {
+        if (AskYesNo(msgCreateFiles) != idYes) {
+            FDeclinedCreate = true;
+            return false;
+        }
+        CreateDiscRecordFile(base);
+        if (!EngineOK) {
+            ShowEngineError("Cannot open disc record file - ");
+            return false;
+        }
+    }
+    OpenRecordFile(DiscFile, base);
+    if (!EngineOK && EngineError == eeModified && !FRepairing && FileExists(base + ".DAT")) {
+        if (AskYesNo(msgNotClosedProperly) == idYes) {
+            if (!RepairDatabase()) return false;
+            OpenRecordFile(DiscFile, base);
+        } else {
+            EngineOK = false;
+            EngineError = eeModified;
+        }
+    }
+    if (!EngineOK) {
+        DiscFile = nullptr;
+        ShowEngineError("Cannot open disc record file - ");
+        return false;
+    }
+    if (RecordLength(DiscFile) != DiscRecordSize) {
+        CloseRecordFile(DiscFile);
+        DiscFile = nullptr;
+        EngineOK = false;
+        EngineError = eeDataHeaderDamaged;
+        ShowEngineError("Cannot open disc record file - ");
+        return false;
+    }
+    return true;
+}
+
+void TDiscCatalogue::CloseDiscFiles() {
+    if (!DiscFile || FHold > 0) return;
+    CloseRecordFile(DiscFile);
+    if (!EngineOK) ShowEngineError("Cannot close disc record file - ");
+}
+
+bool TDiscCatalogue::OpenDiscVlf() {
+    if (fvlf.Vlf.IsOpen()) return true;
+    if (!fvlf.Vlf.OpenStore(VlfFileName())) {
+        ShowError("Cannot open VLF file");
+        return false;
+    }
+    return true;
+}
+
+void TDiscCatalogue::CloseDiscVlf() {
+    if (FHold > 0) return;
+    if (fvlf.Vlf.CloseStore() == -1) ShowError("Cannot close VLF file");
+}
+
+void TDiscCatalogue::ReportDiscFileError(int Code) {
+    ShowError("Error processing disc record file - " + std::to_string(EngineError) + " Code " +
+              std::to_string(Code));
+}
+
+bool TDiscCatalogue::HoldDiscFiles() {
+    if (!OpenDiscFiles()) return false;
+    if (!OpenDiscVlf()) {
+        CloseDiscFiles();
+        return false;
+    }
+    ++FHold;
+    return true;
+}
+
+void TDiscCatalogue::ReleaseDiscFiles() {
+    if (FHold == 0 || --FHold > 0) return;
+    CloseDiscVlf();
+    CloseDiscFiles();
+}
+
+void TDiscCatalogue::MarkDeletedRecords() {
+    if (FSettings.DeletedRecordsPresent) return;
+    FSettings.DeletedRecordsPresent = true;
+    SaveSettings(FSettings);
+}
+
+void TDiscCatalogue::LoadDisc(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
+                              std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo, const TDiscToc& Toc) {
+    LoadDiscWithVolumes(Code, Rec, Grid, Memo, Keys, RecNo, Toc, FSettings.VolumeLeft, FSettings.VolumeRight);
+}
+
+void TDiscCatalogue::LoadCurrentDisc(const TDiscToc& Toc, int VolumeLeft, int VolumeRight) {
+    LoadDiscWithVolumes(CurrentDiscCode, CurrentDisc, fvlf.Tracks, fvlf.Memo, LoadedKeys, CurrentDiscRecNo,
+                        Toc, VolumeLeft, VolumeRight);
+}
+
+bool TDiscCatalogue::SaveCurrentDisc() {
+    return SaveDisc(CurrentDisc, fvlf.Tracks, fvlf.Memo, CurrentDiscRecNo, LoadedKeys);
+}
+
+std::string TDiscCatalogue::TrackName(int Track) const {
+    return fvlf.Tracks.Cells(0, Track);
+}
+
+void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
+                                         std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
+                                         const TDiscToc& Toc, int VolumeLeft, int VolumeRight) {
+    DeleteFileQuietly(WorkingSample());
+    DeleteFileQuietly(WorkingPicture());
+    const std::string code = CutKey(Code, kDiscCode);
+    Memo = code;
+    ResetDiscGrid(Grid, code);
+
+    TDiscRecordBytes bytes;
+    std::int32_t found = 0;
+    if (OpenDiscFiles()) {
+        std::int32_t recNo = 0;
+        FindKey(DiscFile, kDiscCode, recNo, code);
+        // A key that leads to a deleted slot belongs to a damaged index; the disc is treated as new.
+        if (EngineOK && ReadDiscRecord(DiscFile, recNo, bytes) && DiscRecordStatus(bytes) == 0) found = recNo;
+    }
+
+    if (found > 0) {
+        Rec = DecodeDiscRecord(bytes);
+        RecNo = found;
+        Keys = DiscSecondaryKeys(bytes);
+        if (OpenDiscVlf()) {
+            if (Rec.TracksRef != 0) {
+                TStringGridData loaded(0, 0);
+                if (fvlf.Vlf.LoadGrid(Rec.TracksRef, loaded)) {
+                    Grid = std::move(loaded);
+                    if (Grid.ColCount() < DiscGridCols) Grid.SetColCount(DiscGridCols);
+                    Grid.SetRowCount(DiscGridRows);
+                }
+            }
+            if (Rec.NotesRef != 0) {
+                std::string notes;
+                if (fvlf.Vlf.LoadText(Rec.NotesRef, notes)) {
+                    while (!notes.empty() && notes.back() == '\0')
+                        notes.pop_back();
+                    Memo = DecodeStoredText(notes);
+                }
+            }
+            CloseDiscVlf();
+        }
+    } else {
+        RecNo = 0;
+        Rec = NewDiscRecord(code, VolumeLeft, VolumeRight);
+        Rec.TrackCount = static_cast<std::int16_t>(std::clamp(Toc.TrackCount, 0, MaxDiscTracks));
+        Rec.TrackLengths = Toc.TrackLengths;
+        Rec.TotalTime = Toc.TotalTime;
+        Keys = {};
+    }
+    CloseDiscFiles();
+}
+
+void TDiscCatalogue::DeleteSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys) {
+    for (int k = kComposer; k <= kMusicType; ++k)
+        DeleteKey(DiscFile, k, RecNo, Keys[k - kComposer]);
+}
+
+bool TDiscCatalogue::AddSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys) {
+    bool ok = true;
+    for (int k = kComposer; k <= kMusicType; ++k) {
+        AddKey(DiscFile, k, RecNo, Keys[k - kComposer]);
+        if (!EngineOK) {
+            ReportDiscFileError(k);
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Memo,
+                              std::int32_t& RecNo, TDiscKeys& Keys) {
+    if (!OpenDiscFiles()) {
+        if (FDeclinedCreate) {
+            EngineOK = false;
+            EngineError = eeBadHandle;
+            ReportDiscFileError(0);
+        }
+        return false;
+    }
+    // Without the store the grid and notes could not be saved and the record would lose them: nothing
+    // is stored then.
+    if (!OpenDiscVlf()) {
+        CloseDiscFiles();
+        return false;
+    }
+    // A failed write leaves the store as it was, so the record keeps pointing at the blob it had and is
+    // still stored with its other changes.
+    bool ok = true;
+    std::int32_t tracksRef = fvlf.Vlf.SaveGrid(Rec.TracksRef, Grid);
+    if (tracksRef == 0) {
+        tracksRef = Rec.TracksRef;
+        ok = false;
+    }
+    std::int32_t notesRef = fvlf.Vlf.SaveText(Rec.NotesRef, Memo);
+    if (notesRef == 0) {
+        notesRef = Rec.NotesRef;
+        ok = false;
+    }
+    if (!ok) ShowError(msgCannotWriteVlf);
+    const bool moved = tracksRef != Rec.TracksRef || notesRef != Rec.NotesRef;
+    Rec.TracksRef = tracksRef;
+    Rec.NotesRef = notesRef;
+    if (moved) MarkDeletedRecords();
+    CloseDiscVlf();
+
+    Rec.RecordStatus = 0;
+    Rec.DiscCode = CutKey(Rec.DiscCode, kDiscCode);
+    const TDiscRecordBytes bytes = EncodeDiscRecord(Rec);
+    std::int32_t recNo = 0;
+    FindKey(DiscFile, kDiscCode, recNo, DiscKeyValue(bytes, kDiscCode));
+    if (EngineOK) {
+        TDiscRecordBytes old;
+        if (!ReadDiscRecord(DiscFile, recNo, old) || DiscRecordStatus(old) != 0) {
+            if (EngineOK) {
+                EngineOK = false;
+                EngineError = eeIndexDamaged;
+            }
+            ReportDiscFileError(kDiscCode);
+            CloseDiscFiles();
+            return false;
+        }
+        PutRecord(DiscFile, recNo, RecordView(bytes));
+        if (!EngineOK) {
+            // The keys still describe the stored record: leave them.
+            ReportDiscFileError(0);
+            CloseDiscFiles();
+            return false;
+        }
+        RecNo = recNo;
+        // The stored record names the keys that are really there; the caller's values cover a record
+        // whose fields were overwritten without its keys.
+        const TDiscKeys stored = DiscSecondaryKeys(old);
+        DeleteSecondaryKeys(RecNo, stored);
+        if (Keys != stored) DeleteSecondaryKeys(RecNo, Keys);
+    } else {
+        AddRecord(DiscFile, recNo, RecordView(bytes));
+        if (!EngineOK) {
+            ReportDiscFileError(0);
+            CloseDiscFiles();
+            return false;
+        }
+        AddKey(DiscFile, kDiscCode, recNo, DiscKeyValue(bytes, kDiscCode));
+        if (!EngineOK) {
+            ReportDiscFileError(kDiscCode);
+            // A record that key 1 cannot reach would never be loaded again: take it back.
+            DeleteRecord(DiscFile, recNo);
+            RecNo = 0;
+            CloseDiscFiles();
+            return false;
+        }
+        RecNo = recNo;
+    }
+    Keys = DiscSecondaryKeys(bytes);
+    ok = AddSecondaryKeys(RecNo, Keys) && ok;
+    CloseDiscFiles();
+    return ok;
+}
+
+bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
+    if (!OpenDiscFiles()) return false;
+    TDiscRecord rec = Rec;
+    rec.RecordStatus = 0;
+    const TDiscRecordBytes bytes = EncodeDiscRecord(rec);
+    bool ok = true;
+    std::int32_t recNo = 0;
+    FindKey(DiscFile, kDiscCode, recNo, DiscKeyValue(bytes, kDiscCode));
+    if (EngineOK) {
+        TDiscRecordBytes old;
+        if (ReadDiscRecord(DiscFile, recNo, old) && DiscRecordStatus(old) == 0) {
+            PutRecord(DiscFile, recNo, RecordView(bytes));
+            ok = EngineOK;
+            // Keep the secondary keys in step with the fields just written.
+            const TDiscKeys oldKeys = DiscSecondaryKeys(old);
+            const TDiscKeys newKeys = DiscSecondaryKeys(bytes);
+            if (ok && oldKeys != newKeys) {
+                DeleteSecondaryKeys(recNo, oldKeys);
+                ok = AddSecondaryKeys(recNo, newKeys);
+            }
+        } else {
+            ok = false;
+        }
+    } else {
+        AddRecord(DiscFile, recNo, RecordView(bytes));
+        if (!EngineOK) {
+            ReportDiscFileError(0);
+            ok = false;
+        } else {
+            AddKey(DiscFile, kDiscCode, recNo, DiscKeyValue(bytes, kDiscCode));
+            if (!EngineOK) {
+                ReportDiscFileError(kDiscCode);
+                DeleteRecord(DiscFile, recNo);
+                ok = false;
+            } else {
+                // With all six keys the record shows in the catalogue browser even if it is never saved
+                // through SaveDisc.
+                ok = AddSecondaryKeys(recNo, DiscSecondaryKeys(bytes));
+            }
+        }
+    }
+    CloseDiscFiles();
+    return ok;
+}
+
+bool TDiscCatalogue::DeleteDisc(std::int32_t RecNo) {
+    if (!OpenDiscFiles()) return false;
+    TDiscRecordBytes bytes;
+    if (!ReadDiscRecord(DiscFile, RecNo, bytes)) {
+        ReportDiscFileError(0);
+        CloseDiscFiles();
+        return false;
+    }
+    DeleteRecord(DiscFile, RecNo);
+    if (!EngineOK) {
+        // The keys stay with the record they describe.
+        ReportDiscFileError(0);
+        CloseDiscFiles();
+        return false;
+    }
+    bool ok = true;
+    for (int k = kDiscCode; k <= kMusicType; ++k) {
+        DeleteKey(DiscFile, k, RecNo, DiscKeyValue(bytes, k));
+        if (!EngineOK) {
+            ReportDiscFileError(k);
+            ok = false;
+        }
+    }
+    const TDiscBlobRefs refs = DiscBlobRefs(bytes);
+    if (OpenDiscVlf()) {
+        const auto free = [&](std::int32_t Ref, const char* Message) {
+            if (Ref != 0 && fvlf.Vlf.DeleteItem(Ref) != 1) {
+                ShowError(Message);
+                ok = false;
+            }
+        };
+        free(refs.Tracks, "Error deleting tracks.");
+        free(refs.Notes, "Error deleting memo.");
+        free(refs.Sample, "Error deleting wave.");
+        free(refs.Picture, "Error deleting bitmap.");
+        CloseDiscVlf();
+    } else {
+        ok = false;
+    }
+    FSettings.DeletedRecordsPresent = true;
+    SaveSettings(FSettings);
+    CloseDiscFiles();
+    return ok;
+}
+
+void TDiscCatalogue::DiscInserted(const std::string& Code, const TDiscToc& Toc) {
+    CurrentDiscCode = CutKey(Code, kDiscCode);
+    LoadCurrentDisc(Toc, FSettings.VolumeLeft, FSettings.VolumeRight);
+    if (CurrentDisc.TocPending) {
+        CurrentDisc.TocPending = false;
+        CurrentDisc.TrackCount = static_cast<std::int16_t>(std::clamp(Toc.TrackCount, 0, MaxDiscTracks));
+        CurrentDisc.TrackLengths = Toc.TrackLengths;
+        CurrentDisc.TotalTime = Toc.TotalTime;
+        SaveCurrentDisc();
+    }
+}

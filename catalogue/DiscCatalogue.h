@@ -1,0 +1,147 @@
+// The disc catalogue: disc.DAT and disc.IX (one record and six keys per disc) and disc.VLF (track
+// grids, notes, pictures and samples), and the operations through which the player and every window read
+// and write them. Nothing stays open while the program waits for the user: each operation opens what it
+// needs and closes it again.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/Settings.h"
+#include "catalogue/DiscDataHolder.h"
+#include "catalogue/DiscRecord.h"
+#include "catalogue/StringGridData.h"
+
+struct TRecordFile;
+
+// What the drive reports of the disc in it, as a new or imported record takes it over.
+struct TDiscToc {
+    int TrackCount = 0;
+    std::array<MSF, MaxDiscTracks> TrackLengths{}; // track t at [t - 1]
+    TMinSec TotalTime = 0;
+};
+
+// Rebuild progress in percent (0 to 100); the window shows it as its gauge.
+using TRebuildProgress = std::function<void(int Percent)>;
+
+// What the last pack or repair did.
+struct TPackResult {
+    int Records = 0;           // live records copied
+    int SkippedDuplicates = 0; // records left out because their code was already copied
+    int DroppedBlobs = 0;      // blob positions that led to no valid block and were cleared
+};
+
+// Texts of the catalogue's own messages.
+extern const char* const msgCreateFiles;
+extern const char* const msgNotClosedProperly;
+extern const char* const msgRebuildFailed;
+extern const char* const msgRepairFailed;
+extern const char* const msgCannotWriteVlf;
+
+class TDiscCatalogue {
+public:
+    // DataDir ends in "/" (ProgramDir() in the program). Settings is kept by reference: the flag
+    // "Deleted records present" and the volumes of a new record live there.
+    TDiscCatalogue(std::string DataDir, TPlayerSettings& Settings);
+    ~TDiscCatalogue();
+    TDiscCatalogue(const TDiscCatalogue&) = delete;
+    TDiscCatalogue& operator=(const TDiscCatalogue&) = delete;
+
+    // The engine handle of disc.DAT/disc.IX; nullptr while closed.
+    TRecordFile* DiscFile = nullptr;
+    // The disc in the drive: its record, its record number (0 while not stored) and its code (empty
+    // while the drive holds no disc).
+    TDiscRecord CurrentDisc;
+    std::int32_t CurrentDiscRecNo = 0;
+    std::string CurrentDiscCode;
+    TDiscDataHolder fvlf;
+    TDiscKeys& LoadedKeys = fvlf.LoadedKeys;
+    TDiscKeys& CatalogueKeys = fvlf.CatalogueKeys;
+
+    // Opens disc.DAT/disc.IX (asking before creating a new set); true when open. A set left open by a
+    // program that was stopped is offered for repair.
+    bool OpenDiscFiles();
+    void CloseDiscFiles();
+    bool OpenDiscVlf();
+    void CloseDiscVlf();
+    // "Error processing disc record file - " EngineError " Code " Code.
+    void ReportDiscFileError(int Code);
+
+    // Fills Rec, Grid, Memo, Keys and RecNo with the catalogue entry of Code, or with a new record (RecNo 0)
+    // that takes its track data from Toc and its volumes from the settings; a new record is not stored.
+    void LoadDisc(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid, std::string& Memo,
+                  TDiscKeys& Keys, std::int32_t& RecNo, const TDiscToc& Toc = {});
+    // Stores Rec with its grid and notes and brings its six keys up to date; RecNo and Keys are updated.
+    // False when the record could not be stored (the user has been told).
+    bool SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Memo, std::int32_t& RecNo,
+                  TDiscKeys& Keys);
+    // Stores the fixed record only (after a picture, sample or programme change).
+    bool PutDiscRecord(const TDiscRecord& Rec);
+    // Deletes record RecNo, its six keys and its blobs.
+    bool DeleteDisc(std::int32_t RecNo);
+
+    // The catalogue side of a newly seen disc: sets CurrentDiscCode (first 16 bytes of Code), loads the
+    // disc into CurrentDisc, the holder's Tracks and Memo, LoadedKeys and CurrentDiscRecNo, and gives an
+    // imported record waiting for its disc the drive's track data, storing it at once. The player then
+    // takes VolumeLeft, VolumeRight and PlayMode from CurrentDisc.
+    void DiscInserted(const std::string& Code, const TDiscToc& Toc);
+    // LoadDisc of CurrentDiscCode into CurrentDisc, the holder's Tracks and Memo, LoadedKeys and
+    // CurrentDiscRecNo; a new record gets the given volumes. The caller handles TocPending.
+    void LoadCurrentDisc(const TDiscToc& Toc, int VolumeLeft, int VolumeRight);
+    // SaveDisc of CurrentDisc with the holder's Tracks, Memo, CurrentDiscRecNo and LoadedKeys.
+    bool SaveCurrentDisc();
+    // Name of track Track (1 to 99) of the disc in the drive, from the holder's track grid.
+    std::string TrackName(int Track) const;
+    // The drive holds no disc any more.
+    void DiscRemoved() { CurrentDiscCode.clear(); }
+
+    // The menu command: refuses while a disc is in the drive, asks, then packs the catalogue.
+    bool RebuildDatabase(const TRebuildProgress& Progress = {});
+    // Packs the catalogue into new files holding only the live records and blobs and swaps them in; on any
+    // failure before the swap the old files stay as they were and the user is told.
+    bool PackCatalogue(const TRebuildProgress& Progress = {});
+    // Rebuilds a catalogue that was not closed properly from the live records of disc.DAT and their blobs,
+    // keeping the damaged files as "disc-damaged.DAT", "disc-damaged.IX" and "disc-damaged.VLF".
+    bool RepairDatabase(const TRebuildProgress& Progress = {});
+
+    const std::string& DataDir() const { return FDataDir; }
+    TPlayerSettings& Settings() { return FSettings; }
+    std::string DiscBaseName() const { return FDataDir + "disc"; }
+    std::string VlfFileName() const { return FDataDir + "disc.VLF"; }
+    std::string WorkingPicture() const { return FDataDir + "disc.bmp"; }
+    std::string WorkingSample() const { return FDataDir + "disc.wav"; }
+
+    // Keeps disc.DAT/disc.IX and disc.VLF open across operations until ReleaseDiscFiles, for runs of many
+    // operations (an import, a benchmark); the close, which flushes the files to disk, happens once.
+    bool HoldDiscFiles();
+    void ReleaseDiscFiles();
+
+    // Sets "Deleted records present" and writes the settings when it was clear.
+    void MarkDeletedRecords();
+
+    TPackResult LastPack;
+
+    // Replaces rename(2) in the file swaps of the rebuild, for tests that make one fail.
+    std::function<int(const char* From, const char* To)> RenameFile;
+
+private:
+    void LoadDiscWithVolumes(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
+                             std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo, const TDiscToc& Toc,
+                             int VolumeLeft, int VolumeRight);
+    bool DoPack(bool FromSalvage, const TRebuildProgress& Progress);
+    void DeleteSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys);
+    bool AddSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys);
+
+    std::string FDataDir;
+    TPlayerSettings& FSettings;
+    int FHold = 0;
+    bool FRepairing = false;
+    bool FDeclinedCreate = false;
+};
+
+// Deletes the named file; every failure is ignored.
+void DeleteFileQuietly(const std::string& FileName);
+// S followed by blanks up to Len characters (at most 255).
+std::string PadRight(const std::string& S, int Len);

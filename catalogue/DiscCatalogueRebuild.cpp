@@ -1,0 +1,270 @@
+// Packing and repairing the catalogue: the live records and their blobs are copied into disc2.DAT,
+// disc2.IX and disc2.VLF, which are flushed to disk before they replace the old set.
+#include <cmath>
+#include <filesystem>
+
+#include "catalogue/DiscCatalogue.h"
+#include "catalogue/DiscRecordFile.h"
+#include "catalogue/RecordEngine.h"
+#include "catalogue/RecordEngineErrors.h"
+#include "devices/MessageBoxes.h"
+
+namespace {
+
+const char* const Extensions[] = {".DAT", ".IX", ".VLF"};
+
+bool Exists(const std::string& Name) {
+    std::error_code ec;
+    return std::filesystem::exists(Name, ec);
+}
+
+bool IsBlank(const TDiscRecordBytes& Bytes) {
+    for (std::size_t i = 4; i < Bytes.size(); ++i)
+        if (Bytes[i] != 0) return false;
+    return true;
+}
+
+} // namespace
+
+bool TDiscCatalogue::RebuildDatabase(const TRebuildProgress& Progress) {
+    if (!CurrentDiscCode.empty()) {
+        ShowError("Please remove CD before selecting this option.");
+        return false;
+    }
+    if (AskYesNo("This routine will pack the CD catalog recovering unused space. Only proceed if you have a "
+                 "backup of your data files. Do you wish to continue?") != idYes)
+        return false;
+    return PackCatalogue(Progress);
+}
+
+bool TDiscCatalogue::PackCatalogue(const TRebuildProgress& Progress) {
+    if (!DoPack(false, Progress)) return false;
+    FSettings.DeletedRecordsPresent = false;
+    SaveSettings(FSettings);
+    return true;
+}
+
+bool TDiscCatalogue::RepairDatabase(const TRebuildProgress& Progress) {
+    FRepairing = true;
+    const bool ok = DoPack(true, Progress);
+    FRepairing = false;
+    if (!ok) return false;
+    FSettings.DeletedRecordsPresent = false;
+    SaveSettings(FSettings);
+    ShowError("The disc catalogue has been repaired: " + std::to_string(LastPack.Records) +
+              " disc records were recovered. The damaged files are kept as disc-damaged.DAT, "
+              "disc-damaged.IX and disc-damaged.VLF.");
+    return true;
+}
+
+bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) {
+    LastPack = {};
+    if (FHold > 0) return false;
+    // Both sets are closed while the files are copied and swapped.
+    if (DiscFile) {
+        CloseRecordFile(DiscFile);
+        if (!EngineOK) {
+            ShowError("Cannot close disc record file - " + std::to_string(EngineError));
+            return false;
+        }
+    }
+    if (fvlf.Vlf.IsOpen()) fvlf.Vlf.CloseStore();
+
+    const std::string oldBase = DiscBaseName();
+    const std::string newBase = FDataDir + "disc2";
+    const std::string asideBase = FDataDir + (FromSalvage ? "disc-damaged" : "disc-old");
+    const char* failure = FromSalvage ? msgRepairFailed : msgRebuildFailed;
+    for (const char* ext : Extensions)
+        DeleteFileQuietly(newBase + ext);
+    DeleteFileQuietly(newBase + ".DIA");
+
+    TVlf& target = fvlf.Vlf2;
+    TVlf& source = fvlf.Vlf;
+    TRecordFile* packed = nullptr;
+    TRecordFile* live = nullptr;
+    const auto abandon = [&](bool Tell) {
+        if (live) CloseRecordFile(live);
+        if (packed) CloseRecordFile(packed);
+        if (source.IsOpen()) source.CloseStore();
+        if (target.IsOpen()) target.CloseStore();
+        for (const char* ext : Extensions)
+            DeleteFileQuietly(newBase + ext);
+        DeleteFileQuietly(WorkingPicture());
+        DeleteFileQuietly(WorkingSample());
+        if (Tell) ShowError(failure);
+        return false;
+    };
+
+    if (!target.OpenStore(newBase + ".VLF")) {
+        ShowError("Cannot open new VLF file");
+        return abandon(false);
+    }
+    CreateDiscRecordFile(newBase);
+    if (EngineOK) OpenRecordFile(packed, newBase);
+    if (!EngineOK) {
+        packed = nullptr;
+        ShowError("Cannot open disc record file - " + std::to_string(EngineError));
+        return abandon(false);
+    }
+    if (Progress) Progress(0);
+
+    // The old set is only read.
+    if (FromSalvage)
+        OpenRecordFileForSalvage(live, oldBase);
+    else
+        OpenRecordFile(live, oldBase, true);
+    if (!EngineOK) {
+        live = nullptr;
+        ShowError("Cannot open disc record file - " + std::to_string(EngineError));
+        return abandon(true);
+    }
+    if (RecordLength(live) != DiscRecordSize) {
+        EngineError = eeDataHeaderDamaged;
+        ShowError("Cannot open disc record file - " + std::to_string(EngineError));
+        return abandon(true);
+    }
+    bool haveSource = !Exists(VlfFileName()) || source.OpenStore(VlfFileName());
+    if (!haveSource && !FromSalvage) {
+        ShowError("Cannot open VLF file");
+        return abandon(true);
+    }
+
+    const std::int32_t slots = RecordSlotCount(live);
+    const long long steps = 2LL * slots - 2;
+    long long step = 0;
+    int shown = -1;
+    const auto advance = [&] {
+        ++step;
+        const int percent = steps > 0 ? static_cast<int>(std::lround(step * 100.0 / steps)) : 100;
+        if (Progress && percent != shown) Progress(percent);
+        shown = percent;
+    };
+
+    // Copies a blob into the new store; 0 when it is missing in the old one (it is dropped), -1 when the
+    // new store could not take it.
+    const auto copyBlob = [&](std::int32_t Ref, std::int16_t Kind) -> std::int32_t {
+        if (Ref == 0) return 0;
+        if (!source.IsOpen() || source.ItemKind(Ref) != Kind || source.ItemLength(Ref) <= 0) {
+            ++LastPack.DroppedBlobs;
+            return 0;
+        }
+        std::int32_t pos = 0;
+        if (Kind == VlfKindTracks) {
+            if (!source.LoadGrid(Ref, fvlf.catTracks)) {
+                ++LastPack.DroppedBlobs;
+                return 0;
+            }
+            pos = target.SaveGrid(0, fvlf.catTracks);
+        } else if (Kind == VlfKindNotes) {
+            if (!source.LoadText(Ref, fvlf.catMemo)) {
+                ++LastPack.DroppedBlobs;
+                return 0;
+            }
+            pos = target.SaveText(0, fvlf.catMemo);
+        } else {
+            const std::string work = Kind == VlfKindPicture ? WorkingPicture() : WorkingSample();
+            DeleteFileQuietly(work);
+            if (!source.ExtractFile(Ref, work, false)) return -1;
+            pos = target.StoreFile(0, work, Kind);
+        }
+        return pos > 0 ? pos : -1;
+    };
+
+    for (std::int32_t recNo = 1; recNo < slots; ++recNo) {
+        advance();
+        TDiscRecordBytes bytes;
+        if (!ReadDiscRecord(live, recNo, bytes)) {
+            ReportDiscFileError(0);
+            return abandon(true);
+        }
+        if (DiscRecordStatus(bytes) != 0 || (FromSalvage && IsBlank(bytes))) {
+            advance();
+            continue;
+        }
+        // Key 1 is unique: a second record with a code already copied could never be reached.
+        std::int32_t existing = 0;
+        FindKey(packed, kDiscCode, existing, DiscKeyValue(bytes, kDiscCode));
+        if (EngineOK) {
+            ++LastPack.SkippedDuplicates;
+            advance();
+            continue;
+        }
+        advance();
+        const TDiscBlobRefs old = DiscBlobRefs(bytes);
+        TDiscBlobRefs moved;
+        moved.Tracks = copyBlob(old.Tracks, VlfKindTracks);
+        moved.Notes = copyBlob(old.Notes, VlfKindNotes);
+        moved.Picture = copyBlob(old.Picture, VlfKindPicture);
+        moved.Sample = copyBlob(old.Sample, VlfKindSample);
+        if (moved.Tracks < 0 || moved.Notes < 0 || moved.Picture < 0 || moved.Sample < 0) {
+            ShowError("Cannot write new VLF file");
+            return abandon(true);
+        }
+        SetDiscBlobRefs(bytes, moved);
+        std::int32_t newNo = 0;
+        AddRecord(packed, newNo, RecordView(bytes));
+        if (!EngineOK) {
+            ReportDiscFileError(0);
+            return abandon(true);
+        }
+        for (int k = kDiscCode; k <= kMusicType; ++k) {
+            AddKey(packed, k, newNo, DiscKeyValue(bytes, k));
+            if (!EngineOK) {
+                ReportDiscFileError(k);
+                return abandon(true);
+            }
+        }
+        ++LastPack.Records;
+    }
+    if (Progress && shown != 100) Progress(100);
+
+    CloseRecordFile(live);
+    if (source.IsOpen()) source.CloseStore();
+    CloseRecordFile(packed);
+    if (!EngineOK) {
+        ShowError("Cannot close disc record file - " + std::to_string(EngineError));
+        return abandon(true);
+    }
+    if (target.CloseStore() != 0 || !SyncFile(newBase + ".VLF")) {
+        ShowError("Cannot write new VLF file");
+        return abandon(true);
+    }
+    DeleteFileQuietly(WorkingPicture());
+    DeleteFileQuietly(WorkingSample());
+
+    // The swap: the old set moves aside, the new set takes its names. A rename that fails undoes the
+    // ones before it, so disc.DAT, disc.IX and disc.VLF are always one set.
+    const auto rename = [&](const std::string& From, const std::string& To) {
+        return RenameFile(From.c_str(), To.c_str()) == 0;
+    };
+    int asideCount = 0;
+    bool hadOld[3] = {};
+    for (; asideCount < 3; ++asideCount) {
+        const std::string from = oldBase + Extensions[asideCount];
+        hadOld[asideCount] = Exists(from);
+        if (hadOld[asideCount] && !rename(from, asideBase + Extensions[asideCount])) break;
+    }
+    int placed = 0;
+    if (asideCount == 3)
+        for (; placed < 3; ++placed)
+            if (!rename(newBase + Extensions[placed], oldBase + Extensions[placed])) break;
+    if (placed < 3) {
+        bool restored = true;
+        for (int i = placed - 1; i >= 0; --i)
+            restored = rename(oldBase + Extensions[i], newBase + Extensions[i]) && restored;
+        for (int i = asideCount - 1; i >= 0; --i)
+            if (hadOld[i]) restored = rename(asideBase + Extensions[i], oldBase + Extensions[i]) && restored;
+        if (!restored) {
+            ShowError("The catalogue files could not be replaced. The previous files are kept as " +
+                      asideBase + ".DAT, .IX and .VLF and the new ones as " + newBase +
+                      ".DAT, .IX and .VLF.");
+            return false;
+        }
+        return abandon(true);
+    }
+    SyncFolder(FDataDir);
+    if (!FromSalvage)
+        for (const char* ext : Extensions)
+            DeleteFileQuietly(asideBase + ext);
+    return true;
+}

@@ -1,0 +1,53 @@
+#include "catalogue/DiscRecordFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "catalogue/RecordEngineErrors.h"
+
+std::vector<TKeyDescriptor> DiscKeyDescriptors() {
+    std::vector<TKeyDescriptor> keys;
+    keys.push_back({DiscCodeKeyLength, 0});
+    for (int k = kComposer; k <= kMusicType; ++k)
+        keys.push_back({DiscKeyLength, 1});
+    return keys;
+}
+
+void CreateDiscRecordFile(const std::string& BaseName) {
+    CreateRecordFile(BaseName, DiscRecordSize, DiscKeyCount, DiscKeyDescriptors());
+}
+
+bool ReadDiscRecord(TRecordFile* F, std::int32_t RecNo, TDiscRecordBytes& Bytes) {
+    std::string record;
+    GetRecord(F, RecNo, record);
+    if (!EngineOK) return false;
+    if (record.size() != Bytes.size()) {
+        EngineOK = false;
+        EngineError = eeDataHeaderDamaged;
+        return false;
+    }
+    std::memcpy(Bytes.data(), record.data(), Bytes.size());
+    return true;
+}
+
+namespace {
+
+bool SyncPath(const std::string& Path, int Flags) {
+    const int fd = ::open(Path.c_str(), Flags | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+bool SyncFile(const std::string& FileName) {
+    return SyncPath(FileName, O_RDONLY);
+}
+
+bool SyncFolder(const std::string& Folder) {
+    return SyncPath(Folder, O_RDONLY | O_DIRECTORY);
+}

@@ -1,0 +1,28 @@
+// The catalogue's use of the record engine: the file pair's key layout, disc records read and written
+// as their stored bytes, and flushing finished files to disk.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/DiscRecord.h"
+#include "catalogue/RecordEngine.h"
+
+// The six keys of disc.IX, in key order: the code (16, unique), then composer, artist, name, record
+// label and music type (20, duplicates allowed).
+std::vector<TKeyDescriptor> DiscKeyDescriptors();
+// Creates an empty file pair for disc records under BaseName (".DAT" and ".IX" added).
+void CreateDiscRecordFile(const std::string& BaseName);
+
+inline std::string_view RecordView(const TDiscRecordBytes& Bytes) {
+    return {reinterpret_cast<const char*>(Bytes.data()), Bytes.size()};
+}
+// GetRecord into Bytes; false (EngineOK false) when the read failed or the file's records are not disc
+// records (EngineError then 10501).
+bool ReadDiscRecord(TRecordFile* F, std::int32_t RecNo, TDiscRecordBytes& Bytes);
+
+// fsync of a file, and of a folder after files in it were renamed; false when it failed.
+bool SyncFile(const std::string& FileName);
+bool SyncFolder(const std::string& Folder);
