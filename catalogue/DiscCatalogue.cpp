@@ -143,10 +143,14 @@ void TDiscCatalogue::ReleaseDiscFiles() {
     CloseDiscFiles();
 }
 
+void TDiscCatalogue::WriteSettings() {
+    SaveSettingsTo(FDataDir + "ORBELUNE.INI", FSettings);
+}
+
 void TDiscCatalogue::MarkDeletedRecords() {
     if (FSettings.DeletedRecordsPresent) return;
     FSettings.DeletedRecordsPresent = true;
-    SaveSettings(FSettings);
+    WriteSettings();
 }
 
 void TDiscCatalogue::LoadDisc(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
@@ -410,7 +414,7 @@ bool TDiscCatalogue::DeleteDisc(std::int32_t RecNo) {
         ok = false;
     }
     FSettings.DeletedRecordsPresent = true;
-    SaveSettings(FSettings);
+    WriteSettings();
     CloseDiscFiles();
     return ok;
 }

@@ -127,6 +127,8 @@ public:
     std::function<int(const char* From, const char* To)> RenameFile;
 
 private:
+    // The settings file of this catalogue's data folder (the program's settings file in the program).
+    void WriteSettings();
     void LoadDiscWithVolumes(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
                              std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo, const TDiscToc& Toc,
                              int VolumeLeft, int VolumeRight);

@@ -40,7 +40,7 @@ bool TDiscCatalogue::RebuildDatabase(const TRebuildProgress& Progress) {
 bool TDiscCatalogue::PackCatalogue(const TRebuildProgress& Progress) {
     if (!DoPack(false, Progress)) return false;
     FSettings.DeletedRecordsPresent = false;
-    SaveSettings(FSettings);
+    WriteSettings();
     return true;
 }
 
@@ -50,7 +50,7 @@ bool TDiscCatalogue::RepairDatabase(const TRebuildProgress& Progress) {
     FRepairing = false;
     if (!ok) return false;
     FSettings.DeletedRecordsPresent = false;
-    SaveSettings(FSettings);
+    WriteSettings();
     ShowError("The disc catalogue has been repaired: " + std::to_string(LastPack.Records) +
               " disc records were recovered. The damaged files are kept as disc-damaged.DAT, "
               "disc-damaged.IX and disc-damaged.VLF.");

@@ -1,0 +1,321 @@
+#include "catalogue/CatalogueTool.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/Settings.h"
+#include "catalogue/DiscCatalogue.h"
+#include "catalogue/DiscCatalogueCheck.h"
+#include "catalogue/DiscRecordFile.h"
+#include "catalogue/RecordEngine.h"
+#include "catalogue/RecordEngineErrors.h"
+#include "catalogue/ReferenceList.h"
+#include "devices/MessageBoxes.h"
+
+namespace {
+
+const char* const Usage = "usage: orbelune-cat [--dir FOLDER] list [--by name|composer|artist|label|type]\n"
+                          "       orbelune-cat [--dir FOLDER] show CODE\n"
+                          "       orbelune-cat [--dir FOLDER] check | rebuild | repair\n";
+
+// Collects the catalogue's messages; questions are answered No, so nothing is created or repaired
+// unless the command asks for it.
+class TToolMessages : public TMessageSink {
+public:
+    TToolMessages() : FPrevious(SetMessageSink(this)) {}
+    ~TToolMessages() override { SetMessageSink(FPrevious); }
+    void Information(const std::string& Msg) override { Messages.push_back(Msg); }
+    int Confirm(const std::string&) override { return idNo; }
+    int Run(const std::string&, const std::string&, const std::string&, int) override { return 0; }
+    std::string Joined() const {
+        std::string line;
+        for (const auto& m : Messages)
+            line += (line.empty() ? "" : " ") + m;
+        return line;
+    }
+    std::vector<std::string> Messages;
+
+private:
+    TMessageSink* FPrevious;
+};
+
+std::string GroupField(const TDiscRecord& Rec, int KeyNo) {
+    switch (KeyNo) {
+    case kComposer:
+        return Rec.Composer;
+    case kArtist:
+        return Rec.Artist;
+    case kRecordLabel:
+        return Rec.RecordLabel;
+    case kMusicType:
+        return Rec.MusicType;
+    default:
+        return {};
+    }
+}
+
+bool TextLess(const std::string& A, const std::string& B) {
+    if (ReferenceNameLess(A, B)) return true;
+    if (ReferenceNameLess(B, A)) return false;
+    return A < B;
+}
+
+// An open, read-only catalogue.
+class TReadOnlyCatalogue {
+public:
+    ~TReadOnlyCatalogue() {
+        if (File) CloseRecordFile(File);
+    }
+    bool Open(const std::string& DataDir, std::string& Error) {
+        std::error_code ec;
+        if (!std::filesystem::exists(DataDir + "disc.DAT", ec)) {
+            Error = "there is no catalogue (disc.DAT) in " + DataDir;
+            return false;
+        }
+        if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
+        OpenRecordFile(File, DataDir + "disc", true);
+        if (!EngineOK) {
+            File = nullptr;
+            Error = EngineError == eeModified
+                        ? "the catalogue was not closed properly (error 10010); run 'orbelune-cat repair'"
+                        : "Cannot open disc record file - " + std::to_string(EngineError);
+            return false;
+        }
+        if (RecordLength(File) != DiscRecordSize) {
+            Error = "disc.DAT is not a disc catalogue";
+            return false;
+        }
+        return true;
+    }
+    TRecordFile* File = nullptr;
+};
+
+std::string TrackLineText(int Track, MSF Length, const std::string& Name) {
+    return FormatWidth(2, Track) + " " + FormatMinSec(MSFToMinSec(Length)) + " " + Name;
+}
+
+int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& Out, std::ostream& Err) {
+    TReadOnlyCatalogue cat;
+    std::string error;
+    if (!cat.Open(DataDir, error)) {
+        Err << "orbelune-cat: " << error << "\n";
+        return 1;
+    }
+    std::int32_t recNo = 0;
+    FindKey(cat.File, kDiscCode, recNo, CutKey(Code, kDiscCode));
+    TDiscRecordBytes bytes;
+    if (!EngineOK || !ReadDiscRecord(cat.File, recNo, bytes) || DiscRecordStatus(bytes) != 0) {
+        Err << "orbelune-cat: no disc with the code " << Code << " in the catalogue\n";
+        return 1;
+    }
+    const TDiscRecord rec = DecodeDiscRecord(bytes);
+    TPlayerSettings settings;
+    LoadSettingsFrom(DataDir + "ORBELUNE.INI", settings);
+
+    TStringGridData grid(DiscGridCols, DiscGridRows);
+    std::string notes;
+    bool picture = false, sample = false;
+    TVlf store;
+    ConfigureDiscStore(store);
+    store.FileOpenMode = OpenRead;
+    std::error_code ec;
+    if (std::filesystem::exists(DataDir + "disc.VLF", ec) && store.OpenStore(DataDir + "disc.VLF")) {
+        if (rec.TracksRef) store.LoadGrid(rec.TracksRef, grid);
+        if (rec.NotesRef && store.LoadText(rec.NotesRef, notes))
+            while (!notes.empty() && notes.back() == '\0')
+                notes.pop_back();
+        picture = rec.PictureRef && store.ItemKind(rec.PictureRef) == VlfKindPicture;
+        sample = rec.SampleRef && store.ItemKind(rec.SampleRef) == VlfKindSample;
+        store.CloseStore();
+    }
+
+    Out << "Disc ID: " << rec.DiscCode << "\n"
+        << "Name: " << rec.DiscName << "\n"
+        << "Artist: " << rec.Artist << "\n"
+        << "Composer: " << rec.Composer << "\n"
+        << "Reference: " << rec.Reference << "\n"
+        << "Music type: " << rec.MusicType << "\n"
+        << "Record label: " << rec.RecordLabel << "\n"
+        << settings.DiscUser1Caption << ": " << rec.UserField1 << "\n"
+        << settings.DiscUser2Caption << ": " << rec.UserField2 << "\n"
+        << "Year: " << rec.Year << "\n"
+        << "Tracks: " << rec.TrackCount << "\n"
+        << "Total time: " << FormatMinSec(rec.TotalTime) << "\n"
+        << "Volume: " << rec.VolumeLeft << " " << rec.VolumeRight << "\n"
+        << "Play mode: " << PlayModeName(static_cast<TPlayMode>(rec.PlayMode & 0xFF)) << "\n"
+        << "Programme:";
+    for (int i = 1; i <= rec.Programme.Count; ++i)
+        Out << " " << int(rec.Programme[i]);
+    Out << "\n"
+        << "Picture: " << (picture ? "yes" : "no") << "\n"
+        << "Sample: " << (sample ? "yes" : "no") << "\n"
+        << "Waiting for its disc: " << (rec.TocPending ? "yes" : "no") << "\n"
+        << "Track list (" << settings.TracksUser1Caption << ", " << settings.TracksUser2Caption << "):\n";
+    for (int t = 1; t <= rec.TrackCount; ++t) {
+        Out << TrackLineText(t, rec.TrackLengths[t - 1], grid.Cells(0, t));
+        if (!grid.Cells(1, t).empty() || !grid.Cells(2, t).empty())
+            Out << " | " << grid.Cells(1, t) << " | " << grid.Cells(2, t);
+        Out << "\n";
+    }
+    Out << "Notes:\n" << notes;
+    if (!notes.empty() && notes.back() != '\n') Out << "\n";
+    return 0;
+}
+
+int ListCatalogue(const std::string& DataDir, const std::string& Order, std::ostream& Out,
+                  std::ostream& Err) {
+    const int keyNo = CatalogueOrderKey(Order);
+    if (keyNo == 0) {
+        Err << "orbelune-cat: unknown order '" << Order << "' (name, composer, artist, label or type)\n";
+        return 2;
+    }
+    std::string error;
+    const auto groups = CatalogueTreeOrder(DataDir, keyNo, error);
+    if (!error.empty()) {
+        Err << "orbelune-cat: " << error << "\n";
+        return 1;
+    }
+    for (const auto& group : groups) {
+        const bool grouped = keyNo != kDiscName;
+        if (grouped) Out << group.Text << "\n";
+        for (const auto& disc : group.Discs)
+            Out << (grouped ? "  " : "") << disc.Name << "\t" << disc.Code << "\n";
+    }
+    return 0;
+}
+
+int Check(const std::string& DataDir, std::ostream& Out, std::ostream& Err) {
+    const TCatalogueCheck check = CheckDiscCatalogue(DataDir);
+    if (!check.Ok) {
+        Err << "orbelune-cat: the catalogue in " << DataDir << " has problems:\n";
+        for (const auto& p : check.Problems)
+            Err << "  " << p << "\n";
+        return 1;
+    }
+    Out << "The catalogue is sound: " << check.Records << " discs in " << check.Slots - 1
+        << " record slots.\n";
+    return 0;
+}
+
+int Pack(const std::string& DataDir, bool Repair, std::ostream& Out, std::ostream& Err) {
+    std::error_code ec;
+    if (!std::filesystem::exists(DataDir + "disc.DAT", ec)) {
+        Err << "orbelune-cat: there is no catalogue (disc.DAT) in " << DataDir << "\n";
+        return 1;
+    }
+    TToolMessages messages;
+    TPlayerSettings settings;
+    LoadSettingsFrom(DataDir + "ORBELUNE.INI", settings);
+    TDiscCatalogue catalogue(DataDir, settings);
+    const bool ok = Repair ? catalogue.RepairDatabase() : catalogue.PackCatalogue();
+    if (!ok) {
+        Err << "orbelune-cat: " << messages.Joined() << "\n";
+        return 1;
+    }
+    const TPackResult& r = catalogue.LastPack;
+    Out << (Repair ? "Repaired: " : "Rebuilt: ") << r.Records << " discs";
+    if (r.SkippedDuplicates)
+        Out << ", " << r.SkippedDuplicates << " records with a code already catalogued left out";
+    if (r.DroppedBlobs) Out << ", " << r.DroppedBlobs << " missing blobs cleared";
+    Out << ".\n";
+    if (Repair)
+        Out << "The damaged files are kept as disc-damaged.DAT, disc-damaged.IX and disc-damaged.VLF.\n";
+    return 0;
+}
+
+} // namespace
+
+int CatalogueOrderKey(const std::string& Name) {
+    if (Name == "name") return kDiscName;
+    if (Name == "composer") return kComposer;
+    if (Name == "artist") return kArtist;
+    if (Name == "label") return kRecordLabel;
+    if (Name == "type") return kMusicType;
+    return 0;
+}
+
+std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int KeyNo, std::string& Error) {
+    std::vector<TCatalogueGroup> groups;
+    TReadOnlyCatalogue cat;
+    if (!cat.Open(DataDir, Error)) return groups;
+    const bool grouped = KeyNo != kDiscName;
+    if (!grouped) groups.emplace_back();
+    ClearKey(cat.File, KeyNo);
+    std::int32_t recNo = 0;
+    std::string key;
+    for (;;) {
+        NextKey(cat.File, KeyNo, recNo, key);
+        if (!EngineOK) {
+            if (EngineError != eeNoNextKey)
+                Error = "index " + std::to_string(KeyNo) + ": error " + std::to_string(EngineError);
+            break;
+        }
+        TDiscRecordBytes bytes;
+        if (!ReadDiscRecord(cat.File, recNo, bytes) || DiscRecordStatus(bytes) != 0) continue;
+        const TDiscRecord rec = DecodeDiscRecord(bytes);
+        if (grouped && (groups.empty() || groups.back().Text != GroupField(rec, KeyNo)))
+            groups.push_back({GroupField(rec, KeyNo), {}});
+        groups.back().Discs.push_back({recNo, rec.DiscCode, rec.DiscName});
+    }
+    const auto discLess = [](const TCatalogueEntry& A, const TCatalogueEntry& B) {
+        return TextLess(A.Name, B.Name);
+    };
+    for (auto& group : groups)
+        std::stable_sort(group.Discs.begin(), group.Discs.end(), discLess);
+    std::stable_sort(groups.begin(), groups.end(), [](const TCatalogueGroup& A, const TCatalogueGroup& B) {
+        return TextLess(A.Text, B.Text);
+    });
+    return groups;
+}
+
+int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err) {
+    std::string dir;
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < Args.size(); ++i) {
+        if (Args[i] == "--dir") {
+            if (i + 1 >= Args.size()) {
+                Err << "orbelune-cat: --dir needs a folder\n";
+                return 2;
+            }
+            dir = Args[++i];
+        } else if (Args[i] == "--help" || Args[i] == "-h") {
+            Out << Usage;
+            return 0;
+        } else {
+            rest.push_back(Args[i]);
+        }
+    }
+    if (rest.empty()) {
+        Err << Usage;
+        return 2;
+    }
+    if (dir.empty()) {
+        dir = ProgramDir();
+    } else {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(dir, ec)) {
+            Err << "orbelune-cat: no such folder: " << dir << "\n";
+            return 1;
+        }
+        if (dir.back() != '/') dir += '/';
+    }
+    const std::string& command = rest[0];
+    if (command == "list") {
+        std::string order = "name";
+        if (rest.size() == 3 && rest[1] == "--by")
+            order = rest[2];
+        else if (rest.size() != 1) {
+            Err << Usage;
+            return 2;
+        }
+        return ListCatalogue(dir, order, Out, Err);
+    }
+    if (command == "show" && rest.size() == 2) return ShowDisc(dir, rest[1], Out, Err);
+    if (rest.size() == 1) {
+        if (command == "check") return Check(dir, Out, Err);
+        if (command == "rebuild") return Pack(dir, false, Out, Err);
+        if (command == "repair") return Pack(dir, true, Out, Err);
+    }
+    Err << Usage;
+    return 2;
+}

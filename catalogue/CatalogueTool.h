@@ -1,0 +1,31 @@
+// The command-line catalogue tool: lists, shows, checks, rebuilds and repairs the disc catalogue of a
+// data folder, for scripts and tests. orbelune-cat's main() only passes its arguments here.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Args without the program name. Output goes to Out, errors (one line each) to Err. Returns the exit
+// status: 0 success, 1 a failed command or a catalogue with problems, 2 a usage error.
+int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err);
+
+// The orders of the catalogue browser: name, composer, artist, label, type; 0 for an unknown name,
+// otherwise the index used (4, 2, 3, 5, 6).
+int CatalogueOrderKey(const std::string& Name);
+
+struct TCatalogueEntry {
+    std::int32_t RecNo = 0;
+    std::string Code;
+    std::string Name;
+};
+struct TCatalogueGroup {
+    std::string Text; // empty in name order, where every disc is a top-level entry
+    std::vector<TCatalogueEntry> Discs;
+};
+
+// The catalogue browser's tree for index KeyNo, without filter: discs in index order, grouped by the
+// full field value of the order (a new group whenever it differs from the previous disc's, compared
+// case-sensitively), then top-level entries and each group's discs sorted by their text, ignoring case.
+// In name order there is one group with every disc.
+std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int KeyNo, std::string& Error);

@@ -1,0 +1,181 @@
+#include "catalogue/DiscCatalogueCheck.h"
+
+#include <filesystem>
+#include <map>
+
+#include "catalogue/DiscDataHolder.h"
+#include "catalogue/DiscRecord.h"
+#include "catalogue/DiscRecordFile.h"
+#include "catalogue/RecordEngine.h"
+#include "catalogue/RecordEngineErrors.h"
+#include "catalogue/Vlf.h"
+
+namespace {
+
+class TProblems {
+public:
+    TProblems(TCatalogueCheck& Result, int Max) : FResult(Result), FMax(Max) {}
+    ~TProblems() {
+        if (FHidden > 0) FResult.Problems.push_back("... and " + std::to_string(FHidden) + " more problems");
+    }
+    void Add(const std::string& Text) {
+        FResult.Ok = false;
+        if (static_cast<int>(FResult.Problems.size()) < FMax)
+            FResult.Problems.push_back(Text);
+        else
+            ++FHidden;
+    }
+
+private:
+    TCatalogueCheck& FResult;
+    int FMax;
+    int FHidden = 0;
+};
+
+struct TLiveRecord {
+    std::string Code;
+    std::array<std::string, DiscKeyCount> Keys;
+    std::array<int, DiscKeyCount> Entries{};
+    TDiscBlobRefs Refs;
+};
+
+std::string RecordName(std::int32_t RecNo, const TLiveRecord& Rec) {
+    return "record " + std::to_string(RecNo) + " (" + Rec.Code + ")";
+}
+
+void CheckBlobs(const std::string& DataDir, const std::map<std::int32_t, TLiveRecord>& Live,
+                TProblems& Problems) {
+    bool any = false;
+    for (const auto& [recNo, rec] : Live)
+        any = any || rec.Refs.Tracks || rec.Refs.Notes || rec.Refs.Picture || rec.Refs.Sample;
+    if (!any) return;
+    TVlf store;
+    ConfigureDiscStore(store);
+    store.FileOpenMode = OpenRead;
+    std::error_code ec;
+    if (!std::filesystem::exists(DataDir + "disc.VLF", ec)) {
+        Problems.Add("disc.VLF is missing but records refer to it");
+        return;
+    }
+    if (!store.OpenStore(DataDir + "disc.VLF")) {
+        Problems.Add("cannot open disc.VLF: " + store.LastError());
+        return;
+    }
+    std::map<std::int32_t, std::int32_t> owners;
+    TStringGridData grid;
+    std::string text;
+    for (const auto& [recNo, rec] : Live) {
+        const auto check = [&](std::int32_t Ref, std::int16_t Kind, const char* What) {
+            if (Ref == 0) return;
+            if (const auto [it, fresh] = owners.emplace(Ref, recNo); !fresh) {
+                Problems.Add(RecordName(recNo, rec) + ": its " + What + " at " + std::to_string(Ref) +
+                             " also belongs to record " + std::to_string(it->second));
+                return;
+            }
+            bool valid = store.ItemKind(Ref) == Kind;
+            if (valid && Kind == VlfKindTracks) valid = store.LoadGrid(Ref, grid);
+            if (valid && Kind == VlfKindNotes) valid = store.LoadText(Ref, text);
+            if (!valid)
+                Problems.Add(RecordName(recNo, rec) + ": no valid " + What + " block at " +
+                             std::to_string(Ref));
+        };
+        check(rec.Refs.Tracks, VlfKindTracks, "track list");
+        check(rec.Refs.Notes, VlfKindNotes, "notes");
+        check(rec.Refs.Picture, VlfKindPicture, "picture");
+        check(rec.Refs.Sample, VlfKindSample, "sample");
+    }
+    store.CloseStore();
+}
+
+} // namespace
+
+TCatalogueCheck CheckDiscCatalogue(const std::string& DataDir, int MaxProblems) {
+    TCatalogueCheck result;
+    TProblems problems(result, MaxProblems);
+    const std::string base = DataDir + "disc";
+    std::error_code ec;
+    if (!std::filesystem::exists(base + ".DAT", ec)) {
+        problems.Add("there is no catalogue (disc.DAT) in " + DataDir);
+        return result;
+    }
+    if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
+    TRecordFile* file = nullptr;
+    OpenRecordFile(file, base, true);
+    if (!EngineOK) {
+        if (EngineError == eeModified)
+            problems.Add("the catalogue was not closed properly (error 10010); it needs a repair");
+        else
+            problems.Add("cannot open the catalogue: error " + std::to_string(EngineError));
+        return result;
+    }
+    if (RecordLength(file) != DiscRecordSize) {
+        problems.Add("disc.DAT holds records of " + std::to_string(RecordLength(file)) + " bytes, not " +
+                     std::to_string(DiscRecordSize));
+        CloseRecordFile(file);
+        return result;
+    }
+    if (const std::string fault = CheckRecordFile(file); !fault.empty())
+        problems.Add("index or free chain damaged: " + fault + " (error " + std::to_string(EngineError) +
+                     ")");
+
+    result.Slots = RecordSlotCount(file);
+    std::map<std::int32_t, TLiveRecord> live;
+    for (std::int32_t recNo = 1; recNo < result.Slots; ++recNo) {
+        TDiscRecordBytes bytes;
+        if (!ReadDiscRecord(file, recNo, bytes)) {
+            problems.Add("record " + std::to_string(recNo) + " cannot be read: error " +
+                         std::to_string(EngineError));
+            continue;
+        }
+        if (DiscRecordStatus(bytes) != 0) continue;
+        TLiveRecord& rec = live[recNo];
+        for (int k = 1; k <= DiscKeyCount; ++k)
+            rec.Keys[k - 1] = DiscKeyValue(bytes, k);
+        rec.Code = rec.Keys[0];
+        rec.Refs = DiscBlobRefs(bytes);
+    }
+    result.Records = static_cast<int>(live.size());
+
+    for (int k = 1; k <= DiscKeyCount; ++k) {
+        ClearKey(file, k);
+        std::int32_t recNo = 0;
+        std::string key;
+        long long entries = 0;
+        for (;;) {
+            NextKey(file, k, recNo, key);
+            if (!EngineOK) {
+                if (EngineError != eeNoNextKey)
+                    problems.Add("index " + std::to_string(k) + " cannot be walked: error " +
+                                 std::to_string(EngineError));
+                break;
+            }
+            if (++entries > result.Slots) {
+                problems.Add("index " + std::to_string(k) + " holds more entries than there are records");
+                break;
+            }
+            const auto it = live.find(recNo);
+            if (it == live.end()) {
+                problems.Add("index " + std::to_string(k) + ": key \"" + key + "\" leads to record " +
+                             std::to_string(recNo) + ", which is not a live record");
+                continue;
+            }
+            ++it->second.Entries[k - 1];
+            if (it->second.Keys[k - 1] != key)
+                problems.Add("index " + std::to_string(k) + ": key \"" + key + "\" of " +
+                             RecordName(recNo, it->second) + " does not match its field \"" +
+                             it->second.Keys[k - 1] + "\"");
+        }
+        if (KeyCount(file, k) != result.Records)
+            problems.Add("index " + std::to_string(k) + " counts " + std::to_string(KeyCount(file, k)) +
+                         " keys for " + std::to_string(result.Records) + " records");
+    }
+    for (const auto& [recNo, rec] : live)
+        for (int k = 1; k <= DiscKeyCount; ++k)
+            if (rec.Entries[k - 1] != 1)
+                problems.Add(RecordName(recNo, rec) + " has " + std::to_string(rec.Entries[k - 1]) +
+                             " entries in index " + std::to_string(k));
+    CloseRecordFile(file);
+
+    CheckBlobs(DataDir, live, problems);
+    return result;
+}
