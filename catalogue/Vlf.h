@@ -93,7 +93,7 @@ public:
     std::int32_t SaveText(std::int32_t OldPos, const std::string& Text);
     bool LoadText(std::int32_t Pos, std::string& Text);
 
-    // Why the last operation failed (empty after a success); for diagnostics only.
+    // Why the last failure happened; for diagnostics only.
     const std::string& LastError() const { return FLastError; }
 
     // Bytes per chunk when copying files and reading grid cells.
