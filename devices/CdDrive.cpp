@@ -31,7 +31,8 @@ int TDriveToc::AudioEndFrom(int T) const {
 
 int ValidateToc(const TDriveToc& Toc) {
     if (Toc.Tracks.empty() || Toc.TrackCount() > 99) return deBadToc;
-    int Previous = -1;
+    // Nothing of an audio disc lies before 00:02:00.
+    int Previous = 149;
     for (const TTocTrack& Track : Toc.Tracks) {
         if (Track.StartFrame <= Previous) return deBadToc;
         Previous = Track.StartFrame;

@@ -1,0 +1,287 @@
+// The libcdio drive on real disc images: tables of contents, CD-TEXT, identity, playing a stretch into a
+// fake sound output, the door, and images that are damaged or hold no audio.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+#include "DiscImageMaker.h"
+#include "devices/CdAudio.h"
+#include "devices/CdioDrive.h"
+#include "devices/DiscIdentity.h"
+#include "devices/DriveList.h"
+#include "devices/FakeSoundOutput.h"
+#include "devices/TocReport.h"
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CdioDriveTest : public ::testing::Test {
+protected:
+    // Copies a fixture folder of the test data into the temporary home.
+    fs::path Fixture(const std::string& Folder, const std::string& File) {
+        const fs::path Target = Home.Path() / Folder;
+        fs::create_directories(Target);
+        for (const auto& Entry : fs::directory_iterator(TestDataDir() / "cd-images" / Folder))
+            CopyFixture("cd-images/" + Folder + "/" + Entry.path().filename().string(), Target);
+        return Target / File;
+    }
+    std::unique_ptr<TCdioDrive> OpenImage(const fs::path& Path, int& Error) {
+        return TCdioDrive::Open(
+            Path.string(), false,
+            [this] {
+                auto Out = std::make_unique<TFakeSoundOutput>(Clock);
+                Output = Out.get();
+                return Out;
+            },
+            Error);
+    }
+    // Moves the virtual clock on until Done holds; gives up after ten seconds of real time.
+    template <class F> bool RunUntil(F Done) {
+        const auto Limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!Done()) {
+            if (std::chrono::steady_clock::now() > Limit) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            Clock.Advance(20);
+        }
+        return true;
+    }
+
+    TTempHome Home;
+    TVirtualClock Clock;
+    TFakeSoundOutput* Output = nullptr;
+};
+
+TEST_F(CdioDriveTest, TablesOfTheLibraryImages) {
+    struct TCase {
+        std::string Folder, File;
+        std::vector<int> Starts;
+        int LeadOut;
+    };
+    const std::vector<TCase> Cases = {
+        {"cdda", "cdda.cue", {150}, 452},
+        {"cdda_4_5", "cdda_4_5.cue", {150, 300}, 452},
+        {"cdtext-3track", "cdtext.cue", {150, 450, 750}, 1056},
+    };
+    for (const TCase& C : Cases) {
+        int Error = -1;
+        auto Drive = OpenImage(Fixture(C.Folder, C.File), Error);
+        ASSERT_TRUE(Drive) << C.File << ": " << DeviceErrorText(Error);
+        TDriveToc Toc;
+        ASSERT_EQ(Drive->ReadToc(Toc), deOK);
+        ASSERT_EQ(Toc.TrackCount(), static_cast<int>(C.Starts.size())) << C.File;
+        for (int T = 1; T <= Toc.TrackCount(); ++T) {
+            EXPECT_EQ(Toc.Tracks[static_cast<std::size_t>(T - 1)].StartFrame,
+                      C.Starts[static_cast<std::size_t>(T - 1)]);
+            EXPECT_TRUE(Toc.Tracks[static_cast<std::size_t>(T - 1)].Audio);
+        }
+        EXPECT_EQ(Toc.LeadOutFrame, C.LeadOut) << C.File;
+    }
+    // The table numbers tracks from 1 even where the disc starts at 4; the identity is that of the table.
+    int Error = 0;
+    auto Drive = OpenImage(Home.Path() / "cdda_4_5" / "cdda_4_5.cue", Error);
+    ASSERT_TRUE(Drive);
+    TDriveToc Toc;
+    Drive->ReadToc(Toc);
+    EXPECT_EQ(Toc.Tracks[0].Number, 4);
+    EXPECT_EQ(DiscIdentity(Toc), 1838u);
+}
+
+TEST_F(CdioDriveTest, CdTextAndNrg) {
+    int Error = 0;
+    auto Drive = OpenImage(Fixture("cdtext-3track", "cdtext.cue"), Error);
+    ASSERT_TRUE(Drive) << DeviceErrorText(Error);
+    const TCdText Text = Drive->ReadCdText();
+    EXPECT_EQ(Text.DiscTitle, "The Voice of the Gnu");
+    EXPECT_EQ(Text.DiscPerformer, "A Gnu");
+    ASSERT_EQ(Text.TrackTitles.size(), 3u);
+    EXPECT_EQ(Text.TrackTitles[0], "I Will Survive");
+    EXPECT_EQ(Text.TrackTitles[2], "Gnu Opera");
+
+    auto Nrg = OpenImage(Fixture("p1", "p1.nrg"), Error);
+    ASSERT_TRUE(Nrg) << DeviceErrorText(Error);
+    TDriveToc Toc;
+    ASSERT_EQ(Nrg->ReadToc(Toc), deOK);
+    EXPECT_EQ(Toc.TrackCount(), 2);
+    EXPECT_EQ(Nrg->ReadCdText().DiscPerformer.rfind("Richard Stallman", 0), 0u);
+}
+
+TEST_F(CdioDriveTest, DataDiscAndDamagedSheets) {
+    int Error = 0;
+    // A data disc opens and lists its track, but nothing on it plays.
+    auto Data = OpenImage(Fixture("isofs-m1", "isofs-m1.cue"), Error);
+    ASSERT_TRUE(Data) << DeviceErrorText(Error);
+    TDriveToc Toc;
+    ASSERT_EQ(Data->ReadToc(Toc), deOK);
+    ASSERT_EQ(Toc.TrackCount(), 1);
+    EXPECT_FALSE(Toc.Tracks[0].Audio);
+    EXPECT_EQ(Data->Play(150, -1), deDataTrack);
+    EXPECT_EQ(Data->Status().Mode, cmStopped);
+
+    Fixture("toc-cue-parse", "t1.toc");
+    fs::copy_file(Home.Path() / "isofs-m1" / "isofs-m1.bin", Home.Path() / "toc-cue-parse" / "isofs-m1.bin");
+    fs::copy_file(TestDataDir() / "cd-images" / "cdda" / "cdda.bin",
+                  Home.Path() / "toc-cue-parse" / "cdda.bin");
+    for (const char* Bad : {"bad-cat1.cue", "bad-mode1.cue", "bad-msf-1.cue", "bad-msf-3.cue",
+                            "bad-msf-2.toc", "bad-file.toc", "bad-cat2.toc"}) {
+        Error = 0;
+        EXPECT_FALSE(OpenImage(Home.Path() / "toc-cue-parse" / Bad, Error)) << Bad;
+        EXPECT_NE(Error, deOK) << Bad;
+    }
+    // libcdio places this sheet's track (a byte offset into its data file) before the start of the disc.
+    EXPECT_FALSE(OpenImage(Fixture("cdda", "cdda.toc"), Error));
+    EXPECT_TRUE(Error == deBadToc || Error == deBadImage) << Error;
+    EXPECT_FALSE(OpenImage(Home.Path() / "nothing-here.cue", Error));
+    EXPECT_EQ(Error, deNoDrive);
+}
+
+TEST_F(CdioDriveTest, MissingAndTruncatedBin) {
+    const fs::path Cue = MakeDiscImage(Home.Path(), "short", 300, {0, 150});
+    fs::resize_file(Home.Path() / "short.bin", 100 * 2352);
+    int Error = 0;
+    EXPECT_FALSE(OpenImage(Cue, Error));
+    EXPECT_TRUE(Error == deBadImage || Error == deBadToc) << Error;
+    fs::remove(Home.Path() / "short.bin");
+    EXPECT_FALSE(OpenImage(Cue, Error));
+    EXPECT_TRUE(Error == deBadImage || Error == deBadToc) << Error;
+}
+
+TEST_F(CdioDriveTest, PlaysAStretchIntoTheOutputAndStopsAtItsEnd) {
+    const fs::path Cue = MakeDiscImage(Home.Path(), "tone", 600, {0, 300});
+    int Error = 0;
+    auto Drive = OpenImage(Cue, Error);
+    ASSERT_TRUE(Drive) << DeviceErrorText(Error);
+    Drive->SetVolume(65535, 65535);
+    std::vector<std::int16_t> Tapped;
+    Drive->SetPcmTap(
+        [&](const std::int16_t* S, std::size_t F) { Tapped.insert(Tapped.end(), S, S + 2 * F); });
+    // Sectors 10..39 of the data, i.e. frames 160..189.
+    ASSERT_EQ(Drive->Play(160, 190), deOK);
+    EXPECT_EQ(Drive->Status().Mode, cmPlaying);
+    ASSERT_TRUE(RunUntil([&] { return Drive->Status().Mode == cmStopped; }));
+    const TDriveStatus S = Drive->Status();
+    EXPECT_EQ(S.PositionFrame, 189);
+    EXPECT_EQ(S.CurrentTrack, 1);
+    const auto Samples = Output->Samples();
+    ASSERT_EQ(Samples.size(), 30u * 588 * 2);
+    for (std::size_t I = 0; I < Samples.size(); I += 997) {
+        const int Sector = 10 + static_cast<int>(I / (588 * 2));
+        const int Index = static_cast<int>(I % (588 * 2)) / 2;
+        ASSERT_EQ(Samples[I], ImageSample(Sector, Index, static_cast<int>(I % 2))) << I;
+    }
+    EXPECT_EQ(Tapped, Samples);
+
+    // A play without an end runs through the last track to one frame before the lead-out, at the volume
+    // set for each channel.
+    Drive->SetVolume(32768, 0);
+    ASSERT_EQ(Drive->Play(700, -1), deOK);
+    ASSERT_TRUE(RunUntil([&] { return Drive->Status().Mode == cmStopped; }));
+    EXPECT_EQ(Drive->Status().PositionFrame, 749);
+    EXPECT_EQ(Drive->Status().CurrentTrack, 2);
+    const auto All = Output->Samples();
+    const std::size_t First = 30u * 588 * 2;
+    ASSERT_EQ(All.size(), First + 50u * 588 * 2);
+    EXPECT_EQ(All[First + 1], 0);
+    EXPECT_EQ(All[First + 2 * 25], static_cast<std::int16_t>(ImageSample(550, 25, 0) * 32768 / 65535));
+}
+
+TEST_F(CdioDriveTest, PauseSeekDoorAndALostImage) {
+    const fs::path Cue = MakeDiscImage(Home.Path(), "tone", 600, {0, 300});
+    int Error = 0;
+    auto Drive = OpenImage(Cue, Error);
+    ASSERT_TRUE(Drive);
+    ASSERT_EQ(Drive->Play(150, -1), deOK);
+    ASSERT_TRUE(RunUntil([&] { return Drive->Status().PositionFrame >= 200; }));
+    ASSERT_EQ(Drive->Pause(), deOK);
+    const int Held = Drive->Status().PositionFrame;
+    Clock.Advance(3000);
+    EXPECT_EQ(Drive->Status().PositionFrame, Held);
+    EXPECT_EQ(Drive->Status().Mode, cmPaused);
+    ASSERT_EQ(Drive->Resume(), deOK);
+    EXPECT_EQ(Drive->Resume(), deNotPaused);
+    ASSERT_TRUE(RunUntil([&] { return Drive->Status().PositionFrame > Held + 20; }));
+    ASSERT_EQ(Drive->Seek(500), deOK);
+    EXPECT_EQ(Drive->Status().Mode, cmStopped);
+    EXPECT_EQ(Drive->Status().CurrentTrack, 2);
+    EXPECT_EQ(Drive->Seek(750), deOutOfRange);
+
+    ASSERT_EQ(Drive->OpenDoor(), deOK);
+    TDriveStatus S = Drive->Status();
+    EXPECT_FALSE(S.MediaPresent);
+    EXPECT_EQ(S.Mode, cmOpen);
+    EXPECT_EQ(Drive->Play(150, -1), deNoMedia);
+    ASSERT_EQ(Drive->CloseDoor(), deOK);
+    S = Drive->Status();
+    EXPECT_TRUE(S.MediaPresent);
+    EXPECT_EQ(S.Mode, cmStopped);
+
+    // The image's data goes away in the middle of a play: the play ends, nothing hangs.
+    ASSERT_EQ(Drive->Play(150, -1), deOK);
+    fs::resize_file(Home.Path() / "tone.bin", 0);
+    ASSERT_TRUE(RunUntil([&] { return Drive->Status().Mode == cmStopped; }));
+    EXPECT_EQ(Drive->LastPlayError(), deReadError);
+}
+
+TEST_F(CdioDriveTest, DeviceLayerOnAnImage) {
+    const fs::path Cue = MakeDiscImage(Home.Path(), "tone", 600, {0, 300});
+    TPlayerSettings Settings;
+    TPlayerState State;
+    TCdAudio Cd(Settings, State,
+                [&](int, int& Error) -> std::unique_ptr<TCdDrive> { return OpenImage(Cue, Error); });
+    Cd.OpenCD(0);
+    EXPECT_EQ(Cd.GetTrackCount(), 2);
+    EXPECT_EQ(Cd.GetTrackStart(2), MakeMSF(0, 6, 0));
+    EXPECT_EQ(Cd.GetTrackLength(2), MakeMSF(0, 3, 74));
+    // 512 + 1536 + 0 + 600 frames of disc.
+    EXPECT_EQ(Cd.GetDiscIdentity(), DiscCodeText(2648));
+    EXPECT_EQ(Cd.GetCdText().TrackTitles.at(1), "Tone 2");
+    Cd.OpenDoor();
+    EXPECT_FALSE(Cd.IsMediaPresent());
+    EXPECT_TRUE(Cd.IsDoorOpen());
+    Cd.CloseDoor();
+    EXPECT_TRUE(Cd.IsMediaPresent());
+}
+
+TEST_F(CdioDriveTest, TocReport) {
+    const fs::path Cue = Fixture("cdtext-3track", "cdtext.cue");
+    std::ostringstream Out, Err;
+    EXPECT_EQ(RunTocReport(Cue.string(), Out, Err), 0) << Err.str();
+    const std::string Text = Out.str();
+    EXPECT_NE(Text.find("Tracks: 3"), std::string::npos) << Text;
+    EXPECT_NE(Text.find(" 2  start 00:06:00 (00.06)  length 00:04:00 (00.04)  A Forest Full of Gnus"),
+              std::string::npos)
+        << Text;
+    EXPECT_NE(Text.find("Identity: 4608"), std::string::npos);
+    EXPECT_NE(Text.find("Disc code: 0000000000001200"), std::string::npos);
+    EXPECT_TRUE(Err.str().empty());
+
+    std::ostringstream Out2, Err2;
+    EXPECT_EQ(RunTocReport((Home.Path() / "missing.cue").string(), Out2, Err2), 1);
+    EXPECT_EQ(Err2.str(), "orbelune: " + (Home.Path() / "missing.cue").string() +
+                              ": The CD drive or disc image cannot be found.\n");
+
+    std::ostringstream Out3, Err3;
+    EXPECT_EQ(RunTocReport(Fixture("isofs-m1", "isofs-m1.cue").string(), Out3, Err3), 1);
+    EXPECT_NE(Err3.str().find("no audio tracks"), std::string::npos);
+}
+
+TEST_F(CdioDriveTest, DriveNumbers) {
+    const fs::path Cue = MakeDiscImage(Home.Path(), "tone", 300, {0});
+    const int Physical = static_cast<int>(std::count_if(
+        DriveList().begin(), DriveList().end(), [](const TDriveEntry& E) { return E.Kind == dkPhysical; }));
+    SetVirtualDrives({});
+    const int Number = DriveNumberFor(Cue.string());
+    EXPECT_EQ(Number, Physical);
+    EXPECT_EQ(AddVirtualDrive(Cue.string()), Number);
+    EXPECT_EQ(DriveLabel(Number), "CD ROM " + std::to_string(Number) + " <" + Cue.string() + ">");
+    int Error = 0;
+    EXPECT_TRUE(ProgramDriveFactory([] { return std::make_unique<TNullSoundOutput>(); })(Number, Error));
+    EXPECT_FALSE(ProgramDriveFactory()(Number + 1, Error));
+    EXPECT_EQ(Error, deNoDrives);
+    SetVirtualDrives({});
+}
+
+} // namespace

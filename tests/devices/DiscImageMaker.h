@@ -1,0 +1,46 @@
+// Writes small audio disc images for the device tests: a cue sheet and a raw BIN whose samples are known.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+// Sample value of the generated images: a 441 Hz sine on the left channel (a whole number of periods in
+// every sector) and the sector number on the right, so a test can tell which sector a sample came from.
+inline std::int16_t ImageSample(int Sector, int Index, int Channel) {
+    if (Channel == 1) return static_cast<std::int16_t>(Sector);
+    return static_cast<std::int16_t>(std::lround(12000.0 * std::sin(2 * M_PI * 441.0 * Index / 44100.0)));
+}
+
+// A disc of Sectors sectors with tracks starting at the given sectors (the first at 0). Returns the cue
+// sheet's path.
+inline std::filesystem::path MakeDiscImage(const std::filesystem::path& Folder, const std::string& Name,
+                                           int Sectors, const std::vector<int>& TrackSectors) {
+    const auto Bin = Folder / (Name + ".bin");
+    std::ofstream Data(Bin, std::ios::binary);
+    std::vector<std::int16_t> Block(588 * 2);
+    for (int S = 0; S < Sectors; ++S) {
+        for (int I = 0; I < 588; ++I) {
+            Block[static_cast<std::size_t>(2 * I)] = ImageSample(S, I, 0);
+            Block[static_cast<std::size_t>(2 * I + 1)] = ImageSample(S, I, 1);
+        }
+        Data.write(reinterpret_cast<const char*>(Block.data()),
+                   static_cast<std::streamsize>(Block.size() * 2));
+    }
+    const auto Cue = Folder / (Name + ".cue");
+    std::ofstream Sheet(Cue);
+    Sheet << "TITLE \"Generated\"\nFILE \"" << Name << ".bin\" BINARY\n";
+    int N = 1;
+    for (int Start : TrackSectors) {
+        char Line[64];
+        std::snprintf(Line, sizeof Line,
+                      "  TRACK %02d AUDIO\n    TITLE \"Tone %d\"\n    INDEX 01 %02d:%02d:%02d\n", N, N,
+                      Start / 4500, Start % 4500 / 75, Start % 75);
+        Sheet << Line;
+        ++N;
+    }
+    return Cue;
+}
