@@ -80,6 +80,18 @@ std::string GetString(const std::uint8_t* Record, TStringField Field) {
 
 } // namespace
 
+bool TDiscRecord::operator==(const TDiscRecord& O) const {
+    return RecordStatus == O.RecordStatus && DiscCode == O.DiscCode && DiscName == O.DiscName &&
+           Artist == O.Artist && Composer == O.Composer && Reference == O.Reference &&
+           MusicType == O.MusicType && RecordLabel == O.RecordLabel && UserField1 == O.UserField1 &&
+           UserField2 == O.UserField2 && Year == O.Year && Programme.Count == O.Programme.Count &&
+           Programme.Entries == O.Programme.Entries && TrackCount == O.TrackCount &&
+           TrackLengths == O.TrackLengths && TotalTime == O.TotalTime && VolumeLeft == O.VolumeLeft &&
+           VolumeRight == O.VolumeRight && PlayMode == O.PlayMode && PictureRef == O.PictureRef &&
+           SampleRef == O.SampleRef && TracksRef == O.TracksRef && NotesRef == O.NotesRef &&
+           TocPending == O.TocPending;
+}
+
 TDiscRecordBytes EncodeDiscRecord(const TDiscRecord& Rec) {
     TDiscRecordBytes bytes{};
     std::uint8_t* r = bytes.data();

@@ -103,7 +103,7 @@ struct TDiscRecord {
     std::int32_t NotesRef = 0;
     bool TocPending = false;
 
-    bool operator==(const TDiscRecord&) const = default;
+    bool operator==(const TDiscRecord& Other) const;
 };
 
 // Values of keys 2 to 6 in the order composer, artist, name, record label, music type: what SaveDisc

@@ -1,0 +1,73 @@
+// A fresh data folder with a disc catalogue in it, the message answerer, and discs made up for tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "catalogue/DiscCatalogue.h"
+#include "catalogue/DiscCatalogueCheck.h"
+#include "support/TestSupport.h"
+
+class TCatalogueFolder {
+public:
+    TCatalogueFolder() : Catalogue(std::make_unique<TDiscCatalogue>(Home.Dir(), Settings)) {}
+
+    // A new catalogue object on the same folder, as the next start of the program would make.
+    void Reopen() {
+        Catalogue.reset();
+        Catalogue = std::make_unique<TDiscCatalogue>(Home.Dir(), Settings);
+    }
+    TDiscCatalogue& Cat() { return *Catalogue; }
+
+    // Stores a disc through SaveDisc, answering the creation question; returns its record number.
+    std::int32_t Save(TDiscRecord Rec, int TrackCount = 0, const std::string& Notes = "notes") {
+        TStringGridData grid;
+        ResetDiscGrid(grid, Rec.DiscCode);
+        for (int t = 1; t <= TrackCount; ++t)
+            grid.SetCells(0, t, "Track " + std::to_string(t));
+        Answers.Answers.push_back(idYes);
+        std::int32_t recNo = 0;
+        TDiscKeys keys;
+        EXPECT_TRUE(Catalogue->SaveDisc(Rec, grid, Notes, recNo, keys));
+        Answers.Answers.clear();
+        return recNo;
+    }
+
+    TCatalogueCheck Check() { return CheckDiscCatalogue(Home.Dir()); }
+
+    TTempHome Home;
+    TRecordingAnswerer Answers;
+    TPlayerSettings Settings;
+    std::unique_ptr<TDiscCatalogue> Catalogue;
+};
+
+inline TDiscRecord MakeDisc(const std::string& Code, const std::string& Name,
+                            const std::string& Composer = "Bach", const std::string& Artist = "Someone") {
+    TDiscRecord rec = NewDiscRecord(Code, 30000, 30000);
+    rec.DiscName = Name;
+    rec.Composer = Composer;
+    rec.Artist = Artist;
+    rec.RecordLabel = "Label";
+    rec.MusicType = "Classical";
+    rec.TrackCount = 2;
+    rec.TrackLengths[0] = MakeMSF(3, 10, 5);
+    rec.TrackLengths[1] = MakeMSF(4, 20, 0);
+    rec.TotalTime = 7.30;
+    return rec;
+}
+
+inline std::string CodeOf(int N) {
+    char code[17];
+    std::snprintf(code, sizeof code, "%016X", N);
+    return code;
+}
+
+// Every problem of a check, for a failure message.
+inline std::string Problems(const TCatalogueCheck& Check) {
+    std::string all;
+    for (const auto& p : Check.Problems)
+        all += p + "\n";
+    return all;
+}
