@@ -60,7 +60,9 @@ public:
     bool IsOpen() const { return FHandle > 0; }
 
     // Every operation below gives 0, false or -1 on a closed store, a position that is not a block, a
-    // damaged block or a failed write, and then leaves the file as it was.
+    // damaged block or a failed write, and then leaves the file as it was. The one exception is a rewrite
+    // in place whose data write fails: the old item is then partly overwritten and its block is freed.
+    // An old position that is not a block of this store is left alone and the item is written as new.
 
     // Position of a new in-use block at the end of the file.
     std::int32_t AppendItem(const void* Data, std::int32_t Length, std::int16_t Kind);
