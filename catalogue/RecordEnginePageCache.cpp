@@ -1,0 +1,234 @@
+#include "catalogue/RecordEnginePageCache.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <unordered_map>
+#include <vector>
+
+#include "catalogue/RecordEngineErrors.h"
+
+namespace RecordEngineImpl {
+namespace {
+
+using namespace RecordFormat;
+
+std::unique_ptr<TPageBuffer[]> Buffers;
+int BufferCount = 0;
+TPageBuffer* Newest = nullptr;
+TPageBuffer* Oldest = nullptr;
+std::unordered_map<std::uint64_t, TPageBuffer*> Lookup;
+
+std::uint64_t CacheKey(const TRecordFile* F, int K, std::int32_t P) {
+    return std::uint64_t(F->Serial) << 40 | std::uint64_t(K) << 32 | std::uint32_t(P);
+}
+
+void Unlink(TPageBuffer* B) {
+    (B->Newer ? B->Newer->Older : Newest) = B->Older;
+    (B->Older ? B->Older->Newer : Oldest) = B->Newer;
+    B->Newer = B->Older = nullptr;
+}
+
+void PushNewest(TPageBuffer* B) {
+    B->Older = Newest;
+    B->Newer = nullptr;
+    (Newest ? Newest->Newer : Oldest) = B;
+    Newest = B;
+}
+
+void PushOldest(TPageBuffer* B) {
+    B->Newer = Oldest;
+    B->Older = nullptr;
+    (Oldest ? Oldest->Older : Newest) = B;
+    Oldest = B;
+}
+
+void Touch(TPageBuffer* B) {
+    if (B == Newest) return;
+    Unlink(B);
+    PushNewest(B);
+}
+
+void Release(TPageBuffer* B) {
+    if (B->Owner) Lookup.erase(CacheKey(B->Owner, B->KeyNr, B->PageNr));
+    B->Owner = nullptr;
+    B->Dirty = false;
+    Unlink(B);
+    PushOldest(B);
+}
+
+std::int64_t PageOffset(const TRecordFile* F, int K, std::int32_t P) {
+    return std::int64_t(P) * F->IndexSlotSize + F->Keys[K - 1].RegionOffset;
+}
+
+std::int32_t WriteBack(TPageBuffer* B) {
+    const TRecordFile* F = B->Owner;
+    const int keyLen = F->Keys[B->KeyNr - 1].KeyLength;
+    unsigned char raw[PageHeaderSize + PageCapacity * (MaxKeyBytes + EntryOverhead)];
+    std::size_t size;
+    if (B->IsFree) {
+        PutI32(raw, B->FreeLink);
+        size = 4;
+    } else {
+        const TIndexPage& pg = B->Page;
+        PutU16(raw + PageCount, static_cast<std::uint16_t>(pg.Count));
+        PutI32(raw + PageLeftChild, pg.Left);
+        unsigned char* e = raw + PageHeaderSize;
+        for (int i = 0; i < pg.Count; ++i, e += keyLen + EntryOverhead) {
+            PutI32(e + EntryRecNo, pg.E[i].RecNo);
+            PutI32(e + EntryChild, pg.E[i].Child);
+            e[EntryKeyLength] = pg.E[i].Len;
+            std::copy_n(pg.E[i].Key, keyLen, e + EntryKey);
+        }
+        size = static_cast<std::size_t>(UsedPageBytes(pg.Count, keyLen));
+    }
+    const std::int32_t err = WriteAt(F->Index, PageOffset(F, B->KeyNr, B->PageNr), raw, size);
+    if (err) {
+        B->Owner->KeepModified = true;
+        return err;
+    }
+    B->Dirty = false;
+    return 0;
+}
+
+// Unpacks a page read from disk, refusing anything a sound tree cannot hold.
+std::int32_t Unpack(const unsigned char* Raw, const TKeyInfo& Key, TIndexPage& Page) {
+    const int count = GetU16(Raw + PageCount);
+    const std::int32_t left = GetI32(Raw + PageLeftChild);
+    if (count < 1 || count > PageCapacity) return eePageDamaged;
+    if (left < 0 || left > Key.PagesInUse) return eePageDamaged;
+    Page.Count = count;
+    Page.Left = left;
+    const unsigned char* e = Raw + PageHeaderSize;
+    for (int i = 0; i < count; ++i, e += Key.KeyLength + EntryOverhead) {
+        TIndexEntry& x = Page.E[i];
+        x.RecNo = GetI32(e + EntryRecNo);
+        x.Child = GetI32(e + EntryChild);
+        x.Len = e[EntryKeyLength];
+        if (x.Len > Key.KeyLength) return eePageDamaged;
+        if (left == 0 ? x.Child != 0 : x.Child < 1 || x.Child > Key.PagesInUse) return eePageDamaged;
+        std::copy_n(e + EntryKey, x.Len, x.Key);
+        std::fill(x.Key + x.Len, x.Key + MaxKeyBytes, 0);
+    }
+    return 0;
+}
+
+// A buffer for (F, K, P) taken from the least recently used end, written back first when dirty.
+std::int32_t TakeBuffer(TRecordFile* F, int K, std::int32_t P, TPageBuffer*& Buf) {
+    TPageBuffer* b = Oldest;
+    if (b->Owner && b->Dirty)
+        if (const std::int32_t err = WriteBack(b)) return err;
+    Release(b);
+    b->Owner = F;
+    b->KeyNr = K;
+    b->PageNr = P;
+    b->IsFree = false;
+    Lookup.emplace(CacheKey(F, K, P), b);
+    Touch(b);
+    Buf = b;
+    return 0;
+}
+
+TPageBuffer* Find(const TRecordFile* F, int K, std::int32_t P) {
+    const auto it = Lookup.find(CacheKey(F, K, P));
+    return it == Lookup.end() ? nullptr : it->second;
+}
+
+} // namespace
+
+std::int32_t CreatePageCache(int Count) {
+    try {
+        Buffers = std::make_unique<TPageBuffer[]>(static_cast<std::size_t>(Count));
+        Lookup.reserve(static_cast<std::size_t>(Count) * 2);
+    } catch (const std::bad_alloc&) {
+        Buffers.reset();
+        return eeNoBuffers;
+    }
+    BufferCount = Count;
+    Newest = Oldest = nullptr;
+    for (int i = 0; i < Count; ++i) PushNewest(&Buffers[i]);
+    return 0;
+}
+
+void DestroyPageCache() {
+    Lookup.clear();
+    Buffers.reset();
+    BufferCount = 0;
+    Newest = Oldest = nullptr;
+}
+
+std::int32_t FetchPage(TRecordFile* F, int K, std::int32_t P, TPageBuffer*& Buf) {
+    const TKeyInfo& key = F->Keys[K - 1];
+    if (P < 1 || P > key.PagesInUse) return eePageDamaged;
+    if (TPageBuffer* b = Find(F, K, P)) {
+        if (b->IsFree) return eePageDamaged;
+        Touch(b);
+        Buf = b;
+        return 0;
+    }
+    TPageBuffer* b;
+    if (const std::int32_t err = TakeBuffer(F, K, P, b)) return err;
+    unsigned char raw[PageHeaderSize + PageCapacity * (MaxKeyBytes + EntryOverhead)];
+    std::int32_t err = ReadAt(F->Index, PageOffset(F, K, P), raw, static_cast<std::size_t>(key.PageSize));
+    if (!err) err = Unpack(raw, key, b->Page);
+    if (err) {
+        Release(b);
+        return err;
+    }
+    b->Dirty = false;
+    Buf = b;
+    return 0;
+}
+
+std::int32_t ClaimPage(TRecordFile* F, int K, std::int32_t P, TPageBuffer*& Buf) {
+    TPageBuffer* b = Find(F, K, P);
+    if (b)
+        Touch(b);
+    else if (const std::int32_t err = TakeBuffer(F, K, P, b))
+        return err;
+    b->IsFree = false;
+    b->Dirty = true;
+    Buf = b;
+    return 0;
+}
+
+std::int32_t ReadFreeLink(TRecordFile* F, int K, std::int32_t P, std::int32_t& Link) {
+    if (const TPageBuffer* b = Find(F, K, P)) {
+        if (!b->IsFree) return eeFreeChain;
+        Link = b->FreeLink;
+        return 0;
+    }
+    unsigned char raw[4];
+    if (const std::int32_t err = ReadAt(F->Index, PageOffset(F, K, P), raw, sizeof raw)) return err;
+    Link = GetI32(raw);
+    return 0;
+}
+
+std::int32_t StoreFreePage(TRecordFile* F, int K, std::int32_t P, std::int32_t Link) {
+    TPageBuffer* b;
+    if (const std::int32_t err = ClaimPage(F, K, P, b)) return err;
+    b->IsFree = true;
+    b->FreeLink = Link;
+    return 0;
+}
+
+std::int32_t FlushPages(TRecordFile* F) {
+    // In file order, so the writes go out sequentially.
+    std::vector<TPageBuffer*> dirty;
+    for (int i = 0; i < BufferCount; ++i)
+        if (Buffers[i].Owner == F && Buffers[i].Dirty) dirty.push_back(&Buffers[i]);
+    std::sort(dirty.begin(), dirty.end(), [F](const TPageBuffer* A, const TPageBuffer* B) {
+        return PageOffset(F, A->KeyNr, A->PageNr) < PageOffset(F, B->KeyNr, B->PageNr);
+    });
+    std::int32_t first = 0;
+    for (TPageBuffer* b : dirty)
+        if (const std::int32_t err = WriteBack(b); err && !first) first = err;
+    return first;
+}
+
+void DropPages(TRecordFile* F) {
+    for (int i = 0; i < BufferCount; ++i)
+        if (Buffers[i].Owner == F) Release(&Buffers[i]);
+}
+
+} // namespace RecordEngineImpl
