@@ -1,0 +1,389 @@
+#include "player/PlayerCore.h"
+
+#include <chrono>
+
+#include "catalogue/DiscCatalogue.h"
+#include "devices/MessageBoxes.h"
+
+TPlayerCore::TPlayerCore(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags, TCdAudio& Cd,
+                         TDiscCatalogue& Catalogue, THandsetView& View)
+    : FSettings(Settings), FState(State), FFlags(Flags), FCd(Cd), FCatalogue(Catalogue), FView(View) {}
+
+void TPlayerCore::SetButtons(TButtonState State) {
+    FButtonState = State;
+    FView.SetButtons(ButtonGroupsFor(State, FCd.IsDoorOpen()));
+}
+
+void TPlayerCore::SetTimer(int Interval) {
+    FView.SetTimerInterval(Interval);
+}
+
+// --- status poll -----------------------------------------------------------------------------------
+
+void TPlayerCore::StatusPoll() {
+    FState.MediaPresent = FCd.IsMediaPresent();
+    if (!FState.MediaPresent) {
+        FState.DeviceMode = FCd.GetCDMode();
+        FState.DiscLoaded = false;
+        FCatalogue.CurrentDiscCode.clear();
+        return;
+    }
+    if (!FState.DiscLoaded) TakeOverNewDisc();
+
+    FState.DeviceMode = FCd.GetCDMode();
+    if (FCd.Playing && !FCd.Paused && FState.AdvanceArmed && FState.DeviceMode == cmStopped)
+        AdvanceAtEndOfTrack();
+
+    FState.DiscPosition = FCd.GetDiscPosition();
+
+    // The disc played through, or Stop in disc mode: back to the start of track 1.
+    if (FState.DeviceMode == cmStopped && FState.PlayMode == pmDisc && !FCd.Positioned && !FCd.Paused &&
+        FState.DiscPosition != FCd.TrackStart[1]) {
+        if (FState.Recording) FinishRecording();
+        if (FState.RepeatOn && FCd.Playing) {
+            FCd.PlayFrom(FCd.TrackStart[1], 1);
+        } else {
+            FCd.Positioned = true;
+            FCd.SeekCD(FCd.TrackStart[1]);
+            FCd.Playing = false;
+            FState.DiscPosition = FCd.TrackStart[1];
+        }
+    }
+
+    // A single track that has ended: replayed with repeat on; otherwise the play is over.
+    if (FState.DeviceMode == cmStopped && FState.PlayMode == pmTrack && !FCd.Paused && FCd.Playing) {
+        if (FState.RepeatOn && FState.RepeatTrack != 0) {
+            FCd.PlayFrom(FCd.TrackStart[FState.RepeatTrack], FState.RepeatTrack);
+        } else if (!FState.RepeatOn && FState.AdvanceArmed) {
+            FCd.Playing = false;
+        }
+    }
+
+    FState.DeviceMode = FCd.GetCDMode();
+    if (FState.DeviceMode != cmStopped) {
+        FCd.Positioned = false;
+        FState.AdvanceArmed = true;
+    } else if (!FView.PlayButtonEnabled() && FState.PlayMode != pmIntro && FState.PlayMode != pmCustom &&
+               !FCd.Paused) {
+        SetButtons(bsStopped);
+    }
+
+    FState.CurrentTrack = FCd.GetCurrentTrack();
+    if (FState.CurrentTrack != FState.LastTrackSeen && FState.CurrentTrack >= 1 &&
+        FState.CurrentTrack <= 99) {
+        FState.TrackStartTime = MSFToMinSec(FCd.TrackStart[FState.CurrentTrack]);
+        FState.TrackLengthTime = MSFToMinSec(FCd.TrackLength[FState.CurrentTrack]);
+        FState.LastTrackSeen = FState.CurrentTrack;
+    }
+
+    const TMinSec p = MSFToMinSec(FState.DiscPosition);
+    FState.TrackElapsed = SubTimes(p, FState.TrackStartTime);
+    FState.TrackRemaining = SubTimes(FState.TrackLengthTime, FState.TrackElapsed);
+    FState.DiscElapsed = SubTimes(p, FState.DiscStartTime);
+    FState.DiscRemaining = SubTimes(FState.DiscTotalTime, FState.DiscElapsed);
+}
+
+void TPlayerCore::TakeOverNewDisc() {
+    for (int t = 0; t < 100; ++t)
+        FCd.TrackStart[t] = FCd.TrackLength[t] = 0;
+    FCd.TrackCount = FCd.GetTrackCount();
+    for (int t = 1; t <= FCd.TrackCount && t <= 99; ++t) {
+        FCd.TrackStart[t] = FCd.GetTrackStart(t);
+        FCd.TrackLength[t] = FCd.GetTrackLength(t);
+    }
+    FState.ShuffleOrder.Clear();
+    FState.LastTrackSeen = 0;
+    const int n = FCd.TrackCount >= 1 && FCd.TrackCount <= 99 ? FCd.TrackCount : 0;
+    FState.DiscStartTime = MSFToMinSec(FCd.TrackStart[1]);
+    FState.DiscTotalTime =
+        n == 0 ? 0
+               : SubTimes(AddTimes(MSFToMinSec(FCd.TrackStart[n]), MSFToMinSec(FCd.TrackLength[n])),
+                          FState.DiscStartTime);
+    FState.DiscLoaded = true;
+    FCd.Positioned = false;
+    FCd.Paused = false;
+    FCd.Playing = FCd.GetCDMode() == cmPlaying;
+    SetButtons(bsStopped);
+    FCatalogue.CurrentDiscCode = FCd.GetDiscIdentity().substr(0, 16);
+
+    TDiscToc toc;
+    toc.TrackCount = n;
+    for (int t = 1; t <= n; ++t)
+        toc.TrackLengths[t - 1] = FCd.TrackLength[t];
+    toc.TotalTime = FState.DiscTotalTime;
+    FCatalogue.LoadCurrentDisc(toc, FSettings.VolumeLeft, FSettings.VolumeRight);
+
+    TDiscRecord& disc = FCatalogue.CurrentDisc;
+    if (disc.TocPending) {
+        // An imported record meets its disc: the disc's own track data replaces the imported one.
+        disc.TocPending = false;
+        disc.TrackCount = static_cast<std::int16_t>(n);
+        for (int t = 1; t <= 99; ++t)
+            disc.TrackLengths[t - 1] = FCd.TrackLength[t];
+        disc.TotalTime = FState.DiscTotalTime;
+        SaveCurrentDisc();
+    }
+    FSettings.VolumeLeft = disc.VolumeLeft;
+    FSettings.VolumeRight = disc.VolumeRight;
+    // A mode without a name can only come from a damaged record; it plays the whole disc.
+    const TPlayMode mode = static_cast<TPlayMode>(disc.PlayMode & 0xFF);
+    FState.PlayMode = mode <= pmCustom ? mode : pmDisc;
+    FCd.ApplyVolume();
+}
+
+void TPlayerCore::AdvanceAtEndOfTrack() {
+    if (FState.PlayMode == pmIntro) {
+        FState.CurrentTrack = FCd.GetCurrentTrack();
+        if (FState.CurrentTrack < FCd.TrackCount) {
+            FCd.PlayFrom(FCd.TrackStart[FState.CurrentTrack + 1], FState.CurrentTrack + 1);
+            FState.AdvanceArmed = false;
+        } else {
+            if (FState.Recording) FinishRecording();
+            if (FState.RepeatOn) {
+                FCd.PlayFrom(FCd.TrackStart[1], 1);
+                FState.AdvanceArmed = false;
+            } else {
+                FState.PlayMode = pmDisc;
+                FCd.Playing = false;
+            }
+        }
+    }
+    if (FState.PlayMode == pmCustom) AdvanceList(FCatalogue.CurrentDisc.Programme);
+    if (FState.PlayMode == pmShuffle) AdvanceList(FState.ShuffleOrder);
+}
+
+bool TPlayerCore::PlayProgrammeEntry(const TPlayProgramme& List) {
+    if (FState.ProgrammePos < 1 || FState.ProgrammePos > List.Count) return false;
+    const int t = List[FState.ProgrammePos];
+    if (t < 1 || t > FCd.TrackCount) return false; // a programme entry the disc does not have
+    FCd.PlayFrom(FCd.TrackStart[t], t);
+    FState.AdvanceArmed = false;
+    return true;
+}
+
+void TPlayerCore::AdvanceList(const TPlayProgramme& List) {
+    ++FState.ProgrammePos;
+    if (PlayProgrammeEntry(List)) return;
+    if (FState.RepeatOn) {
+        FState.ProgrammePos = 1;
+        if (PlayProgrammeEntry(List)) return;
+    }
+    // Played out, or nothing to repeat: the play is over.
+    FCd.Playing = false;
+    SetButtons(bsStopped);
+}
+
+void TPlayerCore::FinishRecording() {
+    if (EndRecording) EndRecording();
+    SetTimer(ClockInterval);
+}
+
+// --- clock tick ------------------------------------------------------------------------------------
+
+void TPlayerCore::TimerTimer() {
+    FView.SetTimerEnabled(false);
+    if (FView.WindowTop() != FSettings.MainTop || FView.WindowLeft() != FSettings.MainLeft) {
+        FSettings.MainTop = FView.WindowTop();
+        FSettings.MainLeft = FView.WindowLeft();
+        SaveSettings(FSettings);
+    }
+    try {
+        StatusPoll();
+        ShowTick();
+    } catch (const EMCIDeviceError& e) {
+        // The clock stays stopped: the device is gone from under the player.
+        ShowError(e.what());
+    }
+}
+
+void TPlayerCore::ShowTick() {
+    if (!FState.MediaPresent && !FFlags.DiscShown) {
+        FView.SetTimerEnabled(true);
+        return;
+    }
+    if (!FState.MediaPresent) {
+        SetButtons(bsNoDisc);
+        FFlags.DiscShown = false;
+        FView.ClearTrackStrip();
+        FView.ClearDisplay();
+        FCd.Playing = false;
+        FView.SetApplicationTitle("ORB [Stopped]");
+        FView.SetDiscLabels("", "", "", "");
+        FFlags.HighlightedTrack = -1;
+        FView.SetTimerEnabled(true);
+        return;
+    }
+    if (!FFlags.DiscShown) {
+        if (FFlags.TrackListShown) {
+            FView.ClearTrackStrip();
+            FView.DrawTrackNumbers(FCd.TrackCount, FState.CurrentTrack);
+        } else {
+            FView.ShowDiscPicture();
+        }
+        FView.SetVolumeBars(FSettings.VolumeLeft, FSettings.VolumeRight);
+        FFlags.DiscShown = true;
+        const TDiscRecord& disc = FCatalogue.CurrentDisc;
+        FView.SetDiscLabels(disc.DiscName, "", disc.Composer, disc.Artist);
+        FFlags.HighlightedTrack = -1;
+        if ((FSettings.AutoPlayOnStartup || FFlags.AutoPlaySwitch) && FCd.GetCDMode() != cmPlaying)
+            btnPlayClick();
+        if (FCd.GetCDMode() == cmPlaying) {
+            SetButtons(bsPlaying);
+            FCd.Playing = true;
+        }
+    }
+
+    std::string mode =
+        FState.Recording ? "RECORDING..." : ("Mode: " + PlayModeName(FState.PlayMode)).substr(0, 16);
+    if (FCd.Paused) mode = "Paused...";
+    FView.SetModeLine(mode);
+
+    if (FFlags.HighlightedTrack != FState.CurrentTrack) {
+        if (FFlags.TrackListShown) {
+            if (FFlags.HighlightedTrack != -1) FView.DrawTrackNumber(FFlags.HighlightedTrack, false);
+            FView.DrawTrackNumber(FState.CurrentTrack, true);
+        }
+        FFlags.HighlightedTrack = FState.CurrentTrack;
+        FView.SetTrackLabel(TrackName(FState.CurrentTrack));
+    }
+    FView.SetTrackLine("Track: " + std::to_string(FState.CurrentTrack));
+
+    if (FFlags.ShowDiscTime)
+        FView.SetTimes("Disc time", FState.DiscElapsed, FState.DiscRemaining);
+    else
+        FView.SetTimes("Track time", FState.TrackElapsed, FState.TrackRemaining);
+
+    const std::string track = "ORB [" + std::to_string(FState.CurrentTrack) + "] ";
+    FView.SetApplicationTitle(FCd.Paused ? track + "Paused" : track + FormatMinSec(FState.TrackElapsed));
+
+    FView.SetTimerEnabled(true);
+    if (FSettings.StartWithSmallHandset && FFlags.JustShown) FView.SwitchToSmallHandset();
+    FFlags.JustShown = false;
+}
+
+// --- commands --------------------------------------------------------------------------------------
+
+void TPlayerCore::btnPlayClick() {
+    if (FState.PlayMode == pmCustom) {
+        FState.ProgrammePos = 1;
+        if (PlayProgrammeEntry(FCatalogue.CurrentDisc.Programme)) SetButtons(bsPlaying);
+        return;
+    }
+    if (FState.PlayMode == pmShuffle) {
+        DealShuffle();
+        FState.ProgrammePos = 1;
+        if (PlayProgrammeEntry(FState.ShuffleOrder)) SetButtons(bsPlaying);
+        return;
+    }
+    FState.RepeatTrack = FCd.GetCurrentTrack();
+    FCd.PlayFrom(FCd.GetDiscPosition(), FCd.GetCurrentTrack());
+    SetButtons(bsPlaying);
+}
+
+void TPlayerCore::DealShuffle() {
+    FRandom.seed(ShuffleSeed ? ShuffleSeed()
+                             : static_cast<std::uint32_t>(
+                                   std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::vector<int> tracks;
+    const int n = FCatalogue.CurrentDisc.TrackCount;
+    for (int t = 1; t <= n; ++t)
+        tracks.push_back(t);
+    FState.ShuffleOrder.Clear();
+    while (tracks.size() > 1) {
+        std::uniform_int_distribution<std::size_t> draw(0, tracks.size() - 1);
+        const std::size_t p = draw(FRandom);
+        FState.ShuffleOrder.Append(tracks[p]);
+        tracks.erase(tracks.begin() + static_cast<std::ptrdiff_t>(p));
+    }
+    if (!tracks.empty()) FState.ShuffleOrder.Append(tracks.front());
+}
+
+void TPlayerCore::btnStopClick() {
+    FCd.StopCD();
+    if (FState.PlayMode == pmIntro) {
+        // Keep the track being heard and play it to its end.
+        FState.PlayMode = pmTrack;
+        FCd.PlayFrom(FCd.GetDiscPosition(), FCd.GetCurrentTrack());
+        return;
+    }
+    SetButtons(bsStopped);
+}
+
+const TPlayProgramme& TPlayerCore::ListOfMode() const {
+    return FState.PlayMode == pmCustom ? FCatalogue.CurrentDisc.Programme : FState.ShuffleOrder;
+}
+
+void TPlayerCore::StepList(const TPlayProgramme& List, int Step) {
+    if (Step < 0) {
+        if (FState.ProgrammePos > 1) --FState.ProgrammePos;
+    } else {
+        ++FState.ProgrammePos;
+    }
+    PlayProgrammeEntry(List);
+}
+
+void TPlayerCore::btnBackClick() {
+    if (FState.PlayMode == pmCustom || FState.PlayMode == pmShuffle)
+        StepList(ListOfMode(), -1);
+    else
+        FCd.PreviousTrack();
+}
+
+void TPlayerCore::btnForwardClick() {
+    if (FState.PlayMode == pmCustom || FState.PlayMode == pmShuffle)
+        StepList(ListOfMode(), +1);
+    else
+        FCd.NextTrack();
+}
+
+void TPlayerCore::btnModeClick() {
+    if (FCd.GetCDMode() == cmPlaying) {
+        ShowError("You may only change mode if the CD is not playing.");
+        return;
+    }
+    TPlayMode chosen = FState.PlayMode;
+    if (FView.ChooseMode(FState.PlayMode, chosen)) FState.PlayMode = chosen;
+    FCatalogue.CurrentDisc.PlayMode = FState.PlayMode;
+    if (FCatalogue.CurrentDiscRecNo > 0) SaveCurrentDisc();
+}
+
+void TPlayerCore::btnRepeatClick() {
+    FState.RepeatOn = !FState.RepeatOn;
+    FView.SetRepeatShown(FState.RepeatOn);
+}
+
+std::string TPlayerCore::TrackName(int Track) const {
+    return FCatalogue.TrackName(Track);
+}
+
+std::vector<std::string> TPlayerCore::TrackChooserLines() const {
+    std::vector<std::string> lines;
+    const TDiscRecord& disc = FCatalogue.CurrentDisc;
+    for (int t = 1; t <= FCd.TrackCount && t <= 99; ++t) {
+        const std::string line =
+            FormatWidth(2, t) + FormatMinSec(MSFToMinSec(disc.TrackLengths[t - 1])) + TrackName(t);
+        lines.push_back(CutText255(line));
+    }
+    return lines;
+}
+
+void TPlayerCore::btnTrackClick() {
+    const int index = FView.ChooseTrack(TrackChooserLines());
+    if (index >= 0) FCd.GoToTrack(index + 1);
+}
+
+void TPlayerCore::btnBegClick() {
+    FState.BookmarkStart = FCd.GetDiscPosition();
+    ShowError("Click [OK] to mark end of bookmark");
+    FState.BookmarkEnd = FCd.GetDiscPosition();
+}
+
+void TPlayerCore::StoreVolumeWithDisc() {
+    FCatalogue.CurrentDisc.VolumeLeft = FSettings.VolumeLeft;
+    FCatalogue.CurrentDisc.VolumeRight = FSettings.VolumeRight;
+    if (FCatalogue.CurrentDiscRecNo > 0) SaveCurrentDisc();
+}
+
+void TPlayerCore::SaveCurrentDisc() {
+    FCatalogue.SaveCurrentDisc();
+}

@@ -1,0 +1,80 @@
+// The player's logic: the clock tick with its status poll, and the transport, mode, repeat, track and
+// bookmark commands. It reads and drives the CD device and the catalogue, and tells the handset view
+// what to show; it never draws.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+
+#include "app/Settings.h"
+#include "devices/CdAudio.h"
+#include "player/HandsetView.h"
+#include "player/PlayerState.h"
+
+class TDiscCatalogue;
+
+// Timer intervals of the clock: once a second, and every 50 ms while a sample is recorded so the end of
+// the recorded play is seen quickly.
+constexpr int ClockInterval = 1000;
+constexpr int RecordingClockInterval = 50;
+
+class TPlayerCore {
+public:
+    TPlayerCore(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags, TCdAudio& Cd,
+                TDiscCatalogue& Catalogue, THandsetView& View);
+
+    // One tick of the clock: the poll, then what the handset shows.
+    void TimerTimer();
+    // Reads the device, takes over a newly seen disc and advances the play modes at the end of a track.
+    void StatusPoll();
+
+    void btnPlayClick();
+    void btnStopClick();
+    void btnBackClick();
+    void btnForwardClick();
+    void btnModeClick();
+    void btnRepeatClick();
+    void btnTrackClick();
+    void btnBegClick();
+
+    void SetButtons(TButtonState State);
+    TButtonState ButtonState() const { return FButtonState; }
+    void SetTimer(int Interval);
+
+    // Keeps the volume now set with the disc in the drive, stored when the disc is in the catalogue.
+    void StoreVolumeWithDisc();
+
+    // Name of track T of the disc in the drive, from its track grid.
+    std::string TrackName(int Track) const;
+    // The track lines of the track chooser: number in two characters, length "mm.ss", name.
+    std::vector<std::string> TrackChooserLines() const;
+
+    // Ends a recording of the recording window; set by it. Unset, the end is only a timer change.
+    std::function<void()> EndRecording;
+    // Seeds the shuffle; unset, the clock does.
+    std::function<std::uint32_t()> ShuffleSeed;
+
+private:
+    void TakeOverNewDisc();
+    void AdvanceAtEndOfTrack();
+    // Plays entry ProgrammePos of List; false when the position is past its end.
+    bool PlayProgrammeEntry(const TPlayProgramme& List);
+    void AdvanceList(const TPlayProgramme& List);
+    void StepList(const TPlayProgramme& List, int Step);
+    const TPlayProgramme& ListOfMode() const;
+    void DealShuffle();
+    void FinishRecording();
+    void ShowTick();
+    void SaveCurrentDisc();
+
+    TPlayerSettings& FSettings;
+    TPlayerState& FState;
+    THandsetFlags& FFlags;
+    TCdAudio& FCd;
+    TDiscCatalogue& FCatalogue;
+    THandsetView& FView;
+    TButtonState FButtonState = bsNoDisc;
+    std::mt19937 FRandom;
+};
