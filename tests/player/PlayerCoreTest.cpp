@@ -554,3 +554,37 @@ TEST(PlayerCore, BookmarkAndTrackChooser) {
     EXPECT_EQ(p.View.ChooserLines[0], " 100.30Song 1");
     EXPECT_EQ(p.Cd->GetCurrentTrack(), 4);
 }
+
+TEST(PlayerCore, RecordingEndsWithTheLastIntroOrTheBookmarkAndTheClockSlowsAgain) {
+    TTestPlayer p(EvenDisc(3, 30));
+    p.Settings.IntroTime = 0.02;
+    int ended = 0;
+    p.Core->EndRecording = [&] {
+        ++ended;
+        p.State.Recording = false;
+    };
+    p.Open();
+    p.Tick();
+    p.State.Recording = true;
+    p.State.PlayMode = pmIntro;
+    p.Core->SetTimer(RecordingClockInterval);
+    p.Core->btnPlayClick();
+    for (int i = 0; i < 200 && ended == 0; ++i) {
+        p.Tick(50);
+        if (ended == 0) EXPECT_EQ(p.View.ModeLine, "RECORDING...");
+    }
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(p.View.Interval, ClockInterval);
+    EXPECT_EQ(p.State.PlayMode, pmDisc);
+
+    // A recorded bookmark plays in disc mode and ends where the device stops away from the disc start.
+    p.State.Recording = true;
+    p.Core->SetTimer(RecordingClockInterval);
+    p.State.BookmarkStart = MakeMSF(0, 40, 0);
+    p.State.BookmarkEnd = MakeMSF(0, 43, 0);
+    p.Cd->PlayBookmark();
+    for (int i = 0; i < 200 && ended == 1; ++i)
+        p.Tick(50);
+    EXPECT_EQ(ended, 2);
+    EXPECT_EQ(p.View.Interval, ClockInterval);
+}

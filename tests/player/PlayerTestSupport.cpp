@@ -14,12 +14,20 @@ TDriveToc EvenDisc(int Tracks, int Seconds) {
 }
 
 TTestPlayer::TTestPlayer(TDriveToc DiscToc) : Toc(std::move(DiscToc)) {
-    InitRecordEngine(8);
-    Cd = std::make_unique<TCdAudio>(Settings, State, [this](int, int&) {
+    Assemble([this](int, int&) {
         auto drive = std::make_unique<TSimulatedDrive>(Clock, Toc);
         Drive = drive.get();
         return drive;
     });
+}
+
+TTestPlayer::TTestPlayer(TCdDriveFactory Factory) {
+    Assemble(std::move(Factory));
+}
+
+void TTestPlayer::Assemble(TCdDriveFactory Factory) {
+    InitRecordEngine(8);
+    Cd = std::make_unique<TCdAudio>(Settings, State, std::move(Factory));
     Catalogue = std::make_unique<TDiscCatalogue>(Home.Dir(), Settings);
     Answers.Answers.push_back(idYes); // create the catalogue files
     Catalogue->OpenDiscFiles();

@@ -79,8 +79,12 @@ public:
 TDriveToc EvenDisc(int Tracks, int Seconds);
 
 class TTestPlayer {
+    void Assemble(TCdDriveFactory Factory);
+
 public:
     explicit TTestPlayer(TDriveToc Toc = EvenDisc(5, 30));
+    // A player on another drive (a disc image through libcdio).
+    explicit TTestPlayer(TCdDriveFactory Factory);
     ~TTestPlayer();
 
     // Opens the drive (which runs one poll) the way the handset's show handler does.
