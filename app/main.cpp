@@ -1,24 +1,65 @@
-// Program entry of the player.
+// Program entry of the player: the table-of-contents report of the command line, the hand-over to a
+// running copy, then the handset and the message loop.
 #include <QApplication>
-#include <QLabel>
+#include <iostream>
 
 #include "app/Settings.h"
+#include "app/StartupOptions.h"
 #include "app/ui/QtMessageSink.h"
+#include "app/ui/SingleInstance.h"
+#include "catalogue/DiscCatalogue.h"
+#include "devices/CdAudio.h"
+#include "devices/DriveList.h"
+#include "devices/TocReport.h"
+#include "devices/WaveAudio.h"
+#include "player/PlayerState.h"
+#include "player/ui/Handset.h"
+
+namespace {
+
+int RunPlayer(QApplication& App, const TStartupOptions& Options) {
+    TSingleInstance Guard;
+    if (Guard.HandOver()) return 0;
+    Guard.Listen();
+
+    TQtMessageSink Messages;
+    SetMessageSink(&Messages);
+    TPlayerSettings Settings;
+    TPlayerState State;
+    THandsetFlags Flags;
+    TCdAudio Cd(Settings, State, ProgramDriveFactory());
+    TWaveAudio Wave(Cd);
+    TDiscCatalogue Catalogue(ProgramDir(), Settings);
+    int Result = 0;
+    {
+        TORB Handset(Settings, State, Flags, Cd, Wave, Catalogue, Options.AutoPlaySwitch);
+        if (!Options.DrivePath.empty()) Handset.SetDriveOverride(DriveNumberFor(Options.DrivePath));
+        QObject::connect(&Guard, &TSingleInstance::RaiseRequested, &Handset,
+                         [&Handset] { RaiseWindow(&Handset); });
+        Handset.show();
+        Result = App.exec();
+    }
+    SetMessageSink(nullptr);
+    return Result;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orbelune"));
-    TQtMessageSink messages;
-    SetMessageSink(&messages);
+    // The report needs no window, so it runs before anything asks for a display.
+    const TStartupOptions Raw = ParseStartupOptions(ArgumentsOf(argc, argv));
+    if (!Raw.Error.empty()) {
+        std::cerr << "orbelune: " << Raw.Error << '\n';
+        return 2;
+    }
+    if (Raw.TocReport) {
+        QCoreApplication App(argc, argv);
+        return RunTocReport(Raw.TocPath, std::cout, std::cerr);
+    }
 
-    TPlayerSettings settings;
-    LoadSettings(settings);
-    QLabel window(QStringLiteral("Orbelune"));
-    window.setWindowTitle(QStringLiteral("Orbelune"));
-    window.resize(320, 120);
-    window.show();
-    const int result = app.exec();
-    SaveSettings(settings);
-    SetMessageSink(nullptr);
-    return result;
+    QApplication App(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orbelune"));
+    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    // Qt has taken its own options out of argv; the switch is the first of what is left.
+    return RunPlayer(App, ParseStartupOptions(ArgumentsOf(argc, argv)));
 }

@@ -1,0 +1,5 @@
+// The compiled-in resources (glyphs, cursor, pictures) live in a static library, so they are
+// registered explicitly before the first use.
+#pragma once
+
+void InitProgramResources();

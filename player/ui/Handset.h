@@ -1,0 +1,184 @@
+// The handset, the player's main window: LED display, track strip, volume control, transport buttons,
+// disc data panel and main menu. It draws what the player core decides and passes the user's commands to
+// it; start-up and shut-down of the program run in its create, show and close handlers.
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+
+#include "app/Settings.h"
+#include "player/HandsetView.h"
+#include "player/PlayerCore.h"
+#include "player/PlayerState.h"
+
+class QFrame;
+class QProgressBar;
+class QToolButton;
+class TCdAudio;
+class TDiscCatalogue;
+class TDiscDataPanel;
+class TFourWayVolume;
+class THandsetMenu;
+class TImageControl;
+class TLedDisplay;
+class TTrackStrip;
+class TWaveAudio;
+
+// The designed sizes until the first layout.
+struct THandsetSizes {
+    int HeightWithData = 262;
+    int HeightPlain = 144;
+    int WidthExtended = 391;
+    int WidthPlain = 241;
+};
+
+class TORB : public QMainWindow, public THandsetView {
+    Q_OBJECT
+public:
+    // The create handler runs here: settings are loaded, the catalogue opened once and the display built.
+    TORB(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags, TCdAudio& Cd, TWaveAudio& Wave,
+         TDiscCatalogue& Catalogue, bool AutoPlaySwitch, QWidget* Parent = nullptr);
+    ~TORB() override;
+
+    TPlayerCore& Core() { return *FCore; }
+    // A drive named on the command line, used in place of the settings' drive without being stored.
+    void SetDriveOverride(int Drive) { FDriveOverride = Drive; }
+    const THandsetSizes& Sizes() const { return FSizes; }
+    bool CloseHandled() const { return FClosed; }
+
+    // THandsetView.
+    void SetButtons(const TButtonGroups& Groups) override;
+    bool PlayButtonEnabled() const override;
+    void ClearTrackStrip() override;
+    void DrawTrackNumbers(int TrackCount, int Current) override;
+    void DrawTrackNumber(int Track, bool Selected) override;
+    void ShowDiscPicture() override;
+    void ClearDisplay() override;
+    void SetVolumeBars(int Left, int Right) override;
+    void SetDiscLabels(const std::string& Name, const std::string& Track, const std::string& Composer,
+                       const std::string& Artist) override;
+    void SetTrackLabel(const std::string& Track) override;
+    void SetModeLine(const std::string& Text) override;
+    void SetTrackLine(const std::string& Text) override;
+    void SetTimes(const std::string& Caption, TMinSec Elapsed, TMinSec Remaining) override;
+    void SetApplicationTitle(const std::string& Title) override;
+    void SetRepeatShown(bool On) override;
+    void SetTimerEnabled(bool Enabled) override;
+    void SetTimerInterval(int Milliseconds) override;
+    int WindowTop() const override;
+    int WindowLeft() const override;
+    void SwitchToSmallHandset() override;
+    bool ChooseMode(TPlayMode Current, TPlayMode& Chosen) override;
+    int ChooseTrack(const std::vector<std::string>& Lines) override;
+
+    // Display and controls.
+    void SetDisplay();
+    void SetBitmapButtons();
+    void LayoutDiscPanel();
+    TLedDisplay& Led() { return *FLed; }
+    TTrackStrip& Strip() { return *FStrip; }
+    TFourWayVolume& FourWay() { return *FFourWay; }
+    THandsetMenu& Menu() { return *FMenu; }
+    QTimer Timer;
+    QTimer tmrSkip;
+
+public slots:
+    void FormShow();
+    void DisplayClick();
+    void btnPauseClick();
+    void btnEjectClick();
+    void btnCloseClick();
+    void btnStartClick();
+    void btnSkipBackClick();
+    void BtnSkipForwardClick();
+    void btnSkipBackMouseDown();
+    void btnSkipBackMouseUp();
+    void BtnSkipForwardMouseDown();
+    void BtnSkipForwardMouseUp();
+    void tmrSkipTimer();
+    void imgTracksClick(int Track);
+    void Exit1Click();
+    void Autoplaymode1Click();
+    void Showhints1Click();
+    void miDiscDataClick();
+    void miExtClick();
+    void miVolClick();
+    void AboutOrbelune1Click();
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void BuildControls();
+    void BuildButtons();
+    void BuildMenu();
+    void FormCreate();
+    void FormClose();
+    void FormPaint(QWidget* Client);
+    // Sets the client area; the window takes the menu bar's height on top.
+    void SetClientSize(int Width, int Height);
+    void ApplyWindowSize();
+    void VolumeChanged();
+    void ExtractDiscPicture();
+    QToolButton* MakeButton(const char* Name, const QString& Caption, const QString& Hint, QRect Place,
+                            QWidget* Parent);
+
+    TPlayerSettings& FSettings;
+    TPlayerState& FState;
+    THandsetFlags& FFlags;
+    TCdAudio& FCd;
+    TWaveAudio& FWave;
+    TDiscCatalogue& FCatalogue;
+    std::unique_ptr<TPlayerCore> FCore;
+
+    THandsetSizes FSizes;
+    QImage FBackgroundImage;
+    bool FShownOnce = false;
+    bool FClosed = false;
+    bool SkipBackHeld = false;
+    bool SkipForwardHeld = false;
+    bool FWaveCanRecord = false;
+    int FDriveOverride = -1;
+
+    QWidget* FClient = nullptr;
+    QFrame* panDisplay = nullptr;
+    TImageControl* Display = nullptr;
+    TImageControl* imgMode = nullptr;
+    TImageControl* imgTrack = nullptr;
+    TImageControl* imgTime = nullptr;
+    QFrame* ImgPanel = nullptr;
+    TImageControl* imgTracks = nullptr;
+    QFrame* panVolume = nullptr;
+    QProgressBar* gLeft = nullptr;
+    QProgressBar* gRight = nullptr;
+    TImageControl* iFourWay = nullptr;
+    QFrame* B4 = nullptr;
+    TDiscDataPanel* DData = nullptr;
+    QToolButton* btnPlay = nullptr;
+    QToolButton* btnStop = nullptr;
+    QToolButton* btnPause = nullptr;
+    QToolButton* btnEject = nullptr;
+    QToolButton* btnClose = nullptr;
+    QToolButton* btnStart = nullptr;
+    QToolButton* btnBack = nullptr;
+    QToolButton* btnForward = nullptr;
+    QToolButton* btnSkipBack = nullptr;
+    QToolButton* BtnSkipForward = nullptr;
+    QToolButton* btnRepeat = nullptr;
+    QToolButton* btnTrack = nullptr;
+    QToolButton* btnMode = nullptr;
+    QToolButton* btnBeg = nullptr;
+    QToolButton* btnData = nullptr;
+    QToolButton* btnBrowse = nullptr;
+    QToolButton* btnSample = nullptr;
+    QToolButton* btnPlaySamp = nullptr;
+
+    std::unique_ptr<TLedDisplay> FLed;
+    TTrackStrip* FStrip = nullptr;
+    TFourWayVolume* FFourWay = nullptr;
+    std::unique_ptr<THandsetMenu> FMenu;
+};

@@ -1,0 +1,76 @@
+// The handset's show, close, resize handlers: opening the drive when the window first shows, and
+// shutting the program's devices and files down when it closes.
+#include <QCloseEvent>
+#include <QShowEvent>
+
+#include "catalogue/DiscCatalogue.h"
+#include "catalogue/RecordEngine.h"
+#include "devices/CdAudio.h"
+#include "devices/MessageBoxes.h"
+#include "devices/WaveAudio.h"
+#include "player/ui/Handset.h"
+#include "player/ui/HandsetMenu.h"
+#include "player/ui/LedDisplay.h"
+
+void TORB::showEvent(QShowEvent* Event) {
+    QMainWindow::showEvent(Event);
+    if (!Event->spontaneous()) FormShow();
+}
+
+void TORB::FormShow() {
+    if (!FFlags.SmallHandsetActive) {
+        FCd.CountCDDevices();
+        FCore->SetButtons(bsNoDisc);
+        FMenu->SetChecked(QStringLiteral("miDiscData"), FSettings.ShowDiscData);
+        FMenu->SetChecked(QStringLiteral("miExt"), FSettings.ShowExtendedHandset);
+        ApplyWindowSize();
+        try {
+            FCd.OpenCD(FDriveOverride >= 0 ? FDriveOverride : FSettings.CDROMInUse);
+        } catch (const EMCIDeviceError& Error) {
+            // The handset stays without a drive; the catalogue commands remain usable.
+            ShowError(Error.what());
+            FFlags.JustShown = true;
+            return;
+        }
+        FWaveCanRecord = false;
+        try {
+            FWave.OpenWave(std::string());
+            FWaveCanRecord = FWave.WaveOpen && FWave.WaveCanRecord;
+        } catch (const EMCIDeviceError& Error) {
+            ShowError(Error.what());
+        }
+        FWave.CloseWave();
+        FCd.ApplyVolume();
+        if (FCd.CDOpen)
+            Timer.start();
+        else
+            FCore->SetButtons(bsNoDisc);
+        SetBitmapButtons();
+        if (FCatalogue.OpenDiscVlf()) FCatalogue.CloseDiscVlf();
+    }
+    FFlags.JustShown = true;
+}
+
+void TORB::closeEvent(QCloseEvent* Event) {
+    FormClose();
+    QMainWindow::closeEvent(Event);
+}
+
+void TORB::FormClose() {
+    if (FClosed) return;
+    FClosed = true;
+    if (FSettings.AutoStopOnCloseDown) FCd.StopCD();
+    Timer.stop();
+    FSettings.MainTop = y();
+    FSettings.MainLeft = x();
+    SaveSettings(FSettings);
+    FLed->FreeBitmaps();
+    FWave.CloseWave();
+    FCd.CloseCD();
+    DoneRecordEngine();
+}
+
+void TORB::resizeEvent(QResizeEvent* Event) {
+    QMainWindow::resizeEvent(Event);
+    if (!isMinimized()) SetApplicationTitle("ORB");
+}

@@ -1,0 +1,66 @@
+#include "player/ui/ModeDialog.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+TfrmMode::TfrmMode(QWidget* Parent) : QDialog(Parent) {
+    setObjectName(QStringLiteral("frmMode"));
+    setWindowTitle(QStringLiteral("CD play mode"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    auto* Group = new QGroupBox(QStringLiteral("Select mode "), this);
+    auto* GroupLayout = new QVBoxLayout(Group);
+    auto* Exclusive = new QButtonGroup(this);
+    struct {
+        const char* Name;
+        const char* Caption;
+        const char* Hint;
+        TPlayMode Mode;
+    } const Buttons[] = {
+        {"btnDisk", "Full &Disk", "Play the whole CD from the current track.", pmDisc},
+        {"BtnTrack", "Single &Track", "Play a single track.", pmTrack},
+        {"BtnIntro", "&Introduction", "Play the first few seconds of each track.", pmIntro},
+        {"btnShuffle", "&Shuffle tracks", "PLay the tracks in a random order.", pmShuffle},
+        {"btnCustom", "&Custom programme", "Play the tracks selected in the custom programme for the disk.",
+         pmCustom},
+    };
+    for (const auto& B : Buttons) {
+        auto* Radio = new QRadioButton(QString::fromUtf8(B.Caption), Group);
+        Radio->setObjectName(QString::fromLatin1(B.Name));
+        Radio->setToolTip(QString::fromUtf8(B.Hint));
+        Exclusive->addButton(Radio);
+        GroupLayout->addWidget(Radio);
+        FChoices.push_back({Radio, B.Mode});
+    }
+    auto* btnOK = new QPushButton(QStringLiteral("&OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    auto* btnCancel = new QPushButton(QStringLiteral("Cance&l"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* Buttons2 = new QHBoxLayout;
+    Buttons2->addStretch();
+    Buttons2->addWidget(btnOK);
+    Buttons2->addWidget(btnCancel);
+    auto* Layout = new QVBoxLayout(this);
+    Layout->addWidget(Group);
+    Layout->addLayout(Buttons2);
+    Layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmMode::SetMode(TPlayMode Mode) {
+    for (const TChoice& Choice : FChoices) {
+        if (Choice.Mode == Mode) Choice.Button->setChecked(true);
+    }
+}
+
+TPlayMode TfrmMode::Mode(TPlayMode Fallback) const {
+    for (const TChoice& Choice : FChoices) {
+        if (Choice.Button->isChecked()) return Choice.Mode;
+    }
+    return Fallback;
+}

@@ -1,0 +1,21 @@
+// The track chooser: the disc's tracks as lines of number, length and name; OK goes to the chosen one.
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+class QListWidget;
+
+class TfrmTracks : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmTracks(QWidget* Parent = nullptr);
+
+    void SetLines(const std::vector<std::string>& Lines);
+    // The chosen line, 0-based; -1 when none is selected.
+    int SelectedIndex() const;
+
+private:
+    QListWidget* FList;
+};

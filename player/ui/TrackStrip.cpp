@@ -1,0 +1,70 @@
+#include "player/ui/TrackStrip.h"
+
+#include <QFileInfo>
+#include <QPainter>
+#include <QWidget>
+
+#include "app/ColourValues.h"
+#include "player/ui/HandsetGeometry.h"
+#include "player/ui/ImageControl.h"
+
+TTrackStrip::TTrackStrip(const TPlayerSettings& Settings, THandsetFlags& Flags, QWidget* ImgPanel,
+                         TImageControl* imgTracks)
+    : FSettings(Settings), FFlags(Flags), FPanel(ImgPanel), FImage(imgTracks) {
+    connect(FImage, &TImageControl::MouseDown, this, &TTrackStrip::imgTracksMouseDown);
+}
+
+void TTrackStrip::imgTracksSetup() {
+    FImage->ClearPicture();
+    FImage->SetBounds(1, 1, 98, 86);
+    if (FFlags.TrackListShown) FImage->FillPicture(ColorToQColor(FSettings.TrackWindowBackground));
+}
+
+void TTrackStrip::imgTrackNumber(int Track, bool Selected) {
+    QImage& Picture = FImage->Picture();
+    if (Track < 1 || Picture.isNull()) return;
+    const QRect Cell = TrackCellRect(Track);
+    QPainter Painter(&Picture);
+    Painter.fillRect(Cell, ColorToQColor(FSettings.TrackWindowBackground));
+    QFont Font(QString::fromStdString(FSettings.TrackWindowFontName));
+    Font.setPointSize(std::max(FSettings.TrackWindowFontSize, 1));
+    Painter.setFont(Font);
+    Painter.setPen(
+        ColorToQColor(Selected ? FSettings.TrackWindowSelectedColor : FSettings.TrackWindowFontColor));
+    const QString Text = QString::number(Track);
+    const QFontMetrics Metrics(Font);
+    Painter.drawText(Cell.left() + 11 - Metrics.horizontalAdvance(Text), Cell.top() + 2 + Metrics.ascent(),
+                     Text);
+    FImage->update();
+}
+
+void TTrackStrip::DrawTrackNumbers(int TrackCount, int Current) {
+    for (int Track = 1; Track <= TrackCount; ++Track)
+        imgTrackNumber(Track, Track == Current);
+}
+
+void TTrackStrip::ShowBitmap() {
+    if (ExtractDiscPicture) ExtractDiscPicture();
+    const QString Dir = QString::fromStdString(ProgramDir());
+    QImage Bitmap;
+    if (QFileInfo::exists(Dir + "disc.bmp")) Bitmap.load(Dir + "disc.bmp");
+    // A picture that cannot be read is shown as a disc without one.
+    if (Bitmap.isNull()) Bitmap.load(Dir + "general.bmp");
+    if (Bitmap.isNull()) Bitmap.load(QStringLiteral(":/general.bmp"));
+    const QRect Place = PictureRect(Bitmap.size(), FPanel->size());
+    FImage->SetBounds(Place.left(), Place.top(), Place.width(), Place.height());
+    FImage->SetPicture(Bitmap.scaled(Place.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+void TTrackStrip::imgTracksMouseDown(Qt::MouseButton Button, QPoint Position) {
+    if (Button == Qt::LeftButton) {
+        emit TrackClicked(TrackAtPoint(Position.x(), Position.y()));
+    } else if (Button == Qt::RightButton) {
+        FFlags.TrackListShown = !FFlags.TrackListShown;
+        imgTracksSetup();
+        if (FFlags.TrackListShown)
+            DrawTrackNumbers(TrackCount ? TrackCount() : 0, CurrentTrack ? CurrentTrack() : 0);
+        else
+            ShowBitmap();
+    }
+}

@@ -1,0 +1,47 @@
+// The handset's track strip: a grid of track numbers with the current one highlighted, or the disc's
+// picture in its place; a left click asks for a track, a right click switches between the two views.
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <functional>
+
+#include "app/Settings.h"
+#include "player/PlayerState.h"
+
+class QWidget;
+class TImageControl;
+
+class TTrackStrip : public QObject {
+    Q_OBJECT
+public:
+    TTrackStrip(const TPlayerSettings& Settings, THandsetFlags& Flags, QWidget* ImgPanel,
+                TImageControl* imgTracks);
+
+    // Clears the strip and, while it shows numbers, fills it with the track window's background.
+    void imgTracksSetup();
+    // Writes one track number in its cell, in the selected colour or the normal one.
+    void imgTrackNumber(int Track, bool Selected);
+    void DrawTrackNumbers(int TrackCount, int Current);
+    // Shows the disc's picture ("disc.bmp"), else "general.bmp", scaled into the strip.
+    void ShowBitmap();
+
+    // The disc in the drive, for the right-click toggle and the picture.
+    std::function<int()> TrackCount;
+    std::function<int()> CurrentTrack;
+    // Writes the disc's picture to "disc.bmp" when it has one and the file is missing.
+    std::function<void()> ExtractDiscPicture;
+
+signals:
+    // A left click asked for this track; it may lie beyond the disc's last track.
+    void TrackClicked(int Track);
+
+public slots:
+    void imgTracksMouseDown(Qt::MouseButton Button, QPoint Position);
+
+private:
+    const TPlayerSettings& FSettings;
+    THandsetFlags& FFlags;
+    QWidget* FPanel;
+    TImageControl* FImage;
+};
