@@ -35,7 +35,7 @@ inline std::filesystem::path MakeDiscImage(const std::filesystem::path& Folder, 
     Sheet << "TITLE \"Generated\"\nFILE \"" << Name << ".bin\" BINARY\n";
     int N = 1;
     for (int Start : TrackSectors) {
-        char Line[64];
+        char Line[160];
         std::snprintf(Line, sizeof Line,
                       "  TRACK %02d AUDIO\n    TITLE \"Tone %d\"\n    INDEX 01 %02d:%02d:%02d\n", N, N,
                       Start / 4500, Start % 4500 / 75, Start % 75);

@@ -571,7 +571,9 @@ TEST(PlayerCore, RecordingEndsWithTheLastIntroOrTheBookmarkAndTheClockSlowsAgain
     p.Core->btnPlayClick();
     for (int i = 0; i < 200 && ended == 0; ++i) {
         p.Tick(50);
-        if (ended == 0) EXPECT_EQ(p.View.ModeLine, "RECORDING...");
+        if (ended == 0) {
+            EXPECT_EQ(p.View.ModeLine, "RECORDING...");
+        }
     }
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(p.View.Interval, ClockInterval);
