@@ -259,6 +259,9 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     // A failed write leaves the store as it was, so the record keeps pointing at the blob it had and is
     // still stored with its other changes.
     bool ok = true;
+    // The search for a free block reads every block header of the store; a store that never had one
+    // appends at once.
+    fvlf.Vlf.Recycle = StoreMayHoldFreeBlocks(VlfFileName());
     std::int32_t tracksRef = fvlf.Vlf.SaveGrid(Rec.TracksRef, Grid);
     if (tracksRef == 0) {
         tracksRef = Rec.TracksRef;
@@ -269,6 +272,7 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
         notesRef = Rec.NotesRef;
         ok = false;
     }
+    fvlf.Vlf.Recycle = true;
     if (!ok) ShowError(msgCannotWriteVlf);
     const bool moved = tracksRef != Rec.TracksRef || notesRef != Rec.NotesRef;
     Rec.TracksRef = tracksRef;

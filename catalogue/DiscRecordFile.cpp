@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "catalogue/RecordEngineErrors.h"
+#include "catalogue/VlfFormat.h"
 
 std::vector<TKeyDescriptor> DiscKeyDescriptors() {
     std::vector<TKeyDescriptor> keys;
@@ -43,6 +44,16 @@ bool SyncPath(const std::string& Path, int Flags) {
 }
 
 } // namespace
+
+bool StoreMayHoldFreeBlocks(const std::string& FileName) {
+    const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return true;
+    std::uint8_t hint[4] = {};
+    const bool read =
+        ::pread(fd, hint, sizeof hint, VlfFormat::HintOffset) == static_cast<ssize_t>(sizeof hint);
+    ::close(fd);
+    return !read || (hint[0] | hint[1] | hint[2] | hint[3]) != 0;
+}
 
 bool SyncFile(const std::string& FileName) {
     return SyncPath(FileName, O_RDONLY);

@@ -23,6 +23,10 @@ inline std::string_view RecordView(const TDiscRecordBytes& Bytes) {
 // records (EngineError then 10501).
 bool ReadDiscRecord(TRecordFile* F, std::int32_t RecNo, TDiscRecordBytes& Bytes);
 
+// Whether the store FileName may hold free blocks: false when its free-space hint says that no block was
+// ever freed, split or merged, so that a search for a free block would walk the whole file in vain.
+bool StoreMayHoldFreeBlocks(const std::string& FileName);
+
 // fsync of a file, and of a folder after files in it were renamed; false when it failed.
 bool SyncFile(const std::string& FileName);
 bool SyncFolder(const std::string& Folder);

@@ -8,6 +8,7 @@
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/RecordEngine.h"
 #include "catalogue/RecordEngineErrors.h"
+#include "catalogue/RecordEngineIO.h"
 #include "devices/Real48.h"
 
 namespace fs = std::filesystem;
@@ -289,6 +290,29 @@ TEST(DiscCatalogue, AFailedStoreWriteKeepsTheRecordPointingAtItsOldBlobs) {
     EXPECT_EQ(backGrid.Cells(0, 1), "Old name");
     EXPECT_EQ(notes, "old notes");
     EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
+}
+
+TEST(DiscCatalogue, AFailedRecordWriteStoresNothingAndLeavesTheCatalogueSound) {
+    TCatalogueFolder f;
+    f.Save(MakeDisc(CodeOf(1), "One"));
+    for (int okWrites : {0, 1}) {
+        TDiscRecord rec = MakeDisc(CodeOf(2), "Two");
+        TStringGridData grid;
+        std::int32_t recNo = 0;
+        TDiscKeys keys;
+        f.Answers.Errors.clear();
+        SetRecordEngineWriteFault(okWrites); // every write from then on fails, as on a full disc
+        EXPECT_FALSE(f.Cat().SaveDisc(rec, grid, "n", recNo, keys));
+        SetRecordEngineWriteFault(-1);
+        EXPECT_EQ(recNo, 0);
+        ASSERT_FALSE(f.Answers.Errors.empty());
+        EXPECT_EQ(f.Answers.Errors.front(), "Error processing disc record file - 10075 Code 0");
+        f.Cat().CloseDiscFiles(); // the close that failed on the full disc succeeds now
+        EXPECT_EQ(f.Cat().DiscFile, nullptr);
+        const TCatalogueCheck check = f.Check();
+        EXPECT_TRUE(check.Ok) << Problems(check);
+        EXPECT_EQ(check.Records, 1);
+    }
 }
 
 TEST(DiscCatalogue, DeletingADiscRemovesRecordKeysAndBlobs) {

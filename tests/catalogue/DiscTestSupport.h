@@ -8,11 +8,17 @@
 
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
+#include "catalogue/RecordEngine.h"
 #include "support/TestSupport.h"
 
 class TCatalogueFolder {
 public:
     TCatalogueFolder() : Catalogue(std::make_unique<TDiscCatalogue>(Home.Dir(), Settings)) {}
+    // The engine is global: other tests in this program start it themselves.
+    ~TCatalogueFolder() {
+        Catalogue.reset();
+        if (RecordEngineInitialized()) DoneRecordEngine();
+    }
 
     // A new catalogue object on the same folder, as the next start of the program would make.
     void Reopen() {
