@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+
+#include "DiscTestSupport.h"
+
+namespace {
+
+struct TRun {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs the built orbelune-cat with Args, capturing its output.
+TRun RunTool(const std::string& Args, const TTempHome& Home) {
+    const char* build = std::getenv("ORBELUNE_BUILD");
+    TRun run;
+    if (!build) return run;
+    const std::string errFile = Home.File("stderr.txt");
+    const std::string command =
+        "timeout 60 " + std::string(build) + "/orbelune-cat " + Args + " 2>" + errFile;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 4096> buffer;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        run.Out.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.Err = ReadFileBytes(errFile);
+    return run;
+}
+
+void FillCatalogue(TCatalogueFolder& F) {
+    F.Save(MakeDisc(CodeOf(1), "Goldberg Variations", "Bach", "Gould"), 2, "Recorded 1981.\nSecond line");
+    F.Save(MakeDisc(CodeOf(2), "Mass in B minor", "Bach", "Herreweghe"));
+    F.Save(MakeDisc(CodeOf(3), "abba gold", "BACH", "Abba"));
+    F.Save(MakeDisc(CodeOf(4), "Symphony 4", "Brahms", "Kleiber"));
+    ASSERT_TRUE(F.Cat().DeleteDisc(2));
+}
+
+} // namespace
+
+TEST(CatalogueTool, ListsInTheBrowsersOrdersAndShowsADisc) {
+    TCatalogueFolder f;
+    FillCatalogue(f);
+    ASSERT_NE(std::getenv("ORBELUNE_BUILD"), nullptr);
+
+    TRun run = RunTool("list", f.Home); // the data folder from ORBELUNE_HOME
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "abba gold\t" + CodeOf(3) + "\nGoldberg Variations\t" + CodeOf(1) + "\nSymphony 4\t" +
+                           CodeOf(4) + "\n");
+
+    // Composers that differ in case are two groups, ordered by byte value where case alone differs.
+    run = RunTool("--dir " + f.Home.Dir() + " list --by composer", f.Home);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "BACH\n  abba gold\t" + CodeOf(3) + "\nBach\n  Goldberg Variations\t" + CodeOf(1) +
+                           "\nBrahms\n  Symphony 4\t" + CodeOf(4) + "\n");
+    run = RunTool("list --by artist", f.Home);
+    EXPECT_EQ(run.Out.substr(0, 5), "Abba\n");
+
+    run = RunTool("show " + CodeOf(1), f.Home);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    for (const std::string& line :
+         {"Disc ID: " + CodeOf(1) + "\n", std::string("Name: Goldberg Variations\n"),
+          std::string("Picture: no\n"), std::string(" 1 03.10 Track 1\n"),
+          std::string("Notes:\nRecorded 1981.\nSecond line\n")})
+        EXPECT_NE(run.Out.find(line), std::string::npos) << line << "\nin\n" << run.Out;
+
+    run = RunTool("show 0000000000000002", f.Home);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "orbelune-cat: no disc with the code 0000000000000002 in the catalogue\n");
+    run = RunTool("list --by year", f.Home);
+    EXPECT_EQ(run.Status, 2);
+    run = RunTool("--dir " + f.Home.File("missing") + " check", f.Home);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "orbelune-cat: no such folder: " + f.Home.File("missing") + "\n");
+}
+
+TEST(CatalogueTool, ChecksRebuildsAndRepairs) {
+    TCatalogueFolder f;
+    FillCatalogue(f);
+    TRun run = RunTool("check", f.Home);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "The catalogue is sound: 3 discs in 4 record slots.\n");
+
+    run = RunTool("rebuild", f.Home);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Rebuilt: 3 discs.\n");
+    EXPECT_EQ(RunTool("check", f.Home).Out, "The catalogue is sound: 3 discs in 3 record slots.\n");
+
+    // A key pointing at a deleted slot, then a catalogue left open.
+    f.Reopen();
+    ASSERT_TRUE(f.Cat().OpenDiscFiles());
+    DeleteRecord(f.Cat().DiscFile, 1);
+    f.Cat().CloseDiscFiles();
+    run = RunTool("check", f.Home);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("which is not a live record"), std::string::npos) << run.Err;
+
+    std::string dat = ReadFileBytes(f.Home.File("disc.DAT"));
+    dat[20] = 1;
+    WriteFileBytes(f.Home.File("disc.DAT"), dat);
+    run = RunTool("list", f.Home);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "orbelune-cat: the catalogue was not closed properly (error 10010); run 'orbelune-cat "
+                       "repair'\n");
+    run = RunTool("repair", f.Home);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out.substr(0, 19), "Repaired: 2 discs.\n");
+    run = RunTool("check", f.Home);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+}
