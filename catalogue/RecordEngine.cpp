@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -44,13 +45,16 @@ bool IsOpenHandle(const TRecordFile* F) {
 
 enum TEntryKind { ekRead, ekWrite };
 
-// The check every operation on an open pair starts with; KeyNr 0 for record operations.
-std::int32_t CheckEntry(const TRecordFile* F, TEntryKind Kind, int KeyNr = 0) {
+constexpr int NoKey = std::numeric_limits<int>::min();
+
+// The check every operation on an open pair starts with; KeyNr is NoKey for record operations.
+std::int32_t CheckEntry(const TRecordFile* F, TEntryKind Kind, int KeyNr = NoKey) {
     if (!Initialized) return eeNotInit;
     if (!IsOpenHandle(F)) return eeBadHandle;
     if (Kind == ekWrite && F->ReadOnly) return eeReadOnly;
-    if (KeyNr != 0 && F->Salvage) return eeSalvageNoIndex;
-    if (KeyNr != 0 && (KeyNr < 1 || KeyNr > F->Header.NumberOfKeys)) return eeBadKeyNumber;
+    if (KeyNr == NoKey) return 0;
+    if (F->Salvage) return eeSalvageNoIndex;
+    if (KeyNr < 1 || KeyNr > F->Header.NumberOfKeys) return eeBadKeyNumber;
     return 0;
 }
 
@@ -181,7 +185,7 @@ std::int32_t OpenIndex(TRecordFile* F, const std::string& Name) {
     return 0;
 }
 
-std::int32_t WriteHeaders(TRecordFile* F) {
+std::int32_t WriteKeyHeaders(TRecordFile* F) {
     std::int32_t first = 0;
     for (TKeyInfo& key : F->Keys) {
         if (!key.HeaderDirty) continue;
@@ -192,23 +196,27 @@ std::int32_t WriteHeaders(TRecordFile* F) {
         else
             key.HeaderDirty = false;
     }
-    if (first) F->KeepModified = true;
-    unsigned char raw[DataHeaderSize];
-    EncodeDataHeader(F->Header, F->KeepModified, raw);
-    if (const std::int32_t err = WriteAt(F->Data, 0, raw, sizeof raw)) first = first ? first : err;
     return first;
 }
 
-// Writes back and closes F. Force frees the handle even when writing fails (engine shutdown).
+// Writes back and closes F. The data header with the cleared flag goes last, after the index is on disk,
+// so that a pair is never marked clean over pages that did not reach the disk. When anything fails the
+// flag stays set and the pair stays open, unless Force (engine shutdown) frees it anyway.
 std::int32_t CloseHandle(TRecordFile* F, bool Force) {
     std::int32_t err = 0;
+    auto keep = [&err](std::int32_t E) {
+        if (E && !err) err = E;
+    };
     if (F->Modified || F->Written) {
-        err = FlushPages(F);
-        if (err) F->KeepModified = true;
-        if (const std::int32_t e = WriteHeaders(F); e && !err) err = e;
-        if (const std::int32_t e = SyncEngineFile(F->Data); e && !err) err = e;
-        if (F->Index.IsOpen())
-            if (const std::int32_t e = SyncEngineFile(F->Index); e && !err) err = e;
+        keep(FlushPages(F));
+        keep(WriteKeyHeaders(F));
+        if (F->Index.IsOpen()) keep(SyncEngineFile(F->Index));
+        if (!err) {
+            unsigned char raw[DataHeaderSize];
+            EncodeDataHeader(F->Header, F->KeepModified, raw);
+            keep(WriteAt(F->Data, 0, raw, sizeof raw));
+        }
+        keep(SyncEngineFile(F->Data));
         if (err && !Force) return err;
     }
     DropPages(F);

@@ -298,8 +298,30 @@ int CompareEntries(const TIndexEntry& A, const TIndexEntry& B, bool Duplicates) 
     return CompareRecNo(A.RecNo, B.RecNo);
 }
 
+namespace {
+
+// Walks the whole free chain once before its first use: a cycle or a stray link would otherwise hand out
+// a page of the tree.
+std::int32_t CheckFreeChain(TRecordFile* F, int K) {
+    TKeyInfo& key = KeyOf(F, K);
+    std::vector<bool> seen(static_cast<std::size_t>(key.PagesInUse) + 1);
+    std::int32_t p = key.FirstFree;
+    for (std::int32_t n = 0; n < key.FreeCount; ++n) {
+        if (p < 1 || p > key.PagesInUse || seen[static_cast<std::size_t>(p)]) return eeFreeChain;
+        seen[static_cast<std::size_t>(p)] = true;
+        if (const std::int32_t err = ReadFreeLink(F, K, p, p)) return err;
+    }
+    if (p != -1) return eeFreeChain;
+    key.FreeChainChecked = true;
+    return 0;
+}
+
+} // namespace
+
 std::int32_t AllocatePage(TRecordFile* F, int K, std::int32_t& P) {
     TKeyInfo& key = KeyOf(F, K);
+    if (key.FirstFree != -1 && !key.FreeChainChecked)
+        if (const std::int32_t err = CheckFreeChain(F, K)) return err;
     if (key.FirstFree != -1) {
         const std::int32_t p = key.FirstFree;
         if (p < 1 || p > key.PagesInUse || key.FreeCount < 1) return eeFreeChain;

@@ -83,10 +83,7 @@ std::int32_t WriteBack(TPageBuffer* B) {
         size = static_cast<std::size_t>(UsedPageBytes(pg.Count, keyLen));
     }
     const std::int32_t err = WriteAt(F->Index, PageOffset(F, B->KeyNr, B->PageNr), raw, size);
-    if (err) {
-        B->Owner->KeepModified = true;
-        return err;
-    }
+    if (err) return err; // stays dirty: written again at the next eviction or close
     B->Dirty = false;
     return 0;
 }

@@ -65,6 +65,8 @@ struct TKeyInfo {
     int KeyLength = 0;          // K, derived from the page size
     std::int64_t RegionOffset = 0; // O(k) within an index slot
     bool HeaderDirty = false;
+    // The free chain was walked once this session (before its first use): no cycle, every link in range.
+    bool FreeChainChecked = false;
 
     // Bumped by every change of the tree; a key position is only followed while it matches.
     std::uint64_t ChangeCount = 0;

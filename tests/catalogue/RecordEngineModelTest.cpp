@@ -93,7 +93,7 @@ protected:
         auto it = Records.begin();
         std::advance(it, Rand(static_cast<int>(Records.size())));
         const std::int32_t recNo = it->first;
-        const TModelRecord& r = it->second;
+        const TModelRecord r = it->second;
         for (int k = 0; k < 4; ++k) {
             DeleteKey(F, k + 1, recNo, r.Keys[k]);
             ASSERT_TRUE(EngineOK) << "key " << k + 1 << " error " << EngineError;
