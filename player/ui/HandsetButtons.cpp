@@ -52,10 +52,10 @@ void TORB::BuildButtons() {
     btnForward = MakeButton("btnForward", {}, "Jump to next track", {141, Row2, 43, 24}, FClient);
     btnStart =
         MakeButton("btnStart", {}, "Play from beginning of current track.", {186, Row2, 43, 24}, FClient);
-    btnRepeat = MakeButton("btnRepeat", "&Repeat", "Toggle repeat mode.", {6, Row3, 55, 23}, FClient);
+    btnRepeat = MakeButton("btnRepeat", "&Repeat", "Toggle repeat mode.", {6, Row3, 72, 23}, FClient);
     btnRepeat->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    btnTrack = MakeButton("btnTrack", "Track", "Select track to play.", {63, Row3, 53, 23}, FClient);
-    btnMode = MakeButton("btnMode", "Mode", "Select mode of play.", {118, Row3, 53, 23}, FClient);
+    btnTrack = MakeButton("btnTrack", "Track", "Select track to play.", {80, Row3, 44, 23}, FClient);
+    btnMode = MakeButton("btnMode", "Mode", "Select mode of play.", {126, Row3, 45, 23}, FClient);
     btnBeg = MakeButton("btnBeg", "Mar&k", "Mark start position of bookmark.", {173, Row3, 55, 23}, FClient);
 
     btnData = MakeButton("btnData", {}, "Display/Edit record for current disc.", {4, 4, 32, 29}, B4);

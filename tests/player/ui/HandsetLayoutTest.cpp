@@ -1,0 +1,164 @@
+// The handset's four sizes under the View toggles, the disc data panel's rows, and the main menu.
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "HandsetRig.h"
+#include "app/ui/HintControl.h"
+#include "player/ui/DiscDataPanel.h"
+#include "player/ui/HandsetMenu.h"
+
+class THandsetLayoutTest : public QObject {
+    Q_OBJECT
+
+    static QSize Client(THandsetRig& Rig) { return Rig.Handset->centralWidget()->size(); }
+
+    static TPlayerSettings Stored(THandsetRig&) {
+        TPlayerSettings S;
+        LoadSettingsFrom(SettingsFileName(), S);
+        return S;
+    }
+
+private slots:
+    void SizesFollowTheViewToggles() {
+        THandsetRig Rig;
+        Rig.Handset->show();
+        const THandsetSizes& Sizes = Rig.Handset->Sizes();
+        auto* DData = Rig.Find<TDiscDataPanel>("DData");
+        auto* Label1 = Rig.Find<QLabel>("Label1");
+        const int H = Label1->sizeHint().height();
+        QCOMPARE(DData->height(), 4 * H + 14);
+        QCOMPARE(Sizes.HeightWithData, 144 + 4 * H + 14 + 7);
+        QCOMPARE(Sizes.HeightPlain, 144);
+        QCOMPARE(Sizes.WidthExtended, 392);
+        QCOMPARE(Sizes.WidthPlain, 241);
+        QCOMPARE(Client(Rig), QSize(392, Sizes.HeightWithData));
+        QVERIFY(Rig.Handset->Menu().IsChecked("miDiscData"));
+        QVERIFY(Rig.Handset->Menu().IsChecked("miExt"));
+        // Rows and the value column.
+        QCOMPARE(Rig.Find<QLabel>("Label2")->y(), H + 3);
+        QCOMPARE(Rig.Find<QLabel>("Label4")->y(), 3 * H + 5);
+        QCOMPARE(Rig.Find<QLabel>("labArt")->y(), 3 * H + 5);
+        QCOMPARE(Rig.Find<QLabel>("labName")->x(), Rig.Find<QLabel>("Label3")->sizeHint().width() + 8);
+
+        Rig.Handset->Menu().Item("miExt")->trigger();
+        QCOMPARE(Client(Rig), QSize(241, Sizes.HeightWithData));
+        QCOMPARE(DData->width(), 241 - 24);
+        QVERIFY(!Rig.Handset->Menu().IsChecked("miExt"));
+        QVERIFY(!Stored(Rig).ShowExtendedHandset);
+
+        Rig.Handset->Menu().Item("miDiscData")->trigger();
+        QCOMPARE(Client(Rig), QSize(241, 144));
+        QVERIFY(!Stored(Rig).ShowDiscData);
+
+        Rig.Handset->Menu().Item("miExt")->trigger();
+        QCOMPARE(Client(Rig), QSize(392, 144));
+        QCOMPARE(DData->width(), 392 - 24);
+        Rig.Handset->Menu().Item("miDiscData")->trigger();
+        QCOMPARE(Client(Rig), QSize(392, Sizes.HeightWithData));
+        // The window holds the menu bar above the client area.
+        QCOMPARE(Rig.Handset->height(), Sizes.HeightWithData + Rig.Handset->menuBar()->height());
+    }
+
+    void StartsInTheStoredView() {
+        THandsetRig Rig(THandsetRig::drSimulated, [](TPlayerSettings& S) {
+            S.ShowDiscData = false;
+            S.ShowExtendedHandset = false;
+        });
+        Rig.Handset->show();
+        QCOMPARE(Client(Rig), QSize(241, 144));
+        QVERIFY(!Rig.Handset->Menu().IsChecked("miDiscData"));
+        QVERIFY(!Rig.Handset->Menu().IsChecked("miExt"));
+        // The plain view still shows the transport buttons and the four beside them.
+        for (const char* Name : {"btnPlay", "btnStart", "btnRepeat", "btnTrack", "btnMode", "btnBeg"}) {
+            const QRect Place = Rig.Find<QToolButton>(Name)->geometry();
+            QVERIFY2(QRect(QPoint(0, 0), Client(Rig)).contains(Place), Name);
+        }
+    }
+
+    void MenuCaptionsShortcutsAndSeparators() {
+        THandsetRig Rig;
+        THandsetMenu& Menu = Rig.Handset->Menu();
+        struct {
+            const char* Name;
+            const char* Caption;
+            const char* Shortcut;
+        } const Items[] = {
+            {"Play1", "&Play", "Ctrl+P"},
+            {"Stop1", "&Stop", "Ctrl+S"},
+            {"Pause1", "Pa&use", "Ctrl+U"},
+            {"Nexttrack1", "&Next track", "Ctrl+N"},
+            {"Lasttrack1", "&Last track", "Ctrl+L"},
+            {"Startofcurrenttrack1", "&Beginning of current track", "Ctrl+B"},
+            {"Gototrack1", "Goto &track...", "Ctrl+T"},
+            {"Fastforward1", "Fast forward (&X)", "Ctrl+X"},
+            {"Fastrewind1", "Fast rewind (&Z)", "Ctrl+Z"},
+            {"OpenCDtray1", "&Eject CD", "Ctrl+E"},
+            {"CloseCDtray1", "&Close CD tray", "Ctrl+C"},
+            {"miVol", "&Volume control", "Ctrl+V"},
+            {"Modeofplay1", "&Mode of play...", "Ctrl+M"},
+            {"Repeatmode1", "&Repeat mode", "Ctrl+R"},
+            {"Autoplaymode1", "&Auto play mode", "Ctrl+A"},
+            {"miDiscData", "&CD data record", ""},
+            {"miExt", "&Extended options", ""},
+            {"Exit1", "Exi&t", ""},
+            {"Showhints1", "&Show hints", ""},
+            {"AboutOrbelune1", "&About Orbelune", ""},
+        };
+        for (const auto& Item : Items) {
+            QAction* Action = Menu.Item(Item.Name);
+            QVERIFY2(Action, Item.Name);
+            QCOMPARE(Action->text(), QString::fromUtf8(Item.Caption));
+            QCOMPARE(Action->shortcut(), QKeySequence(QString::fromLatin1(Item.Shortcut)));
+        }
+        for (const char* Checked : {"Repeatmode1", "Autoplaymode1", "miDiscData", "miExt", "Showhints1"})
+            QVERIFY(Menu.Item(Checked)->isCheckable());
+        // Items whose windows are not part of the handset are left out.
+        QVERIFY(!Menu.Item("EditCD1"));
+
+        QStringList Control;
+        for (QMenu* Drop : Rig.Handset->menuBar()->findChildren<QMenu*>()) {
+            if (Drop->title() != QStringLiteral("Contr&ol")) continue;
+            for (QAction* Action : Drop->actions())
+                Control << (Action->isSeparator() ? QStringLiteral("-") : Action->objectName());
+        }
+        QCOMPARE(Control.join(' '),
+                 QStringLiteral("Play1 Stop1 Pause1 - Nexttrack1 Lasttrack1 Startofcurrenttrack1 "
+                                "Gototrack1 - Fastforward1 Fastrewind1 - OpenCDtray1 "
+                                "CloseCDtray1 - miVol"));
+        QStringList Titles;
+        for (QAction* Action : Rig.Handset->menuBar()->actions())
+            Titles << Action->text();
+        QCOMPARE(Titles.join(' '), QStringLiteral("&File Contr&ol &Mode &View &Help"));
+    }
+
+    void SettingsTogglesAreStoredAtOnce() {
+        THandsetRig Rig;
+        THandsetMenu& Menu = Rig.Handset->Menu();
+        QVERIFY(!Menu.IsChecked("Autoplaymode1"));
+        Menu.Item("Autoplaymode1")->trigger();
+        QVERIFY(Rig.Settings.AutoPlayOnStartup);
+        QVERIFY(Menu.IsChecked("Autoplaymode1"));
+        QVERIFY(Stored(Rig).AutoPlayOnStartup);
+
+        QVERIFY(Menu.IsChecked("Showhints1"));
+        QVERIFY(HintsShown());
+        Menu.Item("Showhints1")->trigger();
+        QVERIFY(!HintsShown());
+        QVERIFY(!Stored(Rig).ShowHints);
+        Menu.Item("Showhints1")->trigger();
+        QVERIFY(HintsShown());
+    }
+
+    void VolumeControlStartsTheMixer() {
+        THandsetRig Rig(THandsetRig::drSimulated, [](TPlayerSettings& S) { S.MixerControl = "/bin/true"; });
+        Rig.Handset->Menu().Item("miVol")->trigger();
+        QCOMPARE(Rig.Answers.Started, std::vector<std::string>{"/bin/true"});
+    }
+};
+
+QTEST_MAIN(THandsetLayoutTest)
+#include "HandsetLayoutTest.moc"
