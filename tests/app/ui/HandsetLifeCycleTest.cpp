@@ -1,0 +1,138 @@
+// The handset's start-up and shut-down: the drive opened on show, a drive that cannot be opened, the
+// auto-play switch, the window position, the title, and closing with and without auto stop.
+#include <QGuiApplication>
+#include <QTest>
+#include <QToolButton>
+
+#include "player/ui/HandsetMenu.h"
+#include "player/ui/HandsetRig.h"
+#include "player/ui/LedDisplay.h"
+
+namespace {
+
+bool LogHas(const std::vector<std::string>& Log, const std::string& Command) {
+    for (const std::string& Line : Log)
+        if (Line.rfind(Command, 0) == 0) return true;
+    return false;
+}
+
+} // namespace
+
+class THandsetLifeCycleTest : public QObject {
+    Q_OBJECT
+private slots:
+    void ShowOpensTheDriveAndStartsTheClock() {
+        THandsetRig Rig;
+        QVERIFY(QFile::exists(QString::fromStdString(Rig.Home.File("general.bmp"))));
+        QVERIFY(QFile::exists(QString::fromStdString(Rig.Home.File("sandblst.bmp"))));
+        QVERIFY(QFile::exists(QString::fromStdString(Rig.Home.File("disc.DAT"))));
+        QVERIFY(!Rig.Handset->Timer.isActive());
+        Rig.Handset->show();
+        QVERIFY(Rig.Cd.CDOpen);
+        QVERIFY(Rig.Handset->Timer.isActive());
+        QCOMPARE(Rig.Handset->Timer.interval(), 1000);
+        QVERIFY(Rig.Flags.JustShown);
+        // The open ran the poll: the disc is read and the buttons stopped, but it is shown by the first tick.
+        QVERIFY(Rig.State.DiscLoaded);
+        QVERIFY(Rig.Find<QToolButton>("btnPlay")->isEnabled());
+        QVERIFY(!Rig.Flags.DiscShown);
+        Rig.Tick();
+        QVERIFY(Rig.Flags.DiscShown);
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("ORB [1] 00.00"));
+        QCOMPARE(Rig.Handset->windowTitle(), QStringLiteral("Orbelune"));
+        QVERIFY(Rig.Answers.Errors.empty());
+    }
+
+    void DriveThatCannotBeOpened() {
+        THandsetRig Rig(THandsetRig::drMissing);
+        Rig.Handset->show();
+        QCOMPARE(Rig.Answers.Errors.size(), std::size_t(1));
+        QVERIFY(!Rig.Cd.CDOpen);
+        QVERIFY(!Rig.Handset->Timer.isActive());
+        for (const char* Name : {"btnPlay", "btnStop", "btnForward", "btnPause"})
+            QVERIFY2(!Rig.Find<QToolButton>(Name)->isEnabled(), Name);
+        // The rest of the program stays usable.
+        QVERIFY(Rig.Handset->Menu().Item("AboutOrbelune1")->isEnabled());
+        QVERIFY(Rig.Handset->Menu().Item("miExt")->isEnabled());
+        QVERIFY(!Rig.Find<QToolButton>("btnPlay")->icon().isNull());
+        // A command for the drive says the device is not open.
+        Rig.Handset->btnEjectClick();
+        QCOMPARE(Rig.Answers.Errors.size(), std::size_t(2));
+        Rig.Handset->close();
+        QVERIFY(!RecordEngineInitialized());
+    }
+
+    void AutoPlaySwitchPlaysTheDisc() {
+        THandsetRig Rig(THandsetRig::drSimulated, {}, RigDisc(3, 60), /*AutoPlaySwitch=*/true);
+        Rig.Handset->show();
+        Rig.Tick();
+        QCOMPARE(Rig.Cd.GetCDMode(), cmPlaying);
+        QVERIFY(Rig.Find<QToolButton>("btnStop")->isEnabled());
+    }
+
+    void PositionFromTheSettingsAndSavedOnClose() {
+        THandsetRig Rig(THandsetRig::drSimulated, [](TPlayerSettings& S) {
+            S.MainTop = 33;
+            S.MainLeft = 44;
+        });
+        QCOMPARE(Rig.Handset->pos(), QPoint(44, 33));
+        Rig.Handset->show();
+        Rig.Handset->move(70, 80);
+        Rig.Handset->close();
+        TPlayerSettings Stored;
+        LoadSettingsFrom(SettingsFileName(), Stored);
+        QCOMPARE(Stored.MainLeft, 70);
+        QCOMPARE(Stored.MainTop, 80);
+    }
+
+    void ResizeSetsTheTitle() {
+        THandsetRig Rig;
+        Rig.Handset->show();
+        Rig.Tick();
+        QVERIFY(QGuiApplication::applicationDisplayName().startsWith("ORB ["));
+        Rig.Handset->miExtClick();
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("ORB"));
+    }
+
+    void ClosingWithAutoStop() {
+        THandsetRig Rig(THandsetRig::drSimulated, [](TPlayerSettings& S) { S.AutoStopOnCloseDown = true; });
+        Rig.Handset->show();
+        Rig.Tick();
+        Rig.Find<QToolButton>("btnPlay")->click();
+        QCOMPARE(Rig.Cd.GetCDMode(), cmPlaying);
+        const std::size_t Before = Rig.Drive->Log().size();
+        Rig.Handset->close();
+        const auto Log = Rig.Drive->Log();
+        QVERIFY(LogHas({Log.begin() + static_cast<long>(Before), Log.end()}, "Stop"));
+        QVERIFY(!Rig.Handset->Timer.isActive());
+        QVERIFY(!Rig.Cd.CDOpen);
+        QVERIFY(!RecordEngineInitialized());
+        QVERIFY(Rig.Handset->Led().DigitBitmap(0).isNull());
+    }
+
+    void ClosingWithoutAutoStop() {
+        THandsetRig Rig;
+        Rig.Handset->show();
+        Rig.Tick();
+        Rig.Find<QToolButton>("btnPlay")->click();
+        const std::size_t Before = Rig.Drive->Log().size();
+        Rig.Handset->close();
+        const auto Log = Rig.Drive->Log();
+        QVERIFY(!LogHas({Log.begin() + static_cast<long>(Before), Log.end()}, "Stop"));
+        QCOMPARE(Rig.Drive->Status().Mode, cmPlaying);
+        QVERIFY(QFile::exists(QString::fromStdString(SettingsFileName())));
+    }
+
+    void MissingBackgroundIsNoError() {
+        THandsetRig Rig(THandsetRig::drSimulated, [](TPlayerSettings& S) {
+            S.UseBackgroundBitmap = true;
+            S.BackgroundBitmap = "/nonexistent/picture.bmp";
+        });
+        Rig.Handset->show();
+        Rig.Handset->grab();
+        QVERIFY(Rig.Answers.Errors.empty());
+    }
+};
+
+QTEST_MAIN(THandsetLifeCycleTest)
+#include "HandsetLifeCycleTest.moc"
