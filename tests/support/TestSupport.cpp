@@ -44,7 +44,8 @@ int TRecordingAnswerer::Confirm(const std::string& Msg) {
 
 fs::path TestDataDir() {
     if (const char* dir = std::getenv("ORBELUNE_TESTDATA"); dir && *dir) return dir;
-    return fs::path(__FILE__).parent_path() / "../../../shared/testdata";
+    const fs::path beside = fs::path(__FILE__).parent_path() / "../../../shared/testdata";
+    return fs::exists(beside) ? beside : fs::path("/work/shared/testdata");
 }
 
 fs::path CopyFixture(const std::string& Relative, const fs::path& Folder) {
