@@ -137,7 +137,6 @@ private:
 
     THandsetSizes FSizes;
     QImage FBackgroundImage;
-    bool FShownOnce = false;
     bool FClosed = false;
     bool SkipBackHeld = false;
     bool SkipForwardHeld = false;
