@@ -8,6 +8,24 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Every test program runs without a screen and knows where the sources, the build and the shared test
+// data are, however it was started.
+struct TTestEnvironment {
+    TTestEnvironment() {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        ::setenv("ORBELUNE_TESTDATA", ORBELUNE_TESTDATA_DIR, 0);
+        ::setenv("ORBELUNE_SOURCE", ORBELUNE_SOURCE_DIR, 0);
+        ::setenv("ORBELUNE_BUILD", ORBELUNE_BUILD_DIR, 0);
+    }
+} TestEnvironment;
+
+} // namespace
+
+// Qt keeps caches for the whole run that the leak checker would report at exit.
+extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+
 TTempHome::TTempHome() {
     std::string pattern = (fs::temp_directory_path() / "orbelune-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
