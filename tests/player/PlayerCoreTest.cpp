@@ -25,6 +25,18 @@ TDiscRecord RecordFor(TTestPlayer& P) {
     return rec;
 }
 
+// The disc's record as a fresh load from the catalogue finds it.
+TDiscRecord StoredRecord(TTestPlayer& P, std::int32_t* RecNo = nullptr) {
+    TDiscRecord loaded;
+    TStringGridData grid;
+    std::string memo;
+    TDiscKeys keys;
+    std::int32_t recNo = 0;
+    P.Catalogue->LoadDisc(P.Code(), loaded, grid, memo, keys, recNo);
+    if (RecNo) *RecNo = recNo;
+    return loaded;
+}
+
 } // namespace
 
 TEST(PlayerCore, NewDiscIsShownAndUnknownDiscGetsAFreshRecord) {
@@ -434,12 +446,8 @@ TEST(PlayerCore, ImportedRecordTakesTheDiscsTableOfContents) {
     EXPECT_EQ(current.TrackLengths[0], p.Toc.TrackLength(1));
     EXPECT_DOUBLE_EQ(current.TotalTime, 2.29);
     // Stored at once: a fresh load sees the same.
-    TDiscRecord loaded;
-    TStringGridData grid;
-    std::string memo;
-    TDiscKeys keys;
     std::int32_t recNo = 0;
-    p.Catalogue->LoadDisc(p.Code(), loaded, grid, memo, keys, recNo);
+    const TDiscRecord loaded = StoredRecord(p, &recNo);
     EXPECT_GT(recNo, 0);
     EXPECT_FALSE(loaded.TocPending);
     EXPECT_EQ(loaded.TrackCount, 5);
@@ -464,13 +472,7 @@ TEST(PlayerCore, ModeDialogRefusedWhilePlayingAndCancelStillStores) {
     p.Core->btnModeClick();
     EXPECT_EQ(p.State.PlayMode, pmShuffle);
 
-    TDiscRecord loaded;
-    TStringGridData grid;
-    std::string memo;
-    TDiscKeys keys;
-    std::int32_t recNo = 0;
-    p.Catalogue->LoadDisc(p.Code(), loaded, grid, memo, keys, recNo);
-    EXPECT_EQ(loaded.PlayMode, pmShuffle);
+    EXPECT_EQ(StoredRecord(p).PlayMode, pmShuffle);
 }
 
 TEST(PlayerCore, ModeOfAnUnstoredDiscIsNotWritten) {
