@@ -18,6 +18,19 @@ bool Exists(const std::string& Name) {
     return std::filesystem::exists(Name, ec);
 }
 
+// Turns a store's reuse of free blocks off for its lifetime.
+class TStoreRecycle {
+public:
+    explicit TStoreRecycle(TVlf& Store) : FStore(Store), FWas(Store.Recycle) { Store.Recycle = false; }
+    ~TStoreRecycle() { FStore.Recycle = FWas; }
+    TStoreRecycle(const TStoreRecycle&) = delete;
+    TStoreRecycle& operator=(const TStoreRecycle&) = delete;
+
+private:
+    TVlf& FStore;
+    bool FWas;
+};
+
 bool IsBlank(const TDiscRecordBytes& Bytes) {
     for (std::size_t i = 4; i < Bytes.size(); ++i)
         if (Bytes[i] != 0) return false;
@@ -95,6 +108,8 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         return false;
     };
 
+    // The new store has no free block to look for: every item is appended.
+    const TStoreRecycle appendOnly(target);
     if (!target.OpenStore(newBase + ".VLF")) {
         ShowError("Cannot open new VLF file");
         return abandon(false);
