@@ -372,6 +372,7 @@ std::int32_t TreeInsert(TRecordFile* F, int K, const TSearchKey& Key) {
     TIndexEntry e;
     e.RecNo = Key.RecNo;
     e.Len = static_cast<std::uint8_t>(Key.Len);
+    std::memset(e.Key, 0, sizeof e.Key);
     std::copy_n(Key.Bytes, Key.Len, e.Key);
     ++key.ChangeCount;
     std::int32_t err = 0;
@@ -465,7 +466,7 @@ std::int32_t TreeFind(TRecordFile* F, int K, const TSearchKey& Key, std::int32_t
 std::int32_t TreeNext(TRecordFile* F, int K, std::int32_t& RecNo, std::string& Key) {
     TKeyInfo& key = KeyOf(F, K);
     const bool dups = key.Duplicates != 0;
-    TPath path;
+    TPath& path = key.Path; // moved in place; any failure below leaves no position
     std::int32_t err = 0;
     // The walk must move strictly forward; a tree that leads back has a cycle or is out of order.
     bool checkOrder = true;
@@ -475,14 +476,11 @@ std::int32_t TreeNext(TRecordFile* F, int K, std::int32_t& RecNo, std::string& K
         return eeNoPosition;
     case kpCleared:
         checkOrder = false;
-        if (key.Root == 0)
-            err = eeNoNextKey;
-        else
-            err = DescendLeftmost(F, K, key.Root, path);
+        path.clear();
+        err = key.Root == 0 ? eeNoNextKey : DescendLeftmost(F, K, key.Root, path);
         break;
     case kpAtEntry:
         if (key.PathChangeCount == key.ChangeCount) {
-            path = key.Path;
             after = key.Last;
             err = StepNext(F, K, path, true);
         } else {
@@ -513,7 +511,9 @@ std::int32_t TreeNext(TRecordFile* F, int K, std::int32_t& RecNo, std::string& K
     }
     RecNo = e.RecNo;
     Key.assign(reinterpret_cast<const char*>(e.Key), e.Len);
-    SetPosition(key, path, e);
+    key.Position = kpAtEntry;
+    key.PathChangeCount = key.ChangeCount;
+    key.Last = e;
     return 0;
 }
 

@@ -1,9 +1,9 @@
 #include "catalogue/RecordEnginePageCache.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
-#include <unordered_map>
 #include <vector>
 
 #include "catalogue/RecordEngineErrors.h"
@@ -17,10 +17,29 @@ std::unique_ptr<TPageBuffer[]> Buffers;
 int BufferCount = 0;
 TPageBuffer* Newest = nullptr;
 TPageBuffer* Oldest = nullptr;
-std::unordered_map<std::uint64_t, TPageBuffer*> Lookup;
+// Lookup: buckets of buffers chained through HashNext, twice as many buckets as buffers.
+std::vector<TPageBuffer*> Buckets;
+std::uint64_t BucketMask = 0;
 
-std::uint64_t CacheKey(const TRecordFile* F, int K, std::int32_t P) {
-    return std::uint64_t(F->Serial) << 40 | std::uint64_t(K) << 32 | std::uint32_t(P);
+TPageBuffer*& BucketOf(const TRecordFile* F, int K, std::int32_t P) {
+    std::uint64_t h = std::uint64_t(F->Serial) << 40 ^ std::uint64_t(K) << 32 ^ std::uint32_t(P);
+    h *= 0x9E3779B97F4A7C15ull;
+    return Buckets[(h >> 32) & BucketMask];
+}
+
+void HashInsert(TPageBuffer* B) {
+    TPageBuffer*& head = BucketOf(B->Owner, B->KeyNr, B->PageNr);
+    B->HashNext = head;
+    head = B;
+}
+
+void HashRemove(TPageBuffer* B) {
+    for (TPageBuffer** p = &BucketOf(B->Owner, B->KeyNr, B->PageNr); *p; p = &(*p)->HashNext)
+        if (*p == B) {
+            *p = B->HashNext;
+            break;
+        }
+    B->HashNext = nullptr;
 }
 
 void Unlink(TPageBuffer* B) {
@@ -50,12 +69,15 @@ void Touch(TPageBuffer* B) {
 }
 
 void Release(TPageBuffer* B) {
-    if (B->Owner) Lookup.erase(CacheKey(B->Owner, B->KeyNr, B->PageNr));
+    if (B->Owner) HashRemove(B);
     B->Owner = nullptr;
     B->Dirty = false;
     Unlink(B);
     PushOldest(B);
 }
+
+// Room for the largest page; keys are copied 30 bytes at a time, which stays within it.
+constexpr std::size_t RawPageBytes = PageHeaderSize + PageCapacity * (MaxKeyBytes + EntryOverhead);
 
 std::int64_t PageOffset(const TRecordFile* F, int K, std::int32_t P) {
     return std::int64_t(P) * F->IndexSlotSize + F->Keys[K - 1].RegionOffset;
@@ -64,7 +86,7 @@ std::int64_t PageOffset(const TRecordFile* F, int K, std::int32_t P) {
 std::int32_t WriteBack(TPageBuffer* B) {
     const TRecordFile* F = B->Owner;
     const int keyLen = F->Keys[B->KeyNr - 1].KeyLength;
-    unsigned char raw[PageHeaderSize + PageCapacity * (MaxKeyBytes + EntryOverhead)];
+    unsigned char raw[RawPageBytes];
     std::size_t size;
     if (B->IsFree) {
         PutI32(raw, B->FreeLink);
@@ -75,10 +97,13 @@ std::int32_t WriteBack(TPageBuffer* B) {
         PutI32(raw + PageLeftChild, pg.Left);
         unsigned char* e = raw + PageHeaderSize;
         for (int i = 0; i < pg.Count; ++i, e += keyLen + EntryOverhead) {
-            PutI32(e + EntryRecNo, pg.E[i].RecNo);
-            PutI32(e + EntryChild, pg.E[i].Child);
-            e[EntryKeyLength] = pg.E[i].Len;
-            std::copy_n(pg.E[i].Key, keyLen, e + EntryKey);
+            const TIndexEntry& x = pg.E[i];
+            PutI32(e + EntryRecNo, x.RecNo);
+            PutI32(e + EntryChild, x.Child);
+            e[EntryKeyLength] = x.Len;
+            // A fixed 30 bytes copies faster than K; what lands beyond the entry is overwritten by the
+            // next one or lies beyond the used part, which is not written.
+            std::memcpy(e + EntryKey, x.Key, MaxKeyBytes);
         }
         size = static_cast<std::size_t>(UsedPageBytes(pg.Count, keyLen));
     }
@@ -104,8 +129,7 @@ std::int32_t Unpack(const unsigned char* Raw, const TKeyInfo& Key, TIndexPage& P
         x.Len = e[EntryKeyLength];
         if (x.Len > Key.KeyLength) return eePageDamaged;
         if (left == 0 ? x.Child != 0 : x.Child < 1 || x.Child > Key.PagesInUse) return eePageDamaged;
-        std::copy_n(e + EntryKey, x.Len, x.Key);
-        std::fill(x.Key + x.Len, x.Key + MaxKeyBytes, 0);
+        std::memcpy(x.Key, e + EntryKey, MaxKeyBytes); // the bytes beyond K are never used
     }
     return 0;
 }
@@ -120,15 +144,16 @@ std::int32_t TakeBuffer(TRecordFile* F, int K, std::int32_t P, TPageBuffer*& Buf
     b->KeyNr = K;
     b->PageNr = P;
     b->IsFree = false;
-    Lookup.emplace(CacheKey(F, K, P), b);
+    HashInsert(b);
     Touch(b);
     Buf = b;
     return 0;
 }
 
 TPageBuffer* Find(const TRecordFile* F, int K, std::int32_t P) {
-    const auto it = Lookup.find(CacheKey(F, K, P));
-    return it == Lookup.end() ? nullptr : it->second;
+    for (TPageBuffer* b = BucketOf(F, K, P); b; b = b->HashNext)
+        if (b->PageNr == P && b->KeyNr == K && b->Owner == F) return b;
+    return nullptr;
 }
 
 } // namespace
@@ -136,7 +161,10 @@ TPageBuffer* Find(const TRecordFile* F, int K, std::int32_t P) {
 std::int32_t CreatePageCache(int Count) {
     try {
         Buffers = std::make_unique<TPageBuffer[]>(static_cast<std::size_t>(Count));
-        Lookup.reserve(static_cast<std::size_t>(Count) * 2);
+        std::size_t buckets = 16;
+        while (buckets < 2 * static_cast<std::size_t>(Count)) buckets *= 2;
+        Buckets.assign(buckets, nullptr);
+        BucketMask = buckets - 1;
     } catch (const std::bad_alloc&) {
         Buffers.reset();
         return eeNoBuffers;
@@ -148,7 +176,7 @@ std::int32_t CreatePageCache(int Count) {
 }
 
 void DestroyPageCache() {
-    Lookup.clear();
+    Buckets.clear();
     Buffers.reset();
     BufferCount = 0;
     Newest = Oldest = nullptr;
@@ -165,7 +193,7 @@ std::int32_t FetchPage(TRecordFile* F, int K, std::int32_t P, TPageBuffer*& Buf)
     }
     TPageBuffer* b;
     if (const std::int32_t err = TakeBuffer(F, K, P, b)) return err;
-    unsigned char raw[PageHeaderSize + PageCapacity * (MaxKeyBytes + EntryOverhead)];
+    unsigned char raw[RawPageBytes];
     std::int32_t err = ReadAt(F->Index, PageOffset(F, K, P), raw, static_cast<std::size_t>(key.PageSize));
     if (!err) err = Unpack(raw, key, b->Page);
     if (err) {

@@ -23,6 +23,7 @@ struct TPageBuffer {
     TIndexPage Page;
     TPageBuffer* Newer = nullptr;
     TPageBuffer* Older = nullptr;
+    TPageBuffer* HashNext = nullptr; // next buffer in the same lookup bucket
 };
 
 // 0, or eeNoBuffers when the buffers cannot be allocated.

@@ -16,11 +16,14 @@ constexpr std::int32_t RecordFileOpenMagic = 286873681; // 0x11195851
 namespace RecordEngineImpl {
 
 // An index entry in memory: every key gets the widest layout (30 key bytes), packed to K + 9 bytes on disk.
+// Only the first Len key bytes are meaningful. The K bytes of a key travel between disk and memory as they
+// are, so a new entry is zero-filled beyond Len to leave zeros in the file; the bytes beyond K are never
+// read or written (pages are built in bulk, so they are left uninitialised).
 struct TIndexEntry {
     std::int32_t RecNo = 0;
     std::int32_t Child = 0;
     std::uint8_t Len = 0;
-    unsigned char Key[RecordFormat::MaxKeyBytes] = {};
+    unsigned char Key[RecordFormat::MaxKeyBytes];
 };
 
 // An index page in memory; entries are E[0] .. E[Count - 1].
