@@ -62,8 +62,10 @@ std::vector<TBenchRecord> MakeRecords(int N) {
         }
         r.Body.assign(RecordLen, '\0');
         std::memcpy(r.Body.data() + 4, r.Code.data(), 16);
-        for (int k = 0; k < DupKeys; ++k) std::memcpy(r.Body.data() + 20 + 20 * k, r.Keys[k].data(), 20);
-        for (int j = 120; j < RecordLen; ++j) r.Body[static_cast<std::size_t>(j)] = static_cast<char>('a' + (i + j) % 26);
+        for (int k = 0; k < DupKeys; ++k)
+            std::memcpy(r.Body.data() + 20 + 20 * k, r.Keys[k].data(), 20);
+        for (int j = 120; j < RecordLen; ++j)
+            r.Body[static_cast<std::size_t>(j)] = static_cast<char>('a' + (i + j) % 26);
     }
     return out;
 }
@@ -95,7 +97,8 @@ TTimes RunEngine(const std::vector<TBenchRecord>& Recs, const std::vector<int>& 
     InitRecordEngine(Buffers);
     Check("init");
     std::vector<TKeyDescriptor> keys = {{16, 0}};
-    for (int k = 0; k < DupKeys; ++k) keys.push_back({20, 1});
+    for (int k = 0; k < DupKeys; ++k)
+        keys.push_back({20, 1});
     CreateRecordFile(Base, RecordLen, 1 + DupKeys, keys);
     Check("create");
     std::vector<std::int32_t> recNos(Recs.size());
@@ -107,7 +110,8 @@ TTimes RunEngine(const std::vector<TBenchRecord>& Recs, const std::vector<int>& 
         for (std::size_t i = 0; i < Recs.size(); ++i) {
             AddRecord(f, recNos[i], Recs[i].Body);
             AddKey(f, 1, recNos[i], Recs[i].Code);
-            for (int k = 0; k < DupKeys; ++k) AddKey(f, 2 + k, recNos[i], Recs[i].Keys[k]);
+            for (int k = 0; k < DupKeys; ++k)
+                AddKey(f, 2 + k, recNos[i], Recs[i].Keys[k]);
         }
         Check("add");
         CloseRecordFile(f);
@@ -151,7 +155,8 @@ TTimes RunEngine(const std::vector<TBenchRecord>& Recs, const std::vector<int>& 
             GetRecord(f, recNo, body); // the keys to delete come from the record
             DeleteKey(f, 1, recNo, std::string_view(body).substr(4, 16));
             for (int k = 0; k < DupKeys; ++k)
-                DeleteKey(f, 2 + k, recNo, std::string_view(body).substr(20 + 20 * static_cast<std::size_t>(k), 20));
+                DeleteKey(f, 2 + k, recNo,
+                          std::string_view(body).substr(20 + 20 * static_cast<std::size_t>(k), 20));
             DeleteRecord(f, recNo);
         }
         Check("delete");
@@ -160,7 +165,8 @@ TTimes RunEngine(const std::vector<TBenchRecord>& Recs, const std::vector<int>& 
     });
 
     OpenRecordFile(f, Base);
-    if (!CheckRecordFile(f).empty() || KeyCount(f, 1) != static_cast<std::int32_t>(Recs.size() - DeleteSet.size()))
+    if (!CheckRecordFile(f).empty() ||
+        KeyCount(f, 1) != static_cast<std::int32_t>(Recs.size() - DeleteSet.size()))
         Die("integrity check");
     CloseRecordFile(f);
     DoneRecordEngine();
@@ -212,7 +218,8 @@ TTimes RunSqlite(const std::vector<TBenchRecord>& Recs, const std::vector<int>& 
         sqlite3_stmt* s = Prepare(db, "INSERT INTO disc VALUES(?,?,?,?,?,?,?)");
         for (const TBenchRecord& r : Recs) {
             sqlite3_bind_text(s, 1, r.Code.data(), 16, SQLITE_STATIC);
-            for (int k = 0; k < DupKeys; ++k) sqlite3_bind_text(s, 2 + k, r.Keys[k].data(), 20, SQLITE_STATIC);
+            for (int k = 0; k < DupKeys; ++k)
+                sqlite3_bind_text(s, 2 + k, r.Keys[k].data(), 20, SQLITE_STATIC);
             sqlite3_bind_blob(s, 7, r.Body.data(), RecordLen, SQLITE_STATIC);
             if (sqlite3_step(s) != SQLITE_DONE) Die("sqlite insert");
             sqlite3_reset(s);
@@ -269,7 +276,8 @@ std::string WalkPlan(const std::string& Name) {
     sqlite3* db = OpenDb(Name);
     sqlite3_stmt* s = Prepare(db, "EXPLAIN QUERY PLAN SELECT body FROM disc ORDER BY k1, rowid");
     std::string plan;
-    while (sqlite3_step(s) == SQLITE_ROW) plan += reinterpret_cast<const char*>(sqlite3_column_text(s, 3));
+    while (sqlite3_step(s) == SQLITE_ROW)
+        plan += reinterpret_cast<const char*>(sqlite3_column_text(s, 3));
     sqlite3_finalize(s);
     sqlite3_close(db);
     return plan;
@@ -315,9 +323,11 @@ int main(int argc, char** argv) {
         for (int c = 0; c < 2; ++c) {
             long sumEngine = 0, sumSqlite = 0;
             keepBest(engine[c],
-                     RunEngine(recs, findOrder, deleteSet, (folder / "engine").string(), configs[c].Buffers, sumEngine),
+                     RunEngine(recs, findOrder, deleteSet, (folder / "engine").string(), configs[c].Buffers,
+                               sumEngine),
                      run == 0);
-            keepBest(sqlite[c], RunSqlite(recs, findOrder, deleteSet, dbName, configs[c].SqliteKiB, sumSqlite),
+            keepBest(sqlite[c],
+                     RunSqlite(recs, findOrder, deleteSet, dbName, configs[c].SqliteKiB, sumSqlite),
                      run == 0);
             if (sumEngine != sumSqlite) Die("checksum");
         }

@@ -356,7 +356,8 @@ void CreateRecordFile(const std::string& BaseName, std::int32_t RecordLength, in
     } catch (const std::bad_alloc&) {
         return Fail(eeNoMemoryKeys);
     }
-    for (const TKeyInfo& key : keys) EncodeKeyHeader(key, slot.data() + key.RegionOffset);
+    for (const TKeyInfo& key : keys)
+        EncodeKeyHeader(key, slot.data() + key.RegionOffset);
     if (const std::int32_t err = writeFile(names.Index, slot)) {
         DeleteEngineFile(names.Data);
         return Fail(err);
@@ -387,7 +388,8 @@ void OpenRecordFile(TRecordFile*& F, const std::string& BaseName, bool ReadOnly,
     if (const std::int32_t err = OpenEngineFile(h->Data, names.Data, h->ReadOnly, false)) return fail(err);
     bool modified;
     if (const std::int32_t err = ReadDataHeader(h.get(), modified)) return fail(err);
-    if (h->Header.NumberOfKeys < 0 || h->Header.NumberOfKeys > MaxKeysPerFile) return fail(eeHeaderTooManyKeys);
+    if (h->Header.NumberOfKeys < 0 || h->Header.NumberOfKeys > MaxKeysPerFile)
+        return fail(eeHeaderTooManyKeys);
     if (modified) return fail(eeModified);
     std::int64_t size;
     if (const std::int32_t err = EngineFileSize(h->Data, size)) return fail(err);

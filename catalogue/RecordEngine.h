@@ -27,9 +27,9 @@ struct TKeyDescriptor {
     std::uint8_t Duplicates = 0;
 };
 
-constexpr int MinPageBuffers = 8;          // the fewest page buffers InitRecordEngine accepts
-constexpr int MaxKeysPerFile = 100;        // indexes per file pair
-constexpr int MaxKeyLength = 30;           // bytes per key
+constexpr int MinPageBuffers = 8;   // the fewest page buffers InitRecordEngine accepts
+constexpr int MaxKeysPerFile = 100; // indexes per file pair
+constexpr int MaxKeyLength = 30;    // bytes per key
 constexpr std::int32_t MinRecordLength = 21;
 
 // Allocates BufferCount page buffers (at least 8; the player asks for 8).
@@ -46,8 +46,8 @@ void CreateRecordFile(const std::string& BaseName, std::int32_t RecordLength, in
 // Opens the pair for exclusive use (a second open, from this or any process, fails with 9908). ReadOnly
 // and AllReadOnly both open for reading only; SharedUse has no effect; JournalMode is not supported
 // (error eeJournalNotSupported). A file whose modified flag is set fails with 10010.
-void OpenRecordFile(TRecordFile*& F, const std::string& BaseName, bool ReadOnly = false, bool SharedUse = false,
-                    bool JournalMode = false, bool AllReadOnly = false);
+void OpenRecordFile(TRecordFile*& F, const std::string& BaseName, bool ReadOnly = false,
+                    bool SharedUse = false, bool JournalMode = false, bool AllReadOnly = false);
 // Salvage open for repairing a pair that was not closed cleanly: the data file alone, read-only, with the
 // modified flag ignored. RecordSlotCount counts every whole slot the data file holds (records appended
 // after the last clean close included), so GetRecord can read them all; a live record has 0 in its first

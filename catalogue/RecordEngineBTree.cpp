@@ -128,8 +128,9 @@ std::int32_t EntryAt(TRecordFile* F, int K, const TPathLevel& At, TIndexEntry& E
 // Shares Seq (the entries of a left and a right page with their separator in between, the separator's
 // child being the right page's leftmost child) out evenly: the left page gets the first half, the entry
 // after it becomes the parent's separator at index Sep, the right page gets the rest.
-std::int32_t Redistribute(TRecordFile* F, int K, std::int32_t LeftNr, std::int32_t LeftChild, std::int32_t RightNr,
-                          const TIndexEntry* Seq, int Total, std::int32_t ParentNr, TIndexPage& Parent, int Sep) {
+std::int32_t Redistribute(TRecordFile* F, int K, std::int32_t LeftNr, std::int32_t LeftChild,
+                          std::int32_t RightNr, const TIndexEntry* Seq, int Total, std::int32_t ParentNr,
+                          TIndexPage& Parent, int Sep) {
     const int leftCount = (Total - 1) / 2;
     TIndexPage page;
     SetPage(page, LeftChild, Seq, leftCount);

@@ -47,8 +47,8 @@ struct TTreeCheck {
             return Fault(err, "page " + std::to_string(P) + " cannot be read");
         const TIndexPage page = b->Page; // the walk below reuses buffers
         if (Depth > 0 && (page.Count < MinPageFill || page.Count > PageCapacity))
-            return Fault(eeIndexDamaged, "page " + std::to_string(P) + " holds " + std::to_string(page.Count) +
-                                             " entries");
+            return Fault(eeIndexDamaged,
+                         "page " + std::to_string(P) + " holds " + std::to_string(page.Count) + " entries");
         if (page.IsLeaf()) {
             if (LeafDepth == -1) LeafDepth = Depth;
             if (LeafDepth != Depth) return Fault(eeIndexDamaged, "leaves at different depths");
@@ -82,7 +82,8 @@ struct TTreeCheck {
         }
         if (p != -1) return Fault(eeFreeChain, "free chain longer than its count");
         for (std::size_t q = 1; q < Seen.size(); ++q)
-            if (!Seen[q]) return Fault(eeIndexDamaged, "page " + std::to_string(q) + " neither used nor free");
+            if (!Seen[q])
+                return Fault(eeIndexDamaged, "page " + std::to_string(q) + " neither used nor free");
         return true;
     }
 };

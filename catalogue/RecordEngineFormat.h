@@ -103,8 +103,8 @@ constexpr std::int32_t UsedPageBytes(int Count, int KeyLength) {
 static_assert(PageSizeFor(16) == 1556 && PageSizeFor(20) == 1804);
 
 inline std::int32_t GetI32(const unsigned char* P) {
-    return static_cast<std::int32_t>(std::uint32_t(P[0]) | std::uint32_t(P[1]) << 8 | std::uint32_t(P[2]) << 16 |
-                                     std::uint32_t(P[3]) << 24);
+    return static_cast<std::int32_t>(std::uint32_t(P[0]) | std::uint32_t(P[1]) << 8 |
+                                     std::uint32_t(P[2]) << 16 | std::uint32_t(P[3]) << 24);
 }
 inline std::uint16_t GetU16(const unsigned char* P) {
     return static_cast<std::uint16_t>(P[0] | P[1] << 8);

@@ -33,6 +33,6 @@ std::int32_t DeleteEngineFile(const std::string& Name);
 
 } // namespace RecordEngineImpl
 
-// Test hook: after Count more successful writes the next write fails (with 10075 as a short write would);
-// -1 turns the fault off. Also applies to fsync when FailSync is set.
+// Test hook, as a full disc: after Count more successful writes every write fails (10075, as a short write
+// would) until -1 turns the fault off. FailSync makes every flush to disk fail as well (10160).
 void SetRecordEngineWriteFault(int Count, bool FailSync = false);

@@ -162,7 +162,8 @@ std::int32_t CreatePageCache(int Count) {
     try {
         Buffers = std::make_unique<TPageBuffer[]>(static_cast<std::size_t>(Count));
         std::size_t buckets = 16;
-        while (buckets < 2 * static_cast<std::size_t>(Count)) buckets *= 2;
+        while (buckets < 2 * static_cast<std::size_t>(Count))
+            buckets *= 2;
         Buckets.assign(buckets, nullptr);
         BucketMask = buckets - 1;
     } catch (const std::bad_alloc&) {
@@ -171,7 +172,8 @@ std::int32_t CreatePageCache(int Count) {
     }
     BufferCount = Count;
     Newest = Oldest = nullptr;
-    for (int i = 0; i < Count; ++i) PushNewest(&Buffers[i]);
+    for (int i = 0; i < Count; ++i)
+        PushNewest(&Buffers[i]);
     return 0;
 }
 

@@ -65,7 +65,7 @@ struct TKeyInfo {
     std::int32_t EntryCount = 0;
     std::uint16_t StoredCapacity = RecordFormat::PageCapacity;
 
-    int KeyLength = 0;          // K, derived from the page size
+    int KeyLength = 0;             // K, derived from the page size
     std::int64_t RegionOffset = 0; // O(k) within an index slot
     bool HeaderDirty = false;
     // The free chain was walked once this session (before its first use): no cycle, every link in range.
@@ -101,12 +101,12 @@ struct TRecordFile {
     RecordEngineImpl::TDataHeader Header;
     std::vector<RecordEngineImpl::TKeyInfo> Keys; // Keys[k - 1] is key k
     std::int64_t IndexSlotSize = 0;
-    std::int64_t IndexSlotCount = 0; // whole slots in the index file, slot 0 included
+    std::int64_t IndexSlotCount = 0;         // whole slots in the index file, slot 0 included
     std::vector<unsigned char> RecordBuffer; // a record as written
 
-    bool Modified = false;   // the flag byte on disk is 1
-    bool Written = false;    // something was written since the open: close writes headers and syncs
+    bool Modified = false; // the flag byte on disk is 1
+    bool Written = false;  // something was written since the open: close writes headers and syncs
     bool ReadOnly = false;
-    bool Salvage = false;    // data file only, opened for repair
+    bool Salvage = false;      // data file only, opened for repair
     bool KeepModified = false; // a write failed half-way: the next open must see the flag
 };

@@ -236,7 +236,8 @@ TEST_F(RecordEngineDamage, EntriesOutOfOrder) {
     MakePair(10);
     // Swap the keys of entries 2 and 3 of the only page.
     const std::size_t root = RootAt();
-    for (int b = 0; b < 4; ++b) std::swap(Index[EntryAt(root, 2) + 9 + b], Index[EntryAt(root, 3) + 9 + b]);
+    for (int b = 0; b < 4; ++b)
+        std::swap(Index[EntryAt(root, 2) + 9 + b], Index[EntryAt(root, 3) + 9 + b]);
     ASSERT_EQ(OpenSaved(), 0);
     EXPECT_EQ(Walk(), eeIndexDamaged);
     std::string problem = CheckRecordFile(F);
@@ -245,7 +246,8 @@ TEST_F(RecordEngineDamage, EntriesOutOfOrder) {
     // A wrong key count is found too.
     Close(F);
     SetI32(Index, 22, 11);
-    for (int b = 0; b < 4; ++b) std::swap(Index[EntryAt(root, 2) + 9 + b], Index[EntryAt(root, 3) + 9 + b]);
+    for (int b = 0; b < 4; ++b)
+        std::swap(Index[EntryAt(root, 2) + 9 + b], Index[EntryAt(root, 3) + 9 + b]);
     ASSERT_EQ(OpenSaved(), 0);
     problem = CheckRecordFile(F);
     EXPECT_NE(problem.find("header says 11"), std::string::npos) << problem;
@@ -360,7 +362,7 @@ TEST_F(RecordEngineDamage, TruncatedFiles) {
 TEST_F(RecordEngineDamage, SalvageReadsWhatTheDataFileHolds) {
     MakePair(5);
     Data[20] = 1;
-    SetI32(Data, 8, 2); // stale count from before a crash
+    SetI32(Data, 8, 2);           // stale count from before a crash
     Data += std::string(10, 'x'); // half a slot at the end
     Save();
     OpenRecordFileForSalvage(F, Base());
@@ -390,7 +392,8 @@ TEST_F(RecordEngineDamage, RandomCorruptionNeverCrashesOrHangs) {
         Data = soundData;
         Index = soundIndex;
         std::string& target = round % 4 == 0 ? Data : Index;
-        for (std::size_t n = 1 + pick(6); n > 0; --n) target[pick(target.size())] = static_cast<char>(pick(256));
+        for (std::size_t n = 1 + pick(6); n > 0; --n)
+            target[pick(target.size())] = static_cast<char>(pick(256));
         if (OpenSaved() != 0) continue;
         ++opened;
         const int pages = static_cast<int>(Index.size() / Slot);

@@ -17,12 +17,12 @@ TEST_F(RecordEngineFormat, CreatedPairHoldsOnlyItsHeaders) {
     CreateCatalogueLike();
     const std::string data = ReadFileBytes(DataName());
     ASSERT_EQ(data.size(), 1204u);
-    EXPECT_EQ(I32(data, 0), -1);  // first free
-    EXPECT_EQ(I32(data, 4), 0);   // free count
-    EXPECT_EQ(I32(data, 8), 0);   // slots in use
+    EXPECT_EQ(I32(data, 0), -1); // first free
+    EXPECT_EQ(I32(data, 4), 0);  // free count
+    EXPECT_EQ(I32(data, 8), 0);  // slots in use
     EXPECT_EQ(I32(data, 12), 1204);
-    EXPECT_EQ(I32(data, 16), 6);  // keys
-    EXPECT_EQ(data[20], 0);       // modified flag
+    EXPECT_EQ(I32(data, 16), 6); // keys
+    EXPECT_EQ(data[20], 0);      // modified flag
     EXPECT_EQ(data.find_first_not_of('\0', 21), std::string::npos);
 
     const std::string index = ReadFileBytes(IndexName());
@@ -59,7 +59,7 @@ TEST_F(RecordEngineFormat, RecordsPagesAndHeadersAfterClose) {
 
     const std::string data = ReadFileBytes(DataName());
     ASSERT_EQ(data.size(), 4u * 1204);
-    EXPECT_EQ(I32(data, 0), 2);   // the deleted record heads the free chain
+    EXPECT_EQ(I32(data, 0), 2); // the deleted record heads the free chain
     EXPECT_EQ(I32(data, 4), 1);
     EXPECT_EQ(I32(data, 8), 3);
     EXPECT_EQ(data[20], 0);
@@ -103,7 +103,8 @@ TEST_F(RecordEngineFormat, RecordsPagesAndHeadersAfterClose) {
 TEST_F(RecordEngineFormat, ShrunkPageIsWrittenWithItsUsedPartOnly) {
     CreateRecordFile(Base(), 30, 1, {{4, 0}});
     TRecordFile* f = Open();
-    for (const char* k : {"aaaa", "bbbb", "cccc"}) AddKey(f, 1, k[0], k);
+    for (const char* k : {"aaaa", "bbbb", "cccc"})
+        AddKey(f, 1, k[0], k);
     Close(f);
     const std::string before = ReadFileBytes(IndexName());
     f = Open();
@@ -189,9 +190,13 @@ protected:
         // Key 1, page 1.
         SetU16(index, S, 2);
         SetI32(index, S + 6, 1);
-        index.replace(S + 6 + 8, 3, "\x02" "aa");
+        index.replace(S + 6 + 8, 3,
+                      "\x02"
+                      "aa");
         SetI32(index, S + 6 + 13, 3);
-        index.replace(S + 6 + 13 + 8, 3, "\x02" "cc");
+        index.replace(S + 6 + 13 + 8, 3,
+                      "\x02"
+                      "cc");
         // Key 1, page 2: free, end of chain.
         SetI32(index, 2 * S, -1);
         // Key 2, page 1.

@@ -40,7 +40,8 @@ protected:
     std::string RandomKey(int MaxLen, int Alphabet) {
         static const char letters[] = {'a', 'b', 'c', '\xE9', 'A', ' '};
         std::string s(static_cast<std::size_t>(Rand(MaxLen + 1)), ' ');
-        for (char& c : s) c = letters[Rand(Alphabet)];
+        for (char& c : s)
+            c = letters[Rand(Alphabet)];
         return s;
     }
 
@@ -114,7 +115,8 @@ protected:
     std::vector<std::pair<std::string, std::int32_t>> ModelOrder(int K) const {
         std::vector<std::pair<std::string, std::int32_t>> out;
         if (K == 1 || K == 4)
-            for (const auto& [key, rec] : Unique[K == 1 ? 0 : 1]) out.emplace_back(key, rec);
+            for (const auto& [key, rec] : Unique[K == 1 ? 0 : 1])
+                out.emplace_back(key, rec);
         else
             out.assign(Dups[K - 2].begin(), Dups[K - 2].end());
         return out;
@@ -177,15 +179,16 @@ protected:
         }
         if (steps == 0 || Records.size() < 10) return;
         for (int i = 0; i < 5; ++i) {
-            if (Rand(2)) AddOne();
-            else DeleteOne();
+            if (Rand(2))
+                AddOne();
+            else
+                DeleteOne();
         }
         const auto order = ModelOrder(k);
         const bool dups = k == 2 || k == 3;
-        auto next = std::upper_bound(order.begin(), order.end(), std::make_pair(key, recNo),
-                                     [dups](const auto& A, const auto& B) {
-                                         return dups ? A < B : A.first < B.first;
-                                     });
+        auto next = std::upper_bound(
+            order.begin(), order.end(), std::make_pair(key, recNo),
+            [dups](const auto& A, const auto& B) { return dups ? A < B : A.first < B.first; });
         NextKey(F, k, recNo, key);
         if (next == order.end()) {
             EXPECT_EQ(EngineError, eeNoNextKey);
@@ -249,9 +252,11 @@ TEST_F(RecordEngineModel, RandomAddsAndDeletesMatchTheModel) {
 TEST_F(RecordEngineModel, DeletingEverythingEmptiesTheTreesAndReusesTheirPages) {
     CreateRecordFile(Base(), RecordLen, 4, ModelKeys);
     F = Open();
-    for (int i = 0; i < 3000; ++i) AddOne();
+    for (int i = 0; i < 3000; ++i)
+        AddOne();
     Verify();
-    while (!Records.empty()) DeleteOne();
+    while (!Records.empty())
+        DeleteOne();
     Verify();
     Close(F);
     // Every page of every key is back on its free chain, every root is 0.
@@ -268,7 +273,8 @@ TEST_F(RecordEngineModel, DeletingEverythingEmptiesTheTreesAndReusesTheirPages) 
     }
     const std::size_t sizeBefore = index.size();
     F = Open();
-    for (int i = 0; i < 3000; ++i) AddOne();
+    for (int i = 0; i < 3000; ++i)
+        AddOne();
     Verify();
     Close(F);
     // The second round took its pages from the free chains.

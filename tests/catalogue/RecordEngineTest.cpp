@@ -340,12 +340,14 @@ TEST_F(RecordEngineApi, KeyOrderIsUnsignedBytesShorterFirst) {
     CreateRecordFile(Base(), 30, 1, {{5, 1}});
     TRecordFile* f = Open();
     const std::vector<std::string> keys = {"b", "", "\xE9", "ab", "a", "B", "abc", "a", "\x01"};
-    for (std::size_t i = 0; i < keys.size(); ++i) AddKey(f, 1, static_cast<std::int32_t>(10 - i), keys[i]);
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        AddKey(f, 1, static_cast<std::int32_t>(10 - i), keys[i]);
     ClearKey(f, 1);
     std::vector<std::pair<std::string, std::int32_t>> walked;
     std::int32_t recNo = 0;
     std::string key;
-    for (NextKey(f, 1, recNo, key); EngineOK; NextKey(f, 1, recNo, key)) walked.emplace_back(key, recNo);
+    for (NextKey(f, 1, recNo, key); EngineOK; NextKey(f, 1, recNo, key))
+        walked.emplace_back(key, recNo);
     const std::vector<std::pair<std::string, std::int32_t>> expected = {
         {"", 9}, {"\x01", 2}, {"B", 5}, {"a", 3}, {"a", 6}, {"ab", 7}, {"abc", 4}, {"b", 10}, {"\xE9", 8}};
     EXPECT_EQ(walked, expected);
@@ -359,7 +361,8 @@ TEST_F(RecordEngineApi, NextKeyWalksWrapsAndContinuesAfterChanges) {
     std::string key;
     NextKey(f, 1, recNo, key);
     EXPECT_EQ(EngineError, eeNoNextKey); // empty index
-    for (const char* k : {"b", "d", "f", "h"}) AddKey(f, 1, k[0], k);
+    for (const char* k : {"b", "d", "f", "h"})
+        AddKey(f, 1, k[0], k);
     // Without a position the walk starts at the first entry.
     NextKey(f, 1, recNo, key);
     EXPECT_EQ(key, "b");
@@ -453,7 +456,8 @@ TEST_F(RecordEngineApi, UncleanPairIsRefusedButCanBeSalvaged) {
     CreateCatalogueLike(64);
     TRecordFile* f = Open();
     std::int32_t recNo;
-    for (int i = 0; i < 3; ++i) AddRecord(f, recNo, Rec("old " + std::to_string(i)));
+    for (int i = 0; i < 3; ++i)
+        AddRecord(f, recNo, Rec("old " + std::to_string(i)));
     DeleteRecord(f, 2);
     Close(f);
     f = Open();
