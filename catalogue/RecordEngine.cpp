@@ -408,7 +408,12 @@ void OpenRecordFileForSalvage(TRecordFile*& F, const std::string& BaseName) {
     F = nullptr;
     if (!Initialized) return Fail(eeNotInit);
     const TFileNames names = FileNames(BaseName);
-    auto h = std::make_unique<TRecordFile>();
+    std::unique_ptr<TRecordFile> h;
+    try {
+        h = std::make_unique<TRecordFile>();
+    } catch (const std::bad_alloc&) {
+        return Fail(eeNoMemoryOpen);
+    }
     h->ReadOnly = true;
     h->Salvage = true;
     h->JournalName = names.Journal;

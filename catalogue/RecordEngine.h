@@ -45,7 +45,8 @@ void CreateRecordFile(const std::string& BaseName, std::int32_t RecordLength, in
                       const std::vector<TKeyDescriptor>& Keys);
 // Opens the pair for exclusive use (a second open, from this or any process, fails with 9908). ReadOnly
 // and AllReadOnly both open for reading only; SharedUse has no effect; JournalMode is not supported
-// (error eeJournalNotSupported). A file whose modified flag is set fails with 10010.
+// (error eeJournalNotSupported). A file whose modified flag is set fails with 10010. A stale journal
+// (".DIA") is deleted, except by a read-only open.
 void OpenRecordFile(TRecordFile*& F, const std::string& BaseName, bool ReadOnly = false,
                     bool SharedUse = false, bool JournalMode = false, bool AllReadOnly = false);
 // Salvage open for repairing a pair that was not closed cleanly: the data file alone, read-only, with the
@@ -63,11 +64,13 @@ void CloseRecordFile(TRecordFile*& F);
 void AddRecord(TRecordFile* F, std::int32_t& RecNo, std::string_view Record);
 // Reads slot RecNo (0 to slots in use; a deleted slot is read like any other) into Record (resized to L).
 void GetRecord(TRecordFile* F, std::int32_t RecNo, std::string& Record);
+// Overwrites live record RecNo; a deleted slot is refused (eeSlotAlreadyFree), as it would cut the chain.
 void PutRecord(TRecordFile* F, std::int32_t RecNo, std::string_view Record);
+// Puts RecNo at the head of the free chain; deleting a deleted slot again is refused (eeSlotAlreadyFree).
 void DeleteRecord(TRecordFile* F, std::int32_t RecNo);
 
 // Keys are byte strings compared as unsigned bytes, a shorter one first; at most their first 30 bytes are
-// used. KeyNr runs from 1 to the number of keys of the file.
+// used. KeyNr runs from 1 to the number of keys of the file. AddKey needs a record number of 1 or more.
 void AddKey(TRecordFile* F, int KeyNr, std::int32_t RecNo, std::string_view Key);
 void DeleteKey(TRecordFile* F, int KeyNr, std::int32_t RecNo, std::string_view Key);
 // Finds Key; in an index with duplicates, the entry with the lowest record number. On success the key

@@ -31,7 +31,7 @@ constexpr std::int32_t eeKeyHeaderLength = 10121;   // derived key length outsid
 constexpr std::int32_t eeKeyHeaderCapacity = 10122; // capacity other than 62 (0 counts as 62)
 constexpr std::int32_t eeKeyTooLong = 10125;        // add key: key longer than the index's K
 constexpr std::int32_t eeRecordZero = 10130;        // put record: record number 0
-constexpr std::int32_t eeRecordRange = 10135;       // record number outside 1 to slots in use
+constexpr std::int32_t eeRecordRange = 10135;       // record number outside 1 (get: 0) to slots in use
 constexpr std::int32_t eeCloseFailed = 10160;
 constexpr std::int32_t eeBadKeyNumber = 10164; // key number outside 1 to the number of keys
 constexpr std::int32_t eeFreeChain = 10170;    // corrupt free chain (data slots or index pages)
@@ -50,7 +50,7 @@ constexpr std::int32_t eeDataHeaderDamaged = 10501;   // data header: record len
                                                       // out of range, or more slots than the file holds
 constexpr std::int32_t eeKeyHeaderDamaged = 10502;    // key header: page count beyond the index file, root
                                                       // or free head outside the key's pages, negative counts
-constexpr std::int32_t eeSlotAlreadyFree = 10503;     // delete record: the slot is already deleted
+constexpr std::int32_t eeSlotAlreadyFree = 10503;     // put or delete record on a deleted slot
 constexpr std::int32_t eePageDamaged = 10504;         // index page: entry count outside 1 to 62, key length
                                                       // above K, child link outside the key's pages, a
                                                       // leaf/inner mix, or a free page linked into the tree
