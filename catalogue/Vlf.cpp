@@ -613,7 +613,9 @@ std::int32_t TVlf::SaveGrid(std::int32_t OldPos, const TStringGridData& Grid) {
         return 0;
     }
 
-    std::vector<std::uint8_t> Image(static_cast<std::size_t>(Length), 0);
+    // Never below the fixed part, which the compiler cannot see from the column and row counts.
+    std::vector<std::uint8_t> Image(static_cast<std::size_t>(std::max<std::int64_t>(Length, GridExtension)),
+                                    0);
     std::uint8_t* P = Image.data();
     PutI32(P + GridColCount, Cols);
     PutI32(P + GridRowCount, Rows);
