@@ -4,7 +4,8 @@ TButtonGroups ButtonGroupsFor(TButtonState State, bool DoorOpen) {
     TButtonGroups g;
     g.DoorOpen = DoorOpen;
     switch (State) {
-    case bsNoDisc: break;
+    case bsNoDisc:
+        break;
     case bsStopped:
         g.PlayGroup = g.PreviousGroup = g.NextGroup = true;
         break;

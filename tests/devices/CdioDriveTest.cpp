@@ -271,8 +271,8 @@ TEST_F(CdioDriveTest, TocReport) {
 TEST_F(CdioDriveTest, DriveNumbers) {
     const fs::path Cue = MakeDiscImage(Home.Path(), "tone", 300, {0});
     const std::vector<TDriveEntry> Drives = DriveList();
-    const int Physical = static_cast<int>(
-        std::count_if(Drives.begin(), Drives.end(), [](const TDriveEntry& E) { return E.Kind == dkPhysical; }));
+    const int Physical = static_cast<int>(std::count_if(
+        Drives.begin(), Drives.end(), [](const TDriveEntry& E) { return E.Kind == dkPhysical; }));
     SetVirtualDrives({});
     const int Number = DriveNumberFor(Cue.string());
     EXPECT_EQ(Number, Physical);

@@ -24,7 +24,9 @@ struct TTestEnvironment {
 } // namespace
 
 // Qt keeps caches for the whole run that the leak checker would report at exit.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0";
+}
 
 TTempHome::TTempHome() {
     std::string pattern = (fs::temp_directory_path() / "orbelune-test-XXXXXX").string();
