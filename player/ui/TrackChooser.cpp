@@ -1,43 +1,58 @@
 #include "player/ui/TrackChooser.h"
 
-#include <QFontDatabase>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "devices/MessageBoxes.h"
+#include "player/ui/TrackLineDelegate.h"
+
 TfrmTracks::TfrmTracks(QWidget* Parent) : QDialog(Parent) {
     setObjectName(QStringLiteral("frmTracks"));
     setWindowTitle(QStringLiteral("Goto selected track"));
-    FList = new QListWidget(this);
-    FList->setObjectName(QStringLiteral("lbTracks"));
-    // The lines are laid out in columns of characters.
-    FList->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    FList->setMinimumSize(320, 240);
+    auto* Group = new QGroupBox(QStringLiteral("Tracks on CD now playing"), this);
+    lstTracks = new QListWidget(Group);
+    lstTracks->setObjectName(QStringLiteral("lstTracks"));
+    lstTracks->setToolTip(QStringLiteral("Double click on a track to set the play position to it."));
+    lstTracks->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstTracks->setItemDelegate(new TTrackLineDelegate(lstTracks));
+    lstTracks->setMinimumSize(300, 220);
+    auto* GroupLayout = new QVBoxLayout(Group);
+    GroupLayout->addWidget(lstTracks);
     auto* btnOK = new QPushButton(QStringLiteral("&OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
-    auto* btnCancel = new QPushButton(QStringLiteral("Cance&l"), this);
+    auto* btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnOK, &QPushButton::clicked, this, &TfrmTracks::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(FList, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    connect(lstTracks, &QListWidget::itemDoubleClicked, this, &TfrmTracks::btnOKClick);
     auto* Buttons = new QHBoxLayout;
     Buttons->addStretch();
     Buttons->addWidget(btnOK);
     Buttons->addWidget(btnCancel);
     auto* Layout = new QVBoxLayout(this);
-    Layout->addWidget(FList);
+    Layout->addWidget(Group);
     Layout->addLayout(Buttons);
 }
 
 void TfrmTracks::SetLines(const std::vector<std::string>& Lines) {
-    FList->clear();
+    lstTracks->clear();
     for (const std::string& Line : Lines)
-        FList->addItem(QString::fromStdString(Line));
-    if (FList->count() > 0) FList->setCurrentRow(0);
+        lstTracks->addItem(QString::fromStdString(Line));
 }
 
 int TfrmTracks::SelectedIndex() const {
-    return FList->currentRow();
+    const QList<QListWidgetItem*> Selected = lstTracks->selectedItems();
+    return Selected.isEmpty() ? -1 : lstTracks->row(Selected.front());
+}
+
+void TfrmTracks::btnOKClick() {
+    if (SelectedIndex() < 0) {
+        ShowError("No track selected.  Please select a track before clicking [OK].");
+        return;
+    }
+    accept();
 }

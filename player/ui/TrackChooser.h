@@ -16,6 +16,10 @@ public:
     // The chosen line, 0-based; -1 when none is selected.
     int SelectedIndex() const;
 
+public slots:
+    // Closes with OK only when a track is selected; otherwise says so and stays open.
+    void btnOKClick();
+
 private:
-    QListWidget* FList;
+    QListWidget* lstTracks;
 };

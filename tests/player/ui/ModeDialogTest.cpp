@@ -63,7 +63,7 @@ private slots:
         Rig.Handset->show();
         Rig.Tick();
         AnswerNextDialog("btnOK", [](QWidget* D) {
-            auto* List = D->findChild<QListWidget*>("lbTracks");
+            auto* List = D->findChild<QListWidget*>("lstTracks");
             QCOMPARE(D->windowTitle(), QStringLiteral("Goto selected track"));
             QCOMPARE(List->count(), 12);
             QVERIFY(List->item(4)->text().startsWith(" 5"));
@@ -72,9 +72,27 @@ private slots:
         Rig.Handset->Core().btnTrackClick();
         QCOMPARE(Rig.Cd.GetCurrentTrack(), 5);
         AnswerNextDialog("btnCancel",
-                         [](QWidget* D) { D->findChild<QListWidget*>("lbTracks")->setCurrentRow(8); });
+                         [](QWidget* D) { D->findChild<QListWidget*>("lstTracks")->setCurrentRow(8); });
         Rig.Handset->Core().btnTrackClick();
         QCOMPARE(Rig.Cd.GetCurrentTrack(), 5);
+    }
+
+    // Nothing is chosen when the chooser opens; OK then says so and leaves the chooser open.
+    void TrackChooserOkWithoutATrack() {
+        THandsetRig Rig;
+        Rig.Handset->show();
+        Rig.Tick();
+        bool StayedOpen = false;
+        AnswerNextDialog("btnCancel", [&StayedOpen](QWidget* D) {
+            D->findChild<QPushButton*>("btnOK")->click();
+            StayedOpen = D->isVisible();
+        });
+        Rig.Handset->Core().btnTrackClick();
+        QVERIFY(StayedOpen);
+        QCOMPARE(Rig.Answers.Errors.size(), std::size_t(1));
+        QCOMPARE(Rig.Answers.Errors.front(),
+                 std::string("No track selected.  Please select a track before clicking [OK]."));
+        QCOMPARE(Rig.Cd.GetCurrentTrack(), 1);
     }
 };
 
