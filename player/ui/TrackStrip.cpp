@@ -1,12 +1,26 @@
 #include "player/ui/TrackStrip.h"
 
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QPainter>
 #include <QWidget>
 
 #include "app/ColourValues.h"
 #include "player/ui/HandsetGeometry.h"
 #include "player/ui/ImageControl.h"
+
+QFont TrackStripFont(const TPlayerSettings& Settings) {
+    QFont Font(QString::fromStdString(Settings.TrackWindowFontName));
+    Font.setPointSize(std::max(Settings.TrackWindowFontSize, 1));
+    if (!QFontDatabase::hasFamily(Font.family())) {
+        const int Pixels = QFontInfo(Font).pixelSize();
+        Font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        Font.setPixelSize(std::max(Pixels, 9));
+    }
+    if (QFontInfo(Font).pixelSize() < 12) Font.setStyleStrategy(QFont::NoAntialias);
+    return Font;
+}
 
 TTrackStrip::TTrackStrip(const TPlayerSettings& Settings, THandsetFlags& Flags, QWidget* ImgPanel,
                          TImageControl* imgTracks)
@@ -26,8 +40,7 @@ void TTrackStrip::imgTrackNumber(int Track, bool Selected) {
     const QRect Cell = TrackCellRect(Track);
     QPainter Painter(&Picture);
     Painter.fillRect(Cell, ColorToQColor(FSettings.TrackWindowBackground));
-    QFont Font(QString::fromStdString(FSettings.TrackWindowFontName));
-    Font.setPointSize(std::max(FSettings.TrackWindowFontSize, 1));
+    const QFont Font = TrackStripFont(FSettings);
     Painter.setFont(Font);
     Painter.setPen(
         ColorToQColor(Selected ? FSettings.TrackWindowSelectedColor : FSettings.TrackWindowFontColor));

@@ -2,6 +2,7 @@
 // picture in its place; a left click asks for a track, a right click switches between the two views.
 #pragma once
 
+#include <QFont>
 #include <QObject>
 #include <QPoint>
 #include <functional>
@@ -11,6 +12,11 @@
 
 class QWidget;
 class TImageControl;
+
+// The font of the track numbers. A family that is not installed (the default "Small fonts" exists only as
+// a Windows raster font) falls back to the desktop's font at a size whose digits read clearly in a
+// 12-pixel cell; numbers that small are drawn without smoothing, so each stroke shows in its full colour.
+QFont TrackStripFont(const TPlayerSettings& Settings);
 
 class TTrackStrip : public QObject {
     Q_OBJECT

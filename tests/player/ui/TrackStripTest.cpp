@@ -1,5 +1,7 @@
 // The track strip: cells and clicks, the right-click switch to the disc picture, and the picture's size.
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFrame>
 #include <QTest>
 
@@ -101,6 +103,38 @@ private slots:
         // The middle button does nothing.
         QTest::mouseClick(Strip, Qt::MiddleButton, {}, QPoint(5, 5));
         QVERIFY(Rig.Flags.TrackListShown);
+    }
+
+    // "Small fonts" is not installed: the numbers fall back to an installed font of at least 9 pixels
+    // and are drawn in pure colours, not smoothed into the black; a font the user has is kept.
+    void NumbersReadClearlyWithoutTheDefaultFont() {
+        TPlayerSettings Settings;
+        QVERIFY(!QFontDatabase::hasFamily(QString::fromStdString(Settings.TrackWindowFontName)));
+        const QFont Fallback = TrackStripFont(Settings);
+        QVERIFY(QFontInfo(Fallback).pixelSize() >= 9);
+
+        THandsetRig Rig;
+        Rig.Handset->show();
+        Rig.Tick();
+        const QImage& Numbers = Rig.Find<TImageControl>("imgTracks")->Picture();
+        for (int Track : {1, 2, 10}) {
+            const QRect Cell = TrackCellRect(Track);
+            int Ink = 0;
+            for (int Y = Cell.top(); Y <= Cell.bottom(); ++Y)
+                for (int X = Cell.left(); X <= Cell.right(); ++X) {
+                    const QColor P = Numbers.pixelColor(X, Y);
+                    QVERIFY2(P == Qt::black || P == Qt::red || P == Qt::green,
+                             qPrintable(QString("track %1 at %2,%3").arg(Track).arg(X).arg(Y)));
+                    Ink += P != Qt::black;
+                }
+            QVERIFY(Ink >= 8);
+        }
+
+        Settings.TrackWindowFontName = QFontDatabase::families().front().toStdString();
+        Settings.TrackWindowFontSize = 20;
+        const QFont Chosen = TrackStripFont(Settings);
+        QCOMPARE(Chosen.family(), QFontDatabase::families().front());
+        QCOMPARE(Chosen.pointSize(), 20);
     }
 
     void DiscPictureSmallAndUnreadable() {
