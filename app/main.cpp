@@ -60,6 +60,8 @@ int main(int argc, char* argv[]) {
     QApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbelune"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    // The task-bar title until the handset's first resize and tick replace it with the player status.
+    QApplication::setApplicationDisplayName(QStringLiteral("Orbelune for Windows '95"));
     // Qt has taken its own options out of argv; the switch is the first of what is left.
     return RunPlayer(App, ParseStartupOptions(ArgumentsOf(argc, argv)));
 }
