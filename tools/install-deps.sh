@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl1-mesa-dev
   libcdio-dev libcdio-paranoia-dev libiso9660-dev libsndfile1-dev libsoxr-dev
   googletest libgtest-dev libbenchmark-dev libsqlite3-dev
-  pulseaudio pulseaudio-utils xvfb xauth fonts-dejavu-core
+  pulseaudio pulseaudio-utils xvfb xauth fonts-dejavu-core fonts-urw-base35
 )
 missing=()
 for p in "${packages[@]}"; do
