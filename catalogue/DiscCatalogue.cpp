@@ -33,6 +33,18 @@ bool FileExists(const std::string& Name) {
     return std::filesystem::is_regular_file(Name, ec);
 }
 
+// Reads record RecNo, which key 1 gave for Code. A key that leads to a deleted slot or to a record with
+// another code belongs to a damaged index (or the record's code was damaged): writing through it would
+// overwrite another disc, so the record counts as not found. False with EngineError set then.
+bool ReadKeyedRecord(TRecordFile* File, std::int32_t RecNo, const std::string& Code,
+                     TDiscRecordBytes& Bytes) {
+    if (!ReadDiscRecord(File, RecNo, Bytes)) return false;
+    if (DiscRecordStatus(Bytes) == 0 && DiscKeyValue(Bytes, kDiscCode) == Code) return true;
+    EngineOK = false;
+    EngineError = eeIndexDamaged;
+    return false;
+}
+
 } // namespace
 
 void DeleteFileQuietly(const std::string& FileName) {
@@ -185,8 +197,9 @@ void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& R
     if (OpenDiscFiles()) {
         std::int32_t recNo = 0;
         FindKey(DiscFile, kDiscCode, recNo, code);
-        // A key that leads to a deleted slot belongs to a damaged index; the disc is treated as new.
-        if (EngineOK && ReadDiscRecord(DiscFile, recNo, bytes) && DiscRecordStatus(bytes) == 0) found = recNo;
+        // A key that does not lead to this disc's record belongs to a damaged index: the disc is treated as
+        // new, and saving it is refused.
+        if (EngineOK && ReadKeyedRecord(DiscFile, recNo, code, bytes)) found = recNo;
     }
 
     if (found > 0) {
@@ -284,14 +297,11 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     Rec.DiscCode = CutKey(Rec.DiscCode, kDiscCode);
     const TDiscRecordBytes bytes = EncodeDiscRecord(Rec);
     std::int32_t recNo = 0;
-    FindKey(DiscFile, kDiscCode, recNo, DiscKeyValue(bytes, kDiscCode));
+    const std::string code = DiscKeyValue(bytes, kDiscCode);
+    FindKey(DiscFile, kDiscCode, recNo, code);
     if (EngineOK) {
         TDiscRecordBytes old;
-        if (!ReadDiscRecord(DiscFile, recNo, old) || DiscRecordStatus(old) != 0) {
-            if (EngineOK) {
-                EngineOK = false;
-                EngineError = eeIndexDamaged;
-            }
+        if (!ReadKeyedRecord(DiscFile, recNo, code, old)) {
             ReportDiscFileError(kDiscCode);
             CloseDiscFiles();
             return false;
@@ -340,10 +350,11 @@ bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
     const TDiscRecordBytes bytes = EncodeDiscRecord(rec);
     bool ok = true;
     std::int32_t recNo = 0;
-    FindKey(DiscFile, kDiscCode, recNo, DiscKeyValue(bytes, kDiscCode));
+    const std::string code = DiscKeyValue(bytes, kDiscCode);
+    FindKey(DiscFile, kDiscCode, recNo, code);
     if (EngineOK) {
         TDiscRecordBytes old;
-        if (ReadDiscRecord(DiscFile, recNo, old) && DiscRecordStatus(old) == 0) {
+        if (ReadKeyedRecord(DiscFile, recNo, code, old)) {
             PutRecord(DiscFile, recNo, RecordView(bytes));
             ok = EngineOK;
             // Keep the secondary keys in step with the fields just written.
@@ -354,6 +365,7 @@ bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
                 ok = AddSecondaryKeys(recNo, newKeys);
             }
         } else {
+            ReportDiscFileError(kDiscCode);
             ok = false;
         }
     } else {
