@@ -275,6 +275,11 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     // The search for a free block reads every block header of the store; a store that never had one
     // appends at once.
     fvlf.Vlf.Recycle = StoreMayHoldFreeBlocks(VlfFileName());
+    // A grid or notes that move keep their old block until the record names the new one, so that a
+    // program stopped in between leaves the stored record with blobs that are still there.
+    fvlf.Vlf.KeepSuperseded = true;
+    const std::int32_t oldTracksRef = Rec.TracksRef;
+    const std::int32_t oldNotesRef = Rec.NotesRef;
     std::int32_t tracksRef = fvlf.Vlf.SaveGrid(Rec.TracksRef, Grid);
     if (tracksRef == 0) {
         tracksRef = Rec.TracksRef;
@@ -285,13 +290,33 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
         notesRef = Rec.NotesRef;
         ok = false;
     }
+    fvlf.Vlf.KeepSuperseded = false;
     fvlf.Vlf.Recycle = true;
     if (!ok) ShowError(msgCannotWriteVlf);
     const bool moved = tracksRef != Rec.TracksRef || notesRef != Rec.NotesRef;
     Rec.TracksRef = tracksRef;
     Rec.NotesRef = notesRef;
     if (moved) MarkDeletedRecords();
-    CloseDiscVlf();
+    // Frees the blocks the stored record no longer names: the old ones once it is stored, else the new
+    // ones, and the caller's record names the old ones again.
+    const auto finish = [&](bool Stored) {
+        if (!Stored) {
+            for (const auto& [now, was] :
+                 {std::pair{tracksRef, oldTracksRef}, std::pair{notesRef, oldNotesRef}})
+                if (now != was) fvlf.Vlf.DeleteItem(now);
+            fvlf.Vlf.Superseded.clear();
+            Rec.TracksRef = oldTracksRef;
+            Rec.NotesRef = oldNotesRef;
+        } else {
+            fvlf.Vlf.ReleaseSuperseded();
+        }
+        CloseDiscVlf();
+    };
+    const auto fail = [&] {
+        finish(false);
+        CloseDiscFiles();
+        return false;
+    };
 
     Rec.RecordStatus = 0;
     Rec.DiscCode = CutKey(Rec.DiscCode, kDiscCode);
@@ -303,17 +328,19 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
         TDiscRecordBytes old;
         if (!ReadKeyedRecord(DiscFile, recNo, code, old)) {
             ReportDiscFileError(kDiscCode);
-            CloseDiscFiles();
-            return false;
+            return fail();
         }
-        PutRecord(DiscFile, recNo, RecordView(bytes));
+        // The keys change after the record: a program stopped in between must leave a catalogue that is
+        // offered for repair.
+        MarkRecordFileModified(DiscFile);
+        if (EngineOK) PutRecord(DiscFile, recNo, RecordView(bytes));
         if (!EngineOK) {
             // The keys still describe the stored record: leave them.
             ReportDiscFileError(0);
-            CloseDiscFiles();
-            return false;
+            return fail();
         }
         RecNo = recNo;
+        finish(true);
         // The stored record names the keys that are really there; the caller's values cover a record
         // whose fields were overwritten without its keys.
         const TDiscKeys stored = DiscSecondaryKeys(old);
@@ -323,8 +350,7 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
         AddRecord(DiscFile, recNo, RecordView(bytes));
         if (!EngineOK) {
             ReportDiscFileError(0);
-            CloseDiscFiles();
-            return false;
+            return fail();
         }
         AddKey(DiscFile, kDiscCode, recNo, DiscKeyValue(bytes, kDiscCode));
         if (!EngineOK) {
@@ -332,10 +358,10 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
             // A record that key 1 cannot reach would never be loaded again: take it back.
             DeleteRecord(DiscFile, recNo);
             RecNo = 0;
-            CloseDiscFiles();
-            return false;
+            return fail();
         }
         RecNo = recNo;
+        finish(true);
     }
     Keys = DiscSecondaryKeys(bytes);
     ok = AddSecondaryKeys(RecNo, Keys) && ok;
@@ -355,11 +381,13 @@ bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
     if (EngineOK) {
         TDiscRecordBytes old;
         if (ReadKeyedRecord(DiscFile, recNo, code, old)) {
-            PutRecord(DiscFile, recNo, RecordView(bytes));
-            ok = EngineOK;
-            // Keep the secondary keys in step with the fields just written.
             const TDiscKeys oldKeys = DiscSecondaryKeys(old);
             const TDiscKeys newKeys = DiscSecondaryKeys(bytes);
+            // As in SaveDisc: keys that change after the record need the modified flag first.
+            if (oldKeys != newKeys) MarkRecordFileModified(DiscFile);
+            if (EngineOK) PutRecord(DiscFile, recNo, RecordView(bytes));
+            ok = EngineOK;
+            // Keep the secondary keys in step with the fields just written.
             if (ok && oldKeys != newKeys) {
                 DeleteSecondaryKeys(recNo, oldKeys);
                 ok = AddSecondaryKeys(recNo, newKeys);

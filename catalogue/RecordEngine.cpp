@@ -494,6 +494,12 @@ void PutRecord(TRecordFile* F, std::int32_t RecNo, std::string_view Record) {
     if (const std::int32_t err = WriteRecordBuffer(F, RecNo)) return Fail(err);
 }
 
+void MarkRecordFileModified(TRecordFile* F) {
+    Succeed();
+    if (const std::int32_t err = CheckEntry(F, ekWrite)) return Fail(err);
+    Fail(MarkModified(F));
+}
+
 void DeleteRecord(TRecordFile* F, std::int32_t RecNo) {
     Succeed();
     if (const std::int32_t err = CheckEntry(F, ekWrite)) return Fail(err);

@@ -66,6 +66,10 @@ void AddRecord(TRecordFile* F, std::int32_t& RecNo, std::string_view Record);
 void GetRecord(TRecordFile* F, std::int32_t RecNo, std::string& Record);
 // Overwrites live record RecNo; a deleted slot is refused (eeSlotAlreadyFree), as it would cut the chain.
 void PutRecord(TRecordFile* F, std::int32_t RecNo, std::string_view Record);
+// Writes the modified flag at once, as the first record or key addition or deletion after an open does.
+// For a caller about to overwrite a record whose keys change with it: a process stopped between the two
+// then leaves a pair that is offered for repair instead of one whose index no longer fits its records.
+void MarkRecordFileModified(TRecordFile* F);
 // Puts RecNo at the head of the free chain; deleting a deleted slot again is refused (eeSlotAlreadyFree).
 void DeleteRecord(TRecordFile* F, std::int32_t RecNo);
 

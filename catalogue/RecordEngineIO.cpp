@@ -11,6 +11,7 @@
 namespace {
 int WritesBeforeFault = -1;
 bool SyncFault = false;
+void (*WriteObserver)() = nullptr;
 
 // True when the fault hook says this write must fail.
 bool InjectedFault() {
@@ -20,6 +21,10 @@ bool InjectedFault() {
     return false;
 }
 } // namespace
+
+void SetRecordEngineWriteObserver(void (*Observer)()) {
+    WriteObserver = Observer;
+}
 
 void SetRecordEngineWriteFault(int Count, bool FailSync) {
     WritesBeforeFault = Count;
@@ -98,6 +103,7 @@ std::int32_t ReadAt(const TEngineFile& F, std::int64_t Offset, void* Buffer, std
 }
 
 std::int32_t WriteAt(const TEngineFile& F, std::int64_t Offset, const void* Buffer, std::size_t Count) {
+    if (WriteObserver) WriteObserver();
     if (InjectedFault()) return eeShortWrite;
     const auto* p = static_cast<const char*>(Buffer);
     while (Count > 0) {

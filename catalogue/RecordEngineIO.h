@@ -36,3 +36,7 @@ std::int32_t DeleteEngineFile(const std::string& Name);
 // Test hook, as a full disc: after Count more successful writes every write fails (10075, as a short write
 // would) until -1 turns the fault off. FailSync makes every flush to disk fail as well (10160).
 void SetRecordEngineWriteFault(int Count, bool FailSync = false);
+
+// Test hook: Observer (nullptr: none) is called before every write into a data or index file, so that a
+// test can stop the process at a chosen point of an operation.
+void SetRecordEngineWriteObserver(void (*Observer)());

@@ -462,7 +462,9 @@ std::int32_t TVlf::Place(std::int32_t OldPos, bool SameLengthOnly, std::int16_t 
         Where.Pos = static_cast<std::int32_t>(End);
     }
     std::int32_t Pos = Commit(Where, Kind, Length, Writer);
-    if (Pos != 0 && HaveOld && !Old.Free()) {
+    if (Pos != 0 && HaveOld && !Old.Free() && KeepSuperseded) {
+        Superseded.push_back(OldPos);
+    } else if (Pos != 0 && HaveOld && !Old.Free()) {
         std::string Saved = FLastError;
         if (!FreeBlock(OldPos, Old)) FLastError = Saved; // the new item stands; only space is lost
     }
@@ -522,6 +524,14 @@ std::int16_t TVlf::ItemKind(std::int32_t Pos) {
     TBlockHeader H;
     if (!ReadBlock(Pos, H)) return -1;
     return H.Kind;
+}
+
+int TVlf::ReleaseSuperseded() {
+    int Freed = 0;
+    for (std::int32_t Pos : Superseded)
+        Freed += DeleteItem(Pos);
+    Superseded.clear();
+    return Freed;
 }
 
 int TVlf::DeleteItem(std::int32_t Pos) {

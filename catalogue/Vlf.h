@@ -48,6 +48,14 @@ public:
     TProgress TextProgress;
     TSearchFunc TextSearchFunc;
 
+    // With KeepSuperseded set, the old block of an item that moves elsewhere stays in use and its position
+    // goes to Superseded, to be freed by ReleaseSuperseded once the caller has stored the new position:
+    // a process stopped in between then still finds the item at the position it had stored.
+    bool KeepSuperseded = false;
+    std::vector<std::int32_t> Superseded;
+    // Frees (DeleteItem) and forgets the superseded blocks; gives how many were freed.
+    int ReleaseSuperseded();
+
     // Fault injection for tests: called before every write into the store with its file position and
     // byte count; returning false makes that write fail as a full disc would.
     std::function<bool(std::int64_t Pos, std::int64_t Count)> WriteFault;
