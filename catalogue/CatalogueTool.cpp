@@ -68,6 +68,11 @@ public:
     }
     bool Open(const std::string& DataDir, std::string& Error) {
         std::error_code ec;
+        if (std::filesystem::exists(DataDir + "disc2.SWP", ec)) {
+            Error = "a rebuild or repair was stopped while it replaced the files; run 'orbelune-cat rebuild' "
+                    "to finish it";
+            return false;
+        }
         if (!std::filesystem::exists(DataDir + "disc.DAT", ec)) {
             Error = "there is no catalogue (disc.DAT) in " + DataDir;
             return false;
@@ -199,7 +204,9 @@ int Check(const std::string& DataDir, std::ostream& Out, std::ostream& Err) {
 
 int Pack(const std::string& DataDir, bool Repair, std::ostream& Out, std::ostream& Err) {
     std::error_code ec;
-    if (!std::filesystem::exists(DataDir + "disc.DAT", ec)) {
+    // With the swap marker, disc.DAT may be waiting in disc2.DAT: the rebuild finishes that swap first.
+    if (!std::filesystem::exists(DataDir + "disc.DAT", ec) &&
+        !std::filesystem::exists(DataDir + "disc2.SWP", ec)) {
         Err << "orbelune-cat: there is no catalogue (disc.DAT) in " << DataDir << "\n";
         return 1;
     }

@@ -21,6 +21,8 @@ const char* const msgRebuildFailed =
 const char* const msgRepairFailed =
     "The catalogue could not be repaired. Your data files have not been changed.";
 const char* const msgCannotWriteVlf = "Cannot write VLF file";
+const char* const msgSwapInProgress = "Another program is replacing the catalogue files after a rebuild. "
+                                      "Please try again when it has finished.";
 
 namespace {
 
@@ -76,6 +78,9 @@ TDiscCatalogue::~TDiscCatalogue() {
 bool TDiscCatalogue::OpenDiscFiles() {
     if (DiscFile) return true;
     FDeclinedCreate = false;
+    // A rebuild stopped halfway through its swap may have left no disc.DAT: finish it before anything
+    // could take that for an empty catalogue.
+    if (!FRepairing && !FinishInterruptedSwap()) return false;
     const std::string base = DiscBaseName();
     if (!FileExists(base + ".DAT")) {
         if (AskYesNo(msgCreateFiles) != idYes) {
@@ -122,6 +127,8 @@ void TDiscCatalogue::CloseDiscFiles() {
 
 bool TDiscCatalogue::OpenDiscVlf() {
     if (fvlf.Vlf.IsOpen()) return true;
+    // A missing disc.VLF would be created empty while the records name blocks in disc2.VLF.
+    if (!DiscFile && !FinishInterruptedSwap()) return false;
     if (!fvlf.Vlf.OpenStore(VlfFileName())) {
         ShowError("Cannot open VLF file");
         return false;

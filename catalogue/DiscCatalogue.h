@@ -39,6 +39,7 @@ extern const char* const msgNotClosedProperly;
 extern const char* const msgRebuildFailed;
 extern const char* const msgRepairFailed;
 extern const char* const msgCannotWriteVlf;
+extern const char* const msgSwapInProgress;
 
 class TDiscCatalogue {
 public:
@@ -102,6 +103,11 @@ public:
     // Packs the catalogue into new files holding only the live records and blobs and swaps them in; on any
     // failure before the swap the old files stay as they were and the user is told.
     bool PackCatalogue(const TRebuildProgress& Progress = {});
+    // Carries forward the swap of a rebuild or repair that was stopped after its new files were complete
+    // (SwapMarkerName exists): the new files take the places still held by old ones. True when there was
+    // nothing to finish or it is finished; false, with the user told, when the files cannot be swapped or
+    // another program is swapping them now.
+    bool FinishInterruptedSwap();
     // Rebuilds a catalogue that was not closed properly from the live records of disc.DAT and their blobs,
     // keeping the damaged files as "disc-damaged.DAT", "disc-damaged.IX" and "disc-damaged.VLF".
     bool RepairDatabase(const TRebuildProgress& Progress = {});
@@ -110,6 +116,8 @@ public:
     TPlayerSettings& Settings() { return FSettings; }
     std::string DiscBaseName() const { return FDataDir + "disc"; }
     std::string VlfFileName() const { return FDataDir + "disc.VLF"; }
+    // Written, holding the name the old files move to, while a rebuild or repair swaps the files.
+    std::string SwapMarkerName() const { return FDataDir + "disc2.SWP"; }
     std::string WorkingPicture() const { return FDataDir + "disc.bmp"; }
     std::string WorkingSample() const { return FDataDir + "disc.wav"; }
 

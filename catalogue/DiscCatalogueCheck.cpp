@@ -94,6 +94,11 @@ TCatalogueCheck CheckDiscCatalogue(const std::string& DataDir, int MaxProblems) 
     TProblems problems(result, MaxProblems);
     const std::string base = DataDir + "disc";
     std::error_code ec;
+    if (std::filesystem::exists(base + "2.SWP", ec)) {
+        problems.Add("a rebuild or repair was stopped while it replaced the files; opening the catalogue "
+                     "finishes it");
+        return result;
+    }
     if (!std::filesystem::exists(base + ".DAT", ec)) {
         problems.Add("there is no catalogue (disc.DAT) in " + DataDir);
         return result;

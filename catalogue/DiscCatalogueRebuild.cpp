@@ -1,7 +1,10 @@
 // Packing and repairing the catalogue: the live records and their blobs are copied into disc2.DAT,
 // disc2.IX and disc2.VLF, which are flushed to disk before they replace the old set.
 #include <cmath>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
@@ -31,6 +34,21 @@ private:
     bool FWas;
 };
 
+// An open file descriptor, closed (and its lock dropped) on destruction.
+class TLockedFile {
+public:
+    explicit TLockedFile(int Fd = -1) : FFd(Fd) {}
+    ~TLockedFile() {
+        if (FFd >= 0) ::close(FFd);
+    }
+    TLockedFile(const TLockedFile&) = delete;
+    TLockedFile& operator=(const TLockedFile&) = delete;
+    int Fd() const { return FFd; }
+
+private:
+    int FFd;
+};
+
 bool IsBlank(const TDiscRecordBytes& Bytes) {
     for (std::size_t i = 4; i < Bytes.size(); ++i)
         if (Bytes[i] != 0) return false;
@@ -38,6 +56,46 @@ bool IsBlank(const TDiscRecordBytes& Bytes) {
 }
 
 } // namespace
+
+bool TDiscCatalogue::FinishInterruptedSwap() {
+    const std::string marker = SwapMarkerName();
+    TLockedFile file(::open(marker.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Fd() < 0) return true;
+    // The rebuild that wrote the marker holds its lock until its swap is over.
+    if (::flock(file.Fd(), LOCK_EX | LOCK_NB) != 0) {
+        ShowError(msgSwapInProgress);
+        return false;
+    }
+    char name[32] = {};
+    const ssize_t n = ::pread(file.Fd(), name, sizeof name - 1, 0);
+    std::string aside = n > 0 ? std::string(name, static_cast<std::size_t>(n)) : std::string();
+    // A marker that did not reach the disc whole keeps the old files whatever they were.
+    const bool pack = aside == "disc-old";
+    if (!pack) aside = "disc-damaged";
+    const std::string oldBase = DiscBaseName();
+    const std::string newBase = FDataDir + "disc2";
+    const std::string asideBase = FDataDir + aside;
+    // The new set was complete on disk before the marker was written: the swap is carried forward. Each
+    // new file still waiting takes the place of the old one, which moves aside first if still there.
+    for (const char* ext : Extensions) {
+        if (!Exists(newBase + ext)) continue;
+        if ((Exists(oldBase + ext) && RenameFile((oldBase + ext).c_str(), (asideBase + ext).c_str()) != 0) ||
+            RenameFile((newBase + ext).c_str(), (oldBase + ext).c_str()) != 0) {
+            ShowError(
+                "A rebuild of the catalogue was stopped before it had replaced the files, and they cannot "
+                "be replaced now. The previous files are kept as " +
+                asideBase + ".DAT, .IX and .VLF and the new ones as " + newBase + ".DAT, .IX and .VLF.");
+            return false;
+        }
+    }
+    SyncFolder(FDataDir);
+    DeleteFileQuietly(marker);
+    SyncFolder(FDataDir);
+    if (pack)
+        for (const char* ext : Extensions)
+            DeleteFileQuietly(asideBase + ext);
+    return true;
+}
 
 bool TDiscCatalogue::RebuildDatabase(const TRebuildProgress& Progress) {
     if (!CurrentDiscCode.empty()) {
@@ -73,6 +131,7 @@ bool TDiscCatalogue::RepairDatabase(const TRebuildProgress& Progress) {
 bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) {
     LastPack = {};
     if (FHold > 0) return false;
+    if (!FinishInterruptedSwap()) return false;
     // Both sets are closed while the files are copied and swapped.
     if (DiscFile) {
         CloseRecordFile(DiscFile);
@@ -248,7 +307,20 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
     DeleteFileQuietly(WorkingSample());
 
     // The swap: the old set moves aside, the new set takes its names. A rename that fails undoes the
-    // ones before it, so disc.DAT, disc.IX and disc.VLF are always one set.
+    // ones before it, so disc.DAT, disc.IX and disc.VLF are always one set. The marker, on disk before
+    // the first rename, lets the next open carry forward a swap that a stopped program left half done.
+    const std::string marker = SwapMarkerName();
+    DeleteFileQuietly(marker);
+    TLockedFile markerFile(::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    const std::string asideName = FromSalvage ? "disc-damaged" : "disc-old";
+    if (markerFile.Fd() < 0 || ::flock(markerFile.Fd(), LOCK_EX | LOCK_NB) != 0 ||
+        ::write(markerFile.Fd(), asideName.data(), asideName.size()) !=
+            static_cast<ssize_t>(asideName.size()) ||
+        ::fsync(markerFile.Fd()) != 0 || !SyncFolder(FDataDir)) {
+        DeleteFileQuietly(marker);
+        ShowError("Cannot write " + marker);
+        return abandon(true);
+    }
     const auto rename = [&](const std::string& From, const std::string& To) {
         return RenameFile(From.c_str(), To.c_str()) == 0;
     };
@@ -270,13 +342,17 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         for (int i = asideCount - 1; i >= 0; --i)
             if (hadOld[i]) restored = rename(asideBase + Extensions[i], oldBase + Extensions[i]) && restored;
         if (!restored) {
+            // The marker stays: the next open tries to finish the swap.
             ShowError("The catalogue files could not be replaced. The previous files are kept as " +
                       asideBase + ".DAT, .IX and .VLF and the new ones as " + newBase +
                       ".DAT, .IX and .VLF.");
             return false;
         }
+        DeleteFileQuietly(marker);
         return abandon(true);
     }
+    SyncFolder(FDataDir);
+    DeleteFileQuietly(marker);
     SyncFolder(FDataDir);
     if (!FromSalvage)
         for (const char* ext : Extensions)

@@ -129,3 +129,16 @@ TEST(DiscCatalogueCrash, KilledDuringSaveDisc) {
         F.Cat().SaveDisc(rec, grid, "new notes", recNo, keys);
     });
 }
+
+TEST(DiscCatalogueCrash, KilledDuringRebuildOrRepair) {
+    KillAtEveryStep("rebuilding", nullptr, [](TCatalogueFolder& F) { F.Cat().PackCatalogue(); });
+    // A catalogue left open by a killed program, then a repair that is killed in turn.
+    const auto leaveOpen = [](TCatalogueFolder& F) {
+        F.Reopen();
+        ASSERT_TRUE(RunKilled(F, -1, [](TCatalogueFolder& G) {
+            if (G.Cat().HoldDiscFiles()) ChangeDiscOne(G);
+            ::_exit(0);
+        }));
+    };
+    KillAtEveryStep("repairing", leaveOpen, [](TCatalogueFolder& F) { F.Cat().RepairDatabase(); });
+}
