@@ -1,7 +1,12 @@
 #include "catalogue/CatalogueTool.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "app/Settings.h"
 #include "catalogue/DiscCatalogue.h"
@@ -38,6 +43,18 @@ public:
 private:
     TMessageSink* FPrevious;
 };
+
+// True when another program holds the catalogue's lock.
+bool CatalogueInUse(const std::string& DataDir) {
+    const int fd = ::open((DataDir + "disc.DAT").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return busy;
+}
+
+const char* const msgInUse =
+    "the catalogue is in use by another program (error 9908); close it and try again";
 
 std::string GroupField(const TDiscRecord& Rec, int KeyNo) {
     switch (KeyNo) {
@@ -83,6 +100,8 @@ public:
             File = nullptr;
             Error = EngineError == eeModified
                         ? "the catalogue was not closed properly (error 10010); run 'orbelune-cat repair'"
+                    : EngineError == eeAccessDenied && CatalogueInUse(DataDir)
+                        ? msgInUse
                         : "Cannot open disc record file - " + std::to_string(EngineError);
             return false;
         }
@@ -190,7 +209,16 @@ int ListCatalogue(const std::string& DataDir, const std::string& Order, std::ost
 }
 
 int Check(const std::string& DataDir, std::ostream& Out, std::ostream& Err) {
+    if (CatalogueInUse(DataDir)) {
+        Err << "orbelune-cat: " << msgInUse << "\n";
+        return 1;
+    }
     const TCatalogueCheck check = CheckDiscCatalogue(DataDir);
+    // A catalogue that could not be opened at all has one problem, told on one line.
+    if (!check.Ok && check.Slots == 0 && check.Problems.size() == 1) {
+        Err << "orbelune-cat: " << check.Problems.front() << "\n";
+        return 1;
+    }
     if (!check.Ok) {
         Err << "orbelune-cat: the catalogue in " << DataDir << " has problems:\n";
         for (const auto& p : check.Problems)
@@ -208,6 +236,10 @@ int Pack(const std::string& DataDir, bool Repair, std::ostream& Out, std::ostrea
     if (!std::filesystem::exists(DataDir + "disc.DAT", ec) &&
         !std::filesystem::exists(DataDir + "disc2.SWP", ec)) {
         Err << "orbelune-cat: there is no catalogue (disc.DAT) in " << DataDir << "\n";
+        return 1;
+    }
+    if (CatalogueInUse(DataDir)) {
+        Err << "orbelune-cat: " << msgInUse << "\n";
         return 1;
     }
     TToolMessages messages;
@@ -296,6 +328,26 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
         Err << Usage;
         return 2;
     }
+    // Usage errors are told before the data folder is looked at (or, without --dir, created).
+    const std::string& command = rest[0];
+    const auto usageError = [&](const std::string& Text) {
+        Err << "orbelune-cat: " << Text << " (orbelune-cat --help shows the usage)\n";
+        return 2;
+    };
+    std::string order = "name";
+    if (command == "list") {
+        if (rest.size() == 3 && rest[1] == "--by")
+            order = rest[2];
+        else if (rest.size() != 1)
+            return usageError("list takes only --by and an order");
+    } else if (command == "show") {
+        if (rest.size() != 2) return usageError("show needs one disc code");
+    } else if (command == "check" || command == "rebuild" || command == "repair") {
+        if (rest.size() != 1) return usageError(command + " takes no arguments");
+    } else {
+        return usageError("unknown command '" + command + "'");
+    }
+
     if (dir.empty()) {
         dir = ProgramDir();
     } else {
@@ -306,23 +358,12 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
         }
         if (dir.back() != '/') dir += '/';
     }
-    const std::string& command = rest[0];
-    if (command == "list") {
-        std::string order = "name";
-        if (rest.size() == 3 && rest[1] == "--by")
-            order = rest[2];
-        else if (rest.size() != 1) {
-            Err << Usage;
-            return 2;
-        }
-        return ListCatalogue(dir, order, Out, Err);
+    if (::access(dir.c_str(), R_OK | X_OK) != 0) {
+        Err << "orbelune-cat: cannot read the folder " << dir << ": " << std::strerror(errno) << "\n";
+        return 1;
     }
-    if (command == "show" && rest.size() == 2) return ShowDisc(dir, rest[1], Out, Err);
-    if (rest.size() == 1) {
-        if (command == "check") return Check(dir, Out, Err);
-        if (command == "rebuild") return Pack(dir, false, Out, Err);
-        if (command == "repair") return Pack(dir, true, Out, Err);
-    }
-    Err << Usage;
-    return 2;
+    if (command == "list") return ListCatalogue(dir, order, Out, Err);
+    if (command == "show") return ShowDisc(dir, rest[1], Out, Err);
+    if (command == "check") return Check(dir, Out, Err);
+    return Pack(dir, command == "repair", Out, Err);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -113,4 +114,33 @@ TEST(CatalogueTool, ChecksRebuildsAndRepairs) {
     EXPECT_EQ(run.Out.substr(0, 19), "Repaired: 2 discs.\n");
     run = RunTool("check", f.Home);
     EXPECT_EQ(run.Status, 0) << run.Err;
+}
+
+TEST(CatalogueTool, OddInputGivesOneLineAndAFailure) {
+    TCatalogueFolder f;
+    FillCatalogue(f);
+    // The catalogue held by another program: the player keeps it locked while it works on it.
+    ASSERT_TRUE(f.Cat().HoldDiscFiles());
+    for (const char* command : {"list", "show 0000000000000001", "check", "rebuild", "repair"}) {
+        const TRun run = RunTool(command, f.Home);
+        EXPECT_EQ(run.Status, 1) << command;
+        EXPECT_EQ(run.Err,
+                  "orbelune-cat: the catalogue is in use by another program (error 9908); close it and "
+                  "try again\n")
+            << command;
+    }
+    f.Cat().ReleaseDiscFiles();
+    for (const char* command : {"frobnicate", "show", "list --by", "check extra"}) {
+        const TRun run = RunTool(command, f.Home);
+        EXPECT_EQ(run.Status, 2) << command;
+        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << command << ":\n" << run.Err;
+    }
+    EXPECT_EQ(RunTool("frobnicate", f.Home).Err,
+              "orbelune-cat: unknown command 'frobnicate' (orbelune-cat --help shows the usage)\n");
+    // A folder that is not a catalogue's.
+    std::filesystem::create_directory(f.Home.File("empty"));
+    const TRun run = RunTool("--dir " + f.Home.File("empty") + " check", f.Home);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err.substr(0, 42), "orbelune-cat: there is no catalogue (disc.");
+    EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
 }
