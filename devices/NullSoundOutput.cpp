@@ -39,10 +39,12 @@ void TNullSoundOutput::Update() {
     std::int64_t Elapsed = Now - FLastMicros;
     FLastMicros = Now;
     if (!FRunning || FPaused || Elapsed <= 0) return;
-    // Keep the remainder below one frame so slow polling does not lose time.
-    Elapsed += FCarryMicros;
-    const std::uint64_t Frames = static_cast<std::uint64_t>(Elapsed) * FRate / 1000000;
-    FCarryMicros = Elapsed - static_cast<std::int64_t>(Frames * 1000000 / FRate);
+    // Keep the remainder below one frame, exactly (in microseconds times the rate), so neither slow nor
+    // fast polling gains or loses time.
+    const std::uint64_t Units = static_cast<std::uint64_t>(Elapsed) * static_cast<std::uint64_t>(FRate) +
+                                static_cast<std::uint64_t>(FCarryMicros);
+    const std::uint64_t Frames = Units / 1000000;
+    FCarryMicros = static_cast<std::int64_t>(Units % 1000000);
     FPlayed = std::min(FWritten, FPlayed + Frames);
     // An underrun does not bank time for later frames.
     if (FPlayed == FWritten) FCarryMicros = 0;

@@ -37,5 +37,5 @@ private:
     std::uint64_t FWritten = 0;
     std::uint64_t FPlayed = 0;
     std::int64_t FLastMicros = 0;
-    std::int64_t FCarryMicros = 0;
+    std::int64_t FCarryMicros = 0; // time below one frame, in microseconds times the rate
 };

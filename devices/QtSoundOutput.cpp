@@ -5,37 +5,102 @@
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QIODevice>
 #include <QMediaDevices>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <vector>
 
 #include "devices/CdErrors.h"
 #include "devices/NullSoundOutput.h"
 
-// The buffer between the writer and the sink's thread.
-struct TQtRing {
+namespace {
+
+// A stretch of written samples in the stream the sink plays: StreamAt is the stream frame where it begins
+// (the stream also holds the silence handed out while the ring was empty or paused), DataAt the number of
+// written frames before it.
+struct TDataRun {
+    std::uint64_t StreamAt = 0;
+    std::uint64_t DataAt = 0;
+    std::uint64_t Count = 0;
+};
+
+constexpr int ClockMillis = 10; // how often the played position is read from the sink
+
+} // namespace
+
+// Everything the writer and the sound thread share, under Lock. The sink itself is only ever touched on
+// the sound thread.
+struct TQtShared {
     std::mutex Lock;
+    std::condition_variable Answered;
+    std::deque<std::function<void(TQtSinkHolder&)>> Tasks; // work for the sound thread
+
+    // The ring of written samples.
     std::vector<std::int16_t> Data;
     std::size_t Head = 0; // next sample to read
     std::size_t Count = 0;
     int Channels = 2;
+    int Rate = 44100;
+
+    unsigned Serial = 0; // last stream number handed out
+    unsigned Stream = 0; // stream the ring belongs to; 0 after Stop or a Start that gave up
+    bool Active = false; // the sink of Stream runs: writes are taken
     bool Paused = false;
-    std::uint64_t Played = 0;
+    unsigned AnswerFor = 0; // stream whose start has been answered
+    int Answer = deOK;
+    bool Stuck = false; // a start went unanswered: the sound thread hangs in the sound server
+
+    // Played accounting of the current stream, in frames.
+    std::uint64_t Handed = 0;       // frames handed to the sink, samples and silence
+    std::uint64_t DataHanded = 0;   // written frames handed to the sink
+    std::uint64_t Heard = 0;        // stream frames the server has played
+    std::uint64_t PlayedBefore = 0; // written frames of the runs already dropped (all played)
+    std::uint64_t Held = 0;         // the played count a pause froze
+    std::deque<TDataRun> Runs;
+
+    std::uint64_t PlayedLocked() const {
+        std::uint64_t Played = PlayedBefore;
+        for (const TDataRun& Run : Runs) {
+            if (Run.StreamAt >= Heard) break;
+            Played = Run.DataAt + std::min(Run.Count, Heard - Run.StreamAt);
+        }
+        return Played;
+    }
+    void HearLocked(std::uint64_t StreamFrames) {
+        StreamFrames = std::min(StreamFrames, Handed);
+        if (StreamFrames <= Heard) return;
+        Heard = StreamFrames;
+        while (!Runs.empty() && Runs.front().StreamAt + Runs.front().Count <= Heard) {
+            PlayedBefore = Runs.front().DataAt + Runs.front().Count;
+            Runs.pop_front();
+        }
+    }
+    void ResetLocked() {
+        Head = Count = 0;
+        Handed = DataHanded = Heard = PlayedBefore = Held = 0;
+        Runs.clear();
+        Paused = false;
+    }
 };
 
 namespace {
 
 // Hands the ring's samples to the sink, and silence when the ring is empty or paused, so the sink keeps
-// running between writes instead of falling idle.
+// running between writes instead of falling idle. A device of an earlier stream gets silence only.
 class TRingDevice : public QIODevice {
 public:
-    explicit TRingDevice(std::shared_ptr<TQtRing> Ring) : FRing(std::move(Ring)) {
+    TRingDevice(std::shared_ptr<TQtShared> Shared, unsigned Stream, int Channels)
+        : FShared(std::move(Shared)), FStream(Stream), FChannels(static_cast<std::size_t>(Channels)) {
         open(QIODevice::ReadOnly);
     }
     bool isSequential() const override { return true; }
@@ -43,23 +108,36 @@ public:
 
 protected:
     qint64 readData(char* Out, qint64 MaxLen) override {
-        TQtRing& R = *FRing;
-        std::lock_guard Guard(R.Lock);
-        const std::size_t FrameBytes = sizeof(std::int16_t) * static_cast<std::size_t>(R.Channels);
+        const std::size_t FrameBytes = sizeof(std::int16_t) * FChannels;
         const std::size_t Frames = static_cast<std::size_t>(MaxLen) / FrameBytes;
         if (Frames == 0) return 0;
         std::size_t Copied = 0; // samples
-        if (!R.Paused) {
-            const std::size_t Want = std::min(Frames * static_cast<std::size_t>(R.Channels), R.Count);
-            auto* Dest = reinterpret_cast<std::int16_t*>(Out);
-            while (Copied < Want) {
-                const std::size_t Run = std::min(Want - Copied, R.Data.size() - R.Head);
-                std::memcpy(Dest + Copied, R.Data.data() + R.Head, Run * sizeof(std::int16_t));
-                Copied += Run;
-                R.Head = (R.Head + Run) % R.Data.size();
-                R.Count -= Run;
+        TQtShared& R = *FShared;
+        {
+            std::lock_guard Guard(R.Lock);
+            if (R.Stream == FStream && R.Active) {
+                if (!R.Paused) {
+                    const std::size_t Want = std::min(Frames * FChannels, R.Count);
+                    auto* Dest = reinterpret_cast<std::int16_t*>(Out);
+                    while (Copied < Want) {
+                        const std::size_t Run = std::min(Want - Copied, R.Data.size() - R.Head);
+                        std::memcpy(Dest + Copied, R.Data.data() + R.Head, Run * sizeof(std::int16_t));
+                        Copied += Run;
+                        R.Head = (R.Head + Run) % R.Data.size();
+                        R.Count -= Run;
+                    }
+                }
+                const std::uint64_t DataFrames = Copied / FChannels;
+                if (DataFrames > 0) {
+                    if (!R.Runs.empty() && R.Runs.back().StreamAt + R.Runs.back().Count == R.Handed &&
+                        R.Runs.back().DataAt + R.Runs.back().Count == R.DataHanded)
+                        R.Runs.back().Count += DataFrames;
+                    else
+                        R.Runs.push_back({R.Handed, R.DataHanded, DataFrames});
+                }
+                R.Handed += Frames;
+                R.DataHanded += DataFrames;
             }
-            R.Played += Copied / static_cast<std::size_t>(R.Channels);
         }
         std::memset(Out + Copied * sizeof(std::int16_t), 0,
                     Frames * FrameBytes - Copied * sizeof(std::int16_t));
@@ -68,91 +146,219 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    std::shared_ptr<TQtRing> FRing;
+    std::shared_ptr<TQtShared> FShared;
+    const unsigned FStream;
+    const std::size_t FChannels;
 };
 
 } // namespace
 
-TQtSoundOutput::TQtSoundOutput()
-    : FThread(std::make_unique<QThread>()), FContext(std::make_unique<QObject>()),
-      FRing(std::make_shared<TQtRing>()) {
-    FThread->setObjectName("Sound output");
-    FContext->moveToThread(FThread.get());
-    FThread->start();
-}
+// Owns the sink on the sound thread and runs the work the output posts there.
+class TQtSinkHolder : public QObject {
+    Q_OBJECT
 
-TQtSoundOutput::~TQtSoundOutput() {
-    StopSink();
-    FThread->quit();
-    FThread->wait();
-    FContext.reset();
-}
+public:
+    explicit TQtSinkHolder(std::shared_ptr<TQtShared> Shared) : FShared(std::move(Shared)) {}
 
-void TQtSoundOutput::StopSink() {
-    if (!FSink) return;
-    QAudioSink* Sink = FSink;
-    FSink = nullptr;
-    QMetaObject::invokeMethod(
-        FContext.get(),
-        [Sink] {
-            Sink->stop();
-            delete Sink;
-        },
-        Qt::BlockingQueuedConnection);
-}
-
-int TQtSoundOutput::Start(int Rate, int Channels) {
-    StopSink();
-    if (Rate <= 0 || Channels <= 0) return deWaveFormat;
-    {
-        std::lock_guard Guard(FRing->Lock);
-        FRing->Data.assign(
-            static_cast<std::size_t>(Rate) * static_cast<std::size_t>(Channels) * BufferMillis / 1000, 0);
-        FRing->Head = FRing->Count = 0;
-        FRing->Channels = Channels;
-        FRing->Paused = false;
-        FRing->Played = 0;
-    }
-    int Result = deOK;
-    QMetaObject::invokeMethod(
-        FContext.get(),
-        [this, Rate, Channels, &Result] {
-            QAudioFormat Format;
-            Format.setSampleRate(Rate);
-            Format.setChannelCount(Channels);
-            Format.setSampleFormat(QAudioFormat::Int16);
-            const QAudioDevice Device = QMediaDevices::defaultAudioOutput();
-            if (Device.isNull() || !Device.isFormatSupported(Format)) {
-                Result = Device.isNull() ? deNoSoundOutput : deWaveFormat;
-                return;
+    // Invoked by name, so the work itself travels through the shared queue (under its mutex) and nothing
+    // of it through Qt's event queue.
+    Q_INVOKABLE void RunTasks() {
+        for (;;) {
+            std::function<void(TQtSinkHolder&)> Task;
+            {
+                std::lock_guard Guard(FShared->Lock);
+                if (FShared->Tasks.empty()) return;
+                Task = std::move(FShared->Tasks.front());
+                FShared->Tasks.pop_front();
             }
-            auto* Sink = new QAudioSink(Device, Format, FContext.get());
+            Task(*this);
+        }
+    }
+
+    void Close() {
+        if (!FSink) return;
+        QAudioSink* Sink = FSink;
+        FSink = nullptr;
+        FStream = 0;
+        Sink->stop();
+        delete Sink; // with its clock and ring device
+    }
+
+    void Open(unsigned Stream, int Rate, int Channels) {
+        Close();
+        TQtShared& R = *FShared;
+        {
+            std::lock_guard Guard(R.Lock);
+            if (R.Stream != Stream) return; // superseded, or the caller gave up waiting
+        }
+        int Result = deOK;
+        QAudioFormat Format;
+        Format.setSampleRate(Rate);
+        Format.setChannelCount(Channels);
+        Format.setSampleFormat(QAudioFormat::Int16);
+        const QAudioDevice Device = QMediaDevices::defaultAudioOutput();
+        if (Device.isNull() || !Device.isFormatSupported(Format)) {
+            Result = Device.isNull() ? deNoSoundOutput : deWaveFormat;
+        } else {
+            auto* Sink = new QAudioSink(Device, Format, this);
             // About 100 ms in the sink keeps latency low without underruns on a busy machine.
             Sink->setBufferSize(Rate * Channels * 2 / 10);
-            auto* Source = new TRingDevice(FRing);
+            auto* Source = new TRingDevice(FShared, Stream, Channels);
             Source->setParent(Sink);
+            {
+                std::lock_guard Guard(R.Lock);
+                if (R.Stream == Stream) R.Active = true;
+            }
             Sink->start(Source);
             if (Sink->error() != QAudio::NoError) {
                 delete Sink;
                 Result = deNoSoundOutput;
-                return;
+            } else {
+                FSink = Sink;
+                FStream = Stream;
+                FRate = Rate;
+                auto* Clock = new QTimer(Sink);
+                QObject::connect(Clock, &QTimer::timeout, Sink, [this] { Sample(); });
+                Clock->start(ClockMillis);
             }
-            FSink = Sink;
-        },
-        Qt::BlockingQueuedConnection);
-    return Result;
+        }
+        bool GaveUp;
+        {
+            std::lock_guard Guard(R.Lock);
+            GaveUp = R.Stream != Stream;
+            if (!GaveUp) {
+                R.Active = Result == deOK;
+                R.AnswerFor = Stream;
+                R.Answer = Result;
+            }
+            R.Stuck = false;
+        }
+        R.Answered.notify_all();
+        if (GaveUp) Close();
+    }
+
+    void Pause(unsigned Stream, bool Paused) {
+        if (!FSink || FStream != Stream) return;
+        if (Paused)
+            FSink->suspend();
+        else
+            FSink->resume();
+    }
+
+private:
+    // Moves the played position up to what the sound server reports.
+    void Sample() {
+        if (!FSink) return;
+        const qint64 Micros = FSink->processedUSecs();
+        std::lock_guard Guard(FShared->Lock);
+        if (FShared->Stream != FStream || Micros <= 0) return;
+        FShared->HearLocked(static_cast<std::uint64_t>(Micros) * static_cast<std::uint64_t>(FRate) / 1000000);
+    }
+
+    std::shared_ptr<TQtShared> FShared;
+    QAudioSink* FSink = nullptr;
+    unsigned FStream = 0;
+    int FRate = 44100;
+};
+
+namespace {
+
+void Post(const std::shared_ptr<TQtShared>& Shared, TQtSinkHolder* Holder,
+          std::function<void(TQtSinkHolder&)> Task) {
+    {
+        std::lock_guard Guard(Shared->Lock);
+        Shared->Tasks.push_back(std::move(Task));
+    }
+    QMetaObject::invokeMethod(Holder, "RunTasks", Qt::QueuedConnection);
+}
+
+} // namespace
+
+TQtSoundOutput::TQtSoundOutput(int StartTimeoutMillis)
+    : FStartTimeout(StartTimeoutMillis), FThread(std::make_unique<QThread>()),
+      FShared(std::make_shared<TQtShared>()) {
+    FHolder = std::make_unique<TQtSinkHolder>(FShared);
+    FThread->setObjectName("Sound output");
+    FHolder->moveToThread(FThread.get());
+    FThread->start();
+}
+
+TQtSoundOutput::~TQtSoundOutput() {
+    {
+        std::lock_guard Guard(FShared->Lock);
+        FShared->Stream = 0;
+        FShared->Active = false;
+    }
+    Post(FShared, FHolder.get(), [](TQtSinkHolder& Holder) {
+        Holder.Close();
+        QThread::currentThread()->quit();
+    });
+    bool Stuck;
+    {
+        std::lock_guard Guard(FShared->Lock);
+        Stuck = FShared->Stuck;
+    }
+    if (FThread->wait(QDeadlineTimer(Stuck ? StuckShutdownMillis : ShutdownMillis))) {
+        FHolder.reset();
+        std::lock_guard Guard(FShared->Lock);
+        FShared->Tasks.clear();
+    } else {
+        // The thread is stuck in the sound server. Leave it and its sink behind rather than hang the
+        // caller; it ends by itself if the server ever answers.
+        (void)FHolder.release();
+        (void)FThread.release();
+    }
+}
+
+void TQtSoundOutput::PostToSoundThread(std::function<void()> Task) {
+    Post(FShared, FHolder.get(), [Task = std::move(Task)](TQtSinkHolder&) { Task(); });
+}
+
+int TQtSoundOutput::Start(int Rate, int Channels) {
+    if (Rate <= 0 || Channels <= 0) return deWaveFormat;
+    TQtShared& R = *FShared;
+    unsigned Stream;
+    {
+        std::lock_guard Guard(R.Lock);
+        if (++R.Serial == 0) ++R.Serial;
+        Stream = R.Stream = R.Serial;
+        R.Active = false;
+        R.Data.assign(
+            static_cast<std::size_t>(Rate) * static_cast<std::size_t>(Channels) * BufferMillis / 1000, 0);
+        R.Channels = Channels;
+        R.Rate = Rate;
+        R.ResetLocked();
+    }
+    Post(FShared, FHolder.get(),
+         [Stream, Rate, Channels](TQtSinkHolder& Holder) { Holder.Open(Stream, Rate, Channels); });
+    std::unique_lock Guard(R.Lock);
+    R.Answered.wait_for(Guard, std::chrono::milliseconds(FStartTimeout),
+                        [&] { return R.AnswerFor == Stream || R.Stream != Stream; });
+    if (R.AnswerFor == Stream) return R.Answer;
+    // No answer in time: the sound server (or the thread talking to it) is stuck.
+    R.Stuck = true;
+    if (R.Stream == Stream) {
+        R.Stream = 0;
+        R.Active = false;
+    }
+    return deNoSoundOutput;
 }
 
 void TQtSoundOutput::Stop() {
-    StopSink();
-    std::lock_guard Guard(FRing->Lock);
-    FRing->Count = 0;
+    {
+        std::lock_guard Guard(FShared->Lock);
+        FShared->Stream = 0;
+        FShared->Active = false;
+        FShared->Count = 0;
+        FShared->Paused = false;
+    }
+    Post(FShared, FHolder.get(), [](TQtSinkHolder& Holder) { Holder.Close(); });
 }
 
 std::size_t TQtSoundOutput::Write(const std::int16_t* Samples, std::size_t Frames) {
-    TQtRing& R = *FRing;
+    TQtShared& R = *FShared;
     std::lock_guard Guard(R.Lock);
-    if (!FSink || R.Data.empty()) return 0;
+    if (!R.Active || R.Stream == 0 || R.Data.empty()) return 0;
     const std::size_t Channels = static_cast<std::size_t>(R.Channels);
     const std::size_t Take = std::min(Frames, (R.Data.size() - R.Count) / Channels);
     std::size_t Tail = (R.Head + R.Count) % R.Data.size();
@@ -165,13 +371,23 @@ std::size_t TQtSoundOutput::Write(const std::int16_t* Samples, std::size_t Frame
 }
 
 std::uint64_t TQtSoundOutput::PlayedFrames() {
-    std::lock_guard Guard(FRing->Lock);
-    return FRing->Played;
+    std::lock_guard Guard(FShared->Lock);
+    return FShared->Paused ? FShared->Held : FShared->PlayedLocked();
 }
 
 void TQtSoundOutput::SetPaused(bool Paused) {
-    std::lock_guard Guard(FRing->Lock);
-    FRing->Paused = Paused;
+    unsigned Stream;
+    {
+        std::lock_guard Guard(FShared->Lock);
+        if (FShared->Paused == Paused) return;
+        if (Paused) FShared->Held = FShared->PlayedLocked();
+        FShared->Paused = Paused;
+        Stream = FShared->Stream;
+    }
+    // Corking the stream also holds what the server has buffered, so the pause is heard at once.
+    if (Stream != 0)
+        Post(FShared, FHolder.get(),
+             [Stream, Paused](TQtSinkHolder& Holder) { Holder.Pause(Stream, Paused); });
 }
 
 bool HaveAudioOutputDevice() {
@@ -185,3 +401,5 @@ std::unique_ptr<TSoundOutput> CreateSoundOutput() {
     if (HaveAudioOutputDevice()) return std::make_unique<TQtSoundOutput>();
     return std::make_unique<TNullSoundOutput>();
 }
+
+#include "QtSoundOutput.moc"
