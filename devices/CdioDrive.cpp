@@ -8,6 +8,7 @@
 #include <cdio/paranoia/paranoia.h>
 #include <fcntl.h>
 #include <linux/cdrom.h>
+#include <stdlib.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -16,6 +17,8 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "devices/NullSoundOutput.h"
 
@@ -41,6 +44,92 @@ driver_id_t ImageDriver(const std::string& Path) {
     if (Ext == ".toc") return DRIVER_CDRDAO;
     if (Ext == ".nrg") return DRIVER_NRG;
     return DRIVER_UNKNOWN;
+}
+
+// libcdio's cdrdao reader opens the data files a TOC sheet names relative to the working directory, not
+// to the sheet's folder as cdrdao and libcdio's own cue reader do. Returns the sheet's text with every
+// relative name after FILE, AUDIOFILE or DATAFILE made absolute, or "" when nothing needs changing.
+std::string TocWithAbsoluteFiles(const std::string& Path) {
+    std::ifstream In(Path, std::ios::binary);
+    if (!In) return {};
+    const std::string Text((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    const std::filesystem::path Folder = std::filesystem::absolute(Path).parent_path();
+    std::string Out;
+    bool Changed = false;
+    std::size_t I = 0;
+    auto Word = [&](std::size_t At) {
+        std::size_t End = At;
+        while (End < Text.size() && (std::isalnum(static_cast<unsigned char>(Text[End])) || Text[End] == '_'))
+            ++End;
+        return End;
+    };
+    auto StringEnd = [&](std::size_t Quote) { // index of the closing quote, or Text.size()
+        std::size_t J = Quote + 1;
+        while (J < Text.size() && Text[J] != '"')
+            J += Text[J] == '\\' ? 2 : 1;
+        return std::min(J, Text.size());
+    };
+    while (I < Text.size()) {
+        const char C = Text[I];
+        if (C == '/' && I + 1 < Text.size() && Text[I + 1] == '/') {
+            const std::size_t End = std::min(Text.find('\n', I), Text.size());
+            Out.append(Text, I, End - I);
+            I = End;
+        } else if (C == '"') {
+            const std::size_t End = std::min(StringEnd(I) + 1, Text.size());
+            Out.append(Text, I, End - I);
+            I = End;
+        } else if (std::isalpha(static_cast<unsigned char>(C)) || C == '_') {
+            const std::size_t End = Word(I);
+            const std::string Keyword = Text.substr(I, End - I);
+            Out += Keyword;
+            I = End;
+            if (Keyword != "FILE" && Keyword != "AUDIOFILE" && Keyword != "DATAFILE") continue;
+            std::size_t Quote = I;
+            while (Quote < Text.size() && std::isspace(static_cast<unsigned char>(Text[Quote])))
+                ++Quote;
+            if (Quote >= Text.size() || Text[Quote] != '"') continue;
+            const std::size_t Close = StringEnd(Quote);
+            if (Close >= Text.size()) continue;
+            std::string Name;
+            for (std::size_t J = Quote + 1; J < Close; ++J) {
+                if (Text[J] == '\\' && J + 1 < Close) ++J;
+                Name += Text[J];
+            }
+            if (Name.empty() || Name == "-" || std::filesystem::path(Name).is_absolute()) continue;
+            std::string Full = (Folder / Name).lexically_normal().string();
+            std::string Quoted;
+            for (char Ch : Full) {
+                if (Ch == '"' || Ch == '\\') Quoted += '\\';
+                Quoted += Ch;
+            }
+            Out.append(Text, I, Quote - I);
+            Out += '"' + Quoted + '"';
+            I = Close + 1;
+            Changed = true;
+        } else {
+            Out += C;
+            ++I;
+        }
+    }
+    return Changed ? Out : std::string();
+}
+
+// Opens an image with libcdio; a TOC sheet through a copy that names its data files absolutely.
+CdIo_t* OpenImage(const std::string& Path) {
+    const driver_id_t Driver = ImageDriver(Path);
+    if (Driver != DRIVER_CDRDAO) return cdio_open(Path.c_str(), Driver);
+    const std::string Rewritten = TocWithAbsoluteFiles(Path);
+    if (Rewritten.empty()) return cdio_open(Path.c_str(), Driver);
+    std::string Temporary = (std::filesystem::temp_directory_path() / "orbelune-XXXXXX.toc").string();
+    const int Fd = ::mkstemps(Temporary.data(), 4);
+    if (Fd < 0) return cdio_open(Path.c_str(), Driver);
+    bool Written = ::write(Fd, Rewritten.data(), Rewritten.size()) == static_cast<ssize_t>(Rewritten.size());
+    Written = ::close(Fd) == 0 && Written;
+    // libcdio reads the whole sheet while opening, so the copy can go at once.
+    CdIo_t* Result = cdio_open(Written ? Temporary.c_str() : Path.c_str(), Driver);
+    ::unlink(Temporary.c_str());
+    return Result;
 }
 
 std::string TextField(cdtext_t* Text, cdtext_field_t Field, track_t Track) {
@@ -102,7 +191,7 @@ TCdioDrive::~TCdioDrive() {
 
 int TCdioDrive::OpenDisc() {
     CloseDisc();
-    FCdio = cdio_open(FPath.c_str(), FPhysical ? DRIVER_DEVICE : ImageDriver(FPath));
+    FCdio = FPhysical ? cdio_open(FPath.c_str(), DRIVER_DEVICE) : OpenImage(FPath);
     if (!FCdio) return FPhysical ? deDriveBusy : deBadImage;
     TDriveToc Toc;
     const track_t First = cdio_get_first_track_num(FCdio);
@@ -186,6 +275,8 @@ void TCdioDrive::RefreshPhysical() {
     const std::int64_t Now = NowMicros();
     {
         std::lock_guard Guard(FLock);
+        // While the door thread moves the tray it owns the disc state.
+        if (FDoorBusy) return;
         if (FLastRefresh != 0 && Now - FLastRefresh < RefreshMicros) return;
         FLastRefresh = Now;
     }
@@ -196,6 +287,8 @@ void TCdioDrive::RefreshPhysical() {
         std::lock_guard Guard(FLock);
         HaveDisc = FMedia;
         FTrayOpen = DriveStatus == CDS_TRAY_OPEN;
+        // An empty drive shows its tray: open, or closed and not ready.
+        if (!HaveDisc && !DiscOk) FMode = FTrayOpen ? cmOpen : cmNotReady;
     }
     if (DiscOk == HaveDisc) return;
     // The worker may be in the middle of a slow read; try again at the next refresh rather than wait.
@@ -324,6 +417,10 @@ int TCdioDrive::Seek(int Frame) {
 void TCdioDrive::DoorCommand(bool Open) {
     // Moving a tray takes seconds; the caller goes on while it moves.
     if (FDoorThread.joinable()) FDoorThread.join();
+    {
+        std::lock_guard Guard(FLock);
+        FDoorBusy = true;
+    }
     FDoorThread = std::thread([this, Open] {
         if (Open) {
             {
@@ -339,6 +436,7 @@ void TCdioDrive::DoorCommand(bool Open) {
             cdio_close_tray(FPath.c_str(), nullptr);
         }
         std::lock_guard Guard(FLock);
+        FDoorBusy = false;
         FLastRefresh = 0;
     });
 }
@@ -421,9 +519,17 @@ bool TCdioDrive::WorkOnce() {
     if (FQuit || FMode != cmPlaying) return false;
     if (FPendingOffset < FPending.size()) {
         const std::size_t Frames = (FPending.size() - FPendingOffset) / 2;
-        const std::size_t Taken = FOutput->Write(FPending.data() + FPendingOffset, Frames);
+        const std::int16_t* Block = FPending.data() + FPendingOffset;
+        const std::size_t Taken = FOutput->Write(Block, Frames);
         FPendingOffset += Taken * 2;
-        return Taken > 0;
+        if (Taken == 0) return false;
+        // The recording tap gets exactly what the output took, in order (only this thread calls it); a
+        // copy, because a command may drop the pending block as soon as the lock is released.
+        FTapBlock.assign(Block, Block + Taken * 2);
+        Guard.unlock();
+        std::lock_guard Tap(FTapLock);
+        if (FTap) FTap(FTapBlock.data(), Taken);
+        return true;
     }
     if (FNextRead >= FPlayEnd) {
         if (FPlayFrom + static_cast<std::int64_t>(FOutput->PlayedFrames() / SamplesPerFrame) >= FPlayEnd) {
@@ -447,8 +553,6 @@ bool TCdioDrive::WorkOnce() {
             Samples[I] = static_cast<std::int16_t>(Samples[I] * GainLeft / 65535);
             Samples[I + 1] = static_cast<std::int16_t>(Samples[I + 1] * GainRight / 65535);
         }
-        std::lock_guard Tap(FTapLock);
-        if (FTap) FTap(Samples.data(), Samples.size() / 2);
     }
 
     Guard.lock();

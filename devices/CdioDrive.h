@@ -85,7 +85,9 @@ private:
     int FPlayError = 0;
     bool FQuit = false;
     std::int64_t FLastRefresh = 0;
+    bool FDoorBusy = false; // the door thread is moving the tray of a physical drive
     int FFd = -1;
+    std::vector<std::int16_t> FTapBlock; // worker only: the block handed to the tap
 
     std::mutex FTapLock;
     TPcmTap FTap;

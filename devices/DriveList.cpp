@@ -4,6 +4,7 @@
 #include <cdio/cdio.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <mutex>
 
@@ -17,15 +18,23 @@ bool PhysicalListed = false;
 std::vector<std::string> PhysicalDrives;
 std::vector<std::string> VirtualDrives;
 
+// The file a path names, symbolic links resolved; the path itself when it cannot be resolved.
+std::string Resolved(const std::string& Path) {
+    std::error_code Ec;
+    const auto Result = std::filesystem::canonical(Path, Ec);
+    return Ec ? Path : Result.string();
+}
+
 void ListPhysical() {
     if (PhysicalListed) return;
     PhysicalListed = true;
-    PhysicalDrives.clear();
-    if (char** Devices = cdio_get_devices(DRIVER_DEVICE)) {
-        for (char** D = Devices; *D; ++D)
-            PhysicalDrives.emplace_back(*D);
-        cdio_free_device_list(Devices);
+    std::vector<std::string> Devices;
+    if (char** List = cdio_get_devices(DRIVER_DEVICE)) {
+        for (char** D = List; *D; ++D)
+            Devices.emplace_back(*D);
+        cdio_free_device_list(List);
     }
+    PhysicalDrives = UniqueDevices(Devices);
 }
 
 std::string Absolute(const std::string& Path) {
@@ -40,6 +49,18 @@ bool IsDevice(const std::string& Path) {
 }
 
 } // namespace
+
+std::vector<std::string> UniqueDevices(const std::vector<std::string>& Paths) {
+    std::vector<std::string> Result;
+    std::vector<std::string> Seen;
+    for (const std::string& Path : Paths) {
+        const std::string Target = Resolved(Path);
+        if (std::find(Seen.begin(), Seen.end(), Target) != Seen.end()) continue;
+        Seen.push_back(Target);
+        Result.push_back(Path);
+    }
+    return Result;
+}
 
 std::vector<TDriveEntry> DriveList() {
     std::lock_guard Guard(ListLock);
@@ -86,8 +107,10 @@ int DriveNumberFor(const std::string& Path) {
     {
         std::lock_guard Guard(ListLock);
         ListPhysical();
+        const std::string Target = Resolved(Path);
         for (std::size_t I = 0; I < PhysicalDrives.size(); ++I)
-            if (PhysicalDrives[I] == Path) return static_cast<int>(I);
+            if (PhysicalDrives[I] == Path || Resolved(PhysicalDrives[I]) == Target)
+                return static_cast<int>(I);
     }
     return AddVirtualDrive(Path);
 }

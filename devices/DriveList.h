@@ -18,6 +18,9 @@ struct TDriveEntry {
 };
 
 std::vector<TDriveEntry> DriveList();
+// Paths in their order, leaving out each one that names (through symbolic links) a device already listed:
+// libcdio lists a drive under /dev/cdrom and again under /dev/sr0.
+std::vector<std::string> UniqueDevices(const std::vector<std::string>& Paths);
 int DriveCount();
 // Reads the physical drives again (they are listed once per run otherwise).
 void RefreshDriveList();

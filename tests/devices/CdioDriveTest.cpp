@@ -2,7 +2,10 @@
 // fake sound output, the door, and images that are damaged or hold no audio.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <fstream>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -186,6 +189,194 @@ TEST_F(CdioDriveTest, PlaysAStretchIntoTheOutputAndStopsAtItsEnd) {
     ASSERT_EQ(All.size(), First + 50u * 588 * 2);
     EXPECT_EQ(All[First + 1], 0);
     EXPECT_EQ(All[First + 2 * 25], static_cast<std::int16_t>(ImageSample(550, 25, 0) * 32768 / 65535));
+}
+
+TEST_F(CdioDriveTest, PcmIsExactThroughPauseAndASeekWhilePlaying) {
+    const fs::path Cue = MakeDiscImage(Home.Path(), "tone", 600, {0, 300});
+    int Error = 0;
+    auto Drive = OpenImage(Cue, Error);
+    ASSERT_TRUE(Drive);
+    std::mutex TapLock;
+    std::vector<std::int16_t> Tapped;
+    Drive->SetPcmTap([&](const std::int16_t* S, std::size_t F) {
+        std::lock_guard Guard(TapLock);
+        Tapped.insert(Tapped.end(), S, S + 2 * F);
+    });
+    // Odd clock steps, so the output's buffer boundaries fall anywhere inside a sector.
+    auto Until = [&](auto Done) {
+        const auto Limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!Done()) {
+            if (std::chrono::steady_clock::now() > Limit) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            Clock.AdvanceMicros(7919);
+        }
+        return true;
+    };
+    ASSERT_EQ(Drive->Play(160, 460), deOK);
+    ASSERT_TRUE(Until([&] { return Drive->Status().PositionFrame >= 230; }));
+    ASSERT_EQ(Drive->Pause(), deOK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const int Held = Drive->Status().PositionFrame;
+    const std::size_t Taken = Output->SampleCount();
+    Clock.Advance(2000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(Drive->Status().PositionFrame, Held);
+    EXPECT_EQ(Output->SampleCount(), Taken) << "nothing is fed to the output while paused";
+    ASSERT_EQ(Drive->Resume(), deOK);
+    ASSERT_TRUE(Until([&] { return Drive->Status().PositionFrame >= 300; }));
+    // A play started while playing replaces the running one at once.
+    ASSERT_EQ(Drive->Play(600, 650), deOK);
+    ASSERT_TRUE(Until([&] { return Drive->Status().Mode == cmStopped; }));
+    EXPECT_EQ(Drive->Status().PositionFrame, 649);
+
+    const auto Samples = Output->Samples();
+    std::string Fault;
+    const auto Runs = PlayedRuns(Samples, {10, 450}, Fault);
+    ASSERT_TRUE(Fault.empty()) << Fault;
+    ASSERT_EQ(Runs.size(), 2u);
+    EXPECT_GE(Runs[0].second, (300u - 160u) * 588u); // at least up to where the second play began
+    EXPECT_EQ(Runs[1].second, 50u * 588u);           // the second play whole
+    // The recording tap saw exactly what went to the output: nothing read ahead and dropped.
+    std::lock_guard Guard(TapLock);
+    EXPECT_EQ(Tapped.size(), Samples.size());
+    EXPECT_TRUE(Tapped == Samples);
+}
+
+TEST_F(CdioDriveTest, GainIsExactAtFullVolumeAndSilentAtZero) {
+    const fs::path Cue = MakeDiscImage(Home.Path(), "tone", 300, {0});
+    int Error = 0;
+    auto Drive = OpenImage(Cue, Error);
+    ASSERT_TRUE(Drive);
+    for (const auto& [Left, Right] : {std::pair{65535, 0}, std::pair{0, 65535}, std::pair{70000, -5}}) {
+        const std::size_t Before = Output->SampleCount();
+        Drive->SetVolume(Left, Right);
+        ASSERT_EQ(Drive->Play(170, 190), deOK);
+        ASSERT_TRUE(RunUntil([&] { return Drive->Status().Mode == cmStopped; }));
+        const auto Samples = Output->Samples();
+        ASSERT_EQ(Samples.size() - Before, 20u * 588 * 2);
+        for (std::size_t I = Before; I < Samples.size(); ++I) {
+            const int Sector = 20 + static_cast<int>((I - Before) / (588 * 2));
+            const int Index = static_cast<int>((I - Before) % (588 * 2)) / 2;
+            const int Channel = static_cast<int>(I % 2);
+            const bool Full = (Channel == 0 ? Left : Right) >= 65535;
+            ASSERT_EQ(Samples[I], Full ? ImageSample(Sector, Index, Channel) : 0)
+                << "volume " << Left << "/" << Right << " sample " << I - Before;
+        }
+    }
+}
+
+TEST_F(CdioDriveTest, CommandsFromOtherThreadsWhileThePlayRuns) {
+    // The user-interface thread sends commands and reads status while the worker plays and the
+    // recording tap runs; a second reader stands for the tick. Meant to be run under ThreadSanitizer.
+    const fs::path Cue = MakeDiscImage(Home.Path(), "tone", 600, {0, 300});
+    int Error = 0;
+    auto Drive = OpenImage(Cue, Error);
+    ASSERT_TRUE(Drive);
+    std::atomic<bool> Done{false};
+    std::atomic<std::size_t> TappedFrames{0};
+    std::thread Ticker([&] {
+        while (!Done) {
+            Clock.AdvanceMicros(3001);
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+        }
+    });
+    std::thread Poll([&] {
+        while (!Done) {
+            const TDriveStatus S = Drive->Status();
+            EXPECT_TRUE(S.PositionFrame == 0 || (S.PositionFrame >= 150 && S.PositionFrame < 750));
+            TDriveToc Toc;
+            Drive->ReadToc(Toc);
+            (void)Drive->ReadCdText();
+            (void)Drive->LastPlayError();
+        }
+    });
+    for (int Round = 0; Round < 60; ++Round) {
+        Drive->SetPcmTap(Round % 3 == 0 ? TPcmTap{} : TPcmTap([&](const std::int16_t*, std::size_t F) {
+            TappedFrames += F;
+        }));
+        Drive->SetVolume(Round * 1000, 65535 - Round * 1000);
+        switch (Round % 6) {
+        case 0:
+            Drive->Play(150 + Round * 5, -1);
+            break;
+        case 1:
+            Drive->Pause();
+            break;
+        case 2:
+            Drive->Resume();
+            break;
+        case 3:
+            Drive->Seek(400 + Round);
+            break;
+        case 4:
+            Drive->Play(300, 320);
+            break;
+        case 5:
+            Drive->OpenDoor();
+            Drive->CloseDoor();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+    Done = true;
+    Poll.join();
+    Ticker.join();
+    Drive.reset(); // closes with a play possibly running
+    EXPECT_GT(TappedFrames.load(), 0u);
+}
+
+TEST_F(CdioDriveTest, TocSheetsFindTheirDataBesideThem) {
+    // libcdio's cdrdao reader looks for a sheet's data files in the working directory; the drive finds
+    // them beside the sheet, wherever the program runs (a file of the same name elsewhere is not used).
+    const fs::path Folder = Home.Path() / "sheets";
+    const fs::path Elsewhere = Home.Path() / "elsewhere";
+    fs::create_directories(Folder);
+    fs::create_directories(Elsewhere);
+    MakeDiscImage(Folder, "tone", 600, {0, 300});
+    MakeDiscImage(Elsewhere, "tone", 900, {0}); // a decoy in the working directory
+    std::ofstream(Folder / "tone.toc") << "CD_DA\n\n// two tracks of two and four seconds\nTRACK AUDIO\n"
+                                          "FILE \"tone.bin\" 0 00:04:00\n\nTRACK AUDIO\n"
+                                          "FILE \"tone.bin\" 00:04:00 00:04:00\n";
+    Fixture("isofs-m1", "isofs-m1.toc");
+    struct TWorkingDirectory {
+        fs::path Saved = fs::current_path();
+        ~TWorkingDirectory() { fs::current_path(Saved); }
+    } Restore;
+    fs::current_path(Elsewhere);
+
+    int Error = 0;
+    auto Drive = OpenImage(Folder / "tone.toc", Error);
+    ASSERT_TRUE(Drive) << DeviceErrorText(Error);
+    TDriveToc Toc;
+    ASSERT_EQ(Drive->ReadToc(Toc), deOK);
+    ASSERT_EQ(Toc.TrackCount(), 2);
+    EXPECT_EQ(Toc.Tracks[1].StartFrame, 450);
+    EXPECT_EQ(Toc.LeadOutFrame, 750);
+    ASSERT_EQ(Drive->Play(745, -1), deOK);
+    ASSERT_TRUE(RunUntil([&] { return Drive->Status().Mode == cmStopped; }));
+    const auto Samples = Output->Samples();
+    ASSERT_EQ(Samples.size(), 5u * 588 * 2);
+    EXPECT_EQ(Samples[1], ImageSample(595, 0, 1));
+    EXPECT_EQ(Samples.back(), ImageSample(599, 587, 1));
+
+    auto Data = OpenImage(Home.Path() / "isofs-m1" / "isofs-m1.toc", Error);
+    ASSERT_TRUE(Data) << DeviceErrorText(Error);
+    ASSERT_EQ(Data->ReadToc(Toc), deOK);
+    ASSERT_EQ(Toc.TrackCount(), 1);
+    EXPECT_FALSE(Toc.Tracks[0].Audio);
+    EXPECT_EQ(Toc.LeadOutFrame, 452);
+}
+
+TEST_F(CdioDriveTest, OneDriveUnderTwoNamesIsListedOnce) {
+    const fs::path Dev = Home.Path() / "dev";
+    fs::create_directories(Dev);
+    std::ofstream(Dev / "sr0").put('x');
+    std::ofstream(Dev / "sr1").put('x');
+    fs::create_symlink("sr0", Dev / "cdrom");
+    fs::create_symlink("cdrom", Dev / "dvd");
+    const auto P = [&](const char* Name) { return (Dev / Name).string(); };
+    EXPECT_EQ(UniqueDevices({P("cdrom"), P("sr0"), P("dvd"), P("sr1"), P("sr1"), P("gone")}),
+              (std::vector<std::string>{P("cdrom"), P("sr1"), P("gone")}));
 }
 
 TEST_F(CdioDriveTest, PauseSeekDoorAndALostImage) {

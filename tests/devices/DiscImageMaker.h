@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Sample value of the generated images: a 441 Hz sine on the left channel (a whole number of periods in
@@ -43,4 +44,36 @@ inline std::filesystem::path MakeDiscImage(const std::filesystem::path& Folder, 
         ++N;
     }
     return Cue;
+}
+
+// Walks the samples of one or more plays: each play is a run of whole frames (sector, index) from its
+// first sector on, with no frame left out or repeated; a later play may begin anywhere in its
+// predecessor's last sector (a command drops what the output had not yet taken). Returns the runs found
+// as (first sector, frame count).
+inline std::vector<std::pair<int, std::size_t>>
+PlayedRuns(const std::vector<std::int16_t>& Samples, const std::vector<int>& Starts, std::string& Fault) {
+    std::vector<std::pair<int, std::size_t>> Runs;
+    std::size_t Next = 0; // next entry of Starts
+    int Sector = -1, Index = 0;
+    for (std::size_t F = 0; F + 1 < Samples.size(); F += 2) {
+        const bool Expected = Sector >= 0 && Samples[F] == ImageSample(Sector, Index, 0) &&
+                              Samples[F + 1] == ImageSample(Sector, Index, 1);
+        if (!Expected) {
+            if (Next >= Starts.size() || Samples[F] != ImageSample(Starts[Next], 0, 0) ||
+                Samples[F + 1] != ImageSample(Starts[Next], 0, 1)) {
+                Fault = "frame " + std::to_string(F / 2) + " is not sector " + std::to_string(Sector) +
+                        " sample " + std::to_string(Index);
+                return Runs;
+            }
+            Sector = Starts[Next++];
+            Index = 0;
+            Runs.push_back({Sector, 0});
+        }
+        ++Runs.back().second;
+        if (++Index == 588) {
+            Index = 0;
+            ++Sector;
+        }
+    }
+    return Runs;
 }
