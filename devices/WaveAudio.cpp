@@ -56,6 +56,7 @@ void TWaveAudio::OpenWave(const std::string& FileName) {
     {
         std::lock_guard Guard(FLock);
         FWave = std::move(Wave);
+        FPosition = 0;
     }
     LastMCIError = deOK;
     WaveOpen = true;
@@ -70,12 +71,17 @@ void TWaveAudio::CloseWave() {
     FOutput.reset();
     std::lock_guard Guard(FLock);
     FWave = TWaveData{};
+    FPosition = 0;
     WaveOpen = false;
 }
 
 void TWaveAudio::HaltPlay() {
     {
         std::lock_guard Guard(FLock);
+        // A stopped play stays where it was heard last, so a later play can continue from there.
+        if (FPlaying && FOutput)
+            FPosition =
+                std::min(FWave.Frames(), FPlayFrom + static_cast<std::size_t>(FOutput->PlayedFrames()));
         FPlaying = false;
         ++FGeneration;
     }
@@ -92,6 +98,7 @@ void TWaveAudio::PlayLoop(std::size_t FromFrame, unsigned Generation) {
         const std::size_t Played = FromFrame + static_cast<std::size_t>(FOutput->PlayedFrames());
         if (Next >= Total && Played >= Total) {
             FPlaying = false;
+            FPosition = Total;
             FChanged.notify_all();
             return;
         }
@@ -162,6 +169,7 @@ void TWaveAudio::StartWaveRecording() {
         std::lock_guard Guard(FLock);
         // A recording starts at the beginning of the wave and replaces what was there.
         FWave.Samples.clear();
+        FPosition = 0;
         soxr_error_t Error = nullptr;
         const soxr_io_spec_t Io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
         const soxr_quality_spec_t Quality = soxr_quality_spec(SOXR_MQ, 0);
@@ -214,6 +222,7 @@ void TWaveAudio::EndRecording() {
     }
     soxr_delete(FResampler);
     FResampler = nullptr;
+    FPosition = FWave.Frames(); // a recording ends at its end
 }
 
 void TWaveAudio::SaveWave(const std::string& FileName) {
@@ -241,9 +250,11 @@ int TWaveAudio::GetWavePosition() {
     if (FRecording)
         return FWave.Rate > 0 ? static_cast<int>(FWave.Frames() * 1000 / static_cast<std::size_t>(FWave.Rate))
                               : 0;
-    if (!FPlaying || !FOutput) return 0;
+    if (FWave.Rate <= 0) return 0;
     const std::size_t Frame =
-        std::min(FWave.Frames(), FPlayFrom + static_cast<std::size_t>(FOutput->PlayedFrames()));
+        FPlaying && FOutput
+            ? std::min(FWave.Frames(), FPlayFrom + static_cast<std::size_t>(FOutput->PlayedFrames()))
+            : std::min(FWave.Frames(), FPosition);
     return static_cast<int>(Frame * 1000 / static_cast<std::size_t>(FWave.Rate));
 }
 

@@ -69,6 +69,7 @@ private:
     TWaveData FWave;
     bool FPlaying = false;
     std::size_t FPlayFrom = 0; // frame
+    std::size_t FPosition = 0; // frame where the last play or recording ended
     unsigned FGeneration = 0;
     std::thread FPlayer;
 

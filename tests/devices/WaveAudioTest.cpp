@@ -120,8 +120,9 @@ TEST_F(WaveAudioTest, RecordsTheCdPlayAndSavesIt) {
     Wave.StopWave();
     EXPECT_FALSE(Wave.IsRecording());
     const int Length = Wave.GetWaveLength();
+    EXPECT_EQ(Wave.GetWavePosition(), Length); // a recording ends at its end
     EXPECT_GE(Length, 1000);
-    EXPECT_LE(Length, 1600); // what was read ahead of the output is recorded too
+    EXPECT_LE(Length, 1600); // what the output had taken but not yet played is recorded too
 
     const std::string Saved = Home.File("Disc.wav");
     Wave.SaveWave(Saved);
@@ -176,8 +177,22 @@ TEST_F(WaveAudioTest, PlaysBack) {
     Clock.Advance(100);
     ASSERT_TRUE(RunUntil([&] { return Wave.GetWavePosition() >= 400; }));
     Wave.PlayWaveFrom(900);
-    ASSERT_TRUE(RunUntil([&] { return Wave.GetWavePosition() == 0; })); // played to the end
+    // Played to the end, the wave stands at its end until it is played or closed again.
+    ASSERT_TRUE(RunUntil([&] { return Wave.GetWavePosition() == 1000; }));
+    Clock.Advance(500);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(Wave.GetWavePosition(), 1000);
     Wave.StopWave();
+    EXPECT_EQ(Wave.GetWavePosition(), 1000);
+    // A play that is stopped stays where it stopped.
+    Wave.PlayWaveFrom(200);
+    ASSERT_TRUE(RunUntil([&] { return Wave.GetWavePosition() >= 400; }));
+    Wave.StopWave();
+    const int Stopped = Wave.GetWavePosition();
+    EXPECT_GE(Stopped, 400);
+    EXPECT_LT(Stopped, 1000);
+    Clock.Advance(500);
+    EXPECT_EQ(Wave.GetWavePosition(), Stopped);
     Wave.CloseWave();
 
     // Waiting for the end on the clocked null output returns after about the wave's length.
