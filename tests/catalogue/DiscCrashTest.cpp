@@ -66,12 +66,7 @@ void ExpectDiscsServed(TCatalogueFolder& F, const std::string& Step) {
     F.Answers.Answers = {idYes, idYes};
     for (int i = 1; i <= DiscCount; ++i) {
         if (i == 3) continue;
-        TDiscRecord rec;
-        TStringGridData grid;
-        std::string memo;
-        TDiscKeys keys;
-        std::int32_t recNo = 0;
-        F.Cat().LoadDisc(CodeOf(i), rec, grid, memo, keys, recNo);
+        const auto [rec, grid, memo, keys, recNo] = LoadEntry(F.Cat(), CodeOf(i));
         ASSERT_GT(recNo, 0) << Step << ": disc " << i << " lost; messages: "
                             << (F.Answers.Errors.empty() ? "" : F.Answers.Errors.back());
         // Disc 1 may have been changed: its fields, notes and grid each hold the old or the new value.
@@ -103,12 +98,7 @@ void KillAtEveryStep(const char* What, const std::function<void(TCatalogueFolder
 }
 
 void ChangeDiscOne(TCatalogueFolder& F) {
-    TDiscRecord rec;
-    TStringGridData grid;
-    std::string memo;
-    TDiscKeys keys;
-    std::int32_t recNo = 0;
-    F.Cat().LoadDisc(CodeOf(1), rec, grid, memo, keys, recNo);
+    auto [rec, grid, memo, keys, recNo] = LoadEntry(F.Cat(), CodeOf(1));
     rec.DiscName = "Changed";
     rec.Composer = "Someone else";
     // Longer notes and grid move to new blocks.

@@ -65,12 +65,7 @@ TTemplate BuildTemplate() {
     }
     // A picture on disc 2 and a sample on disc 4.
     for (int i : {2, 4}) {
-        TDiscRecord rec;
-        TStringGridData grid;
-        std::string memo;
-        TDiscKeys keys;
-        std::int32_t recNo = 0;
-        f.Cat().LoadDisc(CodeOf(i), rec, grid, memo, keys, recNo);
+        TDiscRecord rec = LoadEntry(f.Cat(), CodeOf(i)).Rec;
         const bool picture = i == 2;
         const std::string work = picture ? f.Cat().WorkingPicture() : f.Cat().WorkingSample();
         WriteFileBytes(work, std::string(picture ? 1500 : 2500, static_cast<char>('a' + i)));
@@ -86,12 +81,7 @@ TTemplate BuildTemplate() {
 
     EXPECT_TRUE(f.Cat().OpenDiscVlf());
     for (const auto& [code, recNo] : t.RecNo) {
-        TDiscRecord rec;
-        TStringGridData grid;
-        std::string memo;
-        TDiscKeys keys;
-        std::int32_t no = 0;
-        f.Cat().LoadDisc(code, rec, grid, memo, keys, no);
+        const TDiscRecord rec = LoadEntry(f.Cat(), code).Rec;
         EXPECT_TRUE(f.Cat().OpenDiscVlf());
         for (std::int32_t ref : {rec.TracksRef, rec.NotesRef, rec.PictureRef, rec.SampleRef})
             if (ref != 0) t.Blobs[code].push_back({ref, ref + 8LL + f.Cat().fvlf.Vlf.ItemLength(ref)});
@@ -292,13 +282,8 @@ TEST(DiscCatalogueDamage, RandomDamageNeverCrashesHangsOrLosesUndamagedDiscs) {
         if (packed && damage.File == 2) {
             for (const std::string& code : Undamaged(base, damage, true)) {
                 if (gone.count(code)) continue;
-                TDiscRecord rec;
-                TStringGridData grid;
-                std::string memo;
-                TDiscKeys keys;
-                std::int32_t no = 0;
                 answer();
-                f.Cat().LoadDisc(code, rec, grid, memo, keys, no);
+                const auto [rec, grid, memo, keys, no] = LoadEntry(f.Cat(), code);
                 ASSERT_GT(no, 0) << code;
                 EXPECT_EQ(memo, base.Notes.at(code)) << code;
                 EXPECT_EQ(grid.Cells(0, 3), "Track 3") << code;

@@ -29,12 +29,7 @@ void FillWithDeletions(TCatalogueFolder& F) {
         TDiscRecord rec = MakeDisc(CodeOf(i), "Disc " + std::to_string(i), i % 2 ? "Bach" : "Brahms");
         const std::int32_t recNo = F.Save(rec, 12, std::string(100 * i, 'n'));
         if (i % 3 == 0) {
-            TDiscRecord stored;
-            TStringGridData grid;
-            std::string memo;
-            TDiscKeys keys;
-            std::int32_t no = 0;
-            F.Cat().LoadDisc(CodeOf(i), stored, grid, memo, keys, no);
+            TDiscRecord stored = LoadEntry(F.Cat(), CodeOf(i)).Rec;
             WriteFileBytes(F.Cat().WorkingPicture(), picture);
             ASSERT_TRUE(F.Cat().OpenDiscVlf());
             stored.PictureRef = F.Cat().fvlf.Vlf.StoreFile(0, F.Cat().WorkingPicture(), VlfKindPicture);
@@ -57,12 +52,7 @@ std::int32_t SlotsAndKeys(TDiscCatalogue& Cat, std::int32_t& Keys) {
 
 void ExpectDiscsReadable(TCatalogueFolder& F, const std::vector<int>& Discs) {
     for (int i : Discs) {
-        TDiscRecord rec;
-        TStringGridData grid;
-        std::string memo;
-        TDiscKeys keys;
-        std::int32_t recNo = 0;
-        F.Cat().LoadDisc(CodeOf(i), rec, grid, memo, keys, recNo);
+        const auto [rec, grid, memo, keys, recNo] = LoadEntry(F.Cat(), CodeOf(i));
         ASSERT_GT(recNo, 0) << "disc " << i;
         EXPECT_EQ(rec.DiscName, "Disc " + std::to_string(i));
         EXPECT_EQ(grid.Cells(0, 12), "Track 12");
@@ -192,12 +182,7 @@ TEST(DiscRepair, AProgramKilledWithTheFilesOpenIsOfferedARepair) {
         if (!f.Cat().HoldDiscFiles()) ::_exit(2);
         f.Save(MakeDisc(CodeOf(11), "Disc 11"), 12, std::string(1100, 'n'));
         f.Save(MakeDisc(CodeOf(12), "Disc 12"), 12, std::string(1200, 'n'));
-        TDiscRecord rec;
-        TStringGridData grid;
-        std::string memo;
-        TDiscKeys keys;
-        std::int32_t recNo = 0;
-        f.Cat().LoadDisc(CodeOf(1), rec, grid, memo, keys, recNo);
+        auto [rec, grid, memo, keys, recNo] = LoadEntry(f.Cat(), CodeOf(1));
         rec.DiscName = "Disc 1";
         rec.Composer = "Changed";
         f.Cat().SaveDisc(rec, grid, memo, recNo, keys);
@@ -218,19 +203,13 @@ TEST(DiscRepair, AProgramKilledWithTheFilesOpenIsOfferedARepair) {
     EXPECT_EQ(ReadSet(f.Home), damaged);
 
     f.Answers.Answers.push_back(idYes);
-    TDiscRecord rec;
-    TStringGridData grid;
-    std::string memo;
-    TDiscKeys keys;
-    std::int32_t recNo = 0;
-    f.Cat().LoadDisc(CodeOf(12), rec, grid, memo, keys, recNo);
-    EXPECT_GT(recNo, 0);
-    EXPECT_EQ(memo, std::string(1200, 'n'));
+    const TLoadedDisc twelve = LoadEntry(f.Cat(), CodeOf(12));
+    EXPECT_GT(twelve.RecNo, 0);
+    EXPECT_EQ(twelve.Memo, std::string(1200, 'n'));
     EXPECT_NE(f.Answers.Errors.back().find("has been repaired: 9 disc records"), std::string::npos)
         << f.Answers.Errors.back();
     ExpectDiscsReadable(f, {1, 3, 4, 6, 7, 9, 10, 11, 12});
-    f.Cat().LoadDisc(CodeOf(1), rec, grid, memo, keys, recNo);
-    EXPECT_EQ(rec.Composer, "Changed");
+    EXPECT_EQ(LoadEntry(f.Cat(), CodeOf(1)).Rec.Composer, "Changed");
     EXPECT_EQ(ReadFileBytes(f.Home.File("disc-damaged.DAT")), damaged.Dat);
     EXPECT_EQ(ReadFileBytes(f.Home.File("disc-damaged.IX")), damaged.Ix);
     EXPECT_EQ(ReadFileBytes(f.Home.File("disc-damaged.VLF")), damaged.Vlf);

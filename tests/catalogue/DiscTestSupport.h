@@ -49,6 +49,21 @@ public:
     std::unique_ptr<TDiscCatalogue> Catalogue;
 };
 
+// Everything LoadDisc fills in for one code.
+struct TLoadedDisc {
+    TDiscRecord Rec;
+    TStringGridData Grid;
+    std::string Memo;
+    TDiscKeys Keys;
+    std::int32_t RecNo = 0;
+};
+
+inline TLoadedDisc LoadEntry(TDiscCatalogue& Cat, const std::string& Code) {
+    TLoadedDisc d;
+    Cat.LoadDisc(Code, d.Rec, d.Grid, d.Memo, d.Keys, d.RecNo);
+    return d;
+}
+
 inline TDiscRecord MakeDisc(const std::string& Code, const std::string& Name,
                             const std::string& Composer = "Bach", const std::string& Artist = "Someone") {
     TDiscRecord rec = NewDiscRecord(Code, 30000, 30000);
