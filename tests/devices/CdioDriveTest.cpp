@@ -2,6 +2,8 @@
 // fake sound output, the door, and images that are damaged or hold no audio.
 #include <gtest/gtest.h>
 
+#include "devices/VirtualClockWait.h"
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -42,16 +44,7 @@ protected:
             },
             Error);
     }
-    // Moves the virtual clock on until Done holds; gives up after ten seconds of real time.
-    template <class F> bool RunUntil(F Done) {
-        const auto Limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!Done()) {
-            if (std::chrono::steady_clock::now() > Limit) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            Clock.Advance(20);
-        }
-        return true;
-    }
+    template <class F> bool RunUntil(F Done) { return RunClockUntil(Clock, Done); }
 
     TTempHome Home;
     TVirtualClock Clock;

@@ -2,6 +2,8 @@
 // the CD play's tap, saving, and playing back.
 #include <gtest/gtest.h>
 
+#include "devices/VirtualClockWait.h"
+
 #include <chrono>
 #include <thread>
 
@@ -18,15 +20,7 @@ namespace {
 
 class WaveAudioTest : public ::testing::Test {
 protected:
-    template <class F> bool RunUntil(F Done) {
-        const auto Limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!Done()) {
-            if (std::chrono::steady_clock::now() > Limit) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            Clock.Advance(20);
-        }
-        return true;
-    }
+    template <class F> bool RunUntil(F Done) { return RunClockUntil(Clock, Done); }
     TSoundOutputFactory Fake() {
         return [this] { return std::make_unique<TFakeSoundOutput>(Clock); };
     }
