@@ -364,6 +364,15 @@ void CreateRecordFile(const std::string& BaseName, std::int32_t RecordLength, in
     }
 }
 
+// A handle for an open; null when memory runs out, which the open reports as its own error.
+static std::unique_ptr<TRecordFile> NewHandle() {
+    try {
+        return std::make_unique<TRecordFile>();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 void OpenRecordFile(TRecordFile*& F, const std::string& BaseName, bool ReadOnly, bool SharedUse,
                     bool JournalMode, bool AllReadOnly) {
     (void)SharedUse; // every open is exclusive
@@ -372,12 +381,8 @@ void OpenRecordFile(TRecordFile*& F, const std::string& BaseName, bool ReadOnly,
     if (!Initialized) return Fail(eeNotInit);
     if (JournalMode) return Fail(eeJournalNotSupported);
     const TFileNames names = FileNames(BaseName);
-    std::unique_ptr<TRecordFile> h;
-    try {
-        h = std::make_unique<TRecordFile>();
-    } catch (const std::bad_alloc&) {
-        return Fail(eeNoMemoryOpen);
-    }
+    std::unique_ptr<TRecordFile> h = NewHandle();
+    if (!h) return Fail(eeNoMemoryOpen);
     h->ReadOnly = ReadOnly || AllReadOnly;
     h->JournalName = names.Journal;
     auto fail = [&h](std::int32_t Err) {
@@ -408,12 +413,8 @@ void OpenRecordFileForSalvage(TRecordFile*& F, const std::string& BaseName) {
     F = nullptr;
     if (!Initialized) return Fail(eeNotInit);
     const TFileNames names = FileNames(BaseName);
-    std::unique_ptr<TRecordFile> h;
-    try {
-        h = std::make_unique<TRecordFile>();
-    } catch (const std::bad_alloc&) {
-        return Fail(eeNoMemoryOpen);
-    }
+    std::unique_ptr<TRecordFile> h = NewHandle();
+    if (!h) return Fail(eeNoMemoryOpen);
     h->ReadOnly = true;
     h->Salvage = true;
     h->JournalName = names.Journal;
