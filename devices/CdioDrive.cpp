@@ -20,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "devices/ChildProcess.h"
 #include "devices/NullSoundOutput.h"
 
 namespace {
@@ -36,101 +37,6 @@ std::int64_t NowMicros() {
 
 // libcdio reports problems of damaged images on stderr; the player reports them itself.
 void QuietLog(cdio_log_level_t, const char*) {}
-
-driver_id_t ImageDriver(const std::string& Path) {
-    std::string Ext = std::filesystem::path(Path).extension().string();
-    std::transform(Ext.begin(), Ext.end(), Ext.begin(), [](unsigned char C) { return std::tolower(C); });
-    if (Ext == ".cue" || Ext == ".bin") return DRIVER_BINCUE;
-    if (Ext == ".toc") return DRIVER_CDRDAO;
-    if (Ext == ".nrg") return DRIVER_NRG;
-    return DRIVER_UNKNOWN;
-}
-
-// libcdio's cdrdao reader opens the data files a TOC sheet names relative to the working directory, not
-// to the sheet's folder as cdrdao and libcdio's own cue reader do. Returns the sheet's text with every
-// relative name after FILE, AUDIOFILE or DATAFILE made absolute, or "" when nothing needs changing.
-std::string TocWithAbsoluteFiles(const std::string& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    if (!In) return {};
-    const std::string Text((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
-    const std::filesystem::path Folder = std::filesystem::absolute(Path).parent_path();
-    std::string Out;
-    bool Changed = false;
-    std::size_t I = 0;
-    auto Word = [&](std::size_t At) {
-        std::size_t End = At;
-        while (End < Text.size() && (std::isalnum(static_cast<unsigned char>(Text[End])) || Text[End] == '_'))
-            ++End;
-        return End;
-    };
-    auto StringEnd = [&](std::size_t Quote) { // index of the closing quote, or Text.size()
-        std::size_t J = Quote + 1;
-        while (J < Text.size() && Text[J] != '"')
-            J += Text[J] == '\\' ? 2 : 1;
-        return std::min(J, Text.size());
-    };
-    while (I < Text.size()) {
-        const char C = Text[I];
-        if (C == '/' && I + 1 < Text.size() && Text[I + 1] == '/') {
-            const std::size_t End = std::min(Text.find('\n', I), Text.size());
-            Out.append(Text, I, End - I);
-            I = End;
-        } else if (C == '"') {
-            const std::size_t End = std::min(StringEnd(I) + 1, Text.size());
-            Out.append(Text, I, End - I);
-            I = End;
-        } else if (std::isalpha(static_cast<unsigned char>(C)) || C == '_') {
-            const std::size_t End = Word(I);
-            const std::string Keyword = Text.substr(I, End - I);
-            Out += Keyword;
-            I = End;
-            if (Keyword != "FILE" && Keyword != "AUDIOFILE" && Keyword != "DATAFILE") continue;
-            std::size_t Quote = I;
-            while (Quote < Text.size() && std::isspace(static_cast<unsigned char>(Text[Quote])))
-                ++Quote;
-            if (Quote >= Text.size() || Text[Quote] != '"') continue;
-            const std::size_t Close = StringEnd(Quote);
-            if (Close >= Text.size()) continue;
-            std::string Name;
-            for (std::size_t J = Quote + 1; J < Close; ++J) {
-                if (Text[J] == '\\' && J + 1 < Close) ++J;
-                Name += Text[J];
-            }
-            if (Name.empty() || Name == "-" || std::filesystem::path(Name).is_absolute()) continue;
-            std::string Full = (Folder / Name).lexically_normal().string();
-            std::string Quoted;
-            for (char Ch : Full) {
-                if (Ch == '"' || Ch == '\\') Quoted += '\\';
-                Quoted += Ch;
-            }
-            Out.append(Text, I, Quote - I);
-            Out += '"' + Quoted + '"';
-            I = Close + 1;
-            Changed = true;
-        } else {
-            Out += C;
-            ++I;
-        }
-    }
-    return Changed ? Out : std::string();
-}
-
-// Opens an image with libcdio; a TOC sheet through a copy that names its data files absolutely.
-CdIo_t* OpenImage(const std::string& Path) {
-    const driver_id_t Driver = ImageDriver(Path);
-    if (Driver != DRIVER_CDRDAO) return cdio_open(Path.c_str(), Driver);
-    const std::string Rewritten = TocWithAbsoluteFiles(Path);
-    if (Rewritten.empty()) return cdio_open(Path.c_str(), Driver);
-    std::string Temporary = (std::filesystem::temp_directory_path() / "orbelune-XXXXXX.toc").string();
-    const int Fd = ::mkstemps(Temporary.data(), 4);
-    if (Fd < 0) return cdio_open(Path.c_str(), Driver);
-    bool Written = ::write(Fd, Rewritten.data(), Rewritten.size()) == static_cast<ssize_t>(Rewritten.size());
-    Written = ::close(Fd) == 0 && Written;
-    // libcdio reads the whole sheet while opening, so the copy can go at once.
-    CdIo_t* Result = cdio_open(Written ? Temporary.c_str() : Path.c_str(), Driver);
-    ::unlink(Temporary.c_str());
-    return Result;
-}
 
 std::string TextField(cdtext_t* Text, cdtext_field_t Field, track_t Track) {
     const char* Value = cdtext_get_const(Text, Field, Track);
@@ -189,34 +95,25 @@ TCdioDrive::~TCdioDrive() {
     if (FFd >= 0) ::close(FFd);
 }
 
-int TCdioDrive::OpenDisc() {
-    CloseDisc();
-    FCdio = FPhysical ? cdio_open(FPath.c_str(), DRIVER_DEVICE) : OpenImage(FPath);
-    if (!FCdio) return FPhysical ? deDriveBusy : deBadImage;
-    TDriveToc Toc;
-    const track_t First = cdio_get_first_track_num(FCdio);
-    const track_t Count = cdio_get_num_tracks(FCdio);
-    if (First == CDIO_INVALID_TRACK || Count == CDIO_INVALID_TRACK || Count == 0 || Count > 99) {
-        CloseDisc();
+namespace {
+
+// Reads the table, the CD-TEXT and (for an image) the first and last sector of every audio track.
+int ReadDisc(CdIo_t* Cdio, bool Physical, TDriveToc& Toc, TCdText& Text) {
+    const track_t First = cdio_get_first_track_num(Cdio);
+    const track_t Count = cdio_get_num_tracks(Cdio);
+    if (First == CDIO_INVALID_TRACK || Count == CDIO_INVALID_TRACK || Count == 0 || Count > 99)
         return deBadToc;
-    }
     for (track_t T = First; T < First + Count; ++T) {
-        const lsn_t Lsn = cdio_get_track_lsn(FCdio, T);
-        if (Lsn == CDIO_INVALID_LSN) {
-            CloseDisc();
-            return deBadToc;
-        }
-        Toc.Tracks.push_back({T, Lsn + LeadInFrames, cdio_get_track_format(FCdio, T) == TRACK_FORMAT_AUDIO});
+        const lsn_t Lsn = cdio_get_track_lsn(Cdio, T);
+        if (Lsn == CDIO_INVALID_LSN) return deBadToc;
+        Toc.Tracks.push_back({T, Lsn + LeadInFrames, cdio_get_track_format(Cdio, T) == TRACK_FORMAT_AUDIO});
     }
-    const lsn_t LeadOut = cdio_get_track_lsn(FCdio, CDIO_CDROM_LEADOUT_TRACK);
+    const lsn_t LeadOut = cdio_get_track_lsn(Cdio, CDIO_CDROM_LEADOUT_TRACK);
     Toc.LeadOutFrame = LeadOut == CDIO_INVALID_LSN ? 0 : LeadOut + LeadInFrames;
-    if (int Error = ValidateToc(Toc)) {
-        CloseDisc();
-        return Error;
-    }
-    if (!FPhysical) {
+    if (int Error = ValidateToc(Toc)) return Error;
+    if (!Physical) {
         // An image whose data file is missing or cut short fails here rather than in the middle of a play.
-        std::vector<std::uint8_t> Sector(SectorBytes);
+        std::vector<std::uint8_t> Sector(TCdioDrive::SectorBytes);
         for (int T = 1; T <= Toc.TrackCount(); ++T) {
             const TTocTrack& Track = Toc.Tracks[static_cast<std::size_t>(T - 1)];
             if (!Track.Audio) continue;
@@ -224,22 +121,12 @@ int TCdioDrive::OpenDisc() {
                                                    : Toc.LeadOutFrame) -
                              1;
             for (int Frame : {Track.StartFrame, Last})
-                if (cdio_read_audio_sectors(FCdio, Sector.data(), Frame - LeadInFrames, 1) !=
-                    DRIVER_OP_SUCCESS) {
-                    CloseDisc();
+                if (cdio_read_audio_sectors(Cdio, Sector.data(), Frame - LeadInFrames, 1) !=
+                    DRIVER_OP_SUCCESS)
                     return deBadImage;
-                }
         }
-    } else {
-        FCdda = cdio_cddap_identify_cdio(FCdio, CDDA_MESSAGE_FORGETIT, nullptr);
-        if (FCdda && cdio_cddap_open(FCdda) == 0) {
-            FParanoia = cdio_paranoia_init(FCdda);
-            cdio_paranoia_modeset(FParanoia, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-        }
-        FParanoiaNext = -1;
     }
-    TCdText Text;
-    if (cdtext_t* Raw = cdio_get_cdtext(FCdio)) {
+    if (cdtext_t* Raw = cdio_get_cdtext(Cdio)) {
         Text.DiscTitle = TextField(Raw, CDTEXT_FIELD_TITLE, 0);
         Text.DiscPerformer = TextField(Raw, CDTEXT_FIELD_PERFORMER, 0);
         for (const TTocTrack& Track : Toc.Tracks) {
@@ -248,6 +135,60 @@ int TCdioDrive::OpenDisc() {
             Text.TrackPerformers.push_back(
                 TextField(Raw, CDTEXT_FIELD_PERFORMER, static_cast<track_t>(Track.Number)));
         }
+    }
+    return deOK;
+}
+
+bool ProbeImages = true;
+
+} // namespace
+
+void TCdioDrive::SetImageProbe(bool On) {
+    ProbeImages = On;
+}
+
+int TCdioDrive::OpenDisc() {
+    CloseDisc();
+    if (!FPhysical) {
+        if (int Error = PrepareDiscImage(FPath, FImage)) return Error;
+        // libcdio's image readers do not survive every damaged image; a first reading in a child process
+        // turns a crash or a hang there into an error here.
+        if (ProbeImages) {
+            const int Probe = RunInChildProcess(
+                [this] {
+                    CdIo_t* Cdio =
+                        cdio_open(FImage.OpenPath.c_str(), static_cast<driver_id_t>(FImage.Driver));
+                    if (!Cdio) return int(deBadImage);
+                    TDriveToc Toc;
+                    TCdText Text;
+                    return ReadDisc(Cdio, false, Toc, Text);
+                },
+                15000);
+            if (Probe != deOK) {
+                CloseDisc();
+                return Probe < 0 ? deBadImage : Probe;
+            }
+        }
+    }
+    FCdio = FPhysical ? cdio_open(FPath.c_str(), DRIVER_DEVICE)
+                      : cdio_open(FImage.OpenPath.c_str(), static_cast<driver_id_t>(FImage.Driver));
+    if (!FCdio) {
+        CloseDisc();
+        return FPhysical ? deDriveBusy : deBadImage;
+    }
+    TDriveToc Toc;
+    TCdText Text;
+    if (int Error = ReadDisc(FCdio, FPhysical, Toc, Text)) {
+        CloseDisc();
+        return Error;
+    }
+    if (FPhysical) {
+        FCdda = cdio_cddap_identify_cdio(FCdio, CDDA_MESSAGE_FORGETIT, nullptr);
+        if (FCdda && cdio_cddap_open(FCdda) == 0) {
+            FParanoia = cdio_paranoia_init(FCdda);
+            cdio_paranoia_modeset(FParanoia, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+        }
+        FParanoiaNext = -1;
     }
     std::lock_guard Guard(FLock);
     FToc = std::move(Toc);
@@ -267,6 +208,7 @@ void TCdioDrive::CloseDisc() {
     FCdda = nullptr;
     if (FCdio) cdio_destroy(FCdio);
     FCdio = nullptr;
+    FImage.Clear();
 }
 
 // Media and tray of a physical drive come from the drive status ioctl; a newly seen disc is opened and

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "devices/CdDrive.h"
+#include "devices/DiscImageCheck.h"
 #include "devices/SoundOutput.h"
 
 struct _CdIo;
@@ -42,6 +43,10 @@ public:
     // Error of the last play that ended on its own for a reason other than its end point (0 when none).
     int LastPlayError();
 
+    // Whether an image is first read in a child process (the default). The fuzz targets turn it off to see
+    // what the checks let through.
+    static void SetImageProbe(bool On);
+
     static constexpr int SamplesPerFrame = 588; // stereo sample frames in one 1/75 s sector
     static constexpr int SectorBytes = 2352;
 
@@ -62,7 +67,8 @@ private:
     TSoundOutputFactory FOutputFactory;
     std::unique_ptr<TSoundOutput> FOutput;
 
-    std::mutex FIoLock; // the libcdio handles
+    std::mutex FIoLock;    // the libcdio handles
+    TPreparedImage FImage; // what libcdio was given for an image
     _CdIo* FCdio = nullptr;
     cdrom_drive_s* FCdda = nullptr;
     cdrom_paranoia_s* FParanoia = nullptr;

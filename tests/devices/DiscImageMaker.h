@@ -16,11 +16,13 @@ inline std::int16_t ImageSample(int Sector, int Index, int Channel) {
     return static_cast<std::int16_t>(std::lround(12000.0 * std::sin(2 * M_PI * 441.0 * Index / 44100.0)));
 }
 
-// A disc of Sectors sectors with tracks starting at the given sectors (the first at 0). Returns the cue
-// sheet's path.
+// A disc of Sectors sectors with tracks starting at the given sectors (the first at 0). The data file is
+// Name.bin unless DataName names it otherwise. Returns the cue sheet's path.
 inline std::filesystem::path MakeDiscImage(const std::filesystem::path& Folder, const std::string& Name,
-                                           int Sectors, const std::vector<int>& TrackSectors) {
-    const auto Bin = Folder / (Name + ".bin");
+                                           int Sectors, const std::vector<int>& TrackSectors,
+                                           const std::string& DataName = {}) {
+    const std::string DataFile = DataName.empty() ? Name + ".bin" : DataName;
+    const auto Bin = Folder / DataFile;
     std::ofstream Data(Bin, std::ios::binary);
     std::vector<std::int16_t> Block(588 * 2);
     for (int S = 0; S < Sectors; ++S) {
@@ -33,7 +35,7 @@ inline std::filesystem::path MakeDiscImage(const std::filesystem::path& Folder, 
     }
     const auto Cue = Folder / (Name + ".cue");
     std::ofstream Sheet(Cue);
-    Sheet << "TITLE \"Generated\"\nFILE \"" << Name << ".bin\" BINARY\n";
+    Sheet << "TITLE \"Generated\"\nFILE \"" << DataFile << "\" BINARY\n";
     int N = 1;
     for (int Start : TrackSectors) {
         char Line[160];
