@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <pwd.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -115,6 +116,7 @@ void ExchangeAll(TExchange& x, TPlayerSettings& s) {
     x.Text("General", "Mixer control", s.MixerControl);
     x.Integer("General", "CDROM in use", s.CDROMInUse);
     x.Boolean("General", "Deleted records present", s.DeletedRecordsPresent);
+    x.Text("General", "Collector name", s.CollectorName);
     x.Text("User config", "Disc user 1", s.DiscUser1Caption);
     x.Text("User config", "Disc user 2", s.DiscUser2Caption);
     x.Text("User config", "Tracks user 1", s.TracksUser1Caption);
@@ -154,6 +156,13 @@ std::string ProgramDir() {
     return dir;
 }
 
+std::string AccountFullName() {
+    const passwd* account = ::getpwuid(::getuid());
+    if (!account || !account->pw_gecos) return {};
+    const std::string gecos = account->pw_gecos;
+    return CutText255(gecos.substr(0, gecos.find(',')));
+}
+
 std::string WindowsDir() {
     return "/usr/bin";
 }
@@ -168,6 +177,7 @@ void LoadSettingsFrom(const std::string& FileName, TPlayerSettings& Settings) {
     fresh.BackgroundBitmap = WithSlash(dir) + "sandblst.bmp";
     fresh.RecordingControl = WindowsDir() + "/pavucontrol";
     fresh.MixerControl = WindowsDir() + "/pavucontrol";
+    fresh.CollectorName = AccountFullName();
     TIniFile ini(FileName);
     TExchange exchange(ini, false);
     ExchangeAll(exchange, fresh);

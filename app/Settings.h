@@ -75,6 +75,7 @@ struct TPlayerSettings {
     std::string DiscUser2Caption = "User field 2";
     std::string TracksUser1Caption = "Artist";
     std::string TracksUser2Caption = "Composer";
+    std::string CollectorName; // the catalogue's owner, printed on the reports; default AccountFullName()
 };
 
 // The data folder, ending in "/": $ORBELUNE_HOME when set; else the executable's folder when it holds
@@ -93,6 +94,9 @@ bool SaveSettings(const TPlayerSettings& Settings);
 // The same, on a named file.
 void LoadSettingsFrom(const std::string& FileName, TPlayerSettings& Settings);
 bool SaveSettingsTo(const std::string& FileName, const TPlayerSettings& Settings);
+
+// The user's full name from the system account (the first field of its comment), or empty.
+std::string AccountFullName();
 
 // A text cut to at most 255 characters, never inside a UTF-8 sequence.
 std::string CutText255(const std::string& Text);

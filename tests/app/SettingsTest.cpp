@@ -16,6 +16,7 @@ TEST(Settings, MissingFileGivesDefaultsAndFirstSaveWritesEveryKey) {
     EXPECT_EQ(s.BackgroundBitmap, home.Dir() + "sandblst.bmp");
     EXPECT_EQ(s.MixerControl, "/usr/bin/pavucontrol");
     EXPECT_EQ(s.HandsetBackground, clBtnFace);
+    EXPECT_EQ(s.CollectorName, AccountFullName()); // the account's full name until one is stored
     EXPECT_EQ(SettingsFileName(), home.Dir() + "ORBELUNE.INI");
 
     ASSERT_TRUE(SaveSettings(s));
@@ -23,7 +24,7 @@ TEST(Settings, MissingFileGivesDefaultsAndFirstSaveWritesEveryKey) {
     for (const char* line :
          {"Track window name=Small fonts", "Left=30000", "Skip time=30", "Fit tracks time=4500",
           "Handset background=-2147483633", "Use Orbelune to auto play=0", "Tracks user 2=Composer",
-          "Deleted records present=0", "CDROM in use=0"})
+          "Deleted records present=0", "CDROM in use=0", "Collector name="})
         EXPECT_NE(text.find(line), std::string::npos) << line;
     // Every section once, in the order of first use.
     EXPECT_LT(text.find("[Fonts]"), text.find("[Color]"));
