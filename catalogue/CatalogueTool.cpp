@@ -12,6 +12,7 @@
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/PrintCommand.h"
 #include "catalogue/RecordEngine.h"
 #include "catalogue/RecordEngineErrors.h"
 #include "catalogue/ReferenceList.h"
@@ -318,14 +319,14 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
             }
             dir = Args[++i];
         } else if (Args[i] == "--help" || Args[i] == "-h") {
-            Out << Usage;
+            Out << Usage << PrintUsage;
             return 0;
         } else {
             rest.push_back(Args[i]);
         }
     }
     if (rest.empty()) {
-        Err << Usage;
+        Err << Usage << PrintUsage;
         return 2;
     }
     // Usage errors are told before the data folder is looked at (or, without --dir, created).
@@ -342,6 +343,8 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
             return usageError("list takes only --by and an order");
     } else if (command == "show") {
         if (rest.size() != 2) return usageError("show needs one disc code");
+    } else if (command == "print") {
+        if (const std::string error = PrintArgumentsError(rest); !error.empty()) return usageError(error);
     } else if (command == "check" || command == "rebuild" || command == "repair") {
         if (rest.size() != 1) return usageError(command + " takes no arguments");
     } else {
@@ -365,5 +368,6 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
     if (command == "list") return ListCatalogue(dir, order, Out, Err);
     if (command == "show") return ShowDisc(dir, rest[1], Out, Err);
     if (command == "check") return Check(dir, Out, Err);
+    if (command == "print") return RunPrintCommand(dir, rest, Out, Err);
     return Pack(dir, command == "repair", Out, Err);
 }

@@ -1,0 +1,19 @@
+// orbelune-cat print: the catalogue listing or one disc's listing into a PDF file, with the same layout
+// as the catalogue browser prints, without a screen.
+//
+//   print --pdf FILE [--by name|composer|artist|label|type] [--page-size A4|Letter]
+//   print --pdf FILE --disc CODE [--user-fields] [--page-size A4|Letter]
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+extern const char* const PrintUsage;
+
+// Args start with "print". Empty when they are well formed, otherwise what is wrong with them.
+std::string PrintArgumentsError(const std::vector<std::string>& Args);
+
+// Prints from the catalogue in DataDir (ending in "/"); returns the exit status (0, or 1 on failure).
+int RunPrintCommand(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,
+                    std::ostream& Err);
