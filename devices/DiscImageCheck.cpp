@@ -509,7 +509,18 @@ int CheckTocSheet(std::string_view Text) {
     for (std::string_view Line : Lines) {
         // libcdio cuts a line at the first "//", even inside a string.
         Line = Line.substr(0, Line.find("//"));
-        if (NextWord(Line) == "TRACK" && ++Tracks > MaxTracks) return deBadToc;
+        const std::string_view Keyword = NextWord(Line);
+        if (Keyword == "TRACK") {
+            if (++Tracks > MaxTracks) return deBadToc;
+            // libcdio leaves the sector size of the other MODE2 kinds at 0 and later divides by it.
+            const std::string_view Mode = NextWord(Line);
+            if (Mode != "AUDIO" && Mode != "MODE1" && Mode != "MODE1_RAW" && Mode != "MODE2_FORM_MIX" &&
+                Mode != "MODE2_RAW")
+                return deBadImage;
+        } else if (Tracks == 0 && (Keyword == "ISRC" || Keyword == "SILENCE" || Keyword == "NO")) {
+            // libcdio writes these into the track before the first one.
+            return deBadImage;
+        }
     }
     return Tracks == 0 ? deBadToc : deOK;
 }

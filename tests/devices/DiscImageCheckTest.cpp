@@ -142,6 +142,12 @@ TEST_F(DiscImageCheckTest, DamagedImagesGiveAnError) {
         WriteBytes(Sheet, Sheets[I]);
         EXPECT_EQ(OpenError(Sheet), deBadToc) << I;
     }
+    // TOC sheets that libcdio's reader would divide by zero on or write before its track table with.
+    for (const char* Toc : {"CD_ROM\nTRACK MODE2\nFILE \"tone.bin\" 00:00:00\n",
+                            "CD_DA\nISRC \"DEGNU1100001\"\nTRACK AUDIO\nFILE \"tone.bin\" 0\n"}) {
+        WriteBytes(Home.Path() / "bad.toc", Toc);
+        EXPECT_EQ(OpenError(Home.Path() / "bad.toc"), deBadImage) << Toc;
+    }
     WriteBytes(Home.Path() / "bad.cue", Good + std::string(5000, 'x') + "\n");
     EXPECT_EQ(OpenError(Home.Path() / "bad.cue"), deBadImage);
     WriteBytes(Home.Path() / "bad.cue", std::string("FILE \"tone.bin\" BINARY\n\0TRACK 01 AUDIO\n", 40));
