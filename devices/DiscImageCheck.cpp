@@ -235,12 +235,14 @@ int PrepareCue(const fs::path& Sheet, TPreparedImage& Out) {
             CdText = FindBeside(Folder, std::string(NextName(Rest)));
             std::string Packs;
             if (!CdText || !ReadWhole(*CdText, Packs)) return deBadImage;
-            // With or without the 4-byte header of a .cdt file.
+            // Damaged CD-TEXT (with or without the 4-byte header of a .cdt file) is left out: the disc
+            // still plays, without its texts.
             const auto* Bytes = reinterpret_cast<const unsigned char*>(Packs.data());
             if (CdTextUnsafe(Bytes, Packs.size(), false) ||
                 (Packs.size() > 4 && CdTextUnsafe(Bytes + 4, Packs.size() - 4, false)))
-                return deBadImage;
-            Copy += "CDTEXTFILE \"image.cdt\"\n";
+                CdText.reset();
+            else
+                Copy += "CDTEXTFILE \"image.cdt\"\n";
         } else {
             Copy += Line;
             if (Copy.back() != '\n') Copy += '\n';

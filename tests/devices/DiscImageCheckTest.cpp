@@ -190,6 +190,27 @@ TEST_F(DiscImageCheckTest, DamagedImagesGiveAnError) {
     }
 }
 
+TEST_F(DiscImageCheckTest, DamagedCdTextIsLeftOut) {
+    for (const char* Name : {"cdtext.cue", "cdtext.bin", "cdtext.cdt"})
+        CopyFixture(std::string("cd-images/cdtext-3track/") + Name, Home.Path());
+    // A title running on for 3,000 bytes without its end, which libcdio would gather into 256.
+    std::string Packs;
+    auto Pack = [&](int Type, int Track, std::string Text) {
+        Packs += {char(Type), char(Track), char(Packs.size() / 18), 0};
+        Packs += Text + std::string(2, '\0');
+    };
+    for (int I = 0; I < 250; ++I)
+        Pack(0x80, 0, std::string(12, 'A'));
+    Pack(0x8f, 0, std::string("\0\x01\x03", 3) + std::string(9, '\0'));
+    Pack(0x8f, 1, std::string(7, '\0') + "\x03" + std::string(4, '\0'));
+    Pack(0x8f, 2, std::string(12, '\0'));
+    WriteBytes(Home.Path() / "cdtext.cdt", Packs);
+    int Error = 0;
+    auto Drive = TCdioDrive::Open((Home.Path() / "cdtext.cue").string(), false, nullptr, Error);
+    ASSERT_TRUE(Drive) << Error;
+    EXPECT_TRUE(Drive->ReadCdText().DiscTitle.empty());
+}
+
 TEST(ChildProcess, ResultCrashAndHang) {
     EXPECT_EQ(RunInChildProcess([] { return 7; }, 5000), 7);
     EXPECT_EQ(RunInChildProcess([]() -> int { std::abort(); }, 5000), -1);
