@@ -228,7 +228,8 @@ int PrepareCue(const fs::path& Sheet, TPreparedImage& Out) {
             } else if (Type != "binary") {
                 return deBadImage;
             }
-            if (Data && !fs::equivalent(*Data, *Found)) return deBadImage;
+            std::error_code Ec;
+            if (Data && !fs::equivalent(*Data, *Found, Ec)) return deBadImage;
             Data = Found;
             Copy += "FILE \"image.bin\" BINARY\n";
         } else if (Keyword == "CDTEXTFILE") {
@@ -351,6 +352,39 @@ bool ReadNrgTail(const fs::path& Path, std::uint64_t& Size, std::string& Tail) {
     Tail.resize(Length);
     In.read(Tail.data(), static_cast<std::streamsize>(Length));
     return In.gcount() == static_cast<std::streamsize>(Length);
+}
+
+// PrepareDiscImage without its guard against filesystem exceptions.
+int PrepareImage(const std::string& Path, TPreparedImage& Out) {
+    const fs::path Image(Path);
+    const std::string Ext = Lower(Image.extension().string());
+    int Error = deBadImage;
+    if (Ext == ".cue") {
+        Error = PrepareCue(Image, Out);
+    } else if (Ext == ".bin") {
+        // A data file stands for the sheet of the same name beside it.
+        for (const char* SheetExt : {".cue", ".CUE"}) {
+            fs::path Sheet = Image;
+            std::error_code Ec;
+            if (fs::exists(Sheet.replace_extension(SheetExt), Ec)) {
+                Error = PrepareCue(Sheet, Out);
+                break;
+            }
+        }
+    } else if (Ext == ".toc") {
+        Error = PrepareToc(Image, Out);
+    } else {
+        // Nero images, also under another extension, are known by their footer.
+        std::uint64_t Size = 0;
+        std::string Tail;
+        if (ReadNrgTail(Image, Size, Tail)) Error = CheckNrgImage(Size, Tail);
+        if (Error == deOK) {
+            Out.OpenPath = Path;
+            Out.Driver = DRIVER_NRG;
+        }
+    }
+    if (Error != deOK) Out.Clear();
+    return Error;
 }
 
 } // namespace
@@ -529,33 +563,10 @@ int CheckTocSheet(std::string_view Text) {
 
 int PrepareDiscImage(const std::string& Path, TPreparedImage& Out) {
     Out.Clear();
-    const fs::path Image(Path);
-    const std::string Ext = Lower(Image.extension().string());
-    int Error = deBadImage;
-    if (Ext == ".cue") {
-        Error = PrepareCue(Image, Out);
-    } else if (Ext == ".bin") {
-        // A data file stands for the sheet of the same name beside it.
-        for (const char* SheetExt : {".cue", ".CUE"}) {
-            fs::path Sheet = Image;
-            std::error_code Ec;
-            if (fs::exists(Sheet.replace_extension(SheetExt), Ec)) {
-                Error = PrepareCue(Sheet, Out);
-                break;
-            }
-        }
-    } else if (Ext == ".toc") {
-        Error = PrepareToc(Image, Out);
-    } else {
-        // Nero images, also under another extension, are known by their footer.
-        std::uint64_t Size = 0;
-        std::string Tail;
-        if (ReadNrgTail(Image, Size, Tail)) Error = CheckNrgImage(Size, Tail);
-        if (Error == deOK) {
-            Out.OpenPath = Path;
-            Out.Driver = DRIVER_NRG;
-        }
+    try {
+        return PrepareImage(Path, Out);
+    } catch (const std::exception&) { // a folder that cannot be read or a name the system refuses
+        Out.Clear();
+        return deBadImage;
     }
-    if (Error != deOK) Out.Clear();
-    return Error;
 }
