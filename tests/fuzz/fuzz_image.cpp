@@ -1,0 +1,50 @@
+// Opens fuzzed disc images through the drive, as the player does, with the first reading in a child
+// process turned off so that anything the image checks let through reaches libcdio here.
+// The first byte chooses the kind: 0 a Nero image, 1 a cue sheet, 2 a cdrdao TOC sheet; the rest is the
+// file. Sheets can name "data.bin", a small data file beside them.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include <unistd.h>
+
+#include "devices/CdioDrive.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path Folder() {
+    static const fs::path Path = [] {
+        const fs::path P = fs::temp_directory_path() / ("orbelune-fuzz-" + std::to_string(::getpid()));
+        fs::create_directories(P);
+        std::vector<char> Data(20 * 2352);
+        for (std::size_t I = 0; I < Data.size(); ++I)
+            Data[I] = static_cast<char>(I * 7);
+        std::ofstream(P / "data.bin", std::ios::binary)
+            .write(Data.data(), static_cast<std::streamsize>(Data.size()));
+        TCdioDrive::SetImageProbe(false);
+        return P;
+    }();
+    return Path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Size) {
+    if (Size < 1) return 0;
+    static const char* const Names[] = {"image.nrg", "sheet.cue", "sheet.toc"};
+    const fs::path Path = Folder() / Names[Bytes[0] % 3];
+    std::ofstream(Path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(Bytes + 1), static_cast<std::streamsize>(Size - 1));
+    int Error = 0;
+    auto Drive = TCdioDrive::Open(Path.string(), false, nullptr, Error);
+    if (Drive) {
+        TDriveToc Toc;
+        Drive->ReadToc(Toc);
+        Drive->ReadCdText();
+    }
+    return 0;
+}
