@@ -98,7 +98,7 @@ TCdioDrive::~TCdioDrive() {
 namespace {
 
 // Reads the table, the CD-TEXT and (for an image) the first and last sector of every audio track.
-int ReadDisc(CdIo_t* Cdio, bool Physical, TDriveToc& Toc, TCdText& Text) {
+int ReadDisc(CdIo_t* Cdio, bool Physical, int FirstTrack, TDriveToc& Toc, TCdText& Text) {
     const track_t First = cdio_get_first_track_num(Cdio);
     const track_t Count = cdio_get_num_tracks(Cdio);
     if (First == CDIO_INVALID_TRACK || Count == CDIO_INVALID_TRACK || Count == 0 || Count > 99)
@@ -106,7 +106,9 @@ int ReadDisc(CdIo_t* Cdio, bool Physical, TDriveToc& Toc, TCdText& Text) {
     for (track_t T = First; T < First + Count; ++T) {
         const lsn_t Lsn = cdio_get_track_lsn(Cdio, T);
         if (Lsn == CDIO_INVALID_LSN) return deBadToc;
-        Toc.Tracks.push_back({T, Lsn + LeadInFrames, cdio_get_track_format(Cdio, T) == TRACK_FORMAT_AUDIO});
+        const int Number = FirstTrack > 0 ? T - First + FirstTrack : T;
+        Toc.Tracks.push_back(
+            {Number, Lsn + LeadInFrames, cdio_get_track_format(Cdio, T) == TRACK_FORMAT_AUDIO});
     }
     const lsn_t LeadOut = cdio_get_track_lsn(Cdio, CDIO_CDROM_LEADOUT_TRACK);
     Toc.LeadOutFrame = LeadOut == CDIO_INVALID_LSN ? 0 : LeadOut + LeadInFrames;
@@ -129,11 +131,9 @@ int ReadDisc(CdIo_t* Cdio, bool Physical, TDriveToc& Toc, TCdText& Text) {
     if (cdtext_t* Raw = cdio_get_cdtext(Cdio)) {
         Text.DiscTitle = TextField(Raw, CDTEXT_FIELD_TITLE, 0);
         Text.DiscPerformer = TextField(Raw, CDTEXT_FIELD_PERFORMER, 0);
-        for (const TTocTrack& Track : Toc.Tracks) {
-            Text.TrackTitles.push_back(
-                TextField(Raw, CDTEXT_FIELD_TITLE, static_cast<track_t>(Track.Number)));
-            Text.TrackPerformers.push_back(
-                TextField(Raw, CDTEXT_FIELD_PERFORMER, static_cast<track_t>(Track.Number)));
+        for (track_t T = First; T < First + Count; ++T) {
+            Text.TrackTitles.push_back(TextField(Raw, CDTEXT_FIELD_TITLE, T));
+            Text.TrackPerformers.push_back(TextField(Raw, CDTEXT_FIELD_PERFORMER, T));
         }
     }
     return deOK;
@@ -161,7 +161,7 @@ int TCdioDrive::OpenDisc() {
                     if (!Cdio) return int(deBadImage);
                     TDriveToc Toc;
                     TCdText Text;
-                    return ReadDisc(Cdio, false, Toc, Text);
+                    return ReadDisc(Cdio, false, FImage.FirstTrack, Toc, Text);
                 },
                 15000);
             if (Probe != deOK) {
@@ -178,7 +178,7 @@ int TCdioDrive::OpenDisc() {
     }
     TDriveToc Toc;
     TCdText Text;
-    if (int Error = ReadDisc(FCdio, FPhysical, Toc, Text)) {
+    if (int Error = ReadDisc(FCdio, FPhysical, FImage.FirstTrack, Toc, Text)) {
         CloseDisc();
         return Error;
     }

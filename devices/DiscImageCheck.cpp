@@ -232,6 +232,13 @@ int PrepareCue(const fs::path& Sheet, TPreparedImage& Out) {
             if (Data && !fs::equivalent(*Data, *Found, Ec)) return deBadImage;
             Data = Found;
             Copy += "FILE \"image.bin\" BINARY\n";
+        } else if (Keyword == "TRACK") {
+            // libcdio indexes its track table with the track number less the first one's, which runs
+            // before the table for a first track above 1: the copy numbers the tracks from 1.
+            const int Number = std::stoi(std::string(NextWord(Rest)));
+            if (Out.FirstTrack == 0) Out.FirstTrack = Number;
+            Copy += "TRACK " + std::to_string(Number - Out.FirstTrack + 1) + std::string(Rest);
+            if (Copy.back() != '\n') Copy += '\n';
         } else if (Keyword == "CDTEXTFILE") {
             CdText = FindBeside(Folder, std::string(NextName(Rest)));
             std::string Packs;
@@ -384,6 +391,7 @@ int PrepareImage(const std::string& Path, TPreparedImage& Out) {
         }
     }
     if (Error != deOK) Out.Clear();
+    if (Out.FirstTrack == 0) Out.FirstTrack = 1;
     return Error;
 }
 
@@ -394,6 +402,7 @@ TPreparedImage& TPreparedImage::operator=(TPreparedImage&& Other) noexcept {
         Clear();
         OpenPath = std::move(Other.OpenPath);
         Driver = Other.Driver;
+        FirstTrack = Other.FirstTrack;
         Folder = std::exchange(Other.Folder, std::string());
     }
     return *this;
@@ -407,6 +416,7 @@ void TPreparedImage::Clear() {
     Folder.clear();
     OpenPath.clear();
     Driver = 0;
+    FirstTrack = 0;
 }
 
 int CheckNrgImage(std::uint64_t Size, std::string_view Tail) {

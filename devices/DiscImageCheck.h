@@ -26,6 +26,7 @@ public:
 
     std::string OpenPath; // the image or sheet to hand libcdio
     int Driver = 0;       // libcdio's driver_id_t for it
+    int FirstTrack = 0;   // the disc's first track number, which libcdio counts as 1
     std::string Folder;   // the private folder, or ""
 };
 

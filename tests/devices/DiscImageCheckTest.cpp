@@ -82,6 +82,17 @@ TEST_F(DiscImageCheckTest, CueSheetsOpenTheDataFileTheyName) {
         EXPECT_EQ(Toc.TrackCount(), 2);
         EXPECT_EQ(Toc.LeadOutFrame, 150 + Sectors);
     }
+    // A disc whose first track is not track 1 keeps its numbers.
+    const fs::path Late = MakeDiscImage(Home.Path(), "late", 300, {0, 150});
+    std::string Text = ReadBytes(Late);
+    Text.replace(Text.find("TRACK 01"), 8, "TRACK 90").replace(Text.find("TRACK 02"), 8, "TRACK 91");
+    WriteBytes(Late, Text);
+    TDriveToc Toc;
+    ASSERT_EQ(OpenError(Late, &Toc), deOK);
+    ASSERT_EQ(Toc.TrackCount(), 2);
+    EXPECT_EQ(Toc.Tracks[0].Number, 90);
+    EXPECT_EQ(Toc.Tracks[1].StartFrame, 300);
+
     // A sheet whose tracks lie in two data files, and one in a byte order libcdio does not read.
     const fs::path Folder = Home.Path() / "other";
     fs::create_directories(Folder);
