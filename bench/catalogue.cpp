@@ -1,15 +1,31 @@
-// Disc catalogue timings: saving new discs (record, six keys, a 20-track grid, a short note), loading each
-// by its code, and packing, at growing catalogue sizes. Usage: bench_catalogue [largest size, default
-// 10000; 100000 for the full run].
+// Disc catalogue timings side by side with SQLite holding the same discs, at growing catalogue sizes.
+// Each disc is a record, six keys, a 20-track grid and a short note; in SQLite one row with the five
+// secondary fields indexed, the record, the grid image and the note.
+//
+// Per size: saving every disc with the files held open (SQLite: one transaction), loading each by its
+// code, then the operations as the program runs them, each opening and closing the files (SQLite: open,
+// one transaction with its default synchronous mode, close), on discs spread over the whole catalogue:
+// loading a disc, re-saving an edited disc whose track grid grows by a name, deleting a disc; then packing
+// (SQLite: VACUUM). Ratios are catalogue / SQLite.
+//
+// Usage: bench_catalogue [largest size, default 10000; 100000 for the full run] [--keep FOLDER]
+// --keep leaves the largest catalogue (disc.DAT, disc.IX, disc.VLF) and its SQLite twin (catalogue.db)
+// in FOLDER for bench/catalogue_tool.sh.
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "app/Settings.h"
 #include "catalogue/DiscCatalogue.h"
+#include "catalogue/DiscRecordFile.h"
 #include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;
@@ -36,7 +52,7 @@ std::string Code(int N) {
 
 TDiscRecord Disc(int N) {
     TDiscRecord rec = NewDiscRecord(Code(N), 30000, 30000);
-    rec.DiscName = "Disc number " + std::to_string(N);
+    rec.DiscName = "Disc number " + std::to_string(N * 7919 % 100003);
     rec.Composer = "Composer " + std::to_string(N % 500);
     rec.Artist = "Artist " + std::to_string(N % 2000);
     rec.RecordLabel = "Label " + std::to_string(N % 50);
@@ -45,16 +61,113 @@ TDiscRecord Disc(int N) {
     return rec;
 }
 
-void Run(int Count) {
-    const fs::path dir = fs::temp_directory_path() / ("orbelune-bench-" + std::to_string(::getpid()));
+// The grid as SQLite keeps it: the cells of column 0 joined by newlines.
+std::string GridText(const TStringGridData& Grid) {
+    std::string text;
+    for (int r = 0; r < Grid.RowCount(); ++r)
+        text += Grid.Cells(0, r) + "\n";
+    return text;
+}
+
+// Adds a track name in the first empty row, so the grid image grows.
+void GrowGrid(TStringGridData& Grid, int N) {
+    for (int r = 1; r < Grid.RowCount(); ++r)
+        if (Grid.Cells(0, r).empty()) {
+            Grid.SetCells(0, r, "Added track " + std::to_string(N));
+            return;
+        }
+    Grid.SetCells(0, 1, Grid.Cells(0, 1) + "+");
+}
+
+[[noreturn]] void Die(sqlite3* Db, const char* What) {
+    std::fprintf(stderr, "sqlite %s: %s\n", What, Db ? sqlite3_errmsg(Db) : "?");
+    std::exit(1);
+}
+
+void Exec(sqlite3* Db, const char* Sql) {
+    if (sqlite3_exec(Db, Sql, nullptr, nullptr, nullptr) != SQLITE_OK) Die(Db, Sql);
+}
+
+class TStatement {
+public:
+    TStatement(sqlite3* Db, const char* Sql) : FDb(Db) {
+        if (sqlite3_prepare_v2(Db, Sql, -1, &FStmt, nullptr) != SQLITE_OK) Die(Db, Sql);
+    }
+    ~TStatement() { sqlite3_finalize(FStmt); }
+    TStatement& Text(int I, const std::string& S) {
+        sqlite3_bind_text(FStmt, I, S.data(), static_cast<int>(S.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    TStatement& Blob(int I, const void* P, int N) {
+        sqlite3_bind_blob(FStmt, I, P, N, SQLITE_TRANSIENT);
+        return *this;
+    }
+    // Steps to the end; true when a row came back.
+    bool Run() {
+        bool row = false;
+        for (int rc; (rc = sqlite3_step(FStmt)) != SQLITE_DONE;) {
+            if (rc != SQLITE_ROW) Die(FDb, "step");
+            row = true;
+        }
+        sqlite3_reset(FStmt);
+        return row;
+    }
+    sqlite3_stmt* Get() { return FStmt; }
+
+private:
+    sqlite3* FDb;
+    sqlite3_stmt* FStmt = nullptr;
+};
+
+sqlite3* OpenDb(const std::string& Name) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(Name.c_str(), &db) != SQLITE_OK) Die(db, "open");
+    return db;
+}
+
+const char* const InsertSql = "INSERT OR REPLACE INTO discs VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
+
+void Insert(TStatement& Stmt, const TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Notes) {
+    const TDiscRecordBytes bytes = EncodeDiscRecord(Rec);
+    const std::string grid = GridText(Grid);
+    Stmt.Text(1, Rec.DiscCode)
+        .Text(2, Rec.DiscName)
+        .Text(3, Rec.Composer)
+        .Text(4, Rec.Artist)
+        .Text(5, Rec.RecordLabel)
+        .Text(6, Rec.MusicType)
+        .Blob(7, bytes.data(), static_cast<int>(bytes.size()))
+        .Blob(8, grid.data(), static_cast<int>(grid.size()))
+        .Text(9, Notes)
+        .Run();
+}
+
+struct TFigures {
+    double Catalogue = 0;
+    double Sqlite = 0;
+};
+
+void Print(const char* What, const TFigures& F, double Scale, const char* Unit) {
+    std::printf("  %-44s %10.3f %10.3f %s   ratio %5.2f\n", What, F.Catalogue * Scale, F.Sqlite * Scale, Unit,
+                F.Sqlite > 0 ? F.Catalogue / F.Sqlite : 0.0);
+}
+
+void Run(int Count, const std::string& Keep) {
+    const fs::path dir = Keep.empty()
+                             ? fs::temp_directory_path() / ("orbelune-bench-" + std::to_string(::getpid()))
+                             : fs::path(Keep);
+    fs::remove_all(dir);
     fs::create_directories(dir);
     TPlayerSettings settings;
     TDiscCatalogue cat(dir.string() + "/", settings);
+    const std::string dbName = (dir / "catalogue.db").string();
     TStringGridData grid;
     TDiscKeys keys;
+    const std::string note = "A short note about the disc.";
 
-    // Saves with the files held open, then the close that flushes them.
+    // Every disc saved with the files held open, then the close that flushes them.
     cat.HoldDiscFiles();
+    TFigures save;
     auto start = Clock::now();
     for (int i = 1; i <= Count; ++i) {
         TDiscRecord rec = Disc(i);
@@ -62,58 +175,173 @@ void Run(int Count) {
         for (int t = 1; t <= 20; ++t)
             grid.SetCells(0, t, "Track name " + std::to_string(t));
         std::int32_t recNo = 0;
-        cat.SaveDisc(rec, grid, "A short note about the disc.", recNo, keys);
+        cat.SaveDisc(rec, grid, note, recNo, keys);
     }
-    const double save = Seconds(start);
-    start = Clock::now();
     cat.ReleaseDiscFiles();
-    const double close = Seconds(start);
+    save.Catalogue = Seconds(start) / Count;
 
-    // Loads by code, held open.
-    cat.HoldDiscFiles();
+    sqlite3* db = OpenDb(dbName);
+    Exec(db, "CREATE TABLE discs (code TEXT PRIMARY KEY, name TEXT, composer TEXT, artist TEXT, label TEXT, "
+             "type TEXT, record BLOB, tracks BLOB, notes TEXT)");
+    for (const char* field : {"name", "composer", "artist", "label", "type"})
+        Exec(db, ("CREATE INDEX discs_" + std::string(field) + " ON discs (" + field + ")").c_str());
+    start = Clock::now();
+    Exec(db, "BEGIN");
+    {
+        TStatement insert(db, InsertSql);
+        for (int i = 1; i <= Count; ++i) {
+            TDiscRecord rec = Disc(i);
+            ResetDiscGrid(grid, rec.DiscCode);
+            for (int t = 1; t <= 20; ++t)
+                grid.SetCells(0, t, "Track name " + std::to_string(t));
+            Insert(insert, rec, grid, note);
+        }
+    }
+    Exec(db, "COMMIT");
+    save.Sqlite = Seconds(start) / Count;
+
+    // Every disc loaded by its code, files held open.
+    TFigures load;
     TDiscRecord rec;
     std::string memo;
     std::int32_t recNo = 0;
+    cat.HoldDiscFiles();
     start = Clock::now();
     for (int i = 1; i <= Count; ++i)
         cat.LoadDisc(Code(i), rec, grid, memo, keys, recNo);
-    const double load = Seconds(start);
+    load.Catalogue = Seconds(start) / Count;
     cat.ReleaseDiscFiles();
-
-    // Operations as the program runs them, each opening and closing (and flushing) the files.
-    const int single = 200;
-    start = Clock::now();
-    for (int i = 1; i <= single; ++i)
-        cat.LoadDisc(Code(i * 7 % Count + 1), rec, grid, memo, keys, recNo);
-    const double loadAlone = Seconds(start) / single;
-    start = Clock::now();
-    for (int i = 1; i <= single; ++i) {
-        cat.LoadDisc(Code(i * 13 % Count + 1), rec, grid, memo, keys, recNo);
-        rec.Year = static_cast<std::int16_t>(1900 + i);
-        cat.SaveDisc(rec, grid, memo, recNo, keys);
+    {
+        TStatement find(db, "SELECT * FROM discs WHERE code = ?1");
+        start = Clock::now();
+        for (int i = 1; i <= Count; ++i)
+            find.Text(1, Code(i)).Run();
+        load.Sqlite = Seconds(start) / Count;
     }
-    const double resaveAlone = Seconds(start) / single - loadAlone;
+    sqlite3_close(db);
+
+    // Single operations on discs spread over the whole catalogue, each opening and closing the files.
+    const int samples = 40;
+    std::mt19937 rng(static_cast<unsigned>(Count));
+    std::vector<int> picks(samples);
+    for (int& p : picks)
+        p = static_cast<int>(rng() % static_cast<unsigned>(Count)) + 1;
+
+    TFigures loadAlone, resave, remove;
+    start = Clock::now();
+    for (int p : picks)
+        cat.LoadDisc(Code(p), rec, grid, memo, keys, recNo);
+    loadAlone.Catalogue = Seconds(start) / samples;
+    double saving = 0;
+    for (int n = 0; n < samples; ++n) {
+        cat.LoadDisc(Code(picks[static_cast<std::size_t>(n)]), rec, grid, memo, keys, recNo);
+        GrowGrid(grid, n);
+        rec.Year = static_cast<std::int16_t>(1900 + n);
+        start = Clock::now();
+        cat.SaveDisc(rec, grid, memo, recNo, keys);
+        saving += Seconds(start);
+    }
+    resave.Catalogue = saving / samples;
+    // Deletes of other discs than the ones re-saved.
+    start = Clock::now();
+    for (int p : picks) {
+        cat.LoadDisc(Code(p % Count + 1), rec, grid, memo, keys, recNo);
+        if (recNo > 0) cat.DeleteDisc(recNo);
+    }
+    remove.Catalogue = Seconds(start) / samples - loadAlone.Catalogue;
 
     start = Clock::now();
-    cat.PackCatalogue();
-    const double pack = Seconds(start);
+    for (int p : picks) {
+        sqlite3* one = OpenDb(dbName);
+        TStatement(one, "SELECT * FROM discs WHERE code = ?1").Text(1, Code(p)).Run();
+        sqlite3_close(one);
+    }
+    loadAlone.Sqlite = Seconds(start) / samples;
+    saving = 0;
+    for (int n = 0; n < samples; ++n) {
+        const int p = picks[static_cast<std::size_t>(n)];
+        // Read back as the program would before editing; only the update is timed.
+        sqlite3* one = OpenDb(dbName);
+        TStatement read(one, "SELECT tracks FROM discs WHERE code = ?1");
+        read.Text(1, Code(p));
+        std::string tracks;
+        if (sqlite3_step(read.Get()) == SQLITE_ROW)
+            tracks.assign(static_cast<const char*>(sqlite3_column_blob(read.Get(), 0)),
+                          static_cast<std::size_t>(sqlite3_column_bytes(read.Get(), 0)));
+        sqlite3_reset(read.Get());
+        sqlite3_close(one);
+        TDiscRecord edited = Disc(p);
+        edited.Year = static_cast<std::int16_t>(1900 + n);
+        const TDiscRecordBytes bytes = EncodeDiscRecord(edited);
+        tracks += "Added track " + std::to_string(n) + "\n";
+        start = Clock::now();
+        one = OpenDb(dbName);
+        Exec(one, "BEGIN");
+        TStatement(one, "UPDATE discs SET name = ?2, composer = ?3, artist = ?4, label = ?5, type = ?6, "
+                        "record = ?7, tracks = ?8, notes = ?9 WHERE code = ?1")
+            .Text(1, edited.DiscCode)
+            .Text(2, edited.DiscName)
+            .Text(3, edited.Composer)
+            .Text(4, edited.Artist)
+            .Text(5, edited.RecordLabel)
+            .Text(6, edited.MusicType)
+            .Blob(7, bytes.data(), static_cast<int>(bytes.size()))
+            .Blob(8, tracks.data(), static_cast<int>(tracks.size()))
+            .Text(9, note)
+            .Run();
+        Exec(one, "COMMIT");
+        sqlite3_close(one);
+        saving += Seconds(start);
+    }
+    resave.Sqlite = saving / samples;
+    start = Clock::now();
+    for (int p : picks) {
+        sqlite3* one = OpenDb(dbName);
+        Exec(one, "BEGIN");
+        TStatement(one, "DELETE FROM discs WHERE code = ?1").Text(1, Code(p % Count + 1)).Run();
+        Exec(one, "COMMIT");
+        sqlite3_close(one);
+    }
+    remove.Sqlite = Seconds(start) / samples;
 
-    std::printf("%7d discs: save %7.1f us/disc (close %6.1f ms), load %6.1f us/disc, rebuild %7.1f us/disc "
-                "(%6.2f s); alone with open+close: load %6.1f us, re-save %7.1f us\n",
-                Count, save / Count * 1e6, close * 1e3, load / Count * 1e6, pack / Count * 1e6, pack,
-                loadAlone * 1e6, resaveAlone * 1e6);
+    TFigures pack;
+    if (Keep.empty()) {
+        start = Clock::now();
+        cat.PackCatalogue();
+        pack.Catalogue = Seconds(start);
+        start = Clock::now();
+        db = OpenDb(dbName);
+        Exec(db, "VACUUM");
+        sqlite3_close(db);
+        pack.Sqlite = Seconds(start);
+    }
+
+    std::printf("%d discs                                            catalogue     SQLite\n", Count);
+    Print("save, files held open (us/disc)", save, 1e6, "us");
+    Print("load by code, files held open (us/disc)", load, 1e6, "us");
+    Print("load one disc, open+close (ms)", loadAlone, 1e3, "ms");
+    Print("re-save an edited disc, open+close (ms)", resave, 1e3, "ms");
+    Print("delete a disc, open+close (ms)", remove, 1e3, "ms");
+    if (Keep.empty()) Print("rebuild / VACUUM (s)", pack, 1, "s ");
     std::fflush(stdout);
-    fs::remove_all(dir);
+    if (Keep.empty()) fs::remove_all(dir);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const int largest = argc > 1 ? std::atoi(argv[1]) : 10000;
+    int largest = 10000;
+    std::string keep;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--keep" && i + 1 < argc)
+            keep = argv[++i];
+        else
+            largest = std::atoi(argv[i]);
+    }
     TYes yes;
     SetMessageSink(&yes);
     for (int count = 1000; count <= largest; count *= 10)
-        Run(count);
+        Run(count, count * 10 > largest ? keep : std::string());
     SetMessageSink(nullptr);
     return 0;
 }

@@ -5,7 +5,9 @@
 #include <cassert>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <limits>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -76,6 +78,49 @@ bool FullWrite(int Fd, std::int64_t Pos, const void* Buffer, std::int64_t Count)
     return true;
 }
 
+// Indexes of stores this process closed, kept while their files stay as they were left: a reopen must find
+// the same device, inode, size and modification time. A store that has written sets the modification time
+// itself, to the nanosecond, so that a change by another program within the same clock tick still shows.
+struct TKeptIndex {
+    dev_t Dev = 0;
+    ino_t Ino = 0;
+    off_t Size = 0;
+    timespec MTime{};
+    std::unique_ptr<TVlfIndex> Index;
+};
+std::mutex KeptLock;
+std::vector<TKeptIndex> Kept; // most recently closed last
+constexpr std::size_t MaxKept = 4;
+
+std::unique_ptr<TVlfIndex> TakeKeptIndex(const struct stat& St) {
+    std::lock_guard<std::mutex> Guard(KeptLock);
+    for (auto It = Kept.begin(); It != Kept.end(); ++It) {
+        if (It->Dev != St.st_dev || It->Ino != St.st_ino) continue;
+        std::unique_ptr<TVlfIndex> Index;
+        if (It->Size == St.st_size && It->MTime.tv_sec == St.st_mtim.tv_sec &&
+            It->MTime.tv_nsec == St.st_mtim.tv_nsec)
+            Index = std::move(It->Index);
+        Kept.erase(It);
+        return Index;
+    }
+    return nullptr;
+}
+
+void KeepIndex(const struct stat& St, std::unique_ptr<TVlfIndex> Index) {
+    std::lock_guard<std::mutex> Guard(KeptLock);
+    std::erase_if(Kept, [&](const TKeptIndex& K) { return K.Dev == St.st_dev && K.Ino == St.st_ino; });
+    Kept.push_back({St.st_dev, St.st_ino, St.st_size, St.st_mtim, std::move(Index)});
+    if (Kept.size() > MaxKept) Kept.erase(Kept.begin());
+}
+
+// True when the file was modified so recently that another change within the same clock tick could leave
+// its modification time as it is.
+bool RecentlyModified(const struct stat& St) {
+    timespec Now{};
+    ::clock_gettime(CLOCK_REALTIME, &Now);
+    return St.st_mtim.tv_sec + 2 > Now.tv_sec;
+}
+
 } // namespace
 
 // Where a new item goes: at the end of the file, into a free block found by the search, or over the
@@ -119,19 +164,60 @@ bool TVlf::WriteAt(std::int64_t Pos, const void* Buffer, std::int64_t Count) {
         errno = ENOSPC;
         return false;
     }
-    return FullWrite(FHandle, Pos, Buffer, Count);
+    FWritten = true;
+    const bool Ok = FullWrite(FHandle, Pos, Buffer, Count);
+    // A partial write may have extended the file too.
+    if (FLock != 0) FSize = Ok ? std::max(FSize, Pos + Count) : -1;
+    return Ok;
 }
 
+// Writes a block header and records it in the index; a failed write leaves the file in a state that only
+// a new walk knows.
 bool TVlf::WriteHeader(std::int64_t Pos, const TBlockHeader& Header) {
     std::uint8_t Bytes[BlockHeaderSize];
     Header.Encode(Bytes);
-    return WriteAt(Pos, Bytes, BlockHeaderSize);
+    const bool Ok = WriteAt(Pos, Bytes, BlockHeaderSize);
+    if (!Ok)
+        DropIndex();
+    else if (FIndex)
+        FIndex->Put(static_cast<std::int32_t>(Pos), Header);
+    return Ok;
 }
 
 std::int64_t TVlf::FileSize() {
+    if (FLock != 0 && FSize >= 0) return FSize;
     struct stat St;
     if (::fstat(FHandle, &St) != 0) return -1;
+    if (FLock != 0) FSize = St.st_size;
     return St.st_size;
+}
+
+// The index of the chain, built by one walk when the store has none. Without a lock other programs may
+// write the file at any time, so then every operation walks afresh.
+TVlfIndex* TVlf::Index() {
+    if (FLock == 0) FIndex.reset();
+    if (!FIndex) {
+        FIndex = std::make_unique<TVlfIndex>();
+        FIndex->Build(FHandle, FileSize());
+        struct stat St;
+        FIndexSettled = ::fstat(FHandle, &St) == 0 && !RecentlyModified(St);
+    }
+    return FIndex.get();
+}
+
+void TVlf::DropIndex() {
+    FIndex.reset();
+}
+
+void TVlf::ForgetAbsorbed(const std::vector<std::int32_t>& Absorbed) {
+    if (FIndex)
+        for (std::int32_t A : Absorbed)
+            FIndex->Forget(A);
+}
+
+std::vector<std::pair<std::int32_t, TBlockHeader>> TVlf::IndexedBlocks() {
+    if (!IsOpen()) return {};
+    return Index()->Blocks();
 }
 
 bool TVlf::OpenStore(const std::string& Name) {
@@ -169,6 +255,10 @@ bool TVlf::OpenStore(const std::string& Name) {
 
     struct stat St;
     if (::fstat(Fd.Get(), &St) != 0) return Fail(std::strerror(errno));
+    FWritten = false;
+    FIndex.reset();
+    FIndexSettled = false;
+    FSize = St.st_size;
     if (St.st_size == 0) {
         if (ReadOnly) return Fail("empty store opened for reading");
         std::uint8_t Header[HeaderSize] = {};
@@ -180,13 +270,22 @@ bool TVlf::OpenStore(const std::string& Name) {
             (void)::ftruncate(Fd.Get(), 0);
             return Fail("cannot write the store header");
         }
+        FWritten = true;
+        FSize = HeaderSize;
     } else {
         // Anything else than a store is refused rather than overwritten with a new header.
         std::uint8_t Sig[2] = {};
         if (St.st_size < HeaderSize || !FullRead(Fd.Get(), 0, Sig, 2) || Sig[0] != Signature0 ||
             Sig[1] != Signature1)
             return Fail(Path + " is not a variable-length record store");
+        // With the lock ours, what this process learnt of the chain before still holds if nothing has
+        // changed the file since.
+        if (Lock == LOCK_EX) {
+            FIndex = TakeKeptIndex(St);
+            FIndexSettled = FIndex != nullptr;
+        }
     }
+    FLock = Lock;
     FHandle = Fd.Release();
     return true;
 }
@@ -194,9 +293,24 @@ bool TVlf::OpenStore(const std::string& Name) {
 int TVlf::CloseStore() {
     if (!IsOpen()) return -1;
     if (BeforeFileClose) BeforeFileClose(*this);
-    if (FileOpenMode != OpenRead) ::fsync(FHandle);
+    const bool Keep = FLock == LOCK_EX && FIndex && (FWritten || FIndexSettled);
+    if (FWritten) {
+        if (Keep) {
+            timespec Times[2]{};
+            Times[0].tv_nsec = UTIME_OMIT;
+            ::clock_gettime(CLOCK_REALTIME, &Times[1]);
+            (void)::futimens(FHandle, Times);
+        }
+        // Only a store that was written is flushed: loading a disc costs no trip to the disk.
+        ::fsync(FHandle);
+    }
+    struct stat St;
+    if (Keep && ::fstat(FHandle, &St) == 0) KeepIndex(St, std::move(FIndex));
+    FIndex.reset();
     ::close(FHandle); // also drops the lock
     FHandle = 0;
+    FLock = 0;
+    FWritten = false;
     return 0;
 }
 
@@ -215,70 +329,54 @@ bool TVlf::ReadBlock(std::int32_t Pos, TBlockHeader& Header) {
     return true;
 }
 
-// Walks the chain of blocks from the first one. Looks for the first free block that takes FitLength
-// bytes (exactly, or with room for a free remainder), when FitLength >= 0 and Recycle is on, and checks
-// that Target is the start of a block; with TargetLength >= 0 the block at Target counts as free with that
-// length. Stops at the first damaged header.
+// Looks, in the index of the chain, for the first free block that takes FitLength bytes (exactly, or with
+// room for a free remainder), when FitLength >= 0 and Recycle is on, and checks that Target is the start of
+// a block; with TargetLength >= 0 the block at Target counts as free with that length. A damaged header
+// ends the chain: nothing past it is found.
 TVlf::TWalkResult TVlf::Walk(std::int32_t FitLength, std::int32_t Target, std::int32_t TargetLength) {
     TWalkResult R;
-    bool Search = FitLength >= 0 && Recycle;
-    std::int64_t Size = FileSize();
-    std::int64_t Pos = HeaderSize;
-    while (Pos < Size) {
-        if (!Search && (Target == 0 || R.TargetFound)) break;
-        if (Search && R.Fit != 0 && (Target == 0 || R.TargetFound)) break;
-        std::uint8_t Bytes[BlockHeaderSize];
-        if (Pos + BlockHeaderSize > Size || !ReadAt(Pos, Bytes, BlockHeaderSize)) {
-            R.Damaged = true;
-            break;
-        }
-        TBlockHeader H = TBlockHeader::Decode(Bytes);
-        if ((!H.InUse() && !H.Free()) || H.Length < 0 || Pos + BlockHeaderSize + H.Length > Size) {
-            R.Damaged = true;
-            break;
-        }
-        if (Pos == Target) {
+    const TVlfIndex* I = Index();
+    if (Target != 0)
+        if (const TVlfIndex::TBlock* B = I->Find(Target)) {
             R.TargetFound = true;
-            R.Target = H;
-            if (TargetLength >= 0) {
-                H.Mark = MarkFree;
-                H.Length = TargetLength;
-            }
+            R.Target = {B->Free ? MarkFree : MarkInUse, MarkInUse, B->Kind, B->Length};
         }
-        if (Search && R.Fit == 0 && H.Free() &&
-            (H.Length == FitLength || static_cast<std::int64_t>(H.Length) >= FitLength + 8LL)) {
-            R.Fit = static_cast<std::int32_t>(Pos);
-            R.FitRoom = H.Length;
-        }
-        Pos += BlockHeaderSize + static_cast<std::int64_t>(H.Length);
-    }
+    const bool Search = FitLength >= 0 && Recycle;
+    if (Search) R.Fit = I->FirstFit(FitLength, Target, R.TargetFound ? TargetLength : -1, R.FitRoom);
+    R.Damaged = I->Damaged() && ((Search && R.Fit == 0) || (Target != 0 && !R.TargetFound));
     if (R.Damaged) FLastError = "damaged block chain";
     return R;
 }
 
+// True when Pos starts a block of the chain; Header gets it as the file holds it. An index that does not
+// agree with the file is dropped and learnt again.
 bool TVlf::OnChain(std::int32_t Pos, TBlockHeader& Header) {
     if (!ReadBlock(Pos, Header)) return false;
-    TWalkResult R = Walk(-1, Pos, -1);
-    if (!R.TargetFound) return Fail("position is not a block of this store");
-    return true;
+    for (int Try = 0; Try < 2; ++Try) {
+        TWalkResult R = Walk(-1, Pos, -1);
+        if (!R.TargetFound) return Fail("position is not a block of this store");
+        if (R.Target.Free() == Header.Free() && R.Target.Length == Header.Length &&
+            R.Target.Kind == Header.Kind)
+            return true;
+        DropIndex();
+    }
+    return Fail("position is not a block of this store");
 }
 
 // The free blocks directly after the block at Pos, which a rewrite or a free merges into it.
 TVlf::TMerge TVlf::PlanMerge(std::int32_t Pos, const TBlockHeader& Header) {
     TMerge M;
     M.Length = Header.Length;
-    std::int64_t Size = FileSize();
+    const TVlfIndex* I = Index();
     std::int64_t Next = static_cast<std::int64_t>(Pos) + BlockHeaderSize + Header.Length;
-    while (Next + BlockHeaderSize <= Size) {
-        std::uint8_t Bytes[BlockHeaderSize];
-        if (!ReadAt(Next, Bytes, BlockHeaderSize)) break;
-        TBlockHeader H = TBlockHeader::Decode(Bytes);
-        if (!H.Free() || H.Length < 0 || Next + BlockHeaderSize + H.Length > Size) break;
-        std::int64_t Merged = static_cast<std::int64_t>(M.Length) + BlockHeaderSize + H.Length;
+    while (Next <= MaxPos) {
+        const TVlfIndex::TBlock* B = I->Find(static_cast<std::int32_t>(Next));
+        if (B == nullptr || !B->Free) break;
+        std::int64_t Merged = static_cast<std::int64_t>(M.Length) + BlockHeaderSize + B->Length;
         if (Merged > MaxPos) break;
         M.Length = static_cast<std::int32_t>(Merged);
         M.Absorbed.push_back(static_cast<std::int32_t>(Next));
-        Next += BlockHeaderSize + static_cast<std::int64_t>(H.Length);
+        Next += BlockHeaderSize + static_cast<std::int64_t>(B->Length);
     }
     return M;
 }
@@ -305,6 +403,7 @@ bool TVlf::FreeBlock(std::int32_t Pos, const TBlockHeader& Header) {
     TMerge M = PlanMerge(Pos, Header);
     if (!WriteHeader(Pos, {MarkFree, MarkInUse, KindFree, M.Length}))
         return Fail("cannot write block header");
+    ForgetAbsorbed(M.Absorbed);
     MarkAbsorbed(M.Absorbed, Pos);
     UpdateHint(Pos);
     return true;
@@ -344,15 +443,22 @@ std::int32_t TVlf::Commit(const TPlacement& Where, std::int16_t Kind, std::int32
             Ok = false;
         else
             Ok = ::posix_fallocate(FHandle, Pos, Total) == 0;
+        FWritten = true;
+        if (Ok && FLock != 0) FSize = std::max(FSize, Pos + Total);
         // Until the data is complete the new block reads as free.
         Ok = Ok && WriteHeader(Pos, {MarkFree, MarkInUse, KindFree, Length});
         Ok = Ok && Writer(Pos + BlockHeaderSize);
         Ok = Ok && WriteHeader(Pos, InUse);
         if (!Ok) {
             (void)::ftruncate(FHandle, Pos);
+            FSize = -1;
+            DropIndex();
             Fail("cannot write the item at the end of the store");
             return 0;
         }
+        // Past a damaged header the new block is not on the chain; the damage itself may read otherwise
+        // now that the file is longer, so the chain is walked again.
+        if (FIndex && FIndex->Damaged()) DropIndex();
         return Pos;
     }
     case TPlacement::FreeSpace: {
@@ -361,6 +467,7 @@ std::int32_t TVlf::Commit(const TPlacement& Where, std::int16_t Kind, std::int32
         if (Ok && Where.Room != Length) Ok = WriteHeader(RestPos, Rest);
         Ok = Ok && WriteHeader(Where.Pos, InUse);
         if (!Ok) {
+            DropIndex();
             Fail("cannot write the item into a free block");
             return 0;
         }
@@ -368,6 +475,8 @@ std::int32_t TVlf::Commit(const TPlacement& Where, std::int16_t Kind, std::int32
         return Where.Pos;
     }
     case TPlacement::InPlace: {
+        // The merged headers leave the chain whatever happens; a failure drops the index anyway.
+        ForgetAbsorbed(Where.Absorbed);
         bool Ok = Writer(Where.Pos + BlockHeaderSize);
         if (Ok && Where.Room != Length) Ok = WriteHeader(RestPos, Rest);
         Ok = Ok && WriteHeader(Where.Pos, InUse);
@@ -376,6 +485,7 @@ std::int32_t TVlf::Commit(const TPlacement& Where, std::int16_t Kind, std::int32
             // broken data. Its old length keeps the chain as it was.
             (void)WriteHeader(Where.Pos, {MarkFree, MarkInUse, KindFree, Where.Old.Length});
             UpdateHint(Where.Pos);
+            DropIndex();
             Fail("cannot rewrite the item in place");
             return 0;
         }

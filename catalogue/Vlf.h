@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "catalogue/StringGridData.h"
 #include "catalogue/VlfFormat.h"
+#include "catalogue/VlfIndex.h"
 
 enum TfmMode { OpenRead, OpenWrite, OpenReadWrite };
 enum TfmShare { ShareCompat, Exclusive, DenyWrite, DenyRead, DenyNone };
@@ -106,6 +108,10 @@ public:
     // Why the last failure happened; for diagnostics only.
     const std::string& LastError() const { return FLastError; }
 
+    // The blocks of the chain in file order as the store's index holds them (built by walking the file
+    // when the store has none yet); for checks.
+    std::vector<std::pair<std::int32_t, VlfFormat::TBlockHeader>> IndexedBlocks();
+
     // Bytes per chunk when copying files and reading grid cells.
     std::int32_t ChunkSize() const { return BufferSize < 1024 ? 4096 : BufferSize; }
 
@@ -132,7 +138,17 @@ private:
     std::int32_t Commit(const TPlacement& Where, std::int16_t Kind, std::int32_t Length,
                         const TDataWriter& Writer);
     bool Fail(const std::string& Why);
+    TVlfIndex* Index();
+    void DropIndex();
+    void ForgetAbsorbed(const std::vector<std::int32_t>& Absorbed);
 
     int FHandle = 0;
+    // What the last walk learnt, kept up to date by every header written; only while a lock keeps other
+    // programs from writing the file.
+    std::unique_ptr<TVlfIndex> FIndex;
+    int FLock = 0;
+    std::int64_t FSize = 0;     // the file's size while a lock is held
+    bool FWritten = false;      // anything written since the open
+    bool FIndexSettled = false; // the file had not changed for a while when the index was built
     std::string FLastError;
 };
