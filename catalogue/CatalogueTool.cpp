@@ -8,6 +8,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QString>
+
 #include "app/Settings.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
@@ -54,6 +56,8 @@ bool CatalogueInUse(const std::string& DataDir) {
     return busy;
 }
 
+constexpr int ToolPageBuffers = 1024;
+
 const char* const msgInUse =
     "the catalogue is in use by another program (error 9908); close it and try again";
 
@@ -72,10 +76,22 @@ std::string GroupField(const TDiscRecord& Rec, int KeyNo) {
     }
 }
 
-bool TextLess(const std::string& A, const std::string& B) {
-    if (ReferenceNameLess(A, B)) return true;
-    if (ReferenceNameLess(B, A)) return false;
-    return A < B;
+// Sorts Items by their text ignoring case, then by byte order (as the reference lists compare names),
+// with each text turned into its comparison key once rather than at every comparison.
+template <class T, class TText> void SortByText(std::vector<T>& Items, TText Text) {
+    std::vector<std::pair<QString, std::size_t>> keys;
+    keys.reserve(Items.size());
+    for (std::size_t i = 0; i < Items.size(); ++i)
+        keys.emplace_back(QString::fromStdString(Text(Items[i])), i);
+    std::stable_sort(keys.begin(), keys.end(), [&](const auto& A, const auto& B) {
+        if (const int c = A.first.compare(B.first, Qt::CaseInsensitive); c != 0) return c < 0;
+        return Text(Items[A.second]) < Text(Items[B.second]);
+    });
+    std::vector<T> sorted;
+    sorted.reserve(Items.size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(Items[key.second]));
+    Items = std::move(sorted);
 }
 
 // An open, read-only catalogue.
@@ -200,12 +216,15 @@ int ListCatalogue(const std::string& DataDir, const std::string& Order, std::ost
         Err << "orbelune-cat: " << error << "\n";
         return 1;
     }
+    // One write for the whole list.
+    std::string text;
+    const bool grouped = keyNo != kDiscName;
     for (const auto& group : groups) {
-        const bool grouped = keyNo != kDiscName;
-        if (grouped) Out << group.Text << "\n";
+        if (grouped) text.append(group.Text).append("\n");
         for (const auto& disc : group.Discs)
-            Out << (grouped ? "  " : "") << disc.Name << "\t" << disc.Code << "\n";
+            text.append(grouped ? "  " : "").append(disc.Name).append("\t").append(disc.Code).append("\n");
     }
+    Out.write(text.data(), static_cast<std::streamsize>(text.size()));
     return 0;
 }
 
@@ -280,6 +299,20 @@ std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int 
     if (!cat.Open(DataDir, Error)) return groups;
     const bool grouped = KeyNo != kDiscName;
     if (!grouped) groups.emplace_back();
+    // The live records' fields, read in file order in large batches; the index then gives their order.
+    struct TFields {
+        bool Live = false;
+        std::string Code, Name, Group;
+    };
+    std::vector<TFields> records(static_cast<std::size_t>(std::max(RecordSlotCount(cat.File), 1)));
+    ForEachDiscRecord(cat.File, [&](std::int32_t RecNo, const TDiscRecordBytes* Bytes) {
+        if (Bytes && DiscRecordStatus(*Bytes) == 0) {
+            const TDiscRecord rec = DecodeDiscRecord(*Bytes);
+            records[static_cast<std::size_t>(RecNo)] = {true, rec.DiscCode, rec.DiscName,
+                                                        GroupField(rec, KeyNo)};
+        }
+        return true;
+    });
     ClearKey(cat.File, KeyNo);
     std::int32_t recNo = 0;
     std::string key;
@@ -290,21 +323,15 @@ std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int 
                 Error = "index " + std::to_string(KeyNo) + ": error " + std::to_string(EngineError);
             break;
         }
-        TDiscRecordBytes bytes;
-        if (!ReadDiscRecord(cat.File, recNo, bytes) || DiscRecordStatus(bytes) != 0) continue;
-        const TDiscRecord rec = DecodeDiscRecord(bytes);
-        if (grouped && (groups.empty() || groups.back().Text != GroupField(rec, KeyNo)))
-            groups.push_back({GroupField(rec, KeyNo), {}});
-        groups.back().Discs.push_back({recNo, rec.DiscCode, rec.DiscName});
+        if (recNo < 1 || static_cast<std::size_t>(recNo) >= records.size()) continue;
+        const TFields& rec = records[static_cast<std::size_t>(recNo)];
+        if (!rec.Live) continue;
+        if (grouped && (groups.empty() || groups.back().Text != rec.Group)) groups.push_back({rec.Group, {}});
+        groups.back().Discs.push_back({recNo, rec.Code, rec.Name});
     }
-    const auto discLess = [](const TCatalogueEntry& A, const TCatalogueEntry& B) {
-        return TextLess(A.Name, B.Name);
-    };
     for (auto& group : groups)
-        std::stable_sort(group.Discs.begin(), group.Discs.end(), discLess);
-    std::stable_sort(groups.begin(), groups.end(), [](const TCatalogueGroup& A, const TCatalogueGroup& B) {
-        return TextLess(A.Text, B.Text);
-    });
+        SortByText(group.Discs, [](const TCatalogueEntry& E) -> const std::string& { return E.Name; });
+    SortByText(groups, [](const TCatalogueGroup& G) -> const std::string& { return G.Text; });
     return groups;
 }
 
@@ -365,6 +392,9 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
         Err << "orbelune-cat: cannot read the folder " << dir << ": " << std::strerror(errno) << "\n";
         return 1;
     }
+    // The tool walks whole indexes and rebuilds whole files: a bigger page cache than the player's saves
+    // reading the same pages again.
+    if (!RecordEngineInitialized()) InitRecordEngine(ToolPageBuffers);
     if (command == "list") return ListCatalogue(dir, order, Out, Err);
     if (command == "show") return ShowDisc(dir, rest[1], Out, Err);
     if (command == "check") return Check(dir, Out, Err);

@@ -61,6 +61,8 @@ void CheckBlobs(const std::string& DataDir, const std::map<std::int32_t, TLiveRe
         Problems.Add("cannot open disc.VLF: " + store.LastError());
         return;
     }
+    // Blobs lie in roughly the order of their records: read on through a window.
+    store.ReadAhead = true;
     std::map<std::int32_t, std::int32_t> owners;
     TStringGridData grid;
     std::string text;
@@ -125,20 +127,21 @@ TCatalogueCheck CheckDiscCatalogue(const std::string& DataDir, int MaxProblems) 
 
     result.Slots = RecordSlotCount(file);
     std::map<std::int32_t, TLiveRecord> live;
-    for (std::int32_t recNo = 1; recNo < result.Slots; ++recNo) {
-        TDiscRecordBytes bytes;
-        if (!ReadDiscRecord(file, recNo, bytes)) {
+    ForEachDiscRecord(file, [&](std::int32_t recNo, const TDiscRecordBytes* Bytes) {
+        if (!Bytes) {
             problems.Add("record " + std::to_string(recNo) + " cannot be read: error " +
                          std::to_string(EngineError));
-            continue;
+            return true;
         }
-        if (DiscRecordStatus(bytes) != 0) continue;
-        TLiveRecord& rec = live[recNo];
+        const TDiscRecordBytes& bytes = *Bytes;
+        if (DiscRecordStatus(bytes) != 0) return true;
+        TLiveRecord& rec = live.emplace_hint(live.end(), recNo, TLiveRecord{})->second;
         for (int k = 1; k <= DiscKeyCount; ++k)
             rec.Keys[k - 1] = DiscKeyValue(bytes, k);
         rec.Code = rec.Keys[0];
         rec.Refs = DiscBlobRefs(bytes);
-    }
+        return true;
+    });
     result.Records = static_cast<int>(live.size());
 
     for (int k = 1; k <= DiscKeyCount; ++k) {

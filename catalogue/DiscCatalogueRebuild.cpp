@@ -155,6 +155,8 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
     TRecordFile* packed = nullptr;
     TRecordFile* live = nullptr;
     const auto abandon = [&](bool Tell) {
+        source.ReadAhead = false;
+        target.EndAppendBatch();
         if (live) CloseRecordFile(live);
         if (packed) CloseRecordFile(packed);
         if (source.IsOpen()) source.CloseStore();
@@ -244,16 +246,23 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         return pos > 0 ? pos : -1;
     };
 
-    for (std::int32_t recNo = 1; recNo < slots; ++recNo) {
+    // Records are read in large batches, blobs through a read-ahead window, and the new store is written
+    // in large pieces with its space reserved once.
+    source.ReadAhead = true;
+    std::error_code sizeError;
+    const auto sourceSize = haveSource ? std::filesystem::file_size(VlfFileName(), sizeError) : 0;
+    target.BeginAppendBatch(sizeError ? 0 : static_cast<std::int64_t>(sourceSize));
+    bool stopped = false;
+    ForEachDiscRecord(live, [&](std::int32_t, const TDiscRecordBytes* Got) {
         advance();
-        TDiscRecordBytes bytes;
-        if (!ReadDiscRecord(live, recNo, bytes)) {
+        if (!Got) {
             ReportDiscFileError(0);
-            return abandon(true);
+            return !(stopped = true);
         }
+        TDiscRecordBytes bytes = *Got;
         if (DiscRecordStatus(bytes) != 0 || (FromSalvage && IsBlank(bytes))) {
             advance();
-            continue;
+            return true;
         }
         // Key 1 is unique: a second record with a code already copied could never be reached.
         std::int32_t existing = 0;
@@ -261,7 +270,7 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         if (EngineOK) {
             ++LastPack.SkippedDuplicates;
             advance();
-            continue;
+            return true;
         }
         advance();
         const TDiscBlobRefs old = DiscBlobRefs(bytes);
@@ -272,24 +281,27 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         moved.Sample = copyBlob(old.Sample, VlfKindSample);
         if (moved.Tracks < 0 || moved.Notes < 0 || moved.Picture < 0 || moved.Sample < 0) {
             ShowError("Cannot write new VLF file");
-            return abandon(true);
+            return !(stopped = true);
         }
         SetDiscBlobRefs(bytes, moved);
         std::int32_t newNo = 0;
         AddRecord(packed, newNo, RecordView(bytes));
         if (!EngineOK) {
             ReportDiscFileError(0);
-            return abandon(true);
+            return !(stopped = true);
         }
         for (int k = kDiscCode; k <= kMusicType; ++k) {
             AddKey(packed, k, newNo, DiscKeyValue(bytes, k));
             if (!EngineOK) {
                 ReportDiscFileError(k);
-                return abandon(true);
+                return !(stopped = true);
             }
         }
         ++LastPack.Records;
-    }
+        return true;
+    });
+    source.ReadAhead = false;
+    if (stopped) return abandon(true);
     if (Progress && shown != 100) Progress(100);
 
     CloseRecordFile(live);
@@ -299,7 +311,7 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         ShowError("Cannot close disc record file - " + std::to_string(EngineError));
         return abandon(true);
     }
-    if (target.CloseStore() != 0 || !SyncFile(newBase + ".VLF")) {
+    if (!target.EndAppendBatch() || target.CloseStore() != 0 || !SyncFile(newBase + ".VLF")) {
         ShowError("Cannot write new VLF file");
         return abandon(true);
     }

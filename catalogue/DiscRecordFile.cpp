@@ -33,6 +33,38 @@ bool ReadDiscRecord(TRecordFile* F, std::int32_t RecNo, TDiscRecordBytes& Bytes)
     return true;
 }
 
+void ForEachDiscRecord(TRecordFile* F,
+                       const std::function<bool(std::int32_t RecNo, const TDiscRecordBytes* Bytes)>& Visit) {
+    const std::int32_t slots = RecordSlotCount(F);
+    if (RecordLength(F) != DiscRecordSize) {
+        for (std::int32_t recNo = 1; recNo < slots; ++recNo) {
+            EngineOK = false;
+            EngineError = eeDataHeaderDamaged;
+            if (!Visit(recNo, nullptr)) return;
+        }
+        return;
+    }
+    constexpr std::int32_t Batch = 512;
+    std::string batch;
+    TDiscRecordBytes bytes;
+    for (std::int32_t first = 1; first < slots; first += Batch) {
+        const std::int32_t count = std::min(Batch, slots - first);
+        GetRecords(F, first, count, batch);
+        const bool whole = EngineOK;
+        for (std::int32_t i = 0; i < count; ++i) {
+            const TDiscRecordBytes* got = nullptr;
+            if (whole) {
+                std::memcpy(bytes.data(), batch.data() + static_cast<std::size_t>(i) * DiscRecordSize,
+                            DiscRecordSize);
+                got = &bytes;
+            } else if (ReadDiscRecord(F, first + i, bytes)) {
+                got = &bytes; // the batch failed: each slot on its own tells which ones cannot be read
+            }
+            if (!Visit(first + i, got)) return;
+        }
+    }
+}
+
 namespace {
 
 bool SyncPath(const std::string& Path, int Flags) {

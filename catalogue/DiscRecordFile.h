@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,11 @@ inline std::string_view RecordView(const TDiscRecordBytes& Bytes) {
 // GetRecord into Bytes; false (EngineOK false) when the read failed or the file's records are not disc
 // records (EngineError then 10501).
 bool ReadDiscRecord(TRecordFile* F, std::int32_t RecNo, TDiscRecordBytes& Bytes);
+
+// Calls Visit for every slot from 1 to the last, in file order, reading the data file in large batches;
+// Bytes is nullptr for a slot that cannot be read (EngineError tells why). Visit returns false to stop.
+void ForEachDiscRecord(TRecordFile* F,
+                       const std::function<bool(std::int32_t RecNo, const TDiscRecordBytes* Bytes)>& Visit);
 
 // Whether the store FileName may hold free blocks: false when its free-space hint says that no block was
 // ever freed, split or merged, so that a search for a free block would walk the whole file in vain.

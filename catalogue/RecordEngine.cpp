@@ -482,6 +482,16 @@ void GetRecord(TRecordFile* F, std::int32_t RecNo, std::string& Record) {
         return Fail(err);
 }
 
+void GetRecords(TRecordFile* F, std::int32_t FirstRecNo, std::int32_t Count, std::string& Records) {
+    Succeed();
+    if (const std::int32_t err = CheckEntry(F, ekRead)) return Fail(err);
+    if (FirstRecNo < 0 || Count < 0 || std::int64_t(FirstRecNo) + Count - 1 > F->Header.SlotsInUse)
+        return Fail(eeRecordRange);
+    Records.resize(static_cast<std::size_t>(Count) * static_cast<std::size_t>(F->Header.RecordLength));
+    if (const std::int32_t err = ReadAt(F->Data, SlotOffset(F, FirstRecNo), Records.data(), Records.size()))
+        return Fail(err);
+}
+
 void PutRecord(TRecordFile* F, std::int32_t RecNo, std::string_view Record) {
     Succeed();
     if (const std::int32_t err = CheckEntry(F, ekWrite)) return Fail(err);

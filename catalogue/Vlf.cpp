@@ -156,7 +156,65 @@ bool TVlf::Fail(const std::string& Why) {
 }
 
 bool TVlf::ReadAt(std::int64_t Pos, void* Buffer, std::int64_t Count) {
-    return FullRead(FHandle, Pos, Buffer, Count);
+    if (FBatchPos >= 0 && Pos + Count > FBatchPos && !FlushBatch()) return false;
+    constexpr std::int64_t WindowSize = 256 * 1024;
+    if (!ReadAhead || Count >= WindowSize) return FullRead(FHandle, Pos, Buffer, Count);
+    if (Pos < FWindowPos || Pos + Count > FWindowPos + FWindowLength) {
+        // A read just past the window goes on in file order and gets a whole window; any other a small one.
+        const bool Onward = FWindowLength > 0 && Pos >= FWindowPos + FWindowLength &&
+                            Pos < FWindowPos + FWindowLength + WindowSize;
+        const std::int64_t Want = Onward ? WindowSize : std::max<std::int64_t>(Count, 8192);
+        FWindow.resize(WindowSize);
+        FWindowPos = Pos;
+        FWindowLength = 0;
+        while (FWindowLength < Want) {
+            const ssize_t N = ::pread(FHandle, FWindow.data() + FWindowLength,
+                                      static_cast<std::size_t>(Want - FWindowLength), Pos + FWindowLength);
+            if (N < 0 && errno == EINTR) continue;
+            if (N <= 0) break;
+            FWindowLength += N;
+        }
+        if (Count > FWindowLength) return false;
+    }
+    std::memcpy(Buffer, FWindow.data() + (Pos - FWindowPos), static_cast<std::size_t>(Count));
+    return true;
+}
+
+bool TVlf::FlushBatch() {
+    if (FBatchPos < 0 || FBatch.empty()) return !FBatchFailed;
+    const bool Ok = FullWrite(FHandle, FBatchPos, FBatch.data(), static_cast<std::int64_t>(FBatch.size()));
+    FBatchPos += static_cast<std::int64_t>(FBatch.size());
+    FBatch.clear();
+    if (!Ok) FBatchFailed = true;
+    return !FBatchFailed;
+}
+
+void TVlf::BeginAppendBatch(std::int64_t Reserve) {
+    if (!IsOpen() || FLock == 0 || FBatchPos >= 0) return;
+    FBatchPos = FileSize();
+    FBatchFailed = FBatchPos < 0;
+    // Only a reservation: a full disc shows when the batch is written.
+    if (Reserve > 0 && FBatchPos >= 0) (void)::fallocate(FHandle, FALLOC_FL_KEEP_SIZE, FBatchPos, Reserve);
+}
+
+bool TVlf::EndAppendBatch() {
+    if (FBatchPos < 0) return true;
+    const bool Ok = FlushBatch();
+    FBatchPos = -1;
+    FBatchFailed = false;
+    FBatch = {};
+    return Ok;
+}
+
+// Cuts the file (and the batch not yet written) at Pos.
+void TVlf::Truncate(std::int64_t Pos) {
+    if (FBatchPos >= 0 && Pos >= FBatchPos) {
+        FBatch.resize(std::min<std::size_t>(FBatch.size(), static_cast<std::size_t>(Pos - FBatchPos)));
+        FSize = Pos;
+        return;
+    }
+    (void)::ftruncate(FHandle, Pos);
+    FSize = -1;
 }
 
 bool TVlf::WriteAt(std::int64_t Pos, const void* Buffer, std::int64_t Count) {
@@ -165,6 +223,14 @@ bool TVlf::WriteAt(std::int64_t Pos, const void* Buffer, std::int64_t Count) {
         return false;
     }
     FWritten = true;
+    FWindowLength = 0;
+    if (FBatchPos >= 0 && Pos >= FBatchPos) {
+        const auto End = static_cast<std::size_t>(Pos + Count - FBatchPos);
+        if (FBatch.size() < End) FBatch.resize(End);
+        std::memcpy(FBatch.data() + (Pos - FBatchPos), Buffer, static_cast<std::size_t>(Count));
+        FSize = std::max(FSize, Pos + Count);
+        return FBatch.size() < 4 * 1024 * 1024 || FlushBatch();
+    }
     const bool Ok = FullWrite(FHandle, Pos, Buffer, Count);
     // A partial write may have extended the file too.
     if (FLock != 0) FSize = Ok ? std::max(FSize, Pos + Count) : -1;
@@ -293,6 +359,7 @@ bool TVlf::OpenStore(const std::string& Name) {
 int TVlf::CloseStore() {
     if (!IsOpen()) return -1;
     if (BeforeFileClose) BeforeFileClose(*this);
+    if (!EndAppendBatch()) FIndex.reset();
     const bool Keep = FLock == LOCK_EX && FIndex && (FWritten || FIndexSettled);
     if (FWritten) {
         if (Keep) {
@@ -306,6 +373,7 @@ int TVlf::CloseStore() {
     }
     struct stat St;
     if (Keep && ::fstat(FHandle, &St) == 0) KeepIndex(St, std::move(FIndex));
+    FWindowLength = 0;
     FIndex.reset();
     ::close(FHandle); // also drops the lock
     FHandle = 0;
@@ -441,7 +509,7 @@ std::int32_t TVlf::Commit(const TPlacement& Where, std::int16_t Kind, std::int32
         // Reserve the space first: a full disc shows here, before anything is written.
         if (WriteFault && !WriteFault(Pos, Total))
             Ok = false;
-        else
+        else if (FBatchPos < 0)
             Ok = ::posix_fallocate(FHandle, Pos, Total) == 0;
         FWritten = true;
         if (Ok && FLock != 0) FSize = std::max(FSize, Pos + Total);
@@ -450,8 +518,7 @@ std::int32_t TVlf::Commit(const TPlacement& Where, std::int16_t Kind, std::int32
         Ok = Ok && Writer(Pos + BlockHeaderSize);
         Ok = Ok && WriteHeader(Pos, InUse);
         if (!Ok) {
-            (void)::ftruncate(FHandle, Pos);
-            FSize = -1;
+            Truncate(Pos);
             DropIndex();
             Fail("cannot write the item at the end of the store");
             return 0;

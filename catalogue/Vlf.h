@@ -62,6 +62,15 @@ public:
     // byte count; returning false makes that write fail as a full disc would.
     std::function<bool(std::int64_t Pos, std::int64_t Count)> WriteFault;
 
+    // For copying many items into a new store (the rebuild): from BeginAppendBatch on, appended blocks are
+    // gathered in memory and written in large pieces, with Reserve bytes of disc space reserved once.
+    // EndAppendBatch writes what is left; false when a write of the batch failed.
+    void BeginAppendBatch(std::int64_t Reserve);
+    bool EndAppendBatch();
+    // Reads through a large window of the file: for reading many items in file order from a store that
+    // is not written meanwhile.
+    bool ReadAhead = false;
+
     // Opens Name (empty: FileName), creating an empty store when the file is missing or empty. A file
     // that is not a store is refused and left alone.
     bool OpenStore(const std::string& Name = std::string());
@@ -141,14 +150,22 @@ private:
     TVlfIndex* Index();
     void DropIndex();
     void ForgetAbsorbed(const std::vector<std::int32_t>& Absorbed);
+    bool FlushBatch();
+    void Truncate(std::int64_t Pos);
 
     int FHandle = 0;
     // What the last walk learnt, kept up to date by every header written; only while a lock keeps other
     // programs from writing the file.
     std::unique_ptr<TVlfIndex> FIndex;
     int FLock = 0;
-    std::int64_t FSize = 0;     // the file's size while a lock is held
-    bool FWritten = false;      // anything written since the open
-    bool FIndexSettled = false; // the file had not changed for a while when the index was built
+    std::int64_t FSize = 0;           // the file's size while a lock is held
+    bool FWritten = false;            // anything written since the open
+    bool FIndexSettled = false;       // the file had not changed for a while when the index was built
+    std::vector<std::uint8_t> FBatch; // appended bytes not yet written, from FBatchPos on
+    std::int64_t FBatchPos = -1;      // -1 while no batch is open
+    bool FBatchFailed = false;
+    std::vector<std::uint8_t> FWindow; // read-ahead window at FWindowPos
+    std::int64_t FWindowPos = 0;
+    std::int64_t FWindowLength = 0;
     std::string FLastError;
 };
