@@ -254,6 +254,14 @@ private:
 
 } // namespace
 
+QImage ReadDiscPicture(TVlf& Store, std::int32_t Ref) {
+    QImage picture;
+    std::string bytes;
+    if (Ref != 0 && Store.ItemKind(Ref) == VlfKindPicture && Store.ReadItem(Ref, bytes))
+        picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()));
+    return picture;
+}
+
 std::string CatalogueReportTitle(int KeyNo) {
     switch (KeyNo) {
     case kComposer:

@@ -44,5 +44,8 @@ bool PrintCatalogueReport(TPrintLayout& Layout, int KeyNo, const std::vector<TCa
                           const TDiscRecordReader& Read, const TPlayerSettings& Settings,
                           const QDate& Today = QDate::currentDate());
 
+// The picture stored at Ref in an open store; a null image when there is none or it cannot be read.
+QImage ReadDiscPicture(TVlf& Store, std::int32_t Ref);
+
 // "CD Catalogue" followed by " by composer" and so on; nothing for name order.
 std::string CatalogueReportTitle(int KeyNo);

@@ -132,11 +132,7 @@ bool LoadListing(const std::string& DataDir, const std::string& Code, TDiscListi
             notes.pop_back();
         Disc.Notes = DecodeStoredText(notes);
     }
-    std::string picture;
-    if (rec.PictureRef && store.ItemKind(rec.PictureRef) == VlfKindPicture &&
-        store.ReadItem(rec.PictureRef, picture))
-        Disc.Picture.loadFromData(reinterpret_cast<const uchar*>(picture.data()),
-                                  static_cast<int>(picture.size()));
+    Disc.Picture = ReadDiscPicture(store, rec.PictureRef);
     store.CloseStore();
     return true;
 }
