@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -139,7 +140,7 @@ int ReadDisc(CdIo_t* Cdio, bool Physical, int FirstTrack, TDriveToc& Toc, TCdTex
     return deOK;
 }
 
-bool ProbeImages = true;
+std::atomic<bool> ProbeImages{true};
 
 } // namespace
 

@@ -1,7 +1,8 @@
 // Opens fuzzed disc images through the drive, as the player does, with the first reading in a child
 // process turned off so that anything the image checks let through reaches libcdio here.
-// The first byte chooses the kind: 0 a Nero image, 1 a cue sheet, 2 a cdrdao TOC sheet; the rest is the
-// file. Sheets can name "data.bin", a small data file beside them.
+// The first byte chooses the kind: 0 a Nero image, 1 a cue sheet, 2 a cdrdao TOC sheet, 3 the CD-TEXT
+// file of a fixed cue sheet; the rest is the file. Sheets can name "data.bin", a small data file beside
+// them.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -25,6 +26,8 @@ fs::path Folder() {
             Data[I] = static_cast<char>(I * 7);
         std::ofstream(P / "data.bin", std::ios::binary)
             .write(Data.data(), static_cast<std::streamsize>(Data.size()));
+        std::ofstream(P / "text.cue") << "CDTEXTFILE \"text.cdt\"\nFILE \"data.bin\" BINARY\n"
+                                         "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
         TCdioDrive::SetImageProbe(false);
         return P;
     }();
@@ -35,12 +38,14 @@ fs::path Folder() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Size) {
     if (Size < 1) return 0;
-    static const char* const Names[] = {"image.nrg", "sheet.cue", "sheet.toc"};
-    const fs::path Path = Folder() / Names[Bytes[0] % 3];
+    static const char* const Names[] = {"image.nrg", "sheet.cue", "sheet.toc", "text.cdt"};
+    const int Kind = Bytes[0] % 4;
+    const fs::path Path = Folder() / Names[Kind];
     std::ofstream(Path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(Bytes + 1), static_cast<std::streamsize>(Size - 1));
     int Error = 0;
-    auto Drive = TCdioDrive::Open(Path.string(), false, nullptr, Error);
+    auto Drive =
+        TCdioDrive::Open(Kind == 3 ? (Folder() / "text.cue").string() : Path.string(), false, nullptr, Error);
     if (Drive) {
         TDriveToc Toc;
         Drive->ReadToc(Toc);

@@ -24,14 +24,14 @@ n = 0
 for folder, _, files in os.walk(src):
     for name in files:
         path = os.path.join(folder, name)
-        kind = {'.nrg': 0, '.cue': 1, '.toc': 2}.get(os.path.splitext(name)[1].lower())
+        kind = {'.nrg': 0, '.cue': 1, '.toc': 2, '.cdt': 3}.get(os.path.splitext(name)[1].lower())
         if kind is None: continue
         data = open(path, 'rb').read()
         if kind == 0:
             offset = struct.unpack('>Q', data[-8:])[0]
             footer = data[offset:-12]
             data = bytes(64) + footer + b'NER5' + struct.pack('>Q', 64)
-        else:
+        elif kind != 3:
             data = re.sub(rb'"[^"\n]*\.(bin|BIN|cdt)"', b'"data.bin"', data)
         open(os.path.join(out, 'seed%03d' % n), 'wb').write(bytes([kind]) + data)
         n += 1
