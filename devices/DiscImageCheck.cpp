@@ -190,7 +190,10 @@ bool CdTextUnsafe(const unsigned char* Data, std::size_t Length, bool MustParse)
 }
 
 bool MakeFolder(TPreparedImage& Out) {
-    std::string Pattern = (fs::temp_directory_path() / "orbelune-image-XXXXXX").string();
+    std::error_code Ec;
+    const fs::path Temporary = fs::temp_directory_path(Ec);
+    if (Ec) return false;
+    std::string Pattern = (Temporary / "orbelune-image-XXXXXX").string();
     if (!::mkdtemp(Pattern.data())) return false;
     Out.Folder = Pattern;
     return true;
@@ -214,6 +217,7 @@ int PrepareCue(const fs::path& Sheet, TPreparedImage& Out) {
     SplitLines(WithoutBom(Text), CueLineLimit, Lines);
     const fs::path Folder = fs::absolute(Sheet).parent_path();
     std::optional<fs::path> Data, CdText;
+    bool CdTextLeftOut = false;
     std::string Copy;
     for (std::string_view Line : Lines) {
         std::string_view Rest = Line;
@@ -247,9 +251,10 @@ int PrepareCue(const fs::path& Sheet, TPreparedImage& Out) {
             // still plays, without its texts.
             const auto* Bytes = reinterpret_cast<const unsigned char*>(Packs.data());
             if (CdTextUnsafe(Bytes, Packs.size(), false) ||
-                (Packs.size() > 4 && CdTextUnsafe(Bytes + 4, Packs.size() - 4, false)))
+                (Packs.size() > 4 && CdTextUnsafe(Bytes + 4, Packs.size() - 4, false))) {
                 CdText.reset();
-            else
+                CdTextLeftOut = true;
+            } else
                 Copy += "CDTEXTFILE \"image.cdt\"\n";
         } else {
             Copy += Line;
@@ -257,7 +262,19 @@ int PrepareCue(const fs::path& Sheet, TPreparedImage& Out) {
         }
     }
     if (!Data) return deBadImage;
-    if (!MakeFolder(Out)) return deBadImage;
+    if (!MakeFolder(Out)) {
+        // Without a private folder (no writable temporary folder) libcdio can still take the sheet as it
+        // stands when it would read the same as the copy: the data file named like the sheet, tracks
+        // numbered from 1, no CD-TEXT left out.
+        fs::path Twin = Sheet;
+        std::error_code Ec;
+        if (std::string_view(Text).substr(0, Bom.size()) == Bom || Out.FirstTrack != 1 || CdTextLeftOut ||
+            !fs::equivalent(*Data, Twin.replace_extension(".bin"), Ec))
+            return deBadImage;
+        Out.OpenPath = Sheet.string();
+        Out.Driver = DRIVER_BINCUE;
+        return deOK;
+    }
     const fs::path Private(Out.Folder);
     std::error_code Ec;
     fs::create_symlink(fs::absolute(*Data), Private / "image.bin", Ec);
@@ -341,8 +358,14 @@ int PrepareToc(const fs::path& Sheet, TPreparedImage& Out) {
     } else {
         // The longer names must still suit libcdio's line reader.
         if (int Error = CheckTocSheet(Absolute)) return Error;
-        if (!MakeFolder(Out) || !WriteText(fs::path(Out.Folder) / "image.toc", Absolute)) return deBadImage;
-        Out.OpenPath = (fs::path(Out.Folder) / "image.toc").string();
+        // Without a private folder libcdio gets the sheet as it stands, and finds its data files only
+        // when they lie in the working folder.
+        if (!MakeFolder(Out)) {
+            Out.OpenPath = Sheet.string();
+        } else {
+            if (!WriteText(fs::path(Out.Folder) / "image.toc", Absolute)) return deBadImage;
+            Out.OpenPath = (fs::path(Out.Folder) / "image.toc").string();
+        }
     }
     Out.Driver = DRIVER_CDRDAO;
     return deOK;

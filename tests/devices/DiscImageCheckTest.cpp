@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 
@@ -82,6 +83,16 @@ TEST_F(DiscImageCheckTest, CueSheetsOpenTheDataFileTheyName) {
         EXPECT_EQ(Toc.TrackCount(), 2);
         EXPECT_EQ(Toc.LeadOutFrame, 150 + Sectors);
     }
+    // With no writable temporary folder a sheet named like its data file still opens.
+    const char* Saved = std::getenv("TMPDIR");
+    const std::string SavedTmp = Saved ? Saved : "";
+    ::setenv("TMPDIR", (Home.Path() / "no-such-folder").c_str(), 1);
+    const int Twin = OpenError(MakeDiscImage(Home.Path(), "twin", 300, {0}));
+    const int Named = OpenError(Home.Path() / "My Album" / "My Album.cue");
+    Saved ? ::setenv("TMPDIR", SavedTmp.c_str(), 1) : ::unsetenv("TMPDIR");
+    EXPECT_EQ(Twin, deOK);
+    EXPECT_EQ(Named, deBadImage);
+
     // A disc whose first track is not track 1 keeps its numbers.
     const fs::path Late = MakeDiscImage(Home.Path(), "late", 300, {0, 150});
     std::string Text = ReadBytes(Late);
