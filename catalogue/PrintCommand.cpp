@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 
+#include "catalogue/CatalogueFilter.h"
 #include "catalogue/CatalogueReports.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/PdfPrintTarget.h"
@@ -14,7 +15,7 @@
 
 const char* const PrintUsage =
     "       orbelune-cat [--dir FOLDER] print --pdf FILE [--by name|composer|artist|label|type]\n"
-    "                    [--page-size A4|Letter]\n"
+    "                    [--name TEXT] [--ref TEXT] [--track TEXT] [--page-size A4|Letter]\n"
     "       orbelune-cat [--dir FOLDER] print --pdf FILE --disc CODE [--user-fields] [--page-size "
     "A4|Letter]\n";
 
@@ -27,12 +28,14 @@ struct TPrintArguments {
     bool UserFields = false;
     bool HasOrder = false;
     QPageSize::PageSizeId PageSize = QPageSize::A4;
+    TCatalogueFilter Filter;
 };
 
 std::string Parse(const std::vector<std::string>& Args, TPrintArguments& A) {
     for (std::size_t i = 1; i < Args.size(); ++i) {
         const std::string& arg = Args[i];
-        const bool takesValue = arg == "--pdf" || arg == "--by" || arg == "--disc" || arg == "--page-size";
+        const bool takesValue = arg == "--pdf" || arg == "--by" || arg == "--disc" || arg == "--page-size" ||
+                                arg == "--name" || arg == "--ref" || arg == "--track";
         if (takesValue && i + 1 >= Args.size()) return "print: " + arg + " needs a value";
         if (arg == "--pdf") {
             A.Pdf = Args[++i];
@@ -43,6 +46,12 @@ std::string Parse(const std::vector<std::string>& Args, TPrintArguments& A) {
                 return "unknown order '" + A.Order + "' (name, composer, artist, label or type)";
         } else if (arg == "--disc") {
             A.Disc = Args[++i];
+        } else if (arg == "--name" || arg == "--ref" || arg == "--track") {
+            std::string& text = arg == "--name"  ? A.Filter.Name
+                                : arg == "--ref" ? A.Filter.Reference
+                                                 : A.Filter.Track;
+            text = FilterUpper(Args[++i]);
+            A.Filter.Apply = true;
         } else if (arg == "--user-fields") {
             A.UserFields = true;
         } else if (arg == "--page-size") {
@@ -58,7 +67,8 @@ std::string Parse(const std::vector<std::string>& Args, TPrintArguments& A) {
         }
     }
     if (A.Pdf.empty()) return "print needs --pdf FILE";
-    if (!A.Disc.empty() && A.HasOrder) return "print: --by is for the catalogue listing, not with --disc";
+    if (!A.Disc.empty() && (A.HasOrder || A.Filter.Apply))
+        return "print: --by and the filter are for the catalogue listing, not with --disc";
     if (A.Disc.empty() && A.UserFields) return "print: --user-fields goes with --disc";
     return {};
 }
@@ -179,7 +189,8 @@ int RunPrintCommand(const std::string& DataDir, const std::vector<std::string>& 
         printed = PrintDiscReport(layout, disc, args.UserFields, settings);
     } else {
         const int keyNo = CatalogueOrderKey(args.Order);
-        const std::vector<TCatalogueGroup> tree = CatalogueTreeOrder(DataDir, keyNo, error);
+        std::vector<TCatalogueGroup> tree = CatalogueTreeOrder(DataDir, keyNo, error);
+        if (error.empty()) tree = FilterCatalogueTree(DataDir, std::move(tree), args.Filter, error);
         TReadOnlyDiscFile file;
         if (!error.empty() || !file.Open(DataDir, error)) {
             Err << "orbelune-cat: " << error << "\n";

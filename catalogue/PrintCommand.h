@@ -1,7 +1,8 @@
 // orbelune-cat print: the catalogue listing or one disc's listing into a PDF file, with the same layout
 // as the catalogue browser prints, without a screen.
 //
-//   print --pdf FILE [--by name|composer|artist|label|type] [--page-size A4|Letter]
+//   print --pdf FILE [--by name|composer|artist|label|type] [--name TEXT] [--ref TEXT] [--track TEXT]
+//         [--page-size A4|Letter]
 //   print --pdf FILE --disc CODE [--user-fields] [--page-size A4|Letter]
 #pragma once
 

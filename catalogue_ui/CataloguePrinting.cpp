@@ -77,8 +77,14 @@ void PrintCDClick(QWidget* Parent, TDiscCatalogue& Catalogue, std::int32_t Selec
     if (!PrintDiscReport(layout, disc, userFields, settings)) Report(target);
 }
 
-void PrintCatClick(QWidget* Parent, TDiscCatalogue& Catalogue, int KeyNo,
-                   const std::vector<TCatalogueGroup>& Tree) {
+void PrintCatClick(QWidget* Parent, TDiscCatalogue& Catalogue, int KeyNo, const TCatalogueFilter& Filter) {
+    std::string error;
+    std::vector<TCatalogueGroup> tree = CatalogueTreeOrder(Catalogue.DataDir(), KeyNo, error);
+    if (error.empty()) tree = FilterCatalogueTree(Catalogue.DataDir(), std::move(tree), Filter, error);
+    if (!error.empty()) {
+        ShowError(error);
+        return;
+    }
     AskCollectorNameOnce(Parent, Catalogue);
     TPrinterTarget target(Parent);
     TPrintLayout layout(target, &PrintingDlg());
@@ -91,7 +97,7 @@ void PrintCatClick(QWidget* Parent, TDiscCatalogue& Catalogue, int KeyNo,
         }
         return open && ReadRecord(Catalogue, RecNo, Rec);
     };
-    const bool printed = PrintCatalogueReport(layout, KeyNo, Tree, read, Catalogue.Settings());
+    const bool printed = PrintCatalogueReport(layout, KeyNo, tree, read, Catalogue.Settings());
     if (open) Catalogue.CloseDiscFiles();
     if (!printed) Report(target);
 }

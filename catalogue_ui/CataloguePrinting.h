@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue/CatalogueTool.h"
+#include "catalogue/CatalogueFilter.h"
 
 class QWidget;
 class TDiscCatalogue;

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include "DiscTestSupport.h"
+#include "catalogue/CatalogueFilter.h"
 #include "catalogue/CatalogueReports.h"
 #include "catalogue/PdfPrintTarget.h"
 
@@ -222,6 +223,40 @@ TEST(CatalogueReport, GroupHeadingsNeverStartInTheLastSixLinesOfAPage) {
         return w.Text.rfind("Group", 0) == 0 && w.X < MarginPt + 20 * 44 * 0.12;
     }));
     EXPECT_EQ(pdf.Find("Disc1").size(), 1u);
+
+    // The browser's filter: only the discs whose name holds DISC1, and only their groups.
+    ASSERT_EQ(f.Print("--by composer --name disc1"), 0) << f.Err;
+    pdf = f.Pdf();
+    EXPECT_EQ(pdf.Find("Disc1").size(), 1u);
+    EXPECT_EQ(pdf.Find("Disc19").size(), 1u);
+    EXPECT_TRUE(pdf.Find("Disc2").empty());
+    EXPECT_TRUE(pdf.Find("Group" + std::to_string(2 % 23 + 10)).empty());
+}
+
+TEST(CatalogueFilter, AnyNonEmptyTextFoundInTheUpperCasedFieldsPasses) {
+    TDiscRecord rec = MakeDisc(CodeOf(1), "Goldberg Variations");
+    rec.UserField1 = "bach, j.s.";
+    rec.Reference = "DG 415 130-2";
+    TStringGridData tracks(DiscGridCols, DiscGridRows);
+    tracks.SetCells(2, 2, "Aria da capo");
+    tracks.SetCells(0, 3, "Beyond the track count");
+    const struct {
+        TCatalogueFilter Filter;
+        bool Passes;
+    } cases[] = {
+        {{false, "", "", ""}, true},
+        {{true, "", "", ""}, false},
+        {{true, "BACH", "", ""}, true},
+        {{true, " GOLDBERG ", "", ""}, true},
+        {{true, "BRAHMS", "", ""}, false},
+        {{true, "BRAHMS", "415", ""}, true},
+        {{true, "", "", "ARIA"}, true},
+        {{true, "", "", "BEYOND"}, false},
+        {{true, "", "DECCA", "SARABANDE"}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DiscPassesFilter(rec, tracks, c.Filter), c.Passes)
+            << c.Filter.Name << "|" << c.Filter.Reference << "|" << c.Filter.Track;
 }
 
 TEST(DiscReport, PrintsNotesTracksAndUserFieldsAndLeavesALineForYearZero) {
