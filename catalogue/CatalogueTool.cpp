@@ -1,5 +1,7 @@
 #include "catalogue/CatalogueTool.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -135,6 +137,20 @@ std::string TrackLineText(int Track, MSF Length, const std::string& Name) {
     return FormatWidth(2, Track) + " " + FormatMinSec(MSFToMinSec(Length)) + " " + Name;
 }
 
+// ", N bytes, W x H pixels" of a stored picture.
+std::string PictureSize(TVlf& Store, std::int32_t Pos) {
+    std::string bytes;
+    if (!Store.ReadItem(Pos, bytes)) return {};
+    QByteArray data = QByteArray::fromStdString(bytes);
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    std::string text = ", " + std::to_string(bytes.size()) + " bytes";
+    if (size.isValid())
+        text += ", " + std::to_string(size.width()) + " x " + std::to_string(size.height()) + " pixels";
+    return text;
+}
+
 int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& Out, std::ostream& Err) {
     TReadOnlyCatalogue cat;
     std::string error;
@@ -156,6 +172,7 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
     TStringGridData grid(DiscGridCols, DiscGridRows);
     std::string notes;
     bool picture = false, sample = false;
+    std::string pictureSize;
     TVlf store;
     ConfigureDiscStore(store);
     store.FileOpenMode = OpenRead;
@@ -166,6 +183,7 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
             while (!notes.empty() && notes.back() == '\0')
                 notes.pop_back();
         picture = rec.PictureRef && store.ItemKind(rec.PictureRef) == VlfKindPicture;
+        if (picture) pictureSize = PictureSize(store, rec.PictureRef);
         sample = rec.SampleRef && store.ItemKind(rec.SampleRef) == VlfKindSample;
         store.CloseStore();
     }
@@ -188,7 +206,7 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
     for (int i = 1; i <= rec.Programme.Count; ++i)
         Out << " " << int(rec.Programme[i]);
     Out << "\n"
-        << "Picture: " << (picture ? "yes" : "no") << "\n"
+        << "Picture: " << (picture ? "yes" + pictureSize : "no") << "\n"
         << "Sample: " << (sample ? "yes" : "no") << "\n"
         << "Waiting for its disc: " << (rec.TocPending ? "yes" : "no") << "\n"
         << "Track list (" << settings.TracksUser1Caption << ", " << settings.TracksUser2Caption << "):\n";
@@ -198,6 +216,8 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
             Out << " | " << grid.Cells(1, t) << " | " << grid.Cells(2, t);
         Out << "\n";
     }
+    // Stored notes end their lines with CR LF.
+    notes.erase(std::remove(notes.begin(), notes.end(), '\r'), notes.end());
     Out << "Notes:\n" << notes;
     if (!notes.empty() && notes.back() != '\n') Out << "\n";
     return 0;

@@ -4,6 +4,7 @@
 
 #include "catalogue/DiscCatalogue.h"
 #include "devices/MessageBoxes.h"
+#include "player/TrackLine.h"
 
 TPlayerCore::TPlayerCore(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags, TCdAudio& Cd,
                          TDiscCatalogue& Catalogue, THandsetView& View)
@@ -360,9 +361,7 @@ std::vector<std::string> TPlayerCore::TrackChooserLines() const {
     std::vector<std::string> lines;
     const TDiscRecord& disc = FCatalogue.CurrentDisc;
     for (int t = 1; t <= FCd.TrackCount && t <= 99; ++t) {
-        const std::string line =
-            FormatWidth(2, t) + FormatMinSec(MSFToMinSec(disc.TrackLengths[t - 1])) + TrackName(t);
-        lines.push_back(CutText255(line));
+        lines.push_back(TrackLine(t, disc.TrackLengths[t - 1], TrackName(t)));
     }
     return lines;
 }

@@ -105,6 +105,9 @@ public slots:
     void miExtClick();
     void miVolClick();
     void AboutOrbelune1Click();
+    void btnDataClick();
+    // The list editor of a reference list: C, A, L or T.
+    void mTypeClick(char ListType);
 
 protected:
     void showEvent(QShowEvent* Event) override;

@@ -67,8 +67,10 @@ void TORB::BuildButtons() {
     btnSample->setIcon(GlyphIcon(QStringLiteral("SampleGlyph")));
     btnPlaySamp->setIcon(GlyphIcon(QStringLiteral("PlaySampGlyph")));
     // Their windows are not part of the handset; they stay disabled until one is attached.
-    for (QToolButton* Button : {btnData, btnBrowse, btnSample, btnPlaySamp})
+    for (QToolButton* Button : {btnBrowse, btnSample, btnPlaySamp})
         Button->setEnabled(false);
+    btnData->setEnabled(false);
+    connect(btnData, &QToolButton::clicked, this, &TORB::btnDataClick);
 
     connect(btnPlay, &QToolButton::clicked, this, [this] { GuardedCall([this] { FCore->btnPlayClick(); }); });
     connect(btnStop, &QToolButton::clicked, this, [this] { GuardedCall([this] { FCore->btnStopClick(); }); });
@@ -100,7 +102,7 @@ void TORB::BuildButtons() {
         {"SpeedButton3", "&U", btnPause},      {"SpeedButton4", "&E", btnEject},
         {"SpeedButton5", "&C", btnClose},      {"SpeedButton6", "&B", btnStart},
         {"SpeedButton7", "&L", btnBack},       {"SpeedButton8", "&N", btnForward},
-        {"SpeedButton11", "&Track", btnTrack},
+        {"SpeedButton11", "&Track", btnTrack}, {"SpeedButton13", "&D", btnData},
     };
     int Left = 0;
     for (const THidden& H : Hidden) {
@@ -151,7 +153,8 @@ void TORB::SetButtons(const TButtonGroups& G) {
     Set({btnStop, btnBeg}, {"Stop1"}, G.StopGroup);
     Set({btnPause}, {"Pause1"}, G.PauseGroup);
     Set({btnBack}, {"Lasttrack1"}, G.PreviousGroup);
-    Set({btnForward, btnTrack}, {"Nexttrack1", "EditCD1", "Cust1", "Fitt1", "Gototrack1"}, G.NextGroup);
+    Set({btnForward, btnTrack, btnData}, {"Nexttrack1", "EditCD1", "Cust1", "Fitt1", "Gototrack1"},
+        G.NextGroup);
     Set({btnSkipBack, btnStart}, {"Fastrewind1", "Startofcurrenttrack1", "Fastforward1"}, G.SeekGroup);
     Set({BtnSkipForward}, {}, G.FastForwardButton);
     btnClose->setEnabled(G.DoorOpen);

@@ -25,6 +25,11 @@ void TORB::BuildMenu() {
     };
     const auto Own = [this](void (TORB::*Handler)()) { return [this, Handler] { (this->*Handler)(); }; };
     const THandsetMenuHandlers Handlers = {
+        {"EditCD1", Own(&TORB::btnDataClick)},
+        {"mComp", [this] { mTypeClick('C'); }},
+        {"mArt", [this] { mTypeClick('A'); }},
+        {"mLab", [this] { mTypeClick('L'); }},
+        {"mType", [this] { mTypeClick('T'); }},
         {"Exit1", Own(&TORB::Exit1Click)},
         {"Play1", Core(&TPlayerCore::btnPlayClick)},
         {"Stop1", Core(&TPlayerCore::btnStopClick)},

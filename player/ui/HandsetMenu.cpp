@@ -13,10 +13,15 @@ struct TMenuEntry {
     const char* Caption;
     const char* Shortcut;
     bool Checkable;
+    const char* Submenu = nullptr; // caption of the submenu the item stands in
 };
 
 const std::vector<TMenuEntry> MenuTable = {
     {"&File", "EditCD1", "Edit current CD &data record", "Ctrl+D", false},
+    {"&File", "mComp", "&Composers...", "", false, "Reference &files"},
+    {"&File", "mArt", "&Artists...", "", false, "Reference &files"},
+    {"&File", "mLab", "&Record labels...", "", false, "Reference &files"},
+    {"&File", "mType", "&Music type...", "", false, "Reference &files"},
     {"&File", "BrowseCDdatabase1", "Bro&wse CD database", "Ctrl+W", false},
     {"&File", "Exportdatabase1", "E&xport database...", "", false},
     {"&File", "Importdatabase1", "&Import database...", "", false},
@@ -60,11 +65,12 @@ const std::vector<TMenuEntry> MenuTable = {
 
 THandsetMenu::THandsetMenu(QMenuBar* Bar, const THandsetMenuHandlers& Handlers) {
     QMenu* Menu = nullptr;
+    QMenu* Submenu = nullptr;
     QString MenuCaption;
     bool SeparatorPending = false;
     for (const TMenuEntry& Entry : MenuTable) {
         if (!Entry.Menu || MenuCaption != Entry.Menu) {
-            Menu = nullptr;
+            Menu = Submenu = nullptr;
             MenuCaption = Entry.Menu ? Entry.Menu : "";
             SeparatorPending = false;
         }
@@ -81,7 +87,15 @@ THandsetMenu::THandsetMenu(QMenuBar* Bar, const THandsetMenuHandlers& Handlers) 
             if (!Menu) Menu = Bar->addMenu(MenuCaption);
             if (SeparatorPending) Menu->addSeparator();
             SeparatorPending = false;
-            Action = Menu->addAction(QString::fromUtf8(Entry.Caption));
+            QMenu* Parent = Menu;
+            if (Entry.Submenu) {
+                if (!Submenu || Submenu->title() != QString::fromUtf8(Entry.Submenu)) {
+                    Submenu = Menu->addMenu(QString::fromUtf8(Entry.Submenu));
+                    Submenu->menuAction()->setObjectName(QStringLiteral("Referencefiles1"));
+                }
+                Parent = Submenu;
+            }
+            Action = Parent->addAction(QString::fromUtf8(Entry.Caption));
         }
         Action->setObjectName(QString::fromLatin1(Entry.Name));
         Action->setShortcut(QKeySequence(QString::fromLatin1(Entry.Shortcut)));

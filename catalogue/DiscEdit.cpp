@@ -1,0 +1,286 @@
+#include "catalogue/DiscEdit.h"
+
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QPainter>
+#include <QTemporaryFile>
+#include <algorithm>
+
+#include "catalogue/BitmapCheck.h"
+#include "catalogue/DiscCatalogue.h"
+#include "catalogue/ReferenceList.h"
+#include "catalogue/TextEncoding.h"
+#include "catalogue/VlfFormat.h"
+#include "devices/MessageBoxes.h"
+#include "player/TrackLine.h"
+
+const char* const msgNoSample = "Selected disk does not have a recorded sample.";
+const char* const msgDeleteSample = "Do you wish to delete the sample for the CD?";
+
+namespace {
+
+constexpr int TrackColumns = 3;
+// A picture converted to a bitmap is made no larger than this on its longer side: the catalogue shows
+// and prints pictures small, and a photograph would otherwise become a bitmap of many megabytes.
+constexpr int ConvertedPictureMax = 1024;
+
+std::string Cut(const std::string& Text, int MaxBytes) {
+    return CutToBytes(Text, static_cast<std::size_t>(MaxBytes));
+}
+
+void CopyTrackRow(TStringGridData& Tracks, int To, int From) {
+    for (int c = 0; c < TrackColumns; ++c)
+        Tracks.SetCells(c, To, Tracks.Cells(c, From));
+}
+
+void EmptyTrackRow(TStringGridData& Tracks, int Row) {
+    for (int c = 0; c < TrackColumns; ++c)
+        Tracks.SetCells(c, Row, std::string());
+}
+
+std::string Quoted(const std::string& FileName) {
+    return "\"" + FileName + "\"";
+}
+
+} // namespace
+
+TDiscEdit::TDiscEdit(TDiscCatalogue& Catalogue, TDiscRecord& Rec, TStringGridData& Grid, std::string& Memo,
+                     TDiscKeys& Keys, std::int32_t& RecNo, std::string NotesCode)
+    : EditRecord(Rec), Tracks(TrackColumns, std::clamp<int>(Rec.TrackCount, 0, MaxDiscTracks) + 1),
+      Notes(NotesForEditing(Memo)), FCatalogue(Catalogue), FRec(Rec), FGrid(Grid), FMemo(Memo), FKeys(Keys),
+      FRecNo(RecNo), FNotesCode(std::move(NotesCode)) {
+    EditRecord.TrackCount = static_cast<std::int16_t>(Tracks.RowCount() - 1);
+    for (int t = 1; t <= TrackCount(); ++t)
+        for (int c = 0; c < TrackColumns; ++c)
+            Tracks.SetCells(c, t, Grid.Cells(c, t));
+}
+
+std::string TDiscEdit::TrackLineOf(int T) const {
+    return TrackLine(T,
+                     EditRecord.TrackLengths[static_cast<std::size_t>(std::clamp(T, 1, MaxDiscTracks) - 1)],
+                     Tracks.Cells(0, T));
+}
+
+int TDiscEdit::NotesLimit() const {
+    return VlfFormat::TextMax - static_cast<int>(StoredNotes(FNotesCode, "x").size() - 1);
+}
+
+bool TDiscEdit::StorePicture(const std::string& FileName) {
+    if (FileName.empty()) return true;
+    const bool Clearing = FileName == PictureCleared;
+    // A picture in another format is stored as the bitmap converted from it.
+    QTemporaryFile Converted(QString::fromStdString(FCatalogue.DataDir() + "picture-XXXXXX.bmp"));
+    std::string Source = FileName;
+    if (!Clearing) {
+        std::string Error = CheckPictureFile(FileName);
+        if (Error.empty() && !IsBitmapFile(FileName)) {
+            if (!Converted.open()) {
+                Error = "Cannot write a working file in " + FCatalogue.DataDir();
+            } else {
+                Converted.close();
+                Source = Converted.fileName().toStdString();
+                PictureAsBitmap(FileName, Source, Error);
+            }
+        }
+        if (!Error.empty()) {
+            ShowError(Error);
+            return false;
+        }
+    }
+    if (!FCatalogue.OpenDiscVlf()) return false;
+    TVlf& Store = FCatalogue.fvlf.Vlf;
+    const std::int32_t Old = EditRecord.PictureRef;
+    std::int32_t New = 0;
+    if (!Clearing) {
+        // The old picture stays until the record names the new one.
+        Store.KeepSuperseded = true;
+        New = Store.StoreFile(Old, Source, VlfKindPicture);
+        Store.KeepSuperseded = false;
+        if (New == 0) {
+            Store.Superseded.clear();
+            FCatalogue.CloseDiscVlf();
+            ShowError("Cannot store the picture in the catalogue: " + Store.LastError());
+            return false;
+        }
+    }
+    bool Ok = true;
+    if (New != Old) {
+        EditRecord.PictureRef = New;
+        FCatalogue.MarkDeletedRecords();
+        Ok = FCatalogue.PutDiscRecord(EditRecord);
+        if (Ok) {
+            if (Clearing) Store.DeleteItem(Old);
+            Store.ReleaseSuperseded();
+        } else {
+            // The stored record still names the old picture: keep it and drop the new one.
+            if (New != 0) Store.DeleteItem(New);
+            Store.Superseded.clear();
+            EditRecord.PictureRef = Old;
+        }
+    }
+    FCatalogue.CloseDiscVlf();
+    return Ok;
+}
+
+bool TDiscEdit::ExtractPicture(const std::string& FileName) {
+    if (EditRecord.PictureRef == 0 || !FCatalogue.OpenDiscVlf()) return false;
+    const bool Ok = FCatalogue.fvlf.Vlf.ExtractFile(EditRecord.PictureRef, FileName, false);
+    FCatalogue.CloseDiscVlf();
+    return Ok;
+}
+
+bool TDiscEdit::ExtractSample(const std::string& FileName) {
+    if (EditRecord.SampleRef == 0) {
+        ShowError(msgNoSample);
+        return false;
+    }
+    if (!FCatalogue.OpenDiscVlf()) return false;
+    const bool Ok = FCatalogue.fvlf.Vlf.ExtractFile(EditRecord.SampleRef, FileName, false);
+    FCatalogue.CloseDiscVlf();
+    return Ok;
+}
+
+bool TDiscEdit::ClearSample() {
+    if (EditRecord.SampleRef == 0) {
+        ShowError(msgNoSample);
+        return false;
+    }
+    if (AskYesNo(msgDeleteSample) != idYes) return false;
+    if (!FCatalogue.OpenDiscVlf()) return false;
+    const std::int32_t Old = EditRecord.SampleRef;
+    EditRecord.SampleRef = 0;
+    FCatalogue.MarkDeletedRecords();
+    // The sample is freed only once the stored record no longer names it.
+    const bool Ok = FCatalogue.PutDiscRecord(EditRecord);
+    if (Ok)
+        FCatalogue.fvlf.Vlf.DeleteItem(Old);
+    else
+        EditRecord.SampleRef = Old;
+    FCatalogue.CloseDiscVlf();
+    return Ok;
+}
+
+bool TDiscEdit::Finish(bool Ok, const TDiscTexts& Texts) {
+    FRec = EditRecord;
+    if (Ok) {
+        FRec.DiscName = Cut(Texts.DiscName, DiscNameMax);
+        FRec.Composer = Cut(Texts.Composer, ComposerMax);
+        FRec.Artist = Cut(Texts.Artist, ArtistMax);
+        FRec.UserField1 = Cut(Texts.UserField1, UserFieldMax);
+        FRec.UserField2 = Cut(Texts.UserField2, UserFieldMax);
+        FRec.RecordLabel = Cut(Texts.RecordLabel, RecordLabelMax);
+        FRec.MusicType = Cut(Texts.MusicType, MusicTypeMax);
+        FRec.Reference = Cut(Texts.Reference, ReferenceMax);
+        FRec.Year = static_cast<std::int16_t>(std::clamp(Texts.Year, 0, 9999));
+        FMemo = StoredNotes(FNotesCode, Notes);
+        if (FGrid.ColCount() < TrackColumns) FGrid.SetColCount(TrackColumns);
+        if (FGrid.RowCount() <= TrackCount()) FGrid.SetRowCount(TrackCount() + 1);
+        for (int t = 1; t <= TrackCount(); ++t)
+            for (int c = 0; c < TrackColumns; ++c)
+                FGrid.SetCells(c, t, Tracks.Cells(c, t));
+    }
+    return FCatalogue.SaveDisc(FRec, FGrid, FMemo, FRecNo, FKeys);
+}
+
+std::string CheckPictureFile(const std::string& FileName) {
+    QFile File(QString::fromStdString(FileName));
+    if (!File.open(QIODevice::ReadOnly)) return "Cannot read the file " + Quoted(FileName) + ".";
+    const std::string Problem = BitmapProblem(File);
+    File.close();
+    if (!Problem.empty()) return "The file " + Quoted(FileName) + " is a damaged bitmap: " + Problem + ".";
+    QImageReader Reader(QString::fromStdString(FileName));
+    Reader.setDecideFormatFromContent(true);
+    const QImage Picture = Reader.read();
+    if (Picture.isNull())
+        return "The file " + Quoted(FileName) + " is not a picture that can be shown (" +
+               Reader.errorString().toStdString() + ").";
+    return {};
+}
+
+bool PictureAsBitmap(const std::string& FileName, const std::string& Target, std::string& Error) {
+    Error = CheckPictureFile(FileName);
+    if (!Error.empty()) return false;
+    if (IsBitmapFile(FileName)) {
+        QFile::remove(QString::fromStdString(Target));
+        if (QFile::copy(QString::fromStdString(FileName), QString::fromStdString(Target))) return true;
+        Error = "Cannot write the file " + Quoted(Target) + ".";
+        return false;
+    }
+    QImageReader Reader(QString::fromStdString(FileName));
+    Reader.setDecideFormatFromContent(true);
+    Reader.setAutoTransform(true);
+    QImage Picture = Reader.read();
+    if (Picture.width() > ConvertedPictureMax || Picture.height() > ConvertedPictureMax)
+        Picture = Picture.scaled(ConvertedPictureMax, ConvertedPictureMax, Qt::KeepAspectRatio,
+                                 Qt::SmoothTransformation);
+    // Bitmaps have no transparency: transparent parts are shown on white.
+    QImage Flat(Picture.size(), QImage::Format_RGB32);
+    Flat.fill(Qt::white);
+    {
+        QPainter Painter(&Flat);
+        Painter.drawImage(0, 0, Picture);
+    }
+    if (!Flat.save(QString::fromStdString(Target), "BMP")) {
+        Error = "Cannot write the file " + Quoted(Target) + ".";
+        return false;
+    }
+    return true;
+}
+
+std::string NotesForEditing(const std::string& Stored) {
+    const std::size_t FirstEnd = Stored.find('\n');
+    if (FirstEnd == std::string::npos) return {};
+    std::string Notes;
+    Notes.reserve(Stored.size() - FirstEnd);
+    for (std::size_t i = FirstEnd + 1; i < Stored.size(); ++i)
+        if (Stored[i] != '\r' || i + 1 >= Stored.size() || Stored[i + 1] != '\n') Notes += Stored[i];
+    return Notes;
+}
+
+std::string StoredNotes(const std::string& Code, const std::string& Notes) {
+    std::string Stored = Code;
+    if (Notes.empty()) return Stored;
+    Stored += "\r\n";
+    for (char C : Notes) {
+        if (C == '\n')
+            Stored += "\r\n";
+        else
+            Stored += C;
+    }
+    return Stored;
+}
+
+void InsertTrackRow(TStringGridData& Tracks, int TrackCount, int Row) {
+    if (Row < 1 || Row > TrackCount) return;
+    for (int j = TrackCount; j > Row; --j)
+        CopyTrackRow(Tracks, j, j - 1);
+    EmptyTrackRow(Tracks, Row);
+}
+
+void DeleteTrackRow(TStringGridData& Tracks, int TrackCount, int Row) {
+    if (Row < 1 || Row > TrackCount) return;
+    for (int j = Row; j < TrackCount; ++j)
+        CopyTrackRow(Tracks, j, j + 1);
+    EmptyTrackRow(Tracks, TrackCount);
+}
+
+void MoveTrackRow(TStringGridData& Tracks, int From, int To) {
+    const int Last = Tracks.RowCount() - 1;
+    if (From < 1 || To < 1 || From > Last || To > Last || From == To) return;
+    std::string Moved[TrackColumns];
+    for (int c = 0; c < TrackColumns; ++c)
+        Moved[c] = Tracks.Cells(c, From);
+    const int Step = From < To ? 1 : -1;
+    for (int j = From; j != To; j += Step)
+        CopyTrackRow(Tracks, j, j + Step);
+    for (int c = 0; c < TrackColumns; ++c)
+        Tracks.SetCells(c, To, Moved[c]);
+}
+
+void AddNewReferenceEntry(std::vector<std::string>& Names, const std::string& Text, const std::string& File,
+                          const std::string& Title) {
+    if (Text.empty() || ContainsReferenceName(Names, Text)) return;
+    InsertReferenceName(Names, Text);
+    if (!WriteReferenceList(File, Names)) ShowError("Cannot save " + Title + " file!");
+}

@@ -1,0 +1,95 @@
+// One run of the disc data editor without its window: the record, track texts and notes the window
+// starts with, the picture and sample changes that are stored at once, and what is stored when the
+// window closes. The window shows and collects; this decides what reaches the catalogue.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue/DiscRecord.h"
+#include "catalogue/StringGridData.h"
+
+class TDiscCatalogue;
+
+// The texts the editor's fields give back on OK.
+struct TDiscTexts {
+    std::string DiscName, Composer, Artist, UserField1, UserField2, RecordLabel, MusicType, Reference;
+    int Year = 0;
+};
+
+// What stands in the picture dialog's file name after Clear.
+inline constexpr const char* PictureCleared = "...";
+
+extern const char* const msgNoSample;
+extern const char* const msgDeleteSample;
+
+class TDiscEdit {
+public:
+    // Rec, Grid, Memo, Keys and RecNo are the caller's (the disc in the drive or a catalogue entry); they
+    // are changed only by Finish. NotesCode is the first line of the stored notes.
+    TDiscEdit(TDiscCatalogue& Catalogue, TDiscRecord& Rec, TStringGridData& Grid, std::string& Memo,
+              TDiscKeys& Keys, std::int32_t& RecNo, std::string NotesCode);
+
+    // The window's own copy of the record; picture, sample and programme changes are stored from it.
+    TDiscRecord EditRecord;
+    // Track texts: row t (1 to TrackCount) is track t, columns name, user field 1, user field 2.
+    TStringGridData Tracks;
+    // The notes without their first line, lines ended by "\n".
+    std::string Notes;
+
+    TDiscCatalogue& Catalogue() { return FCatalogue; }
+    int TrackCount() const { return EditRecord.TrackCount; }
+    // The track list's line of track T from Tracks.
+    std::string TrackLineOf(int T) const;
+    // Most bytes the notes may have so that, with their first line, they fit the store's text limit.
+    int NotesLimit() const;
+
+    // Stores the picture file as the disc's picture (a BMP as it is, another picture converted to BMP),
+    // or removes the picture when FileName is PictureCleared; an empty name changes nothing. The record
+    // is written at once. False, with the user told, when the file is no picture or cannot be stored.
+    bool StorePicture(const std::string& FileName);
+    // Copies the stored picture into FileName; false when the disc has none or it cannot be read.
+    bool ExtractPicture(const std::string& FileName);
+    // Copies the stored sample into FileName; without one the user is told and false is given.
+    bool ExtractSample(const std::string& FileName);
+    // Asks, then removes the sample and writes the record; true when it was removed.
+    bool ClearSample();
+
+    // Ends the run: the caller's record becomes EditRecord; with Ok the texts, track texts and notes are
+    // taken over as well. Then the record is saved with its grid and notes, OK or not.
+    bool Finish(bool Ok, const TDiscTexts& Texts);
+
+private:
+    TDiscCatalogue& FCatalogue;
+    TDiscRecord& FRec;
+    TStringGridData& FGrid;
+    std::string& FMemo;
+    TDiscKeys& FKeys;
+    std::int32_t& FRecNo;
+    std::string FNotesCode;
+};
+
+// Why a file cannot be a disc picture (not readable, not a picture, a damaged bitmap); empty when it can.
+std::string CheckPictureFile(const std::string& FileName);
+// Writes the picture of FileName as a BMP file to Target (a BMP is copied as it is); false with Error set.
+bool PictureAsBitmap(const std::string& FileName, const std::string& Target, std::string& Error);
+
+// The notes as the editor shows them: the stored text without its first line, lines ended by "\n".
+std::string NotesForEditing(const std::string& Stored);
+// The stored text: Code as the first line, then the notes, lines ended by CR LF.
+std::string StoredNotes(const std::string& Code, const std::string& Notes);
+
+// Track texts of the track grid dialog, rows 1 to TrackCount; each row is a fixed track position and
+// the texts move between positions.
+// Moves the texts from Row down by one (the last row's are lost) and empties Row.
+void InsertTrackRow(TStringGridData& Tracks, int TrackCount, int Row);
+// Moves the texts below Row up by one and empties the last row.
+void DeleteTrackRow(TStringGridData& Tracks, int TrackCount, int Row);
+// Moves the texts of row From to row To; the rows between close up.
+void MoveTrackRow(TStringGridData& Tracks, int From, int To);
+
+// Adds Text to the sorted list Names and rewrites File when Text is not empty and not yet listed
+// (compared without regard to case); a failed write shows "Cannot save " Title " file!".
+void AddNewReferenceEntry(std::vector<std::string>& Names, const std::string& Text, const std::string& File,
+                          const std::string& Title);

@@ -1,0 +1,10 @@
+// Text fields whose limit counts bytes of UTF-8, as the catalogue stores the text: what the user sees is
+// exactly what will be stored. Typed or pasted text that does not fit is cut where it was inserted, and
+// never inside a character.
+#pragma once
+
+class QLineEdit;
+class QPlainTextEdit;
+
+void LimitBytes(QLineEdit* Edit, int MaxBytes);
+void LimitBytes(QPlainTextEdit* Edit, int MaxBytes);

@@ -1,0 +1,431 @@
+#include "catalogue_ui/DiscDataEditor.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyleOptionComboBox>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+
+#include "app/Settings.h"
+#include "catalogue/DiscCatalogue.h"
+#include "catalogue/ReferenceCompletion.h"
+#include "catalogue/ReferenceList.h"
+#include "catalogue/ui/ByteLimit.h"
+#include "catalogue_ui/PictureDialog.h"
+#include "catalogue_ui/TrackDialog.h"
+#include "catalogue_ui/TrackGridDialog.h"
+#include "devices/MessageBoxes.h"
+#include "devices/WaveAudio.h"
+#include "player/ui/TrackLineDelegate.h"
+
+namespace {
+
+constexpr int NameComboWidth = 212;
+
+QString Q(const std::string& Text) {
+    return QString::fromStdString(Text);
+}
+
+QLabel* MakeLabel(const char* Name, const QString& Caption, QWidget* Parent) {
+    auto* Label = new QLabel(Caption, Parent);
+    if (Name) Label->setObjectName(QString::fromLatin1(Name));
+    return Label;
+}
+
+QLineEdit* MakeEdit(const char* Name, const char* Hint, int MaxBytes, QWidget* Parent) {
+    auto* Edit = new QLineEdit(Parent);
+    Edit->setObjectName(QString::fromLatin1(Name));
+    Edit->setToolTip(QString::fromUtf8(Hint));
+    LimitBytes(Edit, MaxBytes);
+    return Edit;
+}
+
+} // namespace
+
+TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* Wave, QWidget* Parent)
+    : QDialog(Parent), FEdit(Edit), FSettings(Settings), FWave(Wave) {
+    setObjectName(QStringLiteral("frmCDData"));
+    setWindowTitle(QStringLiteral("Edit CD data record"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    auto* gbData = new QGroupBox(QStringLiteral("CD data record"), this);
+    gbData->setObjectName(QStringLiteral("gbData"));
+    edName = MakeEdit("edName", "Enter disc name - up to 100 characters.", DiscNameMax, gbData);
+    const auto NameField = [&](const char* EditName, const char* ComboName, const char* Hint, int MaxBytes,
+                               const char* FileName, const char* Title) {
+        auto* Combo = new QComboBox(gbData);
+        Combo->setObjectName(QString::fromLatin1(ComboName));
+        Combo->setMaxVisibleItems(10);
+        Combo->setFocusPolicy(Qt::NoFocus);
+        Combo->setMinimumWidth(NameComboWidth);
+        Combo->installEventFilter(this);
+        auto* Over = MakeEdit(EditName, Hint, MaxBytes, Combo);
+        Over->setFrame(false);
+        Over->installEventFilter(this);
+        FFields.push_back({Over, Combo, FileName, Title, MaxBytes, {}});
+        return std::pair{Over, Combo};
+    };
+    std::tie(edComp, cbComp) =
+        NameField("edComp", "cbComp", "Enter or select the anme of the composer - up to 100 characters.",
+                  ComposerMax, "composer.fle", "Composers");
+    std::tie(edArt, cbArt) =
+        NameField("edArt", "cbArt", "Enter or select the anme of the artist - up to 100 characters.",
+                  ArtistMax, "artist.fle", "Artists");
+    std::tie(edLab, cbLab) =
+        NameField("edLab", "cbLab", "Enter or select the anme of the disc label - up to 50 characters.",
+                  RecordLabelMax, "label.fle", "Labels");
+    std::tie(edCat, cbCat) =
+        NameField("edCat", "cbCat", "Enter or select the anme of the type of music - up to 50 characters.",
+                  MusicTypeMax, "type.fle", "Category");
+    ed1 = MakeEdit("ed1", "Enter user defined field 1 - up to 100 characters.", UserFieldMax, gbData);
+    ed2 = MakeEdit("ed2", "Enter user defined field 2 - up to 100 characters.", UserFieldMax, gbData);
+    edRef =
+        MakeEdit("edRef", "Enter your reference for the disk - up to 30 characters.", ReferenceMax, gbData);
+    edYear = new QLineEdit(gbData);
+    edYear->setObjectName(QStringLiteral("edYear"));
+    edYear->setToolTip(QStringLiteral("Enter the year of the recording."));
+    edYear->setValidator(new QIntValidator(0, 9999, edYear));
+    edYear->setMaxLength(4);
+    edYear->setMaximumWidth(60);
+    labID = MakeLabel("labID", {}, gbData);
+    labTime = MakeLabel("labTime", {}, gbData);
+    labUser1 = MakeLabel("labUser1", Q(Settings.DiscUser1Caption), gbData);
+    labUser2 = MakeLabel("labUser2", Q(Settings.DiscUser2Caption), gbData);
+    for (QLabel* Label : {labID, labTime, labUser1, labUser2})
+        Label->setTextFormat(Qt::PlainText);
+
+    auto* Grid = new QGridLayout(gbData);
+    Grid->addWidget(MakeLabel(nullptr, QStringLiteral("Name"), gbData), 0, 0);
+    Grid->addWidget(edName, 0, 1, 1, 3);
+    const std::pair<QWidget*, QWidget*> LeftColumn[] = {
+        {MakeLabel(nullptr, QStringLiteral("Composer"), gbData), cbComp},
+        {MakeLabel(nullptr, QStringLiteral("Artist"), gbData), cbArt},
+        {labUser1, ed1},
+        {labUser2, ed2},
+    };
+    const std::pair<QWidget*, QWidget*> RightColumn[] = {
+        {MakeLabel(nullptr, QStringLiteral("Record label"), gbData), cbLab},
+        {MakeLabel(nullptr, QStringLiteral("Music type"), gbData), cbCat},
+        {MakeLabel(nullptr, QStringLiteral("Reference"), gbData), edRef},
+        {MakeLabel(nullptr, QStringLiteral("Year"), gbData), edYear},
+    };
+    for (int r = 0; r < 4; ++r) {
+        Grid->addWidget(LeftColumn[r].first, r + 1, 0);
+        Grid->addWidget(LeftColumn[r].second, r + 1, 1);
+        Grid->addWidget(RightColumn[r].first, r + 1, 2);
+        Grid->addWidget(RightColumn[r].second, r + 1, 3, Qt::AlignLeft);
+    }
+    auto* Identity = new QHBoxLayout;
+    Identity->addWidget(MakeLabel(nullptr, QStringLiteral("Disc ID:"), gbData));
+    Identity->addWidget(labID);
+    Identity->addStretch();
+    Identity->addWidget(MakeLabel(nullptr, QStringLiteral("Playing time:"), gbData));
+    Identity->addWidget(labTime);
+    Grid->addLayout(Identity, 5, 0, 1, 4);
+    Grid->setColumnStretch(1, 1);
+    Grid->setColumnStretch(3, 1);
+
+    auto* gbTracks = new QGroupBox(QStringLiteral("Tracks"), this);
+    gbTracks->setObjectName(QStringLiteral("gbTracks"));
+    lbTracks = new QListWidget(gbTracks);
+    lbTracks->setObjectName(QStringLiteral("lbTracks"));
+    lbTracks->setToolTip(QStringLiteral("Click on track to open edit window."));
+    lbTracks->setItemDelegate(new TTrackLineDelegate(lbTracks));
+    lbTracks->setUniformItemSizes(true);
+    lbTracks->setMinimumSize(300, 200);
+    connect(lbTracks, &QListWidget::itemDoubleClicked, this, &TfrmCDData::lbTracksDblClick);
+    (new QVBoxLayout(gbTracks))->addWidget(lbTracks);
+
+    auto* gbNotes = new QGroupBox(QStringLiteral("Notes"), this);
+    gbNotes->setObjectName(QStringLiteral("gbNotes"));
+    memDisc = new QPlainTextEdit(gbNotes);
+    memDisc->setObjectName(QStringLiteral("memDisc"));
+    memDisc->setToolTip(QStringLiteral("Enter notes relating to the disk."));
+    memDisc->setTabChangesFocus(true);
+    memDisc->setMinimumSize(240, 200);
+    (new QVBoxLayout(gbNotes))->addWidget(memDisc);
+
+    const auto Button = [this](const char* Name, const char* Caption) {
+        auto* B = new QPushButton(QString::fromUtf8(Caption), this);
+        B->setObjectName(QString::fromLatin1(Name));
+        B->setAutoDefault(false);
+        return B;
+    };
+    btnProg = Button("btnProg", "&Programme");
+    btnBit = Button("btnBit", "&Bitmap");
+    btnSample = Button("btnSample", "&Sample");
+    btnWaveDel = Button("btnWaveDel", "&Clear sample");
+    btnTracks = Button("btnTracks", "&Track grid");
+    btnOK = Button("btnOK", "OK");
+    btnCancel = Button("btnCancel", "Cancel");
+    btnOK->setDefault(true);
+    // The custom programme editor is not part of this window yet.
+    btnProg->setEnabled(false);
+    connect(btnBit, &QPushButton::clicked, this, &TfrmCDData::btnBitClick);
+    connect(btnSample, &QPushButton::clicked, this, &TfrmCDData::btnSampleClick);
+    connect(btnWaveDel, &QPushButton::clicked, this, &TfrmCDData::btnWaveDelClick);
+    connect(btnTracks, &QPushButton::clicked, this, &TfrmCDData::btnTracksClick);
+    connect(btnOK, &QPushButton::clicked, this, &TfrmCDData::btnOKClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    for (const TListField& Field : FFields) {
+        QLineEdit* Over = Field.Edit;
+        QComboBox* Combo = Field.Combo;
+        // edCompChange: the combo follows the text typed, so its list opens on the matching entry.
+        connect(Over, &QLineEdit::textChanged, Combo, [Combo](const QString& Text) {
+            Combo->setCurrentIndex(Combo->findText(Text, Qt::MatchFixedString));
+        });
+        // cbCompChange: an entry picked from the list goes into the edit.
+        connect(Combo, &QComboBox::activated, Over, [Over, Combo](int Index) {
+            Over->setText(Combo->itemText(Index));
+            Over->setFocus();
+        });
+    }
+
+    auto* Middle = new QHBoxLayout;
+    Middle->addWidget(gbTracks, 3);
+    Middle->addWidget(gbNotes, 2);
+    auto* Buttons = new QHBoxLayout;
+    for (QPushButton* B : {btnProg, btnBit, btnSample, btnWaveDel, btnTracks})
+        Buttons->addWidget(B);
+    Buttons->addStretch();
+    Buttons->addWidget(btnOK);
+    Buttons->addWidget(btnCancel);
+    auto* Layout = new QVBoxLayout(this);
+    Layout->addWidget(gbData);
+    Layout->addLayout(Middle, 1);
+    Layout->addLayout(Buttons);
+
+    QWidget* Order[] = {edName, edComp,    edArt,      ed1,       ed2,     edLab,
+                        edCat,  edRef,     edYear,     lbTracks,  memDisc, btnProg,
+                        btnBit, btnSample, btnWaveDel, btnTracks, btnOK,   btnCancel};
+    for (std::size_t i = 1; i < std::size(Order); ++i)
+        setTabOrder(Order[i - 1], Order[i]);
+
+    // The fields from the record.
+    const TDiscRecord& R = FEdit.EditRecord;
+    edName->setText(Q(R.DiscName));
+    edComp->setText(Q(R.Composer));
+    edArt->setText(Q(R.Artist));
+    ed1->setText(Q(R.UserField1));
+    ed2->setText(Q(R.UserField2));
+    edLab->setText(Q(R.RecordLabel));
+    edCat->setText(Q(R.MusicType));
+    edRef->setText(Q(R.Reference));
+    edYear->setText(R.Year > 0 ? QString::number(R.Year) : QString());
+    labID->setText(Q(R.DiscCode));
+    labTime->setText(Q(FormatMinSec(R.TotalTime)));
+    FillTrackList();
+    LimitBytes(memDisc, FEdit.NotesLimit());
+    memDisc->setPlainText(Q(FEdit.Notes));
+}
+
+void TfrmCDData::showEvent(QShowEvent* Event) {
+    QDialog::showEvent(Event);
+    if (FShown) return;
+    FShown = true;
+    FormShow();
+}
+
+void TfrmCDData::FormShow() {
+    for (TListField& Field : FFields) {
+        LoadReferenceCombo(Field);
+        PlaceOverlay(Field);
+    }
+    const bool HasSample = FEdit.EditRecord.SampleRef != 0;
+    btnSample->setEnabled(HasSample && FWave);
+    btnWaveDel->setEnabled(HasSample);
+    edName->setFocus();
+}
+
+void TfrmCDData::LoadReferenceCombo(TListField& Field) {
+    Field.Names = ReadReferenceList(FEdit.Catalogue().DataDir() + Field.FileName).Names;
+    std::stable_sort(Field.Names.begin(), Field.Names.end(), ReferenceNameLess);
+    const QString Text = Field.Edit->text();
+    Field.Combo->clear();
+    for (const std::string& Name : Field.Names)
+        Field.Combo->addItem(Q(Name));
+    Field.Combo->setCurrentIndex(Field.Combo->findText(Text, Qt::MatchFixedString));
+}
+
+void TfrmCDData::PlaceOverlay(const TListField& Field) {
+    QStyleOptionComboBox Option;
+    Option.initFrom(Field.Combo);
+    const QRect Text = Field.Combo->style()->subControlRect(QStyle::CC_ComboBox, &Option,
+                                                            QStyle::SC_ComboBoxEditField, Field.Combo);
+    Field.Edit->setGeometry(Text.isValid() ? Text : Field.Combo->rect().adjusted(3, 3, -24, -3));
+}
+
+TfrmCDData::TListField* TfrmCDData::FieldOf(QObject* Object) {
+    for (TListField& Field : FFields)
+        if (Field.Edit == Object || Field.Combo == Object) return &Field;
+    return nullptr;
+}
+
+bool TfrmCDData::eventFilter(QObject* Watched, QEvent* Event) {
+    if (TListField* Field = FieldOf(Watched)) {
+        if (Watched == Field->Combo && Event->type() == QEvent::Resize) {
+            PlaceOverlay(*Field);
+        } else if (Watched == Field->Edit && Event->type() == QEvent::KeyRelease) {
+            // Removing text proposes nothing: otherwise the proposal would come back at once and a name
+            // that begins like a listed one could never be shortened.
+            const int Key = static_cast<QKeyEvent*>(Event)->key();
+            if (Key != Qt::Key_Backspace && Key != Qt::Key_Delete) CompleteFromList(*Field);
+        }
+    }
+    return QDialog::eventFilter(Watched, Event);
+}
+
+void TfrmCDData::CompleteFromList(TListField& Field) {
+    QStringList Entries;
+    for (int i = 0; i < Field.Combo->count(); ++i)
+        Entries << Field.Combo->itemText(i);
+    const TCompletion Proposal = ::CompleteFromList(Entries, Field.Edit->text(), Field.MaxBytes);
+    if (Proposal.Text != Field.Edit->text()) Field.Edit->setText(Proposal.Text);
+    if (Proposal.SelLength > 0) Field.Edit->setSelection(Proposal.SelStart, Proposal.SelLength);
+}
+
+void TfrmCDData::FillTrackList() {
+    lbTracks->clear();
+    for (int t = 1; t <= FEdit.TrackCount(); ++t)
+        lbTracks->addItem(Q(FEdit.TrackLineOf(t)));
+}
+
+void TfrmCDData::lbTracksDblClick() {
+    const int k = lbTracks->currentRow();
+    if (k < 0 || !lbTracks->currentItem()->isSelected()) return;
+    const int n = k + 1;
+    TfrmSTrack Track(FSettings, this);
+    Track.labNumber->setText(QString::number(n));
+    Track.labTime->setText(lbTracks->item(k)->text().mid(2, 5));
+    Track.edName->setText(Q(FEdit.Tracks.Cells(0, n)));
+    Track.edUser1->setText(Q(FEdit.Tracks.Cells(1, n)));
+    Track.edUser2->setText(Q(FEdit.Tracks.Cells(2, n)));
+    if (Track.exec() != QDialog::Accepted) return;
+    FEdit.Tracks.SetCells(0, n, Track.edName->text().toStdString());
+    FEdit.Tracks.SetCells(1, n, Track.edUser1->text().toStdString());
+    FEdit.Tracks.SetCells(2, n, Track.edUser2->text().toStdString());
+    lbTracks->item(k)->setText(Q(FEdit.TrackLineOf(n)));
+}
+
+void TfrmCDData::btnTracksClick() {
+    TfrmEdTr Grid(FSettings, this);
+    Grid.SetTracks(FEdit.TrackCount(), FEdit.Tracks);
+    Grid.setWindowTitle(QStringLiteral("Track details for - ") + edName->text());
+    if (Grid.exec() != QDialog::Accepted) return;
+    const TStringGridData Texts = Grid.Tracks();
+    for (int t = 1; t <= FEdit.TrackCount(); ++t)
+        for (int c = 0; c < 3; ++c)
+            FEdit.Tracks.SetCells(c, t, Texts.Cells(c, t));
+    FillTrackList();
+}
+
+void TfrmCDData::btnBitClick() {
+    const std::string P = FEdit.Catalogue().WorkingPicture();
+    DeleteFileQuietly(P);
+    if (FEdit.EditRecord.PictureRef != 0) FEdit.ExtractPicture(P);
+    {
+        TfrmBitmap Picture(P, this);
+        if (Picture.exec() == QDialog::Accepted && !Picture.PictureFileName.empty())
+            FEdit.StorePicture(Picture.PictureFileName);
+    }
+    DeleteFileQuietly(P);
+}
+
+void TfrmCDData::btnSampleClick() {
+    if (FEdit.EditRecord.SampleRef == 0) {
+        ShowError(msgNoSample);
+        return;
+    }
+    const std::string W = FEdit.Catalogue().WorkingSample();
+    FEdit.ExtractSample(W);
+    if (FWave && QFileInfo::exists(Q(W))) {
+        const QPalette Normal = btnSample->palette();
+        QPalette Playing = Normal;
+        Playing.setColor(QPalette::ButtonText, Qt::red);
+        btnSample->setText(QStringLiteral("Playing..."));
+        btnSample->setPalette(Playing);
+        try {
+            FWave->OpenWave(W);
+            const int Length = FWave->GetWaveLength();
+            if (FWave->PlayWave(false) == 0) {
+                // The window goes on painting and the clock ticking until the sample has played; what the
+                // user does meanwhile waits.
+                QElapsedTimer Clock;
+                Clock.start();
+                QEventLoop Wait;
+                QTimer Poll;
+                connect(&Poll, &QTimer::timeout, &Wait, [&] {
+                    if (FWave->GetWavePosition() >= Length || Clock.elapsed() > Length + 2000) Wait.quit();
+                });
+                Poll.start(50);
+                Wait.exec(QEventLoop::ExcludeUserInputEvents);
+            }
+            FWave->CloseWave();
+        } catch (const std::exception& Error) {
+            ShowError(Error.what());
+        }
+        btnSample->setText(QStringLiteral("&Sample"));
+        btnSample->setPalette(Normal);
+    }
+    DeleteFileQuietly(W);
+}
+
+void TfrmCDData::btnWaveDelClick() {
+    if (FEdit.ClearSample()) {
+        btnSample->setEnabled(false);
+        btnWaveDel->setEnabled(false);
+    }
+}
+
+void TfrmCDData::btnOKClick() {
+    if (FSettings.SaveNewEntries) {
+        for (TListField& Field : FFields) {
+            AddNewReferenceEntry(Field.Names, Field.Edit->text().toStdString(),
+                                 FEdit.Catalogue().DataDir() + Field.FileName, Field.Title);
+            const QString Text = Field.Edit->text();
+            Field.Combo->clear();
+            for (const std::string& Name : Field.Names)
+                Field.Combo->addItem(Q(Name));
+            Field.Combo->setCurrentIndex(Field.Combo->findText(Text, Qt::MatchFixedString));
+        }
+    }
+    accept();
+}
+
+TDiscTexts TfrmCDData::TakeBack() {
+    FEdit.Notes = memDisc->toPlainText().toStdString();
+    return {edName->text().toStdString(), edComp->text().toStdString(), edArt->text().toStdString(),
+            ed1->text().toStdString(),    ed2->text().toStdString(),    edLab->text().toStdString(),
+            edCat->text().toStdString(),  edRef->text().toStdString(),  edYear->text().toInt()};
+}
+
+int EditDiscData(QWidget* Owner, TDiscCatalogue& Catalogue, TWaveAudio* Wave, TDiscRecord& Rec,
+                 TStringGridData& Grid, std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
+                 const std::string& NotesCode) {
+    TDiscEdit Edit(Catalogue, Rec, Grid, Memo, Keys, RecNo, NotesCode);
+    int Result;
+    TDiscTexts Texts;
+    {
+        TfrmCDData Form(Edit, Catalogue.Settings(), Wave, Owner);
+        Result = Form.exec();
+        if (Result == QDialog::Accepted) Texts = Form.TakeBack();
+    }
+    Edit.Finish(Result == QDialog::Accepted, Texts);
+    return Result;
+}

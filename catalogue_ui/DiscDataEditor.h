@@ -1,0 +1,99 @@
+// The disc data editor: the record's text fields with completion from the reference lists, the track
+// list with its track and grid dialogs, the notes, and the picture and sample of the disc.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+#include "catalogue/DiscEdit.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class TWaveAudio;
+struct TPlayerSettings;
+
+class TfrmCDData : public QDialog {
+    Q_OBJECT
+public:
+    // Edit is the run the window works on; Wave plays the disc's sample (none: the sample is not played).
+    TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* Wave, QWidget* Parent = nullptr);
+
+    // The fields as the user left them; the notes go into the run's Notes.
+    TDiscTexts TakeBack();
+
+    QLineEdit* edName;
+    QLineEdit* edComp;
+    QComboBox* cbComp;
+    QLineEdit* edArt;
+    QComboBox* cbArt;
+    QLineEdit* ed1;
+    QLineEdit* ed2;
+    QLineEdit* edLab;
+    QComboBox* cbLab;
+    QLineEdit* edCat;
+    QComboBox* cbCat;
+    QLineEdit* edRef;
+    QLineEdit* edYear;
+    QLabel* labID;
+    QLabel* labTime;
+    QLabel* labUser1;
+    QLabel* labUser2;
+    QListWidget* lbTracks;
+    QPlainTextEdit* memDisc;
+    QPushButton* btnProg;
+    QPushButton* btnBit;
+    QPushButton* btnSample;
+    QPushButton* btnWaveDel;
+    QPushButton* btnTracks;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+
+public slots:
+    void lbTracksDblClick();
+    void btnTracksClick();
+    void btnBitClick();
+    void btnSampleClick();
+    void btnWaveDelClick();
+    void btnOKClick();
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    // One of the four name fields: the edit laid over its combo box, the list file and its title.
+    struct TListField {
+        QLineEdit* Edit;
+        QComboBox* Combo;
+        const char* FileName;
+        const char* Title;
+        int MaxBytes;
+        std::vector<std::string> Names;
+    };
+
+    void FormShow();
+    void FillTrackList();
+    void LoadReferenceCombo(TListField& Field);
+    void CompleteFromList(TListField& Field);
+    TListField* FieldOf(QObject* Object);
+    void PlaceOverlay(const TListField& Field);
+
+    TDiscEdit& FEdit;
+    TPlayerSettings& FSettings;
+    TWaveAudio* FWave;
+    std::vector<TListField> FFields;
+    bool FShown = false;
+};
+
+// Runs the editor on one disc: Rec, Grid, Memo, Keys and RecNo are the caller's (the disc in the drive or
+// a catalogue entry) and NotesCode the first line of its notes. Whatever the window closes with, the
+// record is saved afterwards; the result is the window's.
+int EditDiscData(QWidget* Owner, TDiscCatalogue& Catalogue, TWaveAudio* Wave, TDiscRecord& Rec,
+                 TStringGridData& Grid, std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
+                 const std::string& NotesCode);

@@ -1,0 +1,39 @@
+// The handset's commands that open the catalogue's windows for the disc in the drive and the reference
+// lists.
+#include "catalogue/DiscCatalogue.h"
+#include "catalogue/ui/ListsWindow.h"
+#include "catalogue_ui/DiscDataEditor.h"
+#include "player/ui/DiscDataPanel.h"
+#include "player/ui/Handset.h"
+#include "player/ui/TrackStrip.h"
+
+void TORB::btnDataClick() {
+    TDiscCatalogue& Cat = FCatalogue;
+    const std::string Code = Cat.CurrentDiscCode;
+    if (Code.empty()) return;
+    // The editor works on copies: the clock goes on behind it and may take in another disc meanwhile,
+    // whose record, tracks and notes must not be mixed with the edited ones.
+    TDiscRecord Rec = Cat.CurrentDisc;
+    TStringGridData Tracks = Cat.fvlf.Tracks;
+    std::string Memo = Cat.fvlf.Memo;
+    TDiscKeys Keys = Cat.LoadedKeys;
+    std::int32_t RecNo = Cat.CurrentDiscRecNo;
+    EditDiscData(this, Cat, &FWave, Rec, Tracks, Memo, Keys, RecNo, Code);
+    if (Cat.CurrentDiscCode != Code) return;
+    Cat.CurrentDisc = Rec;
+    Cat.fvlf.Tracks = Tracks;
+    Cat.fvlf.Memo = Memo;
+    Cat.LoadedKeys = Keys;
+    Cat.CurrentDiscRecNo = RecNo;
+    DData->SetDisc(Rec.DiscName, Rec.Composer, Rec.Artist);
+    DData->SetTrack({});
+    if (FFlags.HighlightedTrack > 0 && FFlags.TrackListShown) DrawTrackNumber(FFlags.HighlightedTrack, false);
+    FFlags.HighlightedTrack = -1;
+    if (!FFlags.TrackListShown) FStrip->ShowBitmap();
+}
+
+void TORB::mTypeClick(char ListType) {
+    TfrmLists Lists(this);
+    Lists.ListType = ListType;
+    Lists.exec();
+}

@@ -1,0 +1,199 @@
+// The disc data editor opened from the handset on the disc in the drive: completion from the lists,
+// track dialogs, what OK and Cancel store, and the new list entries.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "../../player/ui/HandsetRig.h"
+#include "catalogue_ui/DiscDataEditor.h"
+#include "player/ui/HandsetMenu.h"
+
+namespace {
+
+// Runs Act on the next modal window once it is shown.
+void OnNextDialog(std::function<void(QWidget*)> Act) {
+    QTimer::singleShot(0, [Act] {
+        if (QWidget* Dialog = QApplication::activeModalWidget()) Act(Dialog);
+    });
+}
+
+template <class T> T* Child(QWidget* Parent, const char* Name) {
+    T* Found = Parent->findChild<T*>(QString::fromLatin1(Name));
+    if (!Found) qFatal("no control %s", Name);
+    return Found;
+}
+
+void Click(QWidget* Parent, const char* Button) {
+    Child<QPushButton>(Parent, Button)->click();
+}
+
+struct TEditorRig : THandsetRig {
+    explicit TEditorRig(const std::function<void(TPlayerSettings&)>& Prepare = {})
+        : THandsetRig(drSimulated, Prepare) {
+        WriteFileBytes(Home.File("composer.fle"), "Bartok\r\nBach\r\n");
+        Handset->show();
+        Tick();
+    }
+    // Ctrl+D with the window handled by Act, which closes it.
+    void Edit(std::function<void(QWidget*)> Act) {
+        OnNextDialog(std::move(Act));
+        Handset->Menu().Item("EditCD1")->trigger();
+    }
+};
+
+struct TStored {
+    TDiscRecord Rec;
+    TStringGridData Grid;
+    std::string Memo;
+};
+
+TStored Stored(TDiscCatalogue& Cat) {
+    TStored S;
+    TDiscKeys Keys;
+    std::int32_t RecNo = 0;
+    Cat.LoadDisc(Cat.CurrentDiscCode, S.Rec, S.Grid, S.Memo, Keys, RecNo);
+    return S;
+}
+
+} // namespace
+
+class TDiscDataEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void CompletesNamesAndStoresOnOk() {
+        TEditorRig Rig;
+        QVERIFY(Rig.Find<QToolButton>("btnData")->isEnabled());
+        bool Shown = false;
+        Rig.Edit([&](QWidget* D) {
+            Shown = true;
+            QCOMPARE(D->windowTitle(), QStringLiteral("Edit CD data record"));
+            QCOMPARE(Child<QLabel>(D, "labID")->text(),
+                     QString::fromStdString(Rig.Catalogue.CurrentDiscCode));
+            QCOMPARE(Child<QListWidget>(D, "lbTracks")->count(), 12);
+            QVERIFY(!Child<QPushButton>(D, "btnSample")->isEnabled());
+            QVERIFY(!Child<QPushButton>(D, "btnProg")->isEnabled());
+            QCOMPARE(Child<QComboBox>(D, "cbComp")->count(), 2);
+            auto* edComp = Child<QLineEdit>(D, "edComp");
+            edComp->clear();
+            edComp->setFocus();
+            QTest::keyClicks(edComp, "ba");
+            QCOMPARE(edComp->text(), QStringLiteral("Bach"));
+            QCOMPARE(edComp->selectedText(), QStringLiteral("ch"));
+            QTest::keyClick(edComp, 'r');
+            QCOMPARE(edComp->text(), QStringLiteral("Bartok"));
+            QCOMPARE(edComp->selectedText(), QStringLiteral("tok"));
+            // Backspace removes the proposal and proposes nothing.
+            QTest::keyClick(edComp, Qt::Key_Backspace);
+            QCOMPARE(edComp->text(), QStringLiteral("Bar"));
+            QTest::keyClicks(edComp, "tok");
+            Child<QLineEdit>(D, "edName")->setText(QString::fromUtf8("Dvořák: Quartets"));
+            Child<QLineEdit>(D, "edArt")->setText(QStringLiteral("Zehetmair"));
+            Child<QPlainTextEdit>(D, "memDisc")->setPlainText(QStringLiteral("live\nrecording"));
+            // One track through its dialog, another through the grid.
+            auto* Tracks = Child<QListWidget>(D, "lbTracks");
+            Tracks->setCurrentRow(1);
+            OnNextDialog([](QWidget* T) {
+                QCOMPARE(Child<QLabel>(T, "labNumber")->text(), QStringLiteral("2"));
+                Child<QLineEdit>(T, "edName")->setText(QStringLiteral("Lento"));
+                Click(T, "BitBtn1");
+            });
+            emit Tracks->itemDoubleClicked(Tracks->item(1));
+            QCOMPARE(Tracks->item(1)->text(), QStringLiteral(" 203.00Lento"));
+            OnNextDialog([](QWidget* G) {
+                QCOMPARE(G->windowTitle(), QString::fromUtf8("Track details for - Dvořák: Quartets"));
+                auto* Grid = Child<QTableWidget>(G, "edTracks");
+                QCOMPARE(Grid->item(1, 0)->text(), QStringLiteral("Lento"));
+                Grid->item(4, 0)->setText(QStringLiteral("Finale"));
+                Grid->item(0, 0)->setText(QStringLiteral("Allegro"));
+                Click(G, "btnOK");
+            });
+            Click(D, "btnTracks");
+            QCOMPARE(Tracks->item(4)->text(), QStringLiteral(" 503.00Finale"));
+            Click(D, "btnOK");
+        });
+        QVERIFY(Shown);
+        QCOMPARE(Rig.Find<QLabel>("labName")->text(), QString::fromUtf8("Dvořák: Quartets"));
+        QCOMPARE(Rig.Find<QLabel>("LabComp")->text(), QStringLiteral("Bartok"));
+        QCOMPARE(Rig.Find<QLabel>("labArt")->text(), QStringLiteral("Zehetmair"));
+        QVERIFY(Rig.Catalogue.CurrentDiscRecNo > 0);
+        const TStored S = Stored(Rig.Catalogue);
+        QCOMPARE(S.Rec.Composer, std::string("Bartok"));
+        QCOMPARE(S.Grid.Cells(0, 2), std::string("Lento"));
+        QCOMPARE(S.Grid.Cells(0, 5), std::string("Finale"));
+        QCOMPARE(S.Memo, Rig.Catalogue.CurrentDiscCode + "\r\nlive\r\nrecording");
+        QCOMPARE(ReadFileBytes(Rig.Home.File("artist.fle")), std::string("Zehetmair\r\n"));
+        QCOMPARE(ReadFileBytes(Rig.Home.File("composer.fle")), std::string("Bartok\r\nBach\r\n"));
+        Rig.Tick();
+        QCOMPARE(Rig.Find<QLabel>("labTrack")->text(), QStringLiteral("Allegro"));
+    }
+
+    void CancelDropsTheTypingAndNewNamesStayOutWhenSavingThemIsOff() {
+        TEditorRig Rig([](TPlayerSettings& S) { S.SaveNewEntries = false; });
+        Rig.Edit([](QWidget* D) {
+            Child<QLineEdit>(D, "edName")->setText(QStringLiteral("Typed"));
+            Click(D, "btnCancel");
+        });
+        QCOMPARE(Rig.Catalogue.CurrentDisc.DiscName, std::string("Unknown"));
+        // Every run ends with a save: the new disc is now in the catalogue.
+        QVERIFY(Rig.Catalogue.CurrentDiscRecNo > 0);
+        Rig.Edit([](QWidget* D) {
+            Child<QLineEdit>(D, "edComp")->setText(QStringLiteral("Zelenka"));
+            Child<QLineEdit>(D, "edYear")->setText(QStringLiteral("1723"));
+            Click(D, "btnOK");
+        });
+        QCOMPARE(Stored(Rig.Catalogue).Rec.Composer, std::string("Zelenka"));
+        QCOMPARE(Rig.Catalogue.CurrentDisc.Year, std::int16_t(1723));
+        QCOMPARE(ReadFileBytes(Rig.Home.File("composer.fle")), std::string("Bartok\r\nBach\r\n"));
+    }
+
+    void LimitsCountStoredBytes() {
+        TEditorRig Rig;
+        Rig.Edit([](QWidget* D) {
+            auto* edRef = Child<QLineEdit>(D, "edRef");
+            edRef->clear();
+            // 17 two-byte characters typed: 15 fit the 30 bytes.
+            for (int i = 0; i < 17; ++i)
+                QTest::sendKeyEvent(QTest::Click, edRef, Qt::Key_unknown, QString::fromUtf8("α"),
+                                    Qt::NoModifier);
+            QCOMPARE(edRef->text(), QString::fromUtf8("ααααααααααααααα"));
+            // A paste in the middle keeps what was there and takes what still fits.
+            edRef->setText(QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+            edRef->setCursorPosition(2);
+            edRef->insert(QString::fromUtf8("ŘŘŘŘ"));
+            QCOMPARE(edRef->text(), QString::fromUtf8("abŘŘcdefghijklmnopqrstuvwxyz"));
+            auto* edYear = Child<QLineEdit>(D, "edYear");
+            QTest::keyClicks(edYear, QStringLiteral("19x556"));
+            QCOMPARE(edYear->text(), QStringLiteral("1955"));
+            Click(D, "btnOK");
+        });
+        QCOMPARE(Rig.Catalogue.CurrentDisc.Reference, std::string("abŘŘcdefghijklmnopqrstuvwxyz"));
+    }
+
+    void ReferenceListsFromTheMenu() {
+        TEditorRig Rig;
+        QAction* Types = Rig.Handset->Menu().Item("mType");
+        QVERIFY(Types);
+        QCOMPARE(Types->text(), QStringLiteral("&Music type..."));
+        QString Caption;
+        OnNextDialog([&](QWidget* L) {
+            Caption = L->windowTitle();
+            Click(L, "btnCancel");
+        });
+        Types->trigger();
+        QCOMPARE(Caption, QStringLiteral("Music types"));
+        QVERIFY(QFileInfo::exists(QString::fromStdString(Rig.Home.File("type.fle"))));
+    }
+};
+
+QTEST_MAIN(TDiscDataEditorTest)
+#include "DiscDataEditorTest.moc"
