@@ -20,7 +20,9 @@ class TBytes {
 public:
     explicit TBytes(const QByteArray& Data) : FData(Data) {}
     std::int64_t Size() const { return FData.size(); }
-    std::uint32_t U8(std::int64_t At) const { return static_cast<std::uint8_t>(FData[At]); }
+    std::uint32_t U8(std::int64_t At) const {
+        return static_cast<std::uint8_t>(FData.at(static_cast<qsizetype>(At)));
+    }
     std::uint32_t U16(std::int64_t At) const { return U8(At) | (U8(At + 1) << 8); }
     std::uint32_t U32(std::int64_t At) const { return U16(At) | (U16(At + 2) << 16); }
     std::int32_t I32(std::int64_t At) const { return static_cast<std::int32_t>(U32(At)); }

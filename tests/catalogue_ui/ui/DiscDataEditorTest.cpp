@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <filesystem>
 
 #include "../../player/ui/HandsetRig.h"
 #include "catalogue_ui/DiscDataEditor.h"
@@ -177,6 +178,44 @@ private slots:
             Click(D, "btnOK");
         });
         QCOMPARE(Rig.Catalogue.CurrentDisc.Reference, std::string("abŘŘcdefghijklmnopqrstuvwxyz"));
+    }
+
+    // The sample plays to its end while the window goes on painting; then it can be cleared.
+    void PlaysAndClearsTheSample() {
+        TEditorRig Rig;
+        TDiscCatalogue& Cat = Rig.Catalogue;
+        const auto Wave = CopyFixture("wav/cpython/pluck-pcm16.wav", Rig.Home.Path());
+        QVERIFY(Cat.OpenDiscVlf());
+        Cat.CurrentDisc.SampleRef = Cat.fvlf.Vlf.StoreFile(0, Wave.string(), VlfKindSample);
+        Cat.CloseDiscVlf();
+        QVERIFY(Cat.PutDiscRecord(Cat.CurrentDisc));
+        QString DuringPlay;
+        Rig.Edit([&](QWidget* D) {
+            auto* btnSample = Child<QPushButton>(D, "btnSample");
+            QVERIFY(btnSample->isEnabled());
+            QTimer::singleShot(50, [&] { DuringPlay = btnSample->text(); });
+            btnSample->click();
+            QCOMPARE(btnSample->text(), QStringLiteral("&Sample"));
+            QVERIFY(!QFileInfo::exists(QString::fromStdString(Cat.WorkingSample())));
+            Rig.Answers.Answers = {idYes};
+            Click(D, "btnWaveDel");
+            QVERIFY(!btnSample->isEnabled());
+            Click(D, "btnCancel");
+        });
+        QCOMPARE(DuringPlay, QStringLiteral("Playing..."));
+        QCOMPARE(Stored(Cat).Rec.SampleRef, 0);
+    }
+
+    // A list file that cannot be written is reported; the record is stored all the same.
+    void AListThatCannotBeWrittenStillStoresTheRecord() {
+        TEditorRig Rig;
+        std::filesystem::create_directory(Rig.Home.File("composer.fle.new"));
+        Rig.Edit([](QWidget* D) {
+            Child<QLineEdit>(D, "edComp")->setText(QStringLiteral("Zelenka"));
+            Click(D, "btnOK");
+        });
+        QCOMPARE(Rig.Answers.Errors.back(), std::string("Cannot save Composers file!"));
+        QCOMPARE(Stored(Rig.Catalogue).Rec.Composer, std::string("Zelenka"));
     }
 
     void ReferenceListsFromTheMenu() {
