@@ -210,6 +210,7 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     Layout->addWidget(gbData);
     Layout->addLayout(Middle, 1);
     Layout->addLayout(Buttons);
+    Layout->setSizeConstraint(QLayout::SetFixedSize);
 
     QWidget* Order[] = {edName, edComp,    edArt,      ed1,       ed2,     edLab,
                         edCat,  edRef,     edYear,     lbTracks,  memDisc, btnProg,

@@ -218,6 +218,24 @@ private slots:
         QCOMPARE(Stored(Rig.Catalogue).Rec.Composer, std::string("Zelenka"));
     }
 
+    // Another disc taken in while the editor is open keeps its own data; the edited disc is stored.
+    void ADiscChangedMeanwhileIsNotMixedUp() {
+        TEditorRig Rig;
+        const std::string First = Rig.Catalogue.CurrentDiscCode;
+        TDiscToc Other;
+        Other.TrackCount = 2;
+        Rig.Edit([&](QWidget* D) {
+            Rig.Catalogue.DiscInserted("00000000000000AB", Other);
+            Child<QLineEdit>(D, "edName")->setText(QStringLiteral("First disc"));
+            Click(D, "btnOK");
+        });
+        QCOMPARE(Rig.Catalogue.CurrentDisc.DiscName, std::string("Unknown"));
+        QCOMPARE(int(Rig.Catalogue.CurrentDisc.TrackCount), 2);
+        QCOMPARE(Rig.Catalogue.fvlf.Memo, std::string("00000000000000AB"));
+        Rig.Catalogue.CurrentDiscCode = First;
+        QCOMPARE(Stored(Rig.Catalogue).Rec.DiscName, std::string("First disc"));
+    }
+
     void ReferenceListsFromTheMenu() {
         TEditorRig Rig;
         QAction* Types = Rig.Handset->Menu().Item("mType");
