@@ -7,32 +7,55 @@
 
 namespace {
 
-qsizetype Utf8Bytes(QStringView Text) {
-    return Text.toUtf8().size();
+// Bytes of UTF-8 of the character (or surrogate pair) of Width code units at Text[At]; with CrLf a line
+// break counts two, as the notes store it.
+qsizetype CharBytes(QStringView Text, qsizetype At, qsizetype Width, bool CrLf) {
+    if (Width == 2) return 4;
+    const char16_t C = Text[At].unicode();
+    if (C < 0x80) return C == u'\n' && CrLf ? 2 : 1;
+    return C < 0x800 ? 2 : 3;
 }
 
-// Characters to remove before Pos (at most Pos of them) so that Text fits MaxBytes; counts whole
-// surrogate pairs.
-qsizetype ExcessBefore(QStringView Text, qsizetype Pos, qsizetype MaxBytes) {
-    qsizetype Excess = Utf8Bytes(Text) - MaxBytes;
+qsizetype WidthAt(QStringView Text, qsizetype At) {
+    return At + 1 < Text.size() && Text[At].isHighSurrogate() && Text[At + 1].isLowSurrogate() ? 2 : 1;
+}
+
+qsizetype WidthBefore(QStringView Text, qsizetype End) {
+    return End >= 2 && Text[End - 1].isLowSurrogate() && Text[End - 2].isHighSurrogate() ? 2 : 1;
+}
+
+qsizetype StoredBytes(QStringView Text, bool CrLf) {
+    qsizetype Bytes = 0;
+    for (qsizetype i = 0; i < Text.size();) {
+        const qsizetype Width = WidthAt(Text, i);
+        Bytes += CharBytes(Text, i, Width, CrLf);
+        i += Width;
+    }
+    return Bytes;
+}
+
+// Code units to remove before Pos (at most Pos of them) so that Text fits MaxBytes.
+qsizetype ExcessBefore(QStringView Text, qsizetype Pos, qsizetype MaxBytes, bool CrLf) {
+    qsizetype Excess = StoredBytes(Text, CrLf) - MaxBytes;
     qsizetype Remove = 0;
     while (Excess > 0 && Remove < Pos) {
-        qsizetype Width = 1;
-        if (Pos - Remove >= 2 && Text[Pos - Remove - 1].isLowSurrogate() &&
-            Text[Pos - Remove - 2].isHighSurrogate())
-            Width = 2;
-        Excess -= Utf8Bytes(Text.mid(Pos - Remove - Width, Width));
+        const qsizetype Width = WidthBefore(Text, Pos - Remove);
+        Excess -= CharBytes(Text, Pos - Remove - Width, Width, CrLf);
         Remove += Width;
     }
     return Remove;
 }
 
-QString CutTail(const QString& Text, qsizetype MaxBytes) {
-    QString Cut = Text;
-    while (Utf8Bytes(Cut) > MaxBytes) {
-        Cut.chop(Cut.size() >= 2 && Cut.back().isLowSurrogate() ? 2 : 1);
+// Length in code units of the longest start of Text that fits MaxBytes.
+qsizetype FittingLength(QStringView Text, qsizetype MaxBytes, bool CrLf) {
+    qsizetype Bytes = 0, i = 0;
+    while (i < Text.size()) {
+        const qsizetype Width = WidthAt(Text, i);
+        Bytes += CharBytes(Text, i, Width, CrLf);
+        if (Bytes > MaxBytes) break;
+        i += Width;
     }
-    return Cut;
+    return i;
 }
 
 class TByteValidator : public QValidator {
@@ -40,11 +63,11 @@ public:
     TByteValidator(int MaxBytes, QObject* Parent) : QValidator(Parent), FMax(MaxBytes) {}
 
     State validate(QString& Input, int& Pos) const override {
-        if (Utf8Bytes(Input) <= FMax) return Acceptable;
-        const qsizetype Remove = ExcessBefore(Input, Pos, FMax);
+        if (StoredBytes(Input, false) <= FMax) return Acceptable;
+        const qsizetype Remove = ExcessBefore(Input, Pos, FMax, false);
         Input.remove(Pos - Remove, Remove);
         Pos -= static_cast<int>(Remove);
-        Input = CutTail(Input, FMax);
+        Input.truncate(FittingLength(Input, FMax, false));
         Pos = std::min(Pos, static_cast<int>(Input.size()));
         return Acceptable;
     }
@@ -63,9 +86,9 @@ void LimitBytes(QLineEdit* Edit, int MaxBytes) {
 void LimitBytes(QPlainTextEdit* Edit, int MaxBytes) {
     QObject::connect(Edit, &QPlainTextEdit::textChanged, Edit, [Edit, MaxBytes] {
         const QString Text = Edit->toPlainText();
-        if (Utf8Bytes(Text) <= MaxBytes) return;
+        if (StoredBytes(Text, true) <= MaxBytes) return;
         QTextCursor Cursor = Edit->textCursor();
-        const qsizetype Remove = ExcessBefore(Text, Cursor.position(), MaxBytes);
+        const qsizetype Remove = ExcessBefore(Text, Cursor.position(), MaxBytes, true);
         if (Remove > 0) {
             const int End = Cursor.position();
             Cursor.setPosition(End - static_cast<int>(Remove));
@@ -73,7 +96,13 @@ void LimitBytes(QPlainTextEdit* Edit, int MaxBytes) {
             Cursor.removeSelectedText();
         }
         // Still too long (text put in without typing): cut the end.
-        if (Utf8Bytes(Edit->toPlainText()) > MaxBytes)
-            Edit->setPlainText(CutTail(Edit->toPlainText(), MaxBytes));
+        const QString Now = Edit->toPlainText();
+        const qsizetype Fits = FittingLength(Now, MaxBytes, true);
+        if (Fits < Now.size()) {
+            QTextCursor Tail(Edit->document());
+            Tail.setPosition(static_cast<int>(Fits));
+            Tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            Tail.removeSelectedText();
+        }
     });
 }

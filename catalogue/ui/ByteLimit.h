@@ -7,4 +7,5 @@ class QLineEdit;
 class QPlainTextEdit;
 
 void LimitBytes(QLineEdit* Edit, int MaxBytes);
+// Notes: each line break counts two bytes, as the notes are stored with CR LF line ends.
 void LimitBytes(QPlainTextEdit* Edit, int MaxBytes);

@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "../../player/ui/HandsetRig.h"
+#include "catalogue/VlfFormat.h"
 #include "catalogue_ui/DiscDataEditor.h"
 #include "player/ui/HandsetMenu.h"
 
@@ -159,7 +160,8 @@ private slots:
 
     void LimitsCountStoredBytes() {
         TEditorRig Rig;
-        Rig.Edit([](QWidget* D) {
+        std::string Notes;
+        Rig.Edit([&](QWidget* D) {
             auto* edRef = Child<QLineEdit>(D, "edRef");
             edRef->clear();
             // 17 two-byte characters typed: 15 fit the 30 bytes.
@@ -175,8 +177,17 @@ private slots:
             auto* edYear = Child<QLineEdit>(D, "edYear");
             QTest::keyClicks(edYear, QStringLiteral("19x556"));
             QCOMPARE(edYear->text(), QStringLiteral("1955"));
+            // Notes end their lines with CR LF when stored: line breaks count two bytes.
+            auto* memDisc = Child<QPlainTextEdit>(D, "memDisc");
+            memDisc->setPlainText(QStringLiteral("ab\n").repeated(12000));
+            Notes = memDisc->toPlainText().toStdString();
             Click(D, "btnOK");
         });
+        const std::string Code = Rig.Catalogue.CurrentDiscCode;
+        QVERIFY(Notes.size() < 36000);
+        QCOMPARE(Stored(Rig.Catalogue).Memo, StoredNotes(Code, Notes));
+        QVERIFY(StoredNotes(Code, Notes).size() <= std::size_t(VlfFormat::TextMax));
+        QVERIFY(StoredNotes(Code, Notes).size() > std::size_t(VlfFormat::TextMax) - 4);
         QCOMPARE(Rig.Catalogue.CurrentDisc.Reference, std::string("abŘŘcdefghijklmnopqrstuvwxyz"));
     }
 
