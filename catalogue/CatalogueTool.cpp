@@ -20,6 +20,7 @@
 #include "catalogue/RecordEngine.h"
 #include "catalogue/RecordEngineErrors.h"
 #include "catalogue/ReferenceList.h"
+#include "catalogue/TransferCommands.h"
 #include "devices/MessageBoxes.h"
 
 namespace {
@@ -366,14 +367,14 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
             }
             dir = Args[++i];
         } else if (Args[i] == "--help" || Args[i] == "-h") {
-            Out << Usage << PrintUsage;
+            Out << Usage << PrintUsage << TransferUsage;
             return 0;
         } else {
             rest.push_back(Args[i]);
         }
     }
     if (rest.empty()) {
-        Err << Usage << PrintUsage;
+        Err << Usage << PrintUsage << TransferUsage;
         return 2;
     }
     // Usage errors are told before the data folder is looked at (or, without --dir, created).
@@ -394,6 +395,8 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
         if (const std::string error = PrintArgumentsError(rest); !error.empty()) return usageError(error);
     } else if (command == "check" || command == "rebuild" || command == "repair") {
         if (rest.size() != 1) return usageError(command + " takes no arguments");
+    } else if (IsTransferCommand(command)) {
+        if (const std::string error = TransferUsageError(rest); !error.empty()) return usageError(error);
     } else {
         return usageError("unknown command '" + command + "'");
     }
@@ -419,5 +422,6 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
     if (command == "show") return ShowDisc(dir, rest[1], Out, Err);
     if (command == "check") return Check(dir, Out, Err);
     if (command == "print") return RunPrintCommand(dir, rest, Out, Err);
+    if (IsTransferCommand(command)) return RunTransferCommand(dir, rest, Out, Err);
     return Pack(dir, command == "repair", Out, Err);
 }

@@ -98,6 +98,8 @@ public slots:
     void BtnSkipForwardMouseUp();
     void tmrSkipTimer();
     void imgTracksClick(int Track);
+    void Exportdatabase1Click();
+    void Importdatabase1Click();
     void Exit1Click();
     void Autoplaymode1Click();
     void Showhints1Click();

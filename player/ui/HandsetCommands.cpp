@@ -5,9 +5,13 @@
 #include <QFileInfo>
 
 #include "app/ui/HintControl.h"
+#include "catalogue/DiscCatalogue.h"
+#include "catalogue_ui/ExportDialog.h"
+#include "catalogue_ui/ImportDialog.h"
 #include "devices/CdAudio.h"
 #include "devices/MessageBoxes.h"
 #include "player/ui/AboutBox.h"
+#include "player/ui/DiscDataPanel.h"
 #include "player/ui/GuardedCall.h"
 #include "player/ui/Handset.h"
 #include "player/ui/HandsetMenu.h"
@@ -30,6 +34,8 @@ void TORB::BuildMenu() {
         {"mArt", [this] { mTypeClick('A'); }},
         {"mLab", [this] { mTypeClick('L'); }},
         {"mType", [this] { mTypeClick('T'); }},
+        {"Exportdatabase1", Own(&TORB::Exportdatabase1Click)},
+        {"Importdatabase1", Own(&TORB::Importdatabase1Click)},
         {"Exit1", Own(&TORB::Exit1Click)},
         {"Play1", Core(&TPlayerCore::btnPlayClick)},
         {"Stop1", Core(&TPlayerCore::btnStopClick)},
@@ -126,6 +132,19 @@ void TORB::tmrSkipTimer() {
 
 void TORB::imgTracksClick(int Track) {
     GuardedCall([this, Track] { FCd.GoToTrack(Track); });
+}
+
+void TORB::Exportdatabase1Click() {
+    TfrmExport Dialog(FCatalogue, this);
+    Dialog.exec();
+}
+
+void TORB::Importdatabase1Click() {
+    TfrmImport Dialog(FCatalogue, this);
+    Dialog.exec();
+    // The import may have merged into the record of the disc in the drive, which it then loaded again.
+    const TDiscRecord& Disc = FCatalogue.CurrentDisc;
+    if (!FCatalogue.CurrentDiscCode.empty()) DData->SetDisc(Disc.DiscName, Disc.Composer, Disc.Artist);
 }
 
 void TORB::Exit1Click() {

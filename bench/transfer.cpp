@@ -1,0 +1,179 @@
+// Export and import timings on a catalogue of discs with 15 named tracks each: export in the version 4
+// layout and as CSV, import of that file into an empty catalogue and merged into the full one. As a
+// peer, SQLite writes the same rows out as CSV and reads them into an indexed table in one transaction.
+// Usage: bench_transfer [discs, default 10000].
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "app/Settings.h"
+#include "catalogue/CatalogueExport.h"
+#include "catalogue/CatalogueImport.h"
+#include "catalogue/DiscCatalogue.h"
+#include "devices/MessageBoxes.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int Tracks = 15;
+
+class TYes : public TMessageSink {
+public:
+    void Information(const std::string& Msg) override { std::fprintf(stderr, "message: %s\n", Msg.c_str()); }
+    int Confirm(const std::string&) override { return idYes; }
+    int Run(const std::string&, const std::string&, const std::string&, int) override { return 0; }
+};
+
+double Seconds(Clock::time_point From) {
+    return std::chrono::duration<double>(Clock::now() - From).count();
+}
+
+std::string Code(int N) {
+    char code[17];
+    std::snprintf(code, sizeof code, "%016X", static_cast<unsigned>(N) * 2654435761u);
+    return code;
+}
+
+void Fill(TDiscCatalogue& Cat, int Count) {
+    TStringGridData grid;
+    TDiscKeys keys;
+    Cat.HoldDiscFiles();
+    for (int i = 1; i <= Count; ++i) {
+        TDiscRecord rec = NewDiscRecord(Code(i), 30000, 30000);
+        rec.DiscName = "Disc number " + std::to_string(i);
+        rec.Composer = "Composer " + std::to_string(i % 500);
+        rec.Artist = "Artist " + std::to_string(i % 2000);
+        rec.RecordLabel = "Label " + std::to_string(i % 50);
+        rec.MusicType = "Type " + std::to_string(i % 20);
+        rec.Year = static_cast<std::int16_t>(1950 + i % 70);
+        rec.TrackCount = Tracks;
+        ResetDiscGrid(grid, rec.DiscCode);
+        for (int t = 1; t <= Tracks; ++t) {
+            rec.TrackLengths[t - 1] = MakeMSF(3 + t % 5, t * 3 % 60, 0);
+            grid.SetCells(0, t, "Track name " + std::to_string(t) + ", \"quoted\"");
+            grid.SetCells(1, t, "Soloist " + std::to_string(t));
+        }
+        std::int32_t recNo = 0;
+        Cat.SaveDisc(rec, grid, "A short note about the disc.", recNo, keys);
+    }
+    Cat.ReleaseDiscFiles();
+}
+
+void Check(int Rc, sqlite3* Db) {
+    if (Rc != SQLITE_OK && Rc != SQLITE_DONE && Rc != SQLITE_ROW) {
+        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(Db));
+        std::exit(1);
+    }
+}
+
+// The peer: the same rows (12 disc columns, 4 per track) written out as CSV in code order, and read back
+// from the version 4 file into an indexed table.
+void SqlitePeer(const fs::path& Dir, const std::string& Version4File, double& Out, double& In) {
+    sqlite3* db = nullptr;
+    Check(sqlite3_open((Dir / "peer.db").c_str(), &db), db);
+    std::string columns = "code TEXT PRIMARY KEY";
+    for (int c = 2; c <= 12 + 4 * Tracks; ++c)
+        columns += ", c" + std::to_string(c);
+    Check(sqlite3_exec(db, ("CREATE TABLE disc(" + columns + ")").c_str(), nullptr, nullptr, nullptr), db);
+
+    auto start = Clock::now();
+    std::ifstream file(Version4File);
+    std::string sql = "INSERT INTO disc VALUES(?";
+    for (int c = 2; c <= 12 + 4 * Tracks; ++c)
+        sql += ",?";
+    sql += ")";
+    sqlite3_stmt* insert = nullptr;
+    Check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
+    Check(sqlite3_prepare_v2(db, sql.c_str(), -1, &insert, nullptr), db);
+    std::string line;
+    int column = 0;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        sqlite3_bind_text(insert, ++column, line.data(), static_cast<int>(line.size()), SQLITE_TRANSIENT);
+        if (column == 12 + 4 * Tracks) {
+            Check(sqlite3_step(insert), db);
+            sqlite3_reset(insert);
+            column = 0;
+        }
+    }
+    sqlite3_finalize(insert);
+    Check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+    In = Seconds(start);
+
+    start = Clock::now();
+    std::ofstream csv(Dir / "peer.csv", std::ios::binary);
+    sqlite3_stmt* select = nullptr;
+    Check(sqlite3_prepare_v2(db, "SELECT * FROM disc ORDER BY code", -1, &select, nullptr), db);
+    std::string row;
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        row.clear();
+        for (int c = 0; c < sqlite3_column_count(select); ++c) {
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(select, c));
+            row += '"';
+            for (const char* p = text ? text : ""; *p; ++p) {
+                row += *p;
+                if (*p == '"') row += '"';
+            }
+            row += "\",";
+        }
+        row += "\r\n";
+        csv << row;
+    }
+    sqlite3_finalize(select);
+    csv.close();
+    Out = Seconds(start);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
+    TYes yes;
+    SetMessageSink(&yes);
+    const fs::path dir =
+        fs::temp_directory_path() / ("orbelune-bench-transfer-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "full");
+    fs::create_directories(dir / "empty");
+    TPlayerSettings settings;
+    TDiscCatalogue full((dir / "full").string() + "/", settings);
+    Fill(full, count);
+
+    const std::string v4 = (dir / "export.txt").string();
+    auto start = Clock::now();
+    const TExportResult e = ExportCatalogue(full, v4, Version4Layout());
+    const double exportV4 = Seconds(start);
+    start = Clock::now();
+    ExportCatalogue(full, (dir / "export.csv").string(), CsvLayout());
+    const double exportCsv = Seconds(start);
+
+    TDiscCatalogue empty((dir / "empty").string() + "/", settings);
+    start = Clock::now();
+    const TImportResult added = ImportCatalogue(empty, v4, ifVersion4, false);
+    const double importNew = Seconds(start);
+    start = Clock::now();
+    const TImportResult merged = ImportCatalogue(full, v4, ifVersion4, true);
+    const double importMerge = Seconds(start);
+
+    double peerOut = 0, peerIn = 0;
+    SqlitePeer(dir, v4, peerOut, peerIn);
+
+    std::printf("%d discs of %d tracks, %d exported, %d added, %d merged\n", count, Tracks, e.Discs,
+                added.Added, merged.Merged);
+    std::printf("export, version 4 layout   %7.3f s\n", exportV4);
+    std::printf("export, CSV                %7.3f s   SQLite CSV out %7.3f s   ratio %5.2f\n", exportCsv,
+                peerOut, exportCsv / peerOut);
+    std::printf("import into an empty one   %7.3f s   SQLite insert  %7.3f s   ratio %5.2f\n", importNew,
+                peerIn, importNew / peerIn);
+    std::printf("import merged into itself  %7.3f s\n", importMerge);
+    fs::remove_all(dir);
+    return 0;
+}

@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+
+#include "DiscTestSupport.h"
+#include "catalogue/CatalogueExport.h"
+#include "catalogue/CatalogueImport.h"
+
+namespace {
+
+// A disc with every text field and track text filled, quotes and commas among them.
+std::int32_t SaveFullDisc(TCatalogueFolder& F, int N, const std::string& Name) {
+    TDiscRecord rec = MakeDisc(CodeOf(N), Name, "Dvořák, Antonín", "The \"Quartet\"");
+    rec.Reference = "REF-" + std::to_string(N);
+    rec.UserField1 = "Bought 1999";
+    rec.UserField2 = "Shelf 'B'";
+    rec.Year = 1987;
+    TStringGridData grid;
+    ResetDiscGrid(grid, rec.DiscCode);
+    grid.SetCells(0, 1, "Allegro, \"ma non troppo\"");
+    grid.SetCells(1, 1, "Soloist 1");
+    grid.SetCells(2, 2, "Composer 2");
+    grid.SetCells(0, 2, "Finale");
+    F.Answers.Answers.push_back(idYes);
+    std::int32_t recNo = 0;
+    TDiscKeys keys;
+    EXPECT_TRUE(F.Cat().SaveDisc(rec, grid, "notes", recNo, keys));
+    F.Answers.Answers.clear();
+    return recNo;
+}
+
+TImportResult ImportText(TCatalogueFolder& F, const std::string& Text, TImportFormat Format = ifVersion4,
+                         bool Merge = false) {
+    const std::string file = F.Home.File("in.txt");
+    WriteFileBytes(file, Text);
+    F.Answers.Answers.push_back(idYes); // create the catalogue when there is none
+    TImportResult r = ImportCatalogue(F.Cat(), file, Format, Merge);
+    F.Answers.Answers.clear();
+    return r;
+}
+
+std::string RunCommand(const std::string& Command, int& Status) {
+    std::string out;
+    FILE* pipe = ::popen(Command.c_str(), "r");
+    if (!pipe) return out;
+    std::array<char, 4096> buffer;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        out.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+// A version 4 disc: code, eight texts, year, time, count, then four lines per track.
+std::string V4Disc(int N, const std::string& Count, int Tracks) {
+    std::string s = "[" + CodeOf(N) + "]\nName " + std::to_string(N) +
+                    "\nA\nC\nR\nT\nL\nU1\nU2\n1990\n40.00\n" + Count + "\n";
+    for (int t = 1; t <= Tracks; ++t)
+        s += "03.0" + std::to_string(t % 10) + "\nTrack " + std::to_string(t) + "\nx\ny\n";
+    return s;
+}
+
+} // namespace
+
+TEST(CatalogueTransfer, Version4RoundTripRestoresEveryTextAndWaitsForTheDisc) {
+    TCatalogueFolder f;
+    for (int n = 1; n <= 3; ++n)
+        SaveFullDisc(f, n, "Disc " + std::to_string(n));
+    const std::string file = f.Home.File("EXPORT.TXT");
+    const TExportResult exported = ExportCatalogue(f.Cat(), file, Version4Layout());
+    ASSERT_TRUE(exported.Ok) << exported.Error;
+    EXPECT_EQ(exported.Discs, 3);
+
+    const TImportResult r = ImportCatalogue(f.Cat(), file, ifVersion4, true);
+    EXPECT_FALSE(r.Stopped) << r.Error;
+    EXPECT_EQ(r.Merged, 3);
+    EXPECT_EQ(r.Added + r.Skipped, 0);
+    for (int n = 1; n <= 3; ++n) {
+        const TLoadedDisc d = LoadEntry(f.Cat(), CodeOf(n));
+        EXPECT_TRUE(d.Rec.TocPending);
+        EXPECT_EQ(d.Rec.DiscName, "Disc " + std::to_string(n));
+        EXPECT_EQ(d.Rec.Composer, "Dvořák, Antonín");
+        EXPECT_EQ(d.Rec.Artist, "The \"Quartet\"");
+        EXPECT_EQ(d.Rec.Reference, "REF-" + std::to_string(n));
+        EXPECT_EQ(d.Rec.UserField2, "Shelf 'B'");
+        EXPECT_EQ(d.Rec.Year, 1987);
+        EXPECT_EQ(d.Rec.TrackLengths[0], MakeMSF(3, 10, 0)); // frames are not exported
+        EXPECT_EQ(d.Grid.Cells(0, 1), "Allegro, \"ma non troppo\"");
+        EXPECT_EQ(d.Grid.Cells(1, 1), "Soloist 1");
+        EXPECT_EQ(d.Grid.Cells(2, 2), "Composer 2");
+    }
+    // The file written again from the merged catalogue is the same.
+    ASSERT_TRUE(ExportCatalogue(f.Cat(), f.Home.File("again.txt"), Version4Layout()).Ok);
+    EXPECT_EQ(ReadFileBytes(file), ReadFileBytes(f.Home.File("again.txt")));
+    EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
+}
+
+TEST(CatalogueTransfer, RecordLayouts) {
+    TDiscRecord rec = NewDiscRecord("0000000000003039", 0, 0);
+    rec.DiscName = "Night Music";
+    rec.TrackCount = 2;
+    rec.TrackLengths[0] = MakeMSF(1, 5, 0);
+    TStringGridData grid;
+    ResetDiscGrid(grid, rec.DiscCode);
+    grid.SetCells(0, 1, "One");
+
+    TExportLayout none;
+    none.Times = none.Names = false;
+    std::string out;
+    WriteExportRecord(out, none, rec, grid);
+    EXPECT_EQ(out,
+              "\"[0000000000003039]\",\"Night Music\",\"Unknown\",\"Unknown\",\"\",\"Unknown\",\"Unknown\","
+              "\"\",\"\",0,00.00,2,\r\n");
+
+    // A fixed count beyond the disc's tracks writes 00.00 and empty names; quotes inside text doubled.
+    TExportLayout fixed;
+    fixed.TrackFields = 3;
+    fixed.TextQuote = "'";
+    rec.DiscName = "Night's";
+    out.clear();
+    WriteExportRecord(out, fixed, rec, grid);
+    EXPECT_TRUE(out.starts_with("'[0000000000003039]','Night''s',")) << out;
+    EXPECT_TRUE(out.ends_with(",2,01.05,'One',00.00,'',00.00,'',\r\n")) << out;
+
+    // The variable header lists 99 groups; the version 4 layout one value per line.
+    out.clear();
+    WriteExportHeader(out, CsvLayout());
+    EXPECT_TRUE(out.ends_with("\"Tr 99 Time\",\"Tr 99 Name\",\r\n"));
+    out.clear();
+    WriteExportRecord(out, Version4Layout(), rec, grid);
+    EXPECT_EQ(out,
+              "[0000000000003039]\r\nNight's\r\nUnknown\r\nUnknown\r\n\r\nUnknown\r\nUnknown\r\n\r\n\r\n0\r\n"
+              "00.00\r\n2\r\n01.05\r\nOne\r\n\r\n\r\n00.00\r\n\r\n\r\n\r\n");
+}
+
+TEST(CatalogueTransfer, CsvIsReadBackByARealCsvReader) {
+    if (std::system("python3 -c 'import csv' >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "python3 is not available";
+    TCatalogueFolder f;
+    SaveFullDisc(f, 7, "Quartets, \"late\"");
+    const std::string file = f.Home.File("all.csv");
+    ASSERT_TRUE(ExportCatalogue(f.Cat(), file, CsvLayout()).Ok);
+    // Each row: its number of fields, then the fields that matter, one per line.
+    const std::string script = "import csv,sys\n"
+                               "rows=list(csv.reader(open(sys.argv[1],newline='',encoding='utf-8')))\n"
+                               "for r in rows: print(len(r)); print(r[1]); print(r[3]); print(r[13])\n";
+    WriteFileBytes(f.Home.File("read.py"), script);
+    int status = -1;
+    const std::string out =
+        RunCommand("PYTHONIOENCODING=utf-8 python3 " + f.Home.File("read.py") + " " + file, status);
+    EXPECT_EQ(status, 0);
+    // 12 disc fields and 99 (header) or 2 (disc) track groups of two, plus the empty field of the trailing
+    // comma.
+    EXPECT_EQ(out, "211\nCD Name\nCD Composer\nTr 1 Name\n"
+                   "17\nQuartets, \"late\"\nDvořák, Antonín\nAllegro, \"ma non troppo\"\n");
+}
+
+TEST(CatalogueTransfer, ImportWithoutMergeLeavesHeldDiscsAlone) {
+    TCatalogueFolder f;
+    SaveFullDisc(f, 1, "Held");
+    const TImportResult r = ImportText(f, V4Disc(1, "1", 1) + V4Disc(2, "2", 2));
+    EXPECT_EQ(r.Skipped, 1);
+    EXPECT_EQ(r.Added, 1);
+    EXPECT_FALSE(r.Stopped);
+    EXPECT_EQ(LoadEntry(f.Cat(), CodeOf(1)).Rec.DiscName, "Held");
+    EXPECT_FALSE(LoadEntry(f.Cat(), CodeOf(1)).Rec.TocPending);
+    EXPECT_EQ(LoadEntry(f.Cat(), CodeOf(2)).Grid.Cells(0, 2), "Track 2");
+}
+
+// Broken and awkward files: where the import stops (0: it does not), why, and what it kept.
+TEST(CatalogueTransfer, BadFilesStopWithTheirLineOrAreReadCleanly) {
+    const std::string longLine(100000, 'x');
+    struct TCase {
+        std::string Text;
+        int StopLine;
+        std::string Why;
+        int Added;
+    } cases[] = {
+        {V4Disc(1, "2", 2) + V4Disc(2, "two", 0), 32, "the track count is not a number", 1},
+        {V4Disc(1, "2", 2).substr(0, 60), 13, "the file ends before the disc that begins at line 1", 0},
+        {std::string("\x7f"
+                     "ELF\0\0\x01",
+                     7) +
+             "\n\n",
+         1, "NUL byte", 0},
+        {"random words\nmore\n", 1, "square brackets", 0},
+        {"", 0, "", 0},
+        {"\r\n\r\n", 0, "", 0},
+        {V4Disc(1, "-1", 0), 12, "below 0", 0},
+        {"[" + CodeOf(1) + "]\n" + longLine + "\n" + V4Disc(1, "0", 0).substr(19 + 7), 0, "", 1},
+    };
+    for (const TCase& c : cases) {
+        TCatalogueFolder f;
+        const TImportResult r = ImportText(f, c.Text);
+        EXPECT_EQ(r.Stopped ? r.StopLine : 0, c.StopLine) << c.Text.substr(0, 40);
+        EXPECT_NE(r.Error.find(c.Why), std::string::npos) << r.Error;
+        EXPECT_EQ(r.Added, c.Added) << r.Error;
+        if (c.StopLine) {
+            EXPECT_NE(r.Error.find("imported before it."), std::string::npos) << r.Error;
+        }
+        if (c.Added) {
+            EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
+        }
+    }
+}
+
+TEST(CatalogueTransfer, TrackCountAbove99KeepsTheFirst99AndReadsTheNextDisc) {
+    TCatalogueFolder f;
+    // CR LF line ends, and a Windows-1252 line among UTF-8 ones.
+    std::string text =
+        V4Disc(1, "120", 120) + "[" + CodeOf(2) + "]\nCaf\xE9\n" + V4Disc(3, "0", 0).substr(26);
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
+        text.insert(at, "\r");
+    const TImportResult r = ImportText(f, text);
+    EXPECT_FALSE(r.Stopped) << r.Error;
+    EXPECT_EQ(r.Added, 2);
+    EXPECT_EQ(r.TracksCut, 1);
+    const TLoadedDisc first = LoadEntry(f.Cat(), CodeOf(1));
+    EXPECT_EQ(first.Rec.TrackCount, 99);
+    EXPECT_EQ(first.Grid.Cells(0, 99), "Track 99");
+    EXPECT_EQ(LoadEntry(f.Cat(), CodeOf(2)).Rec.DiscName, "Café");
+    EXPECT_NE(ImportSummary(r, "f").find("1 disc had more than 99 tracks"), std::string::npos);
+}
+
+TEST(CatalogueTransfer, WindowsDiscFile) {
+    TCatalogueFolder f;
+    CopyFixture("windows-disc-ini/help-page-example.ini", f.Home.Path());
+    f.Answers.Answers.push_back(idYes);
+    TImportResult r = ImportCatalogue(f.Cat(), f.Home.File("help-page-example.ini"), ifWindows, false);
+    EXPECT_FALSE(r.Stopped) << r.Error;
+    EXPECT_EQ(r.Added, 1);
+    TLoadedDisc d = LoadEntry(f.Cat(), "000000000123ABCD");
+    EXPECT_EQ(d.Rec.TrackCount, 10);
+    EXPECT_TRUE(d.Rec.TocPending);
+    EXPECT_FALSE(d.Grid.Cells(0, 1).empty());
+    EXPECT_FALSE(d.Grid.Cells(0, 10).empty());
+    EXPECT_TRUE(d.Grid.Cells(0, 4).empty());
+
+    // Lines before the first section, a broken header, a duplicate section (merged), ignored keys,
+    // keys in any case, and a section name that is no hexadecimal id.
+    const std::string text = "; written by hand\n[Settings]\nTITLE=Not a disc\n[12ab\n0=lost\n"
+                             "[00ff]\nEntryType=1\nnumtracks=12\nTitle = First\n0=One\n11=Twelve\norder=0 1\n"
+                             "numplay=12\n[FF]\nARTIST=Second\n";
+    r = ImportText(f, text, ifWindows, true);
+    EXPECT_FALSE(r.Stopped) << r.Error;
+    EXPECT_EQ(r.BrokenSections, 1);
+    EXPECT_EQ(r.Added, 2);
+    EXPECT_EQ(r.Merged, 1);
+    d = LoadEntry(f.Cat(), "00000000000000FF");
+    EXPECT_EQ(d.Rec.DiscName, "First");
+    EXPECT_EQ(d.Rec.Artist, "Second");
+    EXPECT_EQ(d.Rec.TrackCount, 12);
+    EXPECT_EQ(d.Grid.Cells(0, 1), "One");
+    EXPECT_EQ(d.Grid.Cells(0, 12), "Twelve");
+    EXPECT_EQ(LoadEntry(f.Cat(), "Settings").Rec.DiscName, "Not a disc");
+    EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
+
+    EXPECT_EQ(WindowsDiscCode("123abcd"), "000000000123ABCD");
+    EXPECT_EQ(WindowsDiscCode("0123456789ABCDEF0"), "0123456789ABCDEF0");
+    EXPECT_EQ(SplitIniLine("7=").TrackIndex, 8);
+    EXPECT_EQ(SplitIniLine("no equals").Key, "");
+}
+
+TEST(CatalogueTransfer, CommandLine) {
+    TCatalogueFolder f;
+    SaveFullDisc(f, 1, "One");
+    f.Reopen(); // the catalogue object holds nothing open, but the tool is another process anyway
+    const char* build = std::getenv("ORBELUNE_BUILD");
+    ASSERT_NE(build, nullptr);
+    const std::string tool = std::string(build) + "/orbelune-cat --dir " + f.Home.Dir() + " ";
+    const std::string file = f.Home.File("out.txt");
+    int status = -1;
+    EXPECT_EQ(RunCommand(tool + "export " + file, status), "Exported 1 disc to " + file + ".\n");
+    EXPECT_EQ(status, 0);
+    RunCommand(tool + "export " + file + " 2>/dev/null", status);
+    EXPECT_EQ(status, 1); // exists, no --force
+    RunCommand(tool + "export --csv --force " + file, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(ReadFileBytes(file).starts_with("\"CD Code\""));
+    RunCommand(tool + "import --v3 --windows " + file + " 2>/dev/null", status);
+    EXPECT_EQ(status, 2);
+
+    WriteFileBytes(file, V4Disc(1, "0", 0) + V4Disc(2, "0", 0) + V4Disc(3, "x", 0));
+    const std::string out =
+        RunCommand(tool + "import --merge " + file + " 2>" + f.Home.File("err.txt"), status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(out, "Imported from " + file +
+                       ": 1 disc added, 1 merged, 0 skipped because they were held already.\n");
+    EXPECT_NE(
+        ReadFileBytes(f.Home.File("err.txt"))
+            .find("The import stopped at line 36 of " + file + ": the track count is not a number. 2 discs"),
+        std::string::npos);
+}
