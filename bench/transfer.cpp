@@ -1,7 +1,7 @@
 // Export and import timings on a catalogue of discs with 15 named tracks each: export in the version 4
 // layout and as CSV, import of that file into an empty catalogue and merged into the full one. As a
 // peer, SQLite writes the same rows out as CSV and reads them into an indexed table in one transaction.
-// Usage: bench_transfer [discs, default 10000].
+// Usage: bench_transfer [discs, default 10000] [--no-merge].
 #include <sqlite3.h>
 
 #include <chrono>
@@ -137,6 +137,7 @@ void SqlitePeer(const fs::path& Dir, const std::string& Version4File, double& Ou
 
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const bool merge = !(argc > 2 && std::string(argv[2]) == "--no-merge");
     TYes yes;
     SetMessageSink(&yes);
     const fs::path dir =
@@ -145,10 +146,12 @@ int main(int argc, char** argv) {
     fs::create_directories(dir / "empty");
     TPlayerSettings settings;
     TDiscCatalogue full((dir / "full").string() + "/", settings);
+    auto start = Clock::now();
     Fill(full, count);
+    const double fill = Seconds(start);
 
     const std::string v4 = (dir / "export.txt").string();
-    auto start = Clock::now();
+    start = Clock::now();
     const TExportResult e = ExportCatalogue(full, v4, Version4Layout());
     const double exportV4 = Seconds(start);
     start = Clock::now();
@@ -160,7 +163,7 @@ int main(int argc, char** argv) {
     const TImportResult added = ImportCatalogue(empty, v4, ifVersion4, false);
     const double importNew = Seconds(start);
     start = Clock::now();
-    const TImportResult merged = ImportCatalogue(full, v4, ifVersion4, true);
+    const TImportResult merged = merge ? ImportCatalogue(full, v4, ifVersion4, true) : TImportResult{};
     const double importMerge = Seconds(start);
 
     double peerOut = 0, peerIn = 0;
@@ -168,6 +171,7 @@ int main(int argc, char** argv) {
 
     std::printf("%d discs of %d tracks, %d exported, %d added, %d merged\n", count, Tracks, e.Discs,
                 added.Added, merged.Merged);
+    std::printf("saving them one by one      %7.3f s\n", fill);
     std::printf("export, version 4 layout   %7.3f s\n", exportV4);
     std::printf("export, CSV                %7.3f s   SQLite CSV out %7.3f s   ratio %5.2f\n", exportCsv,
                 peerOut, exportCsv / peerOut);

@@ -2,6 +2,7 @@
 
 #include <QSaveFile>
 #include <algorithm>
+#include <filesystem>
 
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
@@ -108,6 +109,16 @@ void WriteExportRecord(std::string& Out, const TExportLayout& Layout, const TDis
 TExportResult ExportCatalogue(TDiscCatalogue& Catalogue, const std::string& FileName,
                               const TExportLayout& Layout, const TTransferProgress& Progress) {
     TExportResult result;
+    // Replacing a file of the catalogue with the export would destroy the catalogue.
+    std::error_code ec;
+    const auto target = std::filesystem::weakly_canonical(FileName, ec);
+    for (const char* own : {"disc.DAT", "disc.IX", "disc.VLF", "ORBELUNE.INI"}) {
+        std::error_code ownError;
+        if (!ec && target == std::filesystem::weakly_canonical(Catalogue.DataDir() + own, ownError)) {
+            result.Error = std::string("The export cannot be written over the catalogue file ") + own + ".";
+            return result;
+        }
+    }
     QSaveFile file(QString::fromStdString(FileName));
     if (!file.open(QIODevice::WriteOnly)) {
         result.Error = msgCannotCreateExport;

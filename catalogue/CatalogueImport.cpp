@@ -348,8 +348,8 @@ TImportResult TImporter::Run(const TTransferProgress& Progress) {
         std::int32_t recNo = 0;
         FindKey(FCat.DiscFile, kDiscCode, recNo, code);
         const bool held = EngineOK;
-        if (held) {
-            // What is held becomes the base of a merge.
+        if (held && FMerge) {
+            // What is held becomes the base of the merge.
             FCat.LoadDisc(code, rec, tracks, memo, keys, recNo);
         } else {
             recNo = 0;
@@ -421,6 +421,11 @@ TImportResult ImportCatalogue(TDiscCatalogue& Catalogue, const std::string& File
     struct stat st {};
     if (::stat(FileName.c_str(), &st) != 0) {
         result.Error = msgImportFileNotFound;
+        return result;
+    }
+    // A pipe or a device could block the open or never end.
+    if (!S_ISREG(st.st_mode)) {
+        result.Error = msgCannotOpenImport;
         return result;
     }
     TImporter importer(Catalogue, Format, Merge, FileName);

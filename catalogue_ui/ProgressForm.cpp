@@ -35,6 +35,7 @@ void TProgForm::Start(const QString& Caption) {
 void TProgForm::SetProgress(int Percent) {
     if (Percent == Gauge->value()) return;
     Gauge->setValue(Percent);
-    // The run holds the event loop: only painting is let through, so no command can start meanwhile.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Painted at once, without the event loop: the clock tick, which uses the catalogue too, must not run
+    // in the middle of an export or import.
+    Gauge->repaint();
 }

@@ -95,6 +95,8 @@ TEST(CatalogueTransfer, Version4RoundTripRestoresEveryTextAndWaitsForTheDisc) {
     // The file written again from the merged catalogue is the same.
     ASSERT_TRUE(ExportCatalogue(f.Cat(), f.Home.File("again.txt"), Version4Layout()).Ok);
     EXPECT_EQ(ReadFileBytes(file), ReadFileBytes(f.Home.File("again.txt")));
+    // An export over the catalogue's own file is refused.
+    EXPECT_FALSE(ExportCatalogue(f.Cat(), f.Home.File("disc.DAT"), Version4Layout()).Ok);
     EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
 }
 
