@@ -227,6 +227,26 @@ TEST(CatalogueTransfer, TrackCountAbove99KeepsTheFirst99AndReadsTheNextDisc) {
     EXPECT_NE(ImportSummary(r, "f").find("1 disc had more than 99 tracks"), std::string::npos);
 }
 
+TEST(CatalogueTransfer, Version3Layout) {
+    TCatalogueFolder f;
+    std::string text = "[" + CodeOf(3) + "]\nOld name\nHandel\nBaroque\n\x03\x01\x02\nR3\n";
+    for (int t = 1; t <= 30; ++t)
+        text += "Aria " + std::to_string(t) + "\n";
+    const TImportResult r = ImportText(f, text + text, ifVersion3, false);
+    EXPECT_FALSE(r.Stopped) << r.Error;
+    EXPECT_EQ(r.Added, 1);
+    EXPECT_EQ(r.Skipped, 1);
+    const TLoadedDisc d = LoadEntry(f.Cat(), CodeOf(3));
+    EXPECT_EQ(d.Rec.DiscName, "Old name");
+    EXPECT_EQ(d.Rec.Composer, "Handel");
+    EXPECT_EQ(d.Rec.Artist, "Unknown");
+    EXPECT_EQ(d.Rec.Reference, "R3");
+    EXPECT_EQ(d.Rec.TrackCount, 30);
+    ASSERT_EQ(d.Rec.Programme.Count, 3);
+    EXPECT_EQ(d.Rec.Programme[1], 3);
+    EXPECT_EQ(d.Grid.Cells(0, 30), "Aria 30");
+}
+
 TEST(CatalogueTransfer, WindowsDiscFile) {
     TCatalogueFolder f;
     CopyFixture("windows-disc-ini/help-page-example.ini", f.Home.Path());
