@@ -122,7 +122,10 @@ public:
                         ? "the catalogue was not closed properly (error 10010); run 'orbelune-cat repair'"
                     : EngineError == eeAccessDenied && CatalogueInUse(DataDir)
                         ? msgInUse
-                        : "Cannot open disc record file - " + std::to_string(EngineError);
+                        : "Cannot open disc record file - " + std::to_string(EngineError) +
+                              (EngineErrorIsDamage(EngineError)
+                                   ? ": the catalogue files are damaged; run 'orbelune-cat repair'"
+                                   : "");
             return false;
         }
         if (RecordLength(File) != DiscRecordSize) {

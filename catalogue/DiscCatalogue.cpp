@@ -15,19 +15,45 @@ const char* const msgCreateFiles = "Please confirm that a new set of data files 
 const char* const msgNotClosedProperly =
     "The disc catalogue was not closed properly: the program may have been stopped or the computer may "
     "have lost power. Do you want to repair it now? A copy of the damaged files will be kept as "
-    "disc-damaged.DAT, disc-damaged.IX and disc-damaged.VLF.";
+    "disc-damaged.DAT, disc-damaged.IX and disc-damaged.VLF (numbered when an earlier copy is there).";
 const char* const msgRebuildFailed =
     "The catalogue could not be rebuilt. Your data files have not been changed.";
 const char* const msgRepairFailed =
     "The catalogue could not be repaired. Your data files have not been changed.";
 const char* const msgCannotWriteVlf = "Cannot write VLF file";
+const char* const msgRunRepair =
+    "The catalogue files are damaged: run repair (orbelune-cat repair) to recover "
+    "the discs they still hold.";
 const char* const msgSwapInProgress = "Another program is replacing the catalogue files after a rebuild. "
                                       "Please try again when it has finished.";
+
+bool EngineErrorIsDamage(std::int32_t Error) {
+    switch (Error) {
+    case eeHeaderTooManyKeys:
+    case eeShortRead:
+    case eeKeyHeaderSize:
+    case eeKeyHeaderLength:
+    case eeKeyHeaderCapacity:
+    case eeFreeChain:
+    case eeDataHeaderDamaged:
+    case eeKeyHeaderDamaged:
+    case eePageDamaged:
+    case eeIndexDamaged:
+    case eeIndexSlotSize:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string DamageAdvice(std::int32_t Error) {
+    return EngineErrorIsDamage(Error) ? std::string(". ") + msgRunRepair : std::string();
+}
 
 namespace {
 
 void ShowEngineError(const char* Text) {
-    ShowError(Text + std::to_string(EngineError));
+    ShowError(Text + std::to_string(EngineError) + DamageAdvice(EngineError));
 }
 
 bool FileExists(const std::string& Name) {
@@ -63,7 +89,8 @@ std::string PadRight(const std::string& S, int Len) {
 
 TDiscCatalogue::TDiscCatalogue(std::string DataDir, TPlayerSettings& Settings)
     : RenameFile([](const char* From, const char* To) { return std::rename(From, To); }),
-      FDataDir(std::move(DataDir)), FSettings(Settings) {
+      RemoveFile([](const char* Name) { return ::unlink(Name); }), FDataDir(std::move(DataDir)),
+      FSettings(Settings) {
     if (!FDataDir.empty() && FDataDir.back() != '/') FDataDir += '/';
     if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
 }
@@ -143,7 +170,15 @@ void TDiscCatalogue::CloseDiscVlf() {
 
 void TDiscCatalogue::ReportDiscFileError(int Code) {
     ShowError("Error processing disc record file - " + std::to_string(EngineError) + " Code " +
-              std::to_string(Code));
+              std::to_string(Code) + DamageAdvice(EngineError));
+}
+
+void TDiscCatalogue::KeepForRepair() {
+    const bool ok = EngineOK;
+    const std::int32_t error = EngineError;
+    KeepRecordFileModified(DiscFile);
+    EngineOK = ok;
+    EngineError = error;
 }
 
 bool TDiscCatalogue::HoldDiscFiles() {
@@ -216,7 +251,8 @@ void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& R
         if (OpenDiscVlf()) {
             if (Rec.TracksRef != 0) {
                 TStringGridData loaded(0, 0);
-                if (fvlf.Vlf.LoadGrid(Rec.TracksRef, loaded)) {
+                // Another disc's track list, reached through a damaged reference, is not this disc's.
+                if (fvlf.Vlf.LoadGrid(Rec.TracksRef, loaded) && TrackGridFits(loaded, code)) {
                     Grid = std::move(loaded);
                     if (Grid.ColCount() < DiscGridCols) Grid.SetColCount(DiscGridCols);
                     Grid.SetRowCount(DiscGridRows);
@@ -243,20 +279,37 @@ void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& R
     CloseDiscFiles();
 }
 
+bool TDiscCatalogue::OwnTrackGrid(std::int32_t Ref, const std::string& Code) {
+    if (Ref == 0) return false;
+    TStringGridData grid(0, 0);
+    return fvlf.Vlf.LoadGrid(Ref, grid) && TrackGridFits(grid, Code);
+}
+
 void TDiscCatalogue::DeleteSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys) {
-    for (int k = kComposer; k <= kMusicType; ++k)
+    bool left = false;
+    for (int k = kComposer; k <= kMusicType; ++k) {
         DeleteKey(DiscFile, k, RecNo, Keys[k - kComposer]);
+        // A key that is not there is what an earlier failure or a changed field leaves; any other
+        // failure leaves a key that no longer fits its record.
+        left = left || (!EngineOK && EngineError != eeDeleteNotFound);
+    }
+    if (left) KeepForRepair();
 }
 
 bool TDiscCatalogue::AddSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys) {
     bool ok = true;
+    bool missing = false;
     for (int k = kComposer; k <= kMusicType; ++k) {
         AddKey(DiscFile, k, RecNo, Keys[k - kComposer]);
         if (!EngineOK) {
             ReportDiscFileError(k);
             ok = false;
+            missing = missing || EngineError != eeDuplicateKey;
         }
     }
+    // The record is stored without one of its keys: the pair stays marked, so that the next open offers
+    // the repair that puts the key back.
+    if (missing) KeepForRepair();
     return ok;
 }
 
@@ -287,7 +340,10 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     fvlf.Vlf.KeepSuperseded = true;
     const std::int32_t oldTracksRef = Rec.TracksRef;
     const std::int32_t oldNotesRef = Rec.NotesRef;
-    std::int32_t tracksRef = fvlf.Vlf.SaveGrid(Rec.TracksRef, Grid);
+    // A track list that names another disc is never written over: the grid goes to a new block.
+    const std::int32_t writeTracksAt =
+        OwnTrackGrid(Rec.TracksRef, CutKey(Rec.DiscCode, kDiscCode)) ? Rec.TracksRef : 0;
+    std::int32_t tracksRef = fvlf.Vlf.SaveGrid(writeTracksAt, Grid);
     if (tracksRef == 0) {
         tracksRef = Rec.TracksRef;
         ok = false;
@@ -364,6 +420,7 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
             ReportDiscFileError(kDiscCode);
             // A record that key 1 cannot reach would never be loaded again: take it back.
             DeleteRecord(DiscFile, recNo);
+            if (!EngineOK) KeepForRepair();
             RecNo = 0;
             return fail();
         }
@@ -413,6 +470,7 @@ bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
             if (!EngineOK) {
                 ReportDiscFileError(kDiscCode);
                 DeleteRecord(DiscFile, recNo);
+                if (!EngineOK) KeepForRepair();
                 ok = false;
             } else {
                 // With all six keys the record shows in the catalogue browser even if it is never saved
@@ -441,13 +499,17 @@ bool TDiscCatalogue::DeleteDisc(std::int32_t RecNo) {
         return false;
     }
     bool ok = true;
+    bool left = false;
     for (int k = kDiscCode; k <= kMusicType; ++k) {
         DeleteKey(DiscFile, k, RecNo, DiscKeyValue(bytes, k));
         if (!EngineOK) {
             ReportDiscFileError(k);
             ok = false;
+            left = left || EngineError != eeDeleteNotFound;
         }
     }
+    // A key left behind leads to a deleted slot: the repair offered at the next open removes it.
+    if (left) KeepForRepair();
     const TDiscBlobRefs refs = DiscBlobRefs(bytes);
     if (OpenDiscVlf()) {
         const auto free = [&](std::int32_t Ref, const char* Message) {
@@ -456,7 +518,12 @@ bool TDiscCatalogue::DeleteDisc(std::int32_t RecNo) {
                 ok = false;
             }
         };
-        free(refs.Tracks, "Error deleting tracks.");
+        if (refs.Tracks != 0 && !OwnTrackGrid(refs.Tracks, DiscKeyValue(bytes, kDiscCode))) {
+            ShowError("Error deleting tracks.");
+            ok = false;
+        } else {
+            free(refs.Tracks, "Error deleting tracks.");
+        }
         free(refs.Notes, "Error deleting memo.");
         free(refs.Sample, "Error deleting wave.");
         free(refs.Picture, "Error deleting bitmap.");

@@ -31,6 +31,12 @@ struct TPackResult {
     int Records = 0;           // live records copied
     int SkippedDuplicates = 0; // records left out because their code was already copied
     int DroppedBlobs = 0;      // blob positions that led to no valid block and were cleared
+    // Discs whose track names, notes, picture or sample could not be copied and were cleared.
+    int LostTracks = 0;
+    int LostNotes = 0;
+    int LostPictures = 0;
+    int LostSamples = 0;
+    std::string AsideName; // the base name the old files were kept under ("disc-damaged-2")
 };
 
 // Texts of the catalogue's own messages.
@@ -40,6 +46,12 @@ extern const char* const msgRebuildFailed;
 extern const char* const msgRepairFailed;
 extern const char* const msgCannotWriteVlf;
 extern const char* const msgSwapInProgress;
+extern const char* const msgRunRepair;
+
+// Whether an engine error number means damaged catalogue files (which a repair can recover from).
+bool EngineErrorIsDamage(std::int32_t Error);
+// ". " and msgRunRepair after an error number that means damage, else nothing.
+std::string DamageAdvice(std::int32_t Error);
 
 class TDiscCatalogue {
 public:
@@ -108,9 +120,13 @@ public:
     // nothing to finish or it is finished; false, with the user told, when the files cannot be swapped or
     // another program is swapping them now.
     bool FinishInterruptedSwap();
-    // Rebuilds a catalogue that was not closed properly from the live records of disc.DAT and their blobs,
-    // keeping the damaged files as "disc-damaged.DAT", "disc-damaged.IX" and "disc-damaged.VLF".
+    // Rebuilds a catalogue that was not closed properly, or whose files are damaged, from the live records
+    // of disc.DAT and the blobs they name, keeping the damaged files as DamagedCopyName() with ".DAT",
+    // ".IX" and ".VLF".
     bool RepairDatabase(const TRebuildProgress& Progress = {});
+    // "disc-damaged", or "disc-damaged-2", "-3", ... when an earlier copy holds that name: an earlier
+    // damaged copy is never overwritten.
+    std::string DamagedCopyName() const;
 
     const std::string& DataDir() const { return FDataDir; }
     TPlayerSettings& Settings() { return FSettings; }
@@ -133,6 +149,8 @@ public:
 
     // Replaces rename(2) in the file swaps of the rebuild, for tests that make one fail.
     std::function<int(const char* From, const char* To)> RenameFile;
+    // Replaces unlink(2) for the swap marker, for tests that make its removal fail.
+    std::function<int(const char* Name)> RemoveFile;
 
 private:
     // The settings file of this catalogue's data folder (the program's settings file in the program).
@@ -141,7 +159,17 @@ private:
                              std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo, const TDiscToc& Toc,
                              int VolumeLeft, int VolumeRight);
     bool DoPack(bool FromSalvage, const TRebuildProgress& Progress);
+    // Removes the swap marker; false (errno set) when it is still there.
+    bool RemoveSwapMarker();
+    // What the folder lacks for a rebuild when its free space is below the size of the catalogue files,
+    // as a sentence to add to a failure message; empty when there is room.
+    std::string SpaceShortage() const;
     void DeleteSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys);
+    // Whether the block at Ref holds a track grid that may belong to the disc with Code (open store).
+    bool OwnTrackGrid(std::int32_t Ref, const std::string& Code);
+    // The records and keys no longer agree after a failed write: the pair keeps its modified flag at
+    // close, so that the next open offers the repair. EngineOK and EngineError are kept.
+    void KeepForRepair();
     bool AddSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys);
 
     std::string FDataDir;

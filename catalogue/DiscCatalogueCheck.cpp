@@ -63,9 +63,17 @@ void CheckBlobs(const std::string& DataDir, const std::map<std::int32_t, TLiveRe
     }
     // Blobs lie in roughly the order of their records: read on through a window.
     store.ReadAhead = true;
+    // Every reference must land on the start of a distinct in-use block of the chain, of its kind, whose
+    // data agrees with its length: a block covered by a damaged length, a copied header or a free block
+    // laid over a live one is reached by no walk.
+    std::vector<TVlf::TBlockInfo> blocks;
+    std::int64_t brokenAt = -1;
+    if (!store.WalkBlocks(blocks, brokenAt))
+        Problems.Add("disc.VLF: the chain of blocks breaks at position " + std::to_string(brokenAt));
+    std::map<std::int32_t, const TVlf::TBlockInfo*> chain;
+    for (const TVlf::TBlockInfo& block : blocks)
+        chain.emplace(block.Pos, &block);
     std::map<std::int32_t, std::int32_t> owners;
-    TStringGridData grid;
-    std::string text;
     for (const auto& [recNo, rec] : Live) {
         const auto check = [&](std::int32_t Ref, std::int16_t Kind, const char* What) {
             if (Ref == 0) return;
@@ -74,12 +82,19 @@ void CheckBlobs(const std::string& DataDir, const std::map<std::int32_t, TLiveRe
                              " also belongs to record " + std::to_string(it->second));
                 return;
             }
-            bool valid = store.ItemKind(Ref) == Kind;
-            if (valid && Kind == VlfKindTracks) valid = store.LoadGrid(Ref, grid);
-            if (valid && Kind == VlfKindNotes) valid = store.LoadText(Ref, text);
-            if (!valid)
-                Problems.Add(RecordName(recNo, rec) + ": no valid " + What + " block at " +
-                             std::to_string(Ref));
+            const auto found = chain.find(Ref);
+            std::string fault;
+            if (found == chain.end())
+                fault = "is not a block of the chain";
+            else if (!found->second->InUse)
+                fault = "is a free block";
+            else if (found->second->Kind != Kind)
+                fault = "holds an item of another kind";
+            else if (!store.ContentFits(Ref))
+                fault = "is damaged (" + store.LastError() + ")";
+            if (!fault.empty())
+                Problems.Add(RecordName(recNo, rec) + ": its " + What + " at " + std::to_string(Ref) + " " +
+                             fault);
         };
         check(rec.Refs.Tracks, VlfKindTracks, "track list");
         check(rec.Refs.Notes, VlfKindNotes, "notes");

@@ -1,9 +1,13 @@
 // Packing and repairing the catalogue: the live records and their blobs are copied into disc2.DAT,
 // disc2.IX and disc2.VLF, which are flushed to disk before they replace the old set.
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "catalogue/DiscCatalogue.h"
@@ -49,6 +53,35 @@ private:
     int FFd;
 };
 
+// The names a swap marker may hold: "disc-old", "disc-damaged" or "disc-damaged-N".
+bool ValidAsideName(const std::string& Name) {
+    if (Name == "disc-old" || Name == "disc-damaged") return true;
+    const std::string prefix = "disc-damaged-";
+    if (Name.size() <= prefix.size() || Name.size() > prefix.size() + 6 ||
+        Name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    return Name.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+std::string Megabytes(std::uintmax_t Bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(Bytes) / (1024.0 * 1024.0));
+    return text;
+}
+
+// "3 discs" / "1 disc".
+std::string Discs(int N) {
+    return std::to_string(N) + (N == 1 ? " disc" : " discs");
+}
+
+// Records with a code already copied cannot be reached through the unique key: they are left out.
+std::string SkippedText(int N) {
+    return N == 1
+               ? "1 record was left out because a disc with the same code was already copied."
+               : std::to_string(N) + " records were left out because a disc with the same code was already "
+                                     "copied.";
+}
+
 bool IsBlank(const TDiscRecordBytes& Bytes) {
     for (std::size_t i = 4; i < Bytes.size(); ++i)
         if (Bytes[i] != 0) return false;
@@ -56,6 +89,35 @@ bool IsBlank(const TDiscRecordBytes& Bytes) {
 }
 
 } // namespace
+
+std::string TDiscCatalogue::DamagedCopyName() const {
+    for (int n = 1;; ++n) {
+        const std::string name = n == 1 ? "disc-damaged" : "disc-damaged-" + std::to_string(n);
+        bool taken = false;
+        for (const char* ext : Extensions)
+            taken = taken || Exists(FDataDir + name + ext);
+        if (!taken || n == 999999) return name;
+    }
+}
+
+bool TDiscCatalogue::RemoveSwapMarker() {
+    return RemoveFile(SwapMarkerName().c_str()) == 0 || errno == ENOENT;
+}
+
+std::string TDiscCatalogue::SpaceShortage() const {
+    std::uintmax_t needed = 0;
+    for (const char* ext : Extensions) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(DiscBaseName() + ext, ec);
+        if (!ec) needed += size;
+    }
+    struct statvfs fs;
+    if (::statvfs(FDataDir.c_str(), &fs) != 0) return {};
+    const std::uintmax_t free = static_cast<std::uintmax_t>(fs.f_bavail) * fs.f_frsize;
+    if (free >= needed) return {};
+    return " The disk is full: rebuilding the catalogue needs up to " + Megabytes(needed) + " free in " +
+           FDataDir + ", and " + Megabytes(free) + " are free.";
+}
 
 bool TDiscCatalogue::FinishInterruptedSwap() {
     const std::string marker = SwapMarkerName();
@@ -69,9 +131,10 @@ bool TDiscCatalogue::FinishInterruptedSwap() {
     char name[32] = {};
     const ssize_t n = ::pread(file.Fd(), name, sizeof name - 1, 0);
     std::string aside = n > 0 ? std::string(name, static_cast<std::size_t>(n)) : std::string();
-    // A marker that did not reach the disc whole keeps the old files whatever they were.
+    // A marker that did not reach the disc whole keeps the old files whatever they were, under a name
+    // that no earlier copy holds.
     const bool pack = aside == "disc-old";
-    if (!pack) aside = "disc-damaged";
+    if (!ValidAsideName(aside)) aside = DamagedCopyName();
     const std::string oldBase = DiscBaseName();
     const std::string newBase = FDataDir + "disc2";
     const std::string asideBase = FDataDir + aside;
@@ -89,7 +152,8 @@ bool TDiscCatalogue::FinishInterruptedSwap() {
         }
     }
     SyncFolder(FDataDir);
-    DeleteFileQuietly(marker);
+    // The files are in place whether or not the marker goes; the next rebuild reports a marker that stays.
+    RemoveSwapMarker();
     SyncFolder(FDataDir);
     if (pack)
         for (const char* ext : Extensions)
@@ -110,6 +174,9 @@ bool TDiscCatalogue::RebuildDatabase(const TRebuildProgress& Progress) {
 
 bool TDiscCatalogue::PackCatalogue(const TRebuildProgress& Progress) {
     if (!DoPack(false, Progress)) return false;
+    if (LastPack.SkippedDuplicates > 0)
+        ShowError("The catalogue has been rebuilt: " + Discs(LastPack.Records) + ". " +
+                  SkippedText(LastPack.SkippedDuplicates));
     FSettings.DeletedRecordsPresent = false;
     WriteSettings();
     return true;
@@ -122,9 +189,26 @@ bool TDiscCatalogue::RepairDatabase(const TRebuildProgress& Progress) {
     if (!ok) return false;
     FSettings.DeletedRecordsPresent = false;
     WriteSettings();
-    ShowError("The disc catalogue has been repaired: " + std::to_string(LastPack.Records) +
-              " disc records were recovered. The damaged files are kept as disc-damaged.DAT, "
-              "disc-damaged.IX and disc-damaged.VLF.");
+    struct TLoss {
+        int Count;
+        const char* One;
+        const char* Many;
+    };
+    std::string lost;
+    for (const TLoss& loss : {TLoss{LastPack.LostTracks, "its track names", "their track names"},
+                              TLoss{LastPack.LostNotes, "its notes", "their notes"},
+                              TLoss{LastPack.LostPictures, "its picture", "their pictures"},
+                              TLoss{LastPack.LostSamples, "its sample", "their samples"}})
+        if (loss.Count > 0)
+            lost += (lost.empty() ? "" : ", ") + Discs(loss.Count) + " lost " +
+                    (loss.Count == 1 ? loss.One : loss.Many);
+    std::string text = "The disc catalogue has been repaired: " + std::to_string(LastPack.Records) +
+                       " disc records were recovered.";
+    if (LastPack.SkippedDuplicates > 0) text += " " + SkippedText(LastPack.SkippedDuplicates);
+    if (!lost.empty()) text += " The damaged files could not give everything back: " + lost + ".";
+    const std::string& aside = LastPack.AsideName;
+    text += " The damaged files are kept as " + aside + ".DAT, " + aside + ".IX and " + aside + ".VLF.";
+    ShowError(text);
     return true;
 }
 
@@ -144,7 +228,8 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
 
     const std::string oldBase = DiscBaseName();
     const std::string newBase = FDataDir + "disc2";
-    const std::string asideBase = FDataDir + (FromSalvage ? "disc-damaged" : "disc-old");
+    LastPack.AsideName = FromSalvage ? DamagedCopyName() : "disc-old";
+    const std::string asideBase = FDataDir + LastPack.AsideName;
     const char* failure = FromSalvage ? msgRepairFailed : msgRebuildFailed;
     for (const char* ext : Extensions)
         DeleteFileQuietly(newBase + ext);
@@ -165,43 +250,47 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
             DeleteFileQuietly(newBase + ext);
         DeleteFileQuietly(WorkingPicture());
         DeleteFileQuietly(WorkingSample());
-        if (Tell) ShowError(failure);
+        if (Tell) ShowError(failure + SpaceShortage());
         return false;
     };
 
     // The new store has no free block to look for: every item is appended.
     const TStoreRecycle appendOnly(target);
     if (!target.OpenStore(newBase + ".VLF")) {
-        ShowError("Cannot open new VLF file");
+        ShowError("Cannot open new VLF file: " + target.LastError() + "." + SpaceShortage());
         return abandon(false);
     }
     CreateDiscRecordFile(newBase);
     if (EngineOK) OpenRecordFile(packed, newBase);
     if (!EngineOK) {
         packed = nullptr;
-        ShowError("Cannot open disc record file - " + std::to_string(EngineError));
+        ShowError("Cannot open disc record file - " + std::to_string(EngineError) + SpaceShortage());
         return abandon(false);
     }
     if (Progress) Progress(0);
 
-    // The old set is only read.
+    // The old set is only read. The repair knows the record length, which a damaged header may have lost.
     if (FromSalvage)
-        OpenRecordFileForSalvage(live, oldBase);
+        OpenRecordFileForSalvage(live, oldBase, DiscRecordSize);
     else
         OpenRecordFile(live, oldBase, true);
     if (!EngineOK) {
         live = nullptr;
-        ShowError("Cannot open disc record file - " + std::to_string(EngineError));
+        ShowError("Cannot open disc record file - " + std::to_string(EngineError) +
+                  DamageAdvice(EngineError));
         return abandon(true);
     }
     if (RecordLength(live) != DiscRecordSize) {
         EngineError = eeDataHeaderDamaged;
-        ShowError("Cannot open disc record file - " + std::to_string(EngineError));
+        ShowError("Cannot open disc record file - " + std::to_string(EngineError) +
+                  DamageAdvice(EngineError));
         return abandon(true);
     }
-    bool haveSource = !Exists(VlfFileName()) || source.OpenStore(VlfFileName());
+    // A store whose header is damaged is still read by the repair: its blocks lie where the records say.
+    bool haveSource = !Exists(VlfFileName()) || source.OpenStore(VlfFileName()) ||
+                      (FromSalvage && source.OpenStoreForSalvage(VlfFileName()));
     if (!haveSource && !FromSalvage) {
-        ShowError("Cannot open VLF file");
+        ShowError("Cannot open VLF file: " + source.LastError() + ". " + msgRunRepair);
         return abandon(true);
     }
 
@@ -220,22 +309,21 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
     // new store could not take it.
     const auto copyBlob = [&](std::int32_t Ref, std::int16_t Kind) -> std::int32_t {
         if (Ref == 0) return 0;
-        if (!source.IsOpen() || source.ItemKind(Ref) != Kind || source.ItemLength(Ref) <= 0) {
+        const auto drop = [&] {
             ++LastPack.DroppedBlobs;
+            ++(Kind == VlfKindTracks    ? LastPack.LostTracks
+               : Kind == VlfKindNotes   ? LastPack.LostNotes
+               : Kind == VlfKindPicture ? LastPack.LostPictures
+                                        : LastPack.LostSamples);
             return 0;
-        }
+        };
+        if (!source.IsOpen() || source.ItemKind(Ref) != Kind || source.ItemLength(Ref) <= 0) return drop();
         std::int32_t pos = 0;
         if (Kind == VlfKindTracks) {
-            if (!source.LoadGrid(Ref, fvlf.catTracks)) {
-                ++LastPack.DroppedBlobs;
-                return 0;
-            }
+            if (!source.LoadGrid(Ref, fvlf.catTracks)) return drop();
             pos = target.SaveGrid(0, fvlf.catTracks);
         } else if (Kind == VlfKindNotes) {
-            if (!source.LoadText(Ref, fvlf.catMemo)) {
-                ++LastPack.DroppedBlobs;
-                return 0;
-            }
+            if (!source.LoadText(Ref, fvlf.catMemo)) return drop();
             pos = target.SaveText(0, fvlf.catMemo);
         } else {
             const std::string work = Kind == VlfKindPicture ? WorkingPicture() : WorkingSample();
@@ -280,7 +368,7 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         moved.Picture = copyBlob(old.Picture, VlfKindPicture);
         moved.Sample = copyBlob(old.Sample, VlfKindSample);
         if (moved.Tracks < 0 || moved.Notes < 0 || moved.Picture < 0 || moved.Sample < 0) {
-            ShowError("Cannot write new VLF file");
+            ShowError("Cannot write new VLF file: " + target.LastError() + ".");
             return !(stopped = true);
         }
         SetDiscBlobRefs(bytes, moved);
@@ -312,7 +400,7 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         return abandon(true);
     }
     if (!target.EndAppendBatch() || target.CloseStore() != 0 || !SyncFile(newBase + ".VLF")) {
-        ShowError("Cannot write new VLF file");
+        ShowError("Cannot write new VLF file" + SpaceShortage());
         return abandon(true);
     }
     DeleteFileQuietly(WorkingPicture());
@@ -324,7 +412,7 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
     const std::string marker = SwapMarkerName();
     DeleteFileQuietly(marker);
     TLockedFile markerFile(::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    const std::string asideName = FromSalvage ? "disc-damaged" : "disc-old";
+    const std::string& asideName = LastPack.AsideName;
     if (markerFile.Fd() < 0 || ::flock(markerFile.Fd(), LOCK_EX | LOCK_NB) != 0 ||
         ::write(markerFile.Fd(), asideName.data(), asideName.size()) !=
             static_cast<ssize_t>(asideName.size()) ||
@@ -364,10 +452,17 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         return abandon(true);
     }
     SyncFolder(FDataDir);
-    DeleteFileQuietly(marker);
+    const bool markerGone = RemoveSwapMarker();
+    const int removeError = errno;
     SyncFolder(FDataDir);
     if (!FromSalvage)
         for (const char* ext : Extensions)
             DeleteFileQuietly(asideBase + ext);
+    if (!markerGone) {
+        // Left in place it makes every later look at the catalogue wait for a swap that is already over.
+        ShowError("The catalogue files have been replaced, but " + marker + " cannot be removed (" +
+                  std::strerror(removeError) + "). Remove it by hand before the catalogue is used.");
+        return false;
+    }
     return true;
 }

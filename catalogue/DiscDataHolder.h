@@ -35,5 +35,8 @@ public:
 
 // Settings every store of the catalogue opens with.
 void ConfigureDiscStore(TVlf& Store);
+// Whether a stored track grid may belong to the disc with Code: row 0, column 0 holds that code, or no code
+// at all. A grid naming another code belongs to another disc: a damaged reference led to it.
+bool TrackGridFits(const TStringGridData& Grid, const std::string& Code);
 // An empty track grid for Code: 100 rows, 3 columns, the code in row 0, column 0.
 void ResetDiscGrid(TStringGridData& Grid, const std::string& Code);

@@ -140,6 +140,8 @@ bool KeyHeaderFits(const TKeyInfo& K, std::int64_t SlotCount) {
     if ((K.FirstFree == -1) != (K.FreeCount == 0)) return false;
     if (K.FirstFree != -1 && (K.FirstFree < 1 || K.FirstFree > K.PagesInUse)) return false;
     if (K.Root < 0 || K.Root > K.PagesInUse || K.EntryCount < 0) return false;
+    // No more entries than the key's pages can hold, so the count never overflows when it grows.
+    if (K.EntryCount > std::int64_t(K.PagesInUse) * PageCapacity) return false;
     return (K.Root == 0) == (K.EntryCount == 0);
 }
 
@@ -251,6 +253,22 @@ std::int32_t PrepareRecord(TRecordFile* F, std::string_view Record) {
 std::int32_t WriteRecordBuffer(TRecordFile* F, std::int32_t RecNo) {
     F->Written = true;
     return WriteAt(F->Data, SlotOffset(F, RecNo), F->RecordBuffer.data(), F->RecordBuffer.size());
+}
+
+// Whole slots past the stored slot count are written records that the count does not cover (a damaged
+// header): a new record would be appended over them. Zero-filled slots hold nothing and are allowed; a
+// partial slot at the end is left over from a write that failed and is never read.
+std::int32_t CheckSlotsPastCount(TRecordFile* F, std::int64_t FileSize) {
+    const std::int64_t length = F->Header.RecordLength;
+    const std::int64_t wholeSlots = FileSize / length;
+    std::vector<unsigned char> slot;
+    for (std::int64_t n = std::int64_t(F->Header.SlotsInUse) + 1; n < wholeSlots; ++n) {
+        slot.resize(static_cast<std::size_t>(length));
+        if (const std::int32_t err = ReadAt(F->Data, n * length, slot.data(), slot.size())) return err;
+        if (std::any_of(slot.begin(), slot.end(), [](unsigned char B) { return B != 0; }))
+            return eeDataHeaderDamaged;
+    }
+    return 0;
 }
 
 std::int32_t ReadLink(TRecordFile* F, std::int32_t RecNo, std::int32_t& Link) {
@@ -399,6 +417,7 @@ void OpenRecordFile(TRecordFile*& F, const std::string& BaseName, bool ReadOnly,
     std::int64_t size;
     if (const std::int32_t err = EngineFileSize(h->Data, size)) return fail(err);
     if (!DataHeaderFits(h->Header, size)) return fail(eeDataHeaderDamaged);
+    if (const std::int32_t err = CheckSlotsPastCount(h.get(), size)) return fail(err);
     if (!h->ReadOnly)
         if (const std::int32_t err = DeleteEngineFile(names.Journal)) return fail(err);
     if (h->Header.NumberOfKeys > 0)
@@ -408,7 +427,7 @@ void OpenRecordFile(TRecordFile*& F, const std::string& BaseName, bool ReadOnly,
     F = h.release();
 }
 
-void OpenRecordFileForSalvage(TRecordFile*& F, const std::string& BaseName) {
+void OpenRecordFileForSalvage(TRecordFile*& F, const std::string& BaseName, std::int32_t RecordLength) {
     Succeed();
     F = nullptr;
     if (!Initialized) return Fail(eeNotInit);
@@ -423,6 +442,8 @@ void OpenRecordFileForSalvage(TRecordFile*& F, const std::string& BaseName) {
     std::int64_t size = 0;
     std::int32_t err = ReadDataHeader(h.get(), modified);
     if (!err) err = EngineFileSize(h->Data, size);
+    // A damaged header cannot hide the records when the caller knows their length.
+    if (!err && RecordLength >= MinRecordLength) h->Header.RecordLength = RecordLength;
     if (!err && (h->Header.RecordLength < MinRecordLength || size < h->Header.RecordLength))
         err = eeDataHeaderDamaged;
     if (err) {
@@ -469,7 +490,12 @@ void AddRecord(TRecordFile* F, std::int32_t& RecNo, std::string_view Record) {
     }
     if (h.SlotsInUse == INT32_MAX - 1) return Fail(eeDataHeaderDamaged);
     if (const std::int32_t err = MarkModified(F)) return Fail(err);
-    if (const std::int32_t err = WriteRecordBuffer(F, h.SlotsInUse + 1)) return Fail(err);
+    if (const std::int32_t err = WriteRecordBuffer(F, h.SlotsInUse + 1)) {
+        // Nothing of the failed record stays past the slot count, where the next open would take it for
+        // records that a damaged header no longer covers.
+        TruncateEngineFile(F->Data, SlotOffset(F, h.SlotsInUse + 1));
+        return Fail(err);
+    }
     RecNo = ++h.SlotsInUse;
 }
 
@@ -509,6 +535,13 @@ void MarkRecordFileModified(TRecordFile* F) {
     Succeed();
     if (const std::int32_t err = CheckEntry(F, ekWrite)) return Fail(err);
     Fail(MarkModified(F));
+}
+
+void KeepRecordFileModified(TRecordFile* F) {
+    Succeed();
+    if (const std::int32_t err = CheckEntry(F, ekWrite)) return Fail(err);
+    if (const std::int32_t err = MarkModified(F)) return Fail(err);
+    F->KeepModified = true;
 }
 
 void DeleteRecord(TRecordFile* F, std::int32_t RecNo) {

@@ -43,18 +43,22 @@ bool RecordEngineInitialized();
 // NumberOfKeys descriptors. BaseName may be "data;index" to give the two parts different names.
 void CreateRecordFile(const std::string& BaseName, std::int32_t RecordLength, int NumberOfKeys,
                       const std::vector<TKeyDescriptor>& Keys);
-// Opens the pair for exclusive use (a second open, from this or any process, fails with 9908). ReadOnly
+// Opens the pair for exclusive use (a second open, from this or any process, fails with 9908). Headers whose
+// counts the files cannot hold, and written slots past the data header's slot count, fail with 10501 or
+// 10502. ReadOnly
 // and AllReadOnly both open for reading only; SharedUse has no effect; JournalMode is not supported
 // (error eeJournalNotSupported). A file whose modified flag is set fails with 10010. A stale journal
 // (".DIA") is deleted, except by a read-only open.
 void OpenRecordFile(TRecordFile*& F, const std::string& BaseName, bool ReadOnly = false,
                     bool SharedUse = false, bool JournalMode = false, bool AllReadOnly = false);
-// Salvage open for repairing a pair that was not closed cleanly: the data file alone, read-only, with the
-// modified flag ignored. RecordSlotCount counts every whole slot the data file holds (records appended
-// after the last clean close included), so GetRecord can read them all; a live record has 0 in its first
-// four bytes, a deleted slot its free-chain link (-1 or a record number). Key operations fail with
-// eeSalvageNoIndex. Close with CloseRecordFile, which writes nothing.
-void OpenRecordFileForSalvage(TRecordFile*& F, const std::string& BaseName);
+// Salvage open for repairing a pair that was not closed cleanly or whose headers are damaged: the data
+// file alone, read-only, with the modified flag ignored. RecordLength (21 or more) replaces the header's
+// record length, which a damaged header may have lost; 0 takes it from the header. RecordSlotCount counts
+// every whole slot the data file holds (records appended after the last clean close included), so GetRecord
+// can read them all; a live record has 0 in its first four bytes, a deleted slot its free-chain link (-1 or a
+// record number). Key operations fail with eeSalvageNoIndex. Close with CloseRecordFile, which writes
+// nothing.
+void OpenRecordFileForSalvage(TRecordFile*& F, const std::string& BaseName, std::int32_t RecordLength = 0);
 // Writes back dirty pages, key headers and the data header (modified flag 0), flushes both files to disk,
 // closes them and sets F to nullptr. When writing fails the pair stays open and F keeps its value.
 void CloseRecordFile(TRecordFile*& F);
@@ -73,6 +77,9 @@ void PutRecord(TRecordFile* F, std::int32_t RecNo, std::string_view Record);
 // For a caller about to overwrite a record whose keys change with it: a process stopped between the two
 // then leaves a pair that is offered for repair instead of one whose index no longer fits its records.
 void MarkRecordFileModified(TRecordFile* F);
+// For a caller whose change of records and keys failed half-way: the modified flag is set now and stays
+// set at close, so that the next open refuses the pair (10010) and a repair is offered.
+void KeepRecordFileModified(TRecordFile* F);
 // Puts RecNo at the head of the free chain; deleting a deleted slot again is refused (eeSlotAlreadyFree).
 void DeleteRecord(TRecordFile* F, std::int32_t RecNo);
 

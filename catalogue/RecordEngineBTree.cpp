@@ -368,6 +368,7 @@ std::int32_t TreeInsert(TRecordFile* F, int K, const TSearchKey& Key) {
     bool found;
     if (const std::int32_t err = Search(F, K, Key, path, found)) return err;
     if (found) return eeDuplicateKey;
+    if (key.EntryCount == std::numeric_limits<std::int32_t>::max()) return eeKeyHeaderDamaged;
     if (const std::int32_t err = MarkModified(F)) return err;
 
     TIndexEntry e;

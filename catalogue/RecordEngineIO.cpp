@@ -11,12 +11,16 @@
 namespace {
 int WritesBeforeFault = -1;
 bool SyncFault = false;
+bool FaultOnce = false;
 void (*WriteObserver)() = nullptr;
 
 // True when the fault hook says this write must fail.
 bool InjectedFault() {
     if (WritesBeforeFault < 0) return false;
-    if (WritesBeforeFault == 0) return true;
+    if (WritesBeforeFault == 0) {
+        if (FaultOnce) WritesBeforeFault = -1;
+        return true;
+    }
     --WritesBeforeFault;
     return false;
 }
@@ -26,9 +30,10 @@ void SetRecordEngineWriteObserver(void (*Observer)()) {
     WriteObserver = Observer;
 }
 
-void SetRecordEngineWriteFault(int Count, bool FailSync) {
+void SetRecordEngineWriteFault(int Count, bool FailSync, bool Once) {
     WritesBeforeFault = Count;
     SyncFault = FailSync;
+    FaultOnce = Once;
 }
 
 namespace RecordEngineImpl {
@@ -118,6 +123,10 @@ std::int32_t WriteAt(const TEngineFile& F, std::int64_t Offset, const void* Buff
         Count -= static_cast<std::size_t>(n);
     }
     return 0;
+}
+
+void TruncateEngineFile(const TEngineFile& F, std::int64_t Size) {
+    (void)::ftruncate(F.Fd, Size);
 }
 
 std::int32_t SyncEngineFile(const TEngineFile& F) {

@@ -27,6 +27,8 @@ std::int32_t ReadAt(const TEngineFile& F, std::int64_t Offset, void* Buffer, std
 // 0, 10075 for a short write, or an operating-system error.
 std::int32_t WriteAt(const TEngineFile& F, std::int64_t Offset, const void* Buffer, std::size_t Count);
 std::int32_t SyncEngineFile(const TEngineFile& F);
+// Cuts the file to Size bytes; failures are ignored (the caller already reports a failure).
+void TruncateEngineFile(const TEngineFile& F, std::int64_t Size);
 std::int32_t EngineFileSize(const TEngineFile& F, std::int64_t& Size);
 // Removes Name if it exists; fails with 9908 when another open holds its lock.
 std::int32_t DeleteEngineFile(const std::string& Name);
@@ -34,8 +36,9 @@ std::int32_t DeleteEngineFile(const std::string& Name);
 } // namespace RecordEngineImpl
 
 // Test hook, as a full disc: after Count more successful writes every write fails (10075, as a short write
-// would) until -1 turns the fault off. FailSync makes every flush to disk fail as well (10160).
-void SetRecordEngineWriteFault(int Count, bool FailSync = false);
+// would) until -1 turns the fault off; with Once only that one write fails. FailSync makes every flush to
+// disk fail as well (10160).
+void SetRecordEngineWriteFault(int Count, bool FailSync = false, bool Once = false);
 
 // Test hook: Observer (nullptr: none) is called before every write into a data or index file, so that a
 // test can stop the process at a chosen point of an operation.

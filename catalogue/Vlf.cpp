@@ -333,11 +333,14 @@ bool TVlf::OpenStore(const std::string& Name) {
         Header[2] = 2;
         std::memcpy(Header + BannerOffset, Banner, std::strlen(Banner) + 1);
         if (!FullWrite(Fd.Get(), 0, Header, HeaderSize)) {
+            const std::string why = std::strerror(errno);
             (void)::ftruncate(Fd.Get(), 0);
-            return Fail("cannot write the store header");
+            return Fail("cannot write the store header: " + why);
         }
         FWritten = true;
         FSize = HeaderSize;
+    } else if (FSalvage) {
+        if (St.st_size <= HeaderSize) return Fail(Path + " holds no block");
     } else {
         // Anything else than a store is refused rather than overwritten with a new header.
         std::uint8_t Sig[2] = {};
@@ -354,6 +357,16 @@ bool TVlf::OpenStore(const std::string& Name) {
     FLock = Lock;
     FHandle = Fd.Release();
     return true;
+}
+
+bool TVlf::OpenStoreForSalvage(const std::string& Name) {
+    const TfmMode mode = FileOpenMode;
+    FileOpenMode = OpenRead;
+    FSalvage = true;
+    const bool ok = OpenStore(Name);
+    FSalvage = false;
+    FileOpenMode = mode;
+    return ok;
 }
 
 int TVlf::CloseStore() {
@@ -416,8 +429,108 @@ TVlf::TWalkResult TVlf::Walk(std::int32_t FitLength, std::int32_t Target, std::i
     return R;
 }
 
-// True when Pos starts a block of the chain; Header gets it as the file holds it. An index that does not
-// agree with the file is dropped and learnt again.
+bool TVlf::WalkBlocks(std::vector<TBlockInfo>& Blocks, std::int64_t& BrokenAt) {
+    FLastError.clear();
+    Blocks.clear();
+    BrokenAt = -1;
+    if (!IsOpen()) return Fail("store not open");
+    const std::int64_t Size = FileSize();
+    std::int64_t Pos = HeaderSize;
+    while (Pos < Size) {
+        std::uint8_t Bytes[BlockHeaderSize];
+        if (Pos + BlockHeaderSize > Size || !ReadAt(Pos, Bytes, BlockHeaderSize)) break;
+        const TBlockHeader H = TBlockHeader::Decode(Bytes);
+        if ((!H.InUse() && !H.Free()) || H.Length < 0 || Pos + BlockHeaderSize + H.Length > Size) break;
+        Blocks.push_back({static_cast<std::int32_t>(Pos), H.Kind, H.Length, H.InUse()});
+        Pos += BlockHeaderSize + static_cast<std::int64_t>(H.Length);
+    }
+    if (Pos >= Size) return true;
+    // Zeros up to the end are space that an append stopped half-way had reserved: no block, no damage.
+    std::vector<std::uint8_t> Tail(static_cast<std::size_t>(std::min<std::int64_t>(Size - Pos, 65536)));
+    std::int64_t At = Pos;
+    while (At < Size) {
+        const std::int64_t N = std::min<std::int64_t>(Size - At, static_cast<std::int64_t>(Tail.size()));
+        if (!ReadAt(At, Tail.data(), N) ||
+            std::any_of(Tail.begin(), Tail.begin() + N, [](std::uint8_t B) { return B != 0; }))
+            break;
+        At += N;
+    }
+    if (At >= Size) return true;
+    BrokenAt = Pos;
+    return Fail("damaged block chain at " + std::to_string(Pos));
+}
+
+bool TVlf::ContentFits(std::int32_t Pos) {
+    FLastError.clear();
+    TBlockHeader H;
+    if (!ReadBlock(Pos, H)) return false;
+    return ContentFits(Pos, H);
+}
+
+bool TVlf::ContentFits(std::int32_t Pos, const TBlockHeader& Header) {
+    if (!Header.InUse()) return true;
+    const std::int64_t Data = static_cast<std::int64_t>(Pos) + BlockHeaderSize;
+    const std::string Saved = FLastError;
+    switch (Header.Kind) {
+    case KindGrid: {
+        // The cells must end exactly at the end of the block.
+        TStringGridData Scratch(0, 0);
+        const bool Ok = LoadGrid(Pos, Scratch);
+        if (Ok) FLastError = Saved;
+        return Ok;
+    }
+    case KindText: {
+        std::string Bytes;
+        if (Header.Length < 1 || !ReadItem(Pos, Bytes)) return Fail("text item cannot be read");
+        FLastError = Saved;
+        return Bytes.find('\0') + 1 == Bytes.size() || Fail("text item longer than its text");
+    }
+    case KindBitmap:
+    case KindWave: {
+        std::uint8_t Head[8] = {};
+        if (Header.Length < 8 || !ReadAt(Data, Head, 8)) return true; // nothing to compare with
+        if (Header.Kind == KindBitmap && Head[0] == 'B' && Head[1] == 'M') {
+            const std::uint32_t Size = GetU32(Head + 2);
+            return Size == 0 || Size == static_cast<std::uint32_t>(Header.Length) ||
+                   Fail("bitmap size differs from its block");
+        }
+        if (Header.Kind == KindWave && std::memcmp(Head, "RIFF", 4) == 0) {
+            const std::uint64_t Size = GetU32(Head + 4) + 8ULL;
+            // A RIFF chunk of odd length may be followed by its pad byte.
+            return Size == static_cast<std::uint64_t>(Header.Length) ||
+                   Size + 1 == static_cast<std::uint64_t>(Header.Length) ||
+                   Fail("wave size differs from its block");
+        }
+        return true;
+    }
+    default:
+        return true;
+    }
+}
+
+bool TVlf::HoldsLiveBlock(std::int64_t From, std::int64_t To, std::int64_t Limit) {
+    if (To <= From) return false;
+    std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(To - From));
+    if (!ReadAt(From, Bytes.data(), static_cast<std::int64_t>(Bytes.size()))) return true;
+    for (std::size_t I = 0; I + 1 < Bytes.size(); ++I) {
+        if (Bytes[I] != MarkInUse || Bytes[I + 1] != MarkInUse) continue;
+        std::uint8_t H[BlockHeaderSize];
+        const std::int64_t At = From + static_cast<std::int64_t>(I);
+        if (At + BlockHeaderSize > Limit || !ReadAt(At, H, BlockHeaderSize)) continue;
+        const TBlockHeader Header = TBlockHeader::Decode(H);
+        const bool Known = Header.Kind == KindText || Header.Kind == KindGrid || Header.Kind == KindBitmap ||
+                           Header.Kind == KindWave;
+        if (Known && Header.Length >= 0 && At + BlockHeaderSize + Header.Length <= Limit) {
+            Fail("free block at " + std::to_string(From) + " lies over the block at " + std::to_string(At));
+            return true;
+        }
+    }
+    return false;
+}
+
+// True when Pos starts a block of the chain that this store may write over or free; Header gets it as the
+// file holds it. An index that does not agree with the file is dropped and learnt again. With CheckContent,
+// a block whose data disagrees with its length (damaged so that it covers others) is left alone.
 bool TVlf::OnChain(std::int32_t Pos, TBlockHeader& Header) {
     if (!ReadBlock(Pos, Header)) return false;
     for (int Try = 0; Try < 2; ++Try) {
@@ -425,7 +538,7 @@ bool TVlf::OnChain(std::int32_t Pos, TBlockHeader& Header) {
         if (!R.TargetFound) return Fail("position is not a block of this store");
         if (R.Target.Free() == Header.Free() && R.Target.Length == Header.Length &&
             R.Target.Kind == Header.Kind)
-            return true;
+            return !CheckContent || ContentFits(Pos, Header);
         DropIndex();
     }
     return Fail("position is not a block of this store");
@@ -482,6 +595,9 @@ std::int32_t TVlf::FindFree(std::int32_t Length) {
     if (!IsOpen() || Length < 0 || !Recycle) return 0;
     TWalkResult R = Walk(Length, 0, -1);
     if (R.Fit == 0) return 0;
+    const std::int64_t Data = static_cast<std::int64_t>(R.Fit) + BlockHeaderSize;
+    if (HoldsLiveBlock(Data, Data + Length + (R.FitRoom != Length ? BlockHeaderSize : 0), Data + R.FitRoom))
+        return 0;
     if (R.FitRoom != Length) {
         std::int32_t Rest = R.Fit + BlockHeaderSize + Length;
         if (!WriteHeader(Rest, {MarkFree, MarkInUse, KindFree, R.FitRoom - Length - BlockHeaderSize}) ||
@@ -498,6 +614,24 @@ std::int32_t TVlf::FindFree(std::int32_t Length) {
 // failed write never leaves a header that claims data which is not there.
 std::int32_t TVlf::Commit(const TPlacement& Where, std::int16_t Kind, std::int32_t Length,
                           const TDataWriter& Writer) {
+    if (Where.How != TPlacement::Append) {
+        // Free space about to be overwritten must not hide a live block (a damaged free block over one):
+        // the item then goes to the end and the space is left as it is.
+        const std::int64_t Data = static_cast<std::int64_t>(Where.Pos) + BlockHeaderSize;
+        const std::int64_t Own =
+            Where.How == TPlacement::InPlace && Where.Old.InUse() ? Data + Where.Old.Length : Data;
+        const std::int64_t End = Data + Length + (Where.Room != Length ? BlockHeaderSize : 0);
+        if (HoldsLiveBlock(Own, End, Data + Where.Room)) {
+            const std::int64_t FileEnd = FileSize();
+            if (FileEnd < HeaderSize || FileEnd + BlockHeaderSize + Length > MaxPos) {
+                Fail("store full");
+                return 0;
+            }
+            TPlacement AtEnd;
+            AtEnd.Pos = static_cast<std::int32_t>(FileEnd);
+            return Commit(AtEnd, Kind, Length, Writer);
+        }
+    }
     const TBlockHeader InUse{MarkInUse, MarkInUse, Kind, Length};
     const TBlockHeader Rest{MarkFree, MarkInUse, KindFree, Where.Room - Length - BlockHeaderSize};
     const std::int32_t RestPos = Where.Pos + BlockHeaderSize + Length;

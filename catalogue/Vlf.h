@@ -74,6 +74,9 @@ public:
     // Opens Name (empty: FileName), creating an empty store when the file is missing or empty. A file
     // that is not a store is refused and left alone.
     bool OpenStore(const std::string& Name = std::string());
+    // Opens Name for reading only, even when its header is damaged (the signature lost), so that a repair
+    // can still read the blocks behind it. False when the file is missing or holds no block.
+    bool OpenStoreForSalvage(const std::string& Name);
     // 0 after closing, -1 when the store was not open.
     int CloseStore();
     bool IsOpen() const { return FHandle > 0; }
@@ -114,6 +117,25 @@ public:
     std::int32_t SaveText(std::int32_t OldPos, const std::string& Text);
     bool LoadText(std::int32_t Pos, std::string& Text);
 
+    // For a store that holds only items in the formats below (grids, texts, bitmap and wave files), as the
+    // catalogue's do: an old block is only rewritten or freed when ContentFits.
+    bool CheckContent = false;
+
+    // One block reached by walking the chain.
+    struct TBlockInfo {
+        std::int32_t Pos = 0;
+        std::int16_t Kind = 0;
+        std::int32_t Length = 0;
+        bool InUse = false;
+    };
+    // Every block of the chain from the first one, in file order. False when the walk stops short of the
+    // end of the file at a damaged header; BrokenAt then gives its position.
+    bool WalkBlocks(std::vector<TBlockInfo>& Blocks, std::int64_t& BrokenAt);
+    // Whether the data of the in-use block at Pos agrees with its length, as far as its kind tells: a grid
+    // image whose cells fill it exactly, a text whose only zero byte is its last, a bitmap or wave file
+    // whose own size field matches. A block whose length was damaged so that it covers others fails.
+    bool ContentFits(std::int32_t Pos);
+
     // Why the last failure happened; for diagnostics only.
     const std::string& LastError() const { return FLastError; }
 
@@ -147,6 +169,11 @@ private:
     std::int32_t Commit(const TPlacement& Where, std::int16_t Kind, std::int32_t Length,
                         const TDataWriter& Writer);
     bool Fail(const std::string& Why);
+    bool ContentFits(std::int32_t Pos, const VlfFormat::TBlockHeader& Header);
+    // True when the bytes from From to To, about to be overwritten as free space, hold the header of an
+    // in-use block that ends inside Limit: a damaged free block lying over a live one.
+    bool HoldsLiveBlock(std::int64_t From, std::int64_t To, std::int64_t Limit);
+
     TVlfIndex* Index();
     void DropIndex();
     void ForgetAbsorbed(const std::vector<std::int32_t>& Absorbed);
@@ -154,6 +181,7 @@ private:
     void Truncate(std::int64_t Pos);
 
     int FHandle = 0;
+    bool FSalvage = false; // opened by OpenStoreForSalvage
     // What the last walk learnt, kept up to date by every header written; only while a lock keeps other
     // programs from writing the file.
     std::unique_ptr<TVlfIndex> FIndex;

@@ -144,7 +144,7 @@ TEST(DiscRebuild, AFailureBeforeTheSwapLeavesTheOldFilesUntouched) {
     // The new store cannot even be created.
     fs::create_directory(f.Home.File("disc2.VLF"));
     EXPECT_FALSE(f.Cat().PackCatalogue());
-    EXPECT_EQ(f.Answers.Errors.back(), "Cannot open new VLF file");
+    EXPECT_EQ(f.Answers.Errors.back().rfind("Cannot open new VLF file: ", 0), 0u) << f.Answers.Errors.back();
     fs::remove(f.Home.File("disc2.VLF"));
     EXPECT_EQ(ReadSet(f.Home), before);
     EXPECT_TRUE(f.Settings.DeletedRecordsPresent);
