@@ -177,19 +177,42 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
     std::string notes;
     bool picture = false, sample = false;
     std::string pictureSize;
-    TVlf store;
-    ConfigureDiscStore(store);
-    store.FileOpenMode = OpenRead;
-    std::error_code ec;
-    if (std::filesystem::exists(DataDir + "disc.VLF", ec) && store.OpenStore(DataDir + "disc.VLF")) {
-        if (rec.TracksRef) store.LoadGrid(rec.TracksRef, grid);
-        if (rec.NotesRef && store.LoadText(rec.NotesRef, notes))
-            while (!notes.empty() && notes.back() == '\0')
-                notes.pop_back();
-        picture = rec.PictureRef && store.ItemKind(rec.PictureRef) == VlfKindPicture;
-        if (picture) pictureSize = PictureSize(store, rec.PictureRef);
-        sample = rec.SampleRef && store.ItemKind(rec.SampleRef) == VlfKindSample;
-        store.CloseStore();
+    // What of the disc's blobs cannot be read, and why: shown in their place rather than empty fields.
+    std::string storeFault, tracksFault, notesFault;
+    if (rec.TracksRef || rec.NotesRef || rec.PictureRef || rec.SampleRef) {
+        TVlf store;
+        ConfigureDiscStore(store);
+        store.FileOpenMode = OpenRead;
+        std::error_code ec;
+        if (!std::filesystem::exists(DataDir + "disc.VLF", ec)) {
+            storeFault = "disc.VLF is missing";
+        } else if (!store.OpenStore(DataDir + "disc.VLF")) {
+            storeFault = "disc.VLF cannot be read: " + store.LastError();
+        } else {
+            TStringGridData loaded(0, 0);
+            if (rec.TracksRef && store.LoadGrid(rec.TracksRef, loaded) &&
+                TrackGridFits(loaded, rec.DiscCode)) {
+                grid = std::move(loaded);
+                if (grid.ColCount() < DiscGridCols) grid.SetColCount(DiscGridCols);
+                if (grid.RowCount() < DiscGridRows) grid.SetRowCount(DiscGridRows);
+            } else if (rec.TracksRef) {
+                tracksFault = "its block in disc.VLF is damaged";
+            }
+            if (rec.NotesRef && store.LoadText(rec.NotesRef, notes)) {
+                while (!notes.empty() && notes.back() == '\0')
+                    notes.pop_back();
+            } else if (rec.NotesRef) {
+                notesFault = "its block in disc.VLF is damaged";
+            }
+            picture = rec.PictureRef && store.ItemKind(rec.PictureRef) == VlfKindPicture;
+            if (picture) pictureSize = PictureSize(store, rec.PictureRef);
+            sample = rec.SampleRef && store.ItemKind(rec.SampleRef) == VlfKindSample;
+            store.CloseStore();
+        }
+    }
+    if (!storeFault.empty()) {
+        if (rec.TracksRef) tracksFault = storeFault;
+        if (rec.NotesRef) notesFault = storeFault;
     }
 
     Out << "Disc ID: " << rec.DiscCode << "\n"
@@ -213,7 +236,9 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
         << "Picture: " << (picture ? "yes" + pictureSize : "no") << "\n"
         << "Sample: " << (sample ? "yes" : "no") << "\n"
         << "Waiting for its disc: " << (rec.TocPending ? "yes" : "no") << "\n"
-        << "Track list (" << settings.TracksUser1Caption << ", " << settings.TracksUser2Caption << "):\n";
+        << "Track list (" << settings.TracksUser1Caption << ", " << settings.TracksUser2Caption << "):";
+    if (!tracksFault.empty()) Out << " the track names cannot be read (" << tracksFault << ")";
+    Out << "\n";
     for (int t = 1; t <= rec.TrackCount; ++t) {
         Out << TrackLineText(t, rec.TrackLengths[t - 1], grid.Cells(0, t));
         if (!grid.Cells(1, t).empty() || !grid.Cells(2, t).empty())
@@ -222,9 +247,15 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
     }
     // Stored notes end their lines with CR LF.
     notes.erase(std::remove(notes.begin(), notes.end(), '\r'), notes.end());
-    Out << "Notes:\n" << notes;
+    Out << "Notes:";
+    if (!notesFault.empty()) Out << " the notes cannot be read (" << notesFault << ")";
+    Out << "\n" << notes;
     if (!notes.empty() && notes.back() != '\n') Out << "\n";
-    return 0;
+    if (tracksFault.empty() && notesFault.empty()) return 0;
+    Err << "orbelune-cat: "
+        << (storeFault.empty() ? "part of this disc's data in disc.VLF is damaged" : storeFault)
+        << "; run 'orbelune-cat repair' to recover what it still holds\n";
+    return 1;
 }
 
 int ListCatalogue(const std::string& DataDir, const std::string& Order, std::ostream& Out,
@@ -301,8 +332,13 @@ int Pack(const std::string& DataDir, bool Repair, std::ostream& Out, std::ostrea
         Out << ", " << r.SkippedDuplicates << " records with a code already catalogued left out";
     if (r.DroppedBlobs) Out << ", " << r.DroppedBlobs << " missing blobs cleared";
     Out << ".\n";
+    for (const auto& [count, what] :
+         {std::pair{r.LostTracks, "track names"}, std::pair{r.LostNotes, "notes"},
+          std::pair{r.LostPictures, "pictures"}, std::pair{r.LostSamples, "samples"}})
+        if (count) Out << "Discs that lost their " << what << ": " << count << ".\n";
     if (Repair)
-        Out << "The damaged files are kept as disc-damaged.DAT, disc-damaged.IX and disc-damaged.VLF.\n";
+        Out << "The damaged files are kept as " << r.AsideName << ".DAT, " << r.AsideName << ".IX and "
+            << r.AsideName << ".VLF.\n";
     return 0;
 }
 

@@ -332,7 +332,9 @@ bool TVlf::OpenStore(const std::string& Name) {
         Header[1] = Signature1;
         Header[2] = 2;
         std::memcpy(Header + BannerOffset, Banner, std::strlen(Banner) + 1);
-        if (!FullWrite(Fd.Get(), 0, Header, HeaderSize)) {
+        const bool Faulted = WriteFault && !WriteFault(0, HeaderSize);
+        if (Faulted) errno = ENOSPC;
+        if (Faulted || !FullWrite(Fd.Get(), 0, Header, HeaderSize)) {
             const std::string why = std::strerror(errno);
             (void)::ftruncate(Fd.Get(), 0);
             return Fail("cannot write the store header: " + why);

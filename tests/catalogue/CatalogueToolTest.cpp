@@ -116,6 +116,29 @@ TEST(CatalogueTool, ChecksRebuildsAndRepairs) {
     EXPECT_EQ(run.Status, 0) << run.Err;
 }
 
+// A store whose signature is damaged: show says what it cannot read, the repair gets it all back.
+TEST(CatalogueTool, ShowTellsAnUnreadableStoreAndRepairBringsItBack) {
+    TCatalogueFolder f;
+    FillCatalogue(f);
+    std::string vlf = ReadFileBytes(f.Home.File("disc.VLF"));
+    vlf[1] = 'X';
+    WriteFileBytes(f.Home.File("disc.VLF"), vlf);
+    TRun run = RunTool("show " + CodeOf(1), f.Home);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Out.find("the track names cannot be read (disc.VLF cannot be read"), std::string::npos)
+        << run.Out;
+    EXPECT_NE(run.Err.find("run 'orbelune-cat repair'"), std::string::npos) << run.Err;
+
+    run = RunTool("repair", f.Home);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "Repaired: 3 discs.\nThe damaged files are kept as disc-damaged.DAT, disc-damaged.IX and "
+              "disc-damaged.VLF.\n");
+    run = RunTool("show " + CodeOf(1), f.Home);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find(" 1 03.10 Track 1\n"), std::string::npos) << run.Out;
+}
+
 TEST(CatalogueTool, OddInputGivesOneLineAndAFailure) {
     TCatalogueFolder f;
     FillCatalogue(f);

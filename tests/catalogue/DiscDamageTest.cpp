@@ -1,5 +1,6 @@
 // Damaged catalogue files at the catalogue level: a small real catalogue has random bytes of disc.DAT,
-// disc.IX or disc.VLF overwritten, cut off or appended to, then every catalogue operation runs over it.
+// disc.IX or disc.VLF overwritten, cut off or appended to, then every catalogue operation runs over it:
+// discs are loaded, edited, deleted and added, and the catalogue packed or repaired.
 // None may crash, hang or read out of bounds, and none may report success while a disc whose stored
 // bytes were not damaged can no longer be recovered.
 #include <gtest/gtest.h>
@@ -248,6 +249,37 @@ TEST(DiscCatalogueDamage, RandomDamageNeverCrashesHangsOrLosesUndamagedDiscs) {
                 // A failure to free its blobs is reported, but the disc is gone all the same.
                 f.Cat().DeleteDisc(no);
                 gone.insert(code);
+            }
+        }
+
+        // A disc added after the damage, then every undamaged disc that no write was meant to touch must be
+        // byte for byte as it was, unless a repair has already replaced the files.
+        answer();
+        {
+            TDiscRecord added = MakeDisc(CodeOf(0x100 + round), "Added");
+            TStringGridData grid;
+            ResetDiscGrid(grid, added.DiscCode);
+            grid.SetCells(0, 1, "Added track");
+            std::int32_t no = 0;
+            TDiscKeys keys;
+            f.Cat().SaveDisc(added, grid, std::string(static_cast<std::size_t>(rng() % 400), 'a'), no, keys);
+        }
+        if (!fs::exists(f.Home.File("disc-damaged.DAT"))) {
+            const std::string dat = ReadFileBytes(f.Home.File("disc.DAT"));
+            const std::string vlf = ReadFileBytes(f.Home.File("disc.VLF"));
+            const auto same = [](const std::string& Now, const std::string& Was, std::int64_t From,
+                                 std::int64_t To) {
+                return Now.size() >= static_cast<std::size_t>(To) &&
+                       Now.compare(From, To - From, Was, From, To - From) == 0;
+            };
+            for (const std::string& code : Undamaged(base, damage, true)) {
+                if (gone.count(code) || renamed.count(code)) continue;
+                const std::int64_t slot = base.RecNo.at(code) * 1204LL;
+                EXPECT_TRUE(same(dat, base.Files[0], slot, slot + 1204))
+                    << code << " record changed" << Describe(damage);
+                for (const TBlobSpan& b : base.Blobs.at(code))
+                    EXPECT_TRUE(same(vlf, base.Files[2], b.Pos, b.End))
+                        << code << " blob at " << b.Pos << " changed" << Describe(damage);
             }
         }
 

@@ -282,3 +282,27 @@ TEST_F(VlfFaultTest, FailedCopyInPartWayLeavesNoItem) {
 }
 
 } // namespace
+
+// A damaged length that makes one block cover the live block after it: the covered block is never
+// written over, whether the covering block is a text being rewritten or free space being reused.
+TEST_F(VlfDamageTest, ABlockWhoseLengthCoversTheNextIsNeverWrittenThrough) {
+    Vlf.Recycle = true;
+    Vlf.CheckContent = true;
+    const std::string Live = Block('#', KindText, 6, std::string("live!\0", 6));
+    for (char Mark : {'#', '*'}) {
+        SCOPED_TRACE(Mark);
+        // 20 bytes of its own, then 8 + 6 of the live block's that the damaged length claims as well.
+        const std::string Covering =
+            Block(Mark, Mark == '#' ? KindText : KindFree, 34, std::string("nineteen characters") + '\0');
+        Open(StoreHeader() + Covering + Live);
+        // 33 characters and the zero byte fill the claimed 34 bytes exactly.
+        const std::string Text(33, 't');
+        const std::int32_t P = Vlf.SaveText(Mark == '#' ? 1024 : 0, Text);
+        EXPECT_EQ(P, static_cast<std::int32_t>(Written.size())) << "not appended";
+        EXPECT_EQ(ReadFileBytes(Path).substr(0, Written.size()), Written);
+        if (Mark == '#') {
+            EXPECT_FALSE(Vlf.ContentFits(1024));
+            EXPECT_EQ(Vlf.DeleteItem(1024), 0);
+        }
+    }
+}
