@@ -531,8 +531,8 @@ bool TDiscCatalogue::DeleteDisc(std::int32_t RecNo) {
     } else {
         ok = false;
     }
-    FSettings.DeletedRecordsPresent = true;
-    WriteSettings();
+    // The settings file is written (and flushed) only when the flag was clear.
+    MarkDeletedRecords();
     CloseDiscFiles();
     return ok;
 }

@@ -1,7 +1,9 @@
 #include "catalogue/DiscCatalogueCheck.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <vector>
 
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecord.h"
@@ -158,6 +160,10 @@ TCatalogueCheck CheckDiscCatalogue(const std::string& DataDir, int MaxProblems) 
         return true;
     });
     result.Records = static_cast<int>(live.size());
+    // Record number -> live record, for the index walks' lookups.
+    std::vector<TLiveRecord*> byRecNo(static_cast<std::size_t>(std::max(result.Slots, 1)), nullptr);
+    for (auto& [recNo, rec] : live)
+        byRecNo[static_cast<std::size_t>(recNo)] = &rec;
 
     for (int k = 1; k <= DiscKeyCount; ++k) {
         ClearKey(file, k);
@@ -176,17 +182,19 @@ TCatalogueCheck CheckDiscCatalogue(const std::string& DataDir, int MaxProblems) 
                 problems.Add("index " + std::to_string(k) + " holds more entries than there are records");
                 break;
             }
-            const auto it = live.find(recNo);
-            if (it == live.end()) {
+            TLiveRecord* rec = recNo >= 1 && static_cast<std::size_t>(recNo) < byRecNo.size()
+                                   ? byRecNo[static_cast<std::size_t>(recNo)]
+                                   : nullptr;
+            if (!rec) {
                 problems.Add("index " + std::to_string(k) + ": key \"" + key + "\" leads to record " +
                              std::to_string(recNo) + ", which is not a live record");
                 continue;
             }
-            ++it->second.Entries[k - 1];
-            if (it->second.Keys[k - 1] != key)
+            ++rec->Entries[k - 1];
+            if (rec->Keys[k - 1] != key)
                 problems.Add("index " + std::to_string(k) + ": key \"" + key + "\" of " +
-                             RecordName(recNo, it->second) + " does not match its field \"" +
-                             it->second.Keys[k - 1] + "\"");
+                             RecordName(recNo, *rec) + " does not match its field \"" + rec->Keys[k - 1] +
+                             "\"");
         }
         if (KeyCount(file, k) != result.Records)
             problems.Add("index " + std::to_string(k) + " counts " + std::to_string(KeyCount(file, k)) +

@@ -45,18 +45,17 @@ void ForEachDiscRecord(TRecordFile* F,
         return;
     }
     constexpr std::int32_t Batch = 512;
-    std::string batch;
+    static_assert(sizeof(TDiscRecordBytes) == DiscRecordSize, "records are read straight into the batch");
+    std::vector<TDiscRecordBytes> batch(Batch);
     TDiscRecordBytes bytes;
     for (std::int32_t first = 1; first < slots; first += Batch) {
         const std::int32_t count = std::min(Batch, slots - first);
-        GetRecords(F, first, count, batch);
+        GetRecords(F, first, count, batch.data());
         const bool whole = EngineOK;
         for (std::int32_t i = 0; i < count; ++i) {
             const TDiscRecordBytes* got = nullptr;
             if (whole) {
-                std::memcpy(bytes.data(), batch.data() + static_cast<std::size_t>(i) * DiscRecordSize,
-                            DiscRecordSize);
-                got = &bytes;
+                got = &batch[static_cast<std::size_t>(i)];
             } else if (ReadDiscRecord(F, first + i, bytes)) {
                 got = &bytes; // the batch failed: each slot on its own tells which ones cannot be read
             }

@@ -508,14 +508,14 @@ void GetRecord(TRecordFile* F, std::int32_t RecNo, std::string& Record) {
         return Fail(err);
 }
 
-void GetRecords(TRecordFile* F, std::int32_t FirstRecNo, std::int32_t Count, std::string& Records) {
+void GetRecords(TRecordFile* F, std::int32_t FirstRecNo, std::int32_t Count, void* Records) {
     Succeed();
     if (const std::int32_t err = CheckEntry(F, ekRead)) return Fail(err);
     if (FirstRecNo < 0 || Count < 0 || std::int64_t(FirstRecNo) + Count - 1 > F->Header.SlotsInUse)
         return Fail(eeRecordRange);
-    Records.resize(static_cast<std::size_t>(Count) * static_cast<std::size_t>(F->Header.RecordLength));
-    if (const std::int32_t err = ReadAt(F->Data, SlotOffset(F, FirstRecNo), Records.data(), Records.size()))
-        return Fail(err);
+    const std::size_t size =
+        static_cast<std::size_t>(Count) * static_cast<std::size_t>(F->Header.RecordLength);
+    if (const std::int32_t err = ReadAt(F->Data, SlotOffset(F, FirstRecNo), Records, size)) return Fail(err);
 }
 
 void PutRecord(TRecordFile* F, std::int32_t RecNo, std::string_view Record) {

@@ -68,9 +68,9 @@ void CloseRecordFile(TRecordFile*& F);
 void AddRecord(TRecordFile* F, std::int32_t& RecNo, std::string_view Record);
 // Reads slot RecNo (0 to slots in use; a deleted slot is read like any other) into Record (resized to L).
 void GetRecord(TRecordFile* F, std::int32_t RecNo, std::string& Record);
-// Reads Count consecutive slots from FirstRecNo on (all within 0 to slots in use) into Records, Count x L
-// bytes, with one read: for walking many records in file order.
-void GetRecords(TRecordFile* F, std::int32_t FirstRecNo, std::int32_t Count, std::string& Records);
+// Reads Count consecutive slots from FirstRecNo on (all within 0 to slots in use) into Records, which
+// has room for Count x L bytes, with one read: for walking many records in file order.
+void GetRecords(TRecordFile* F, std::int32_t FirstRecNo, std::int32_t Count, void* Records);
 // Overwrites live record RecNo; a deleted slot is refused (eeSlotAlreadyFree), as it would cut the chain.
 void PutRecord(TRecordFile* F, std::int32_t RecNo, std::string_view Record);
 // Writes the modified flag at once, as the first record or key addition or deletion after an open does.

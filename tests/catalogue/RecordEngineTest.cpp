@@ -255,6 +255,14 @@ TEST_F(RecordEngineApi, RecordsAreAddedReadOverwrittenAndDeleted) {
     EXPECT_EQ(EngineError, eeRecordTooLong);
     GetRecord(f, 6, r);
     EXPECT_EQ(EngineError, eeRecordRange);
+    // A run of slots in one read, within the slots in use only.
+    std::string run(4 * 32, '\0');
+    GetRecords(f, 2, 4, run.data());
+    ASSERT_TRUE(EngineOK);
+    EXPECT_EQ(run.substr(0, 32), Rec("changed") + std::string(32 - 11, '\0'));
+    EXPECT_EQ(run.substr(96, 12), Rec("record 5"));
+    GetRecords(f, 3, 4, run.data());
+    EXPECT_EQ(EngineError, eeRecordRange);
 
     // Deleting record 3 and adding one reuses slot 3; the slot count stays.
     DeleteRecord(f, 3);
