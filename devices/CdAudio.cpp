@@ -144,10 +144,33 @@ TCdText TCdAudio::GetCdText() {
     return FDrive && CurrentToc() ? FDrive->ReadCdText() : TCdText{};
 }
 
+bool TCdAudio::IsAudioTrack(int Track) {
+    const TDriveToc* Toc = CurrentToc();
+    return Toc && Track >= 1 && Track <= Toc->TrackCount() &&
+           Toc->Tracks[static_cast<std::size_t>(Track - 1)].Audio;
+}
+
+int TCdAudio::NextAudioTrack(int After) {
+    const TDriveToc* Toc = CurrentToc();
+    if (!Toc) return 0;
+    for (int T = std::max(After, 0) + 1; T <= Toc->TrackCount(); ++T)
+        if (Toc->Tracks[static_cast<std::size_t>(T - 1)].Audio) return T;
+    return 0;
+}
+
+int TCdAudio::PreviousAudioTrack(int Before) {
+    const TDriveToc* Toc = CurrentToc();
+    if (!Toc) return 0;
+    for (int T = std::min(Before - 1, Toc->TrackCount()); T >= 1; --T)
+        if (Toc->Tracks[static_cast<std::size_t>(T - 1)].Audio) return T;
+    return 0;
+}
+
 void TCdAudio::SendPlay(MSF From, int ToFrame) {
     LastMCIError = FDrive->Play(Frames(From), ToFrame);
     Paused = false;
     Playing = true;
+    if (LastMCIError == deOK && OnPlayStarted) OnPlayStarted();
 }
 
 void TCdAudio::PlayFrom(MSF Position, int Track) {
@@ -215,11 +238,13 @@ void TCdAudio::JumpToTrack(int Target) {
         LastMCIError = FDrive->Seek(Frames(SeekTarget));
 }
 
+// Track jumps go to audio tracks only: a data track is passed over, and a jump that finds no audio
+// track in its direction does nothing, as at the first or last track.
 void TCdAudio::GoToTrack(int Track) {
     CheckCDOpen();
     Paused = false;
     Positioned = true;
-    if (Track > TrackCount || Track < 1) return;
+    if (Track > TrackCount || Track < 1 || !IsAudioTrack(Track)) return;
     JumpToTrack(Track);
 }
 
@@ -229,7 +254,8 @@ void TCdAudio::NextTrack() {
     Positioned = true;
     const int Current = GetCurrentTrack();
     if (Current >= TrackCount) return;
-    JumpToTrack(std::max(Current, 0) + 1);
+    const int Target = NextAudioTrack(Current);
+    if (Target >= 1 && Target <= TrackCount) JumpToTrack(Target);
 }
 
 void TCdAudio::PreviousTrack() {
@@ -238,7 +264,8 @@ void TCdAudio::PreviousTrack() {
     Positioned = true;
     const int Current = GetCurrentTrack();
     if (Current <= 1 || Current > TrackCount) return;
-    JumpToTrack(Current - 1);
+    const int Target = PreviousAudioTrack(Current);
+    if (Target >= 1) JumpToTrack(Target);
 }
 
 void TCdAudio::Skip(bool Forward) {

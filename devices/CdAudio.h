@@ -32,6 +32,8 @@ public:
 
     // Run by OpenCD after the time format switch; the player core sets it to its status poll.
     std::function<void()> OnStatusPoll;
+    // Run after the drive has accepted a play command.
+    std::function<void()> OnPlayStarted;
     // Counts the drives for CountCDDevices; defaults to the size of the drive list.
     std::function<int()> OnCountDrives;
 
@@ -52,6 +54,12 @@ public:
     std::string GetDiscIdentity();
     // CD-TEXT of the disc in the drive (empty fields when it has none).
     TCdText GetCdText();
+    // Whether track Track of the disc in the drive holds audio; data tracks are never played.
+    bool IsAudioTrack(int Track);
+    // The first audio track after After (0: from the first track), or 0 when there is none; the last
+    // audio track before Before, or 0.
+    int NextAudioTrack(int After);
+    int PreviousAudioTrack(int Before);
 
     // Transport.
     void PlayFrom(MSF Position, int Track);

@@ -12,7 +12,9 @@ TPlayerCore::TPlayerCore(TPlayerSettings& Settings, TPlayerState& State, THandse
 
 void TPlayerCore::SetButtons(TButtonState State) {
     FButtonState = State;
-    FView.SetButtons(ButtonGroupsFor(State, FCd.IsDoorOpen()));
+    TButtonGroups Groups = ButtonGroupsFor(State, FCd.IsDoorOpen());
+    Groups.DriveOpen = FCd.CDOpen;
+    FView.SetButtons(Groups);
 }
 
 void TPlayerCore::SetTimer(int Interval) {
@@ -37,17 +39,33 @@ void TPlayerCore::StatusPoll() {
 
     FState.DiscPosition = FCd.GetDiscPosition();
 
-    // The disc played through, or Stop in disc mode: back to the start of track 1.
+    // A disc play stops where a data track begins; it goes on with the next audio track.
+    if (FState.DeviceMode == cmStopped && FState.PlayMode == pmDisc && FCd.Playing && !FCd.Paused &&
+        !FCd.Positioned && FState.AdvanceArmed) {
+        const int Track = FCd.GetCurrentTrack();
+        const int Next = FCd.NextAudioTrack(Track);
+        if (Next > Track + 1 && Track >= 1 &&
+            MSFToFrames(FState.DiscPosition) + 1 == MSFToFrames(FCd.TrackStart[Track + 1])) {
+            FCd.PlayFrom(FCd.TrackStart[Next], Next);
+            FState.AdvanceArmed = false;
+            FState.DeviceMode = FCd.GetCDMode();
+            FState.DiscPosition = FCd.GetDiscPosition();
+        }
+    }
+
+    // The disc played through, or Stop in disc mode: back to the start of the first audio track (track 1
+    // on every disc that does not begin with data).
+    const int First = FirstAudioTrack();
     if (FState.DeviceMode == cmStopped && FState.PlayMode == pmDisc && !FCd.Positioned && !FCd.Paused &&
-        FState.DiscPosition != FCd.TrackStart[1]) {
+        FState.DiscPosition != FCd.TrackStart[First]) {
         if (FState.Recording) FinishRecording();
         if (FState.RepeatOn && FCd.Playing) {
-            FCd.PlayFrom(FCd.TrackStart[1], 1);
+            FCd.PlayFrom(FCd.TrackStart[First], First);
         } else {
             FCd.Positioned = true;
-            FCd.SeekCD(FCd.TrackStart[1]);
+            FCd.SeekCD(FCd.TrackStart[First]);
             FCd.Playing = false;
-            FState.DiscPosition = FCd.TrackStart[1];
+            FState.DiscPosition = FCd.TrackStart[First];
         }
     }
 
@@ -132,17 +150,28 @@ void TPlayerCore::TakeOverNewDisc() {
     FCd.ApplyVolume();
 }
 
+int TPlayerCore::FirstAudioTrack() {
+    const int First = FCd.NextAudioTrack(0);
+    return First >= 1 && First <= 99 ? First : 1;
+}
+
+void TPlayerCore::StartTrack(int Track) {
+    FCd.PlayFrom(FCd.TrackStart[Track], Track);
+    // A play the drive refused leaves the advance armed, so the next tick moves on instead of waiting
+    // for a play that never comes.
+    if (FCd.LastMCIError == deOK) FState.AdvanceArmed = false;
+}
+
 void TPlayerCore::AdvanceAtEndOfTrack() {
     if (FState.PlayMode == pmIntro) {
         FState.CurrentTrack = FCd.GetCurrentTrack();
-        if (FState.CurrentTrack < FCd.TrackCount) {
-            FCd.PlayFrom(FCd.TrackStart[FState.CurrentTrack + 1], FState.CurrentTrack + 1);
-            FState.AdvanceArmed = false;
+        const int Next = FState.CurrentTrack < FCd.TrackCount ? FCd.NextAudioTrack(FState.CurrentTrack) : 0;
+        if (Next >= 1 && Next <= 99) {
+            StartTrack(Next);
         } else {
             if (FState.Recording) FinishRecording();
             if (FState.RepeatOn) {
-                FCd.PlayFrom(FCd.TrackStart[1], 1);
-                FState.AdvanceArmed = false;
+                StartTrack(FirstAudioTrack());
             } else {
                 FState.PlayMode = pmDisc;
                 FCd.Playing = false;
@@ -153,12 +182,28 @@ void TPlayerCore::AdvanceAtEndOfTrack() {
     if (FState.PlayMode == pmShuffle) AdvanceList(FState.ShuffleOrder);
 }
 
-bool TPlayerCore::PlayProgrammeEntry(const TPlayProgramme& List) {
-    if (FState.ProgrammePos < 1 || FState.ProgrammePos > List.Count) return false;
-    const int t = List[FState.ProgrammePos];
-    if (t < 1 || t > FCd.TrackCount) return false; // a programme entry the disc does not have
-    FCd.PlayFrom(FCd.TrackStart[t], t);
-    FState.AdvanceArmed = false;
+bool TPlayerCore::PlayProgrammeEntry(const TPlayProgramme& List, int Direction) {
+    // Entries that cannot be played (a data track, a track the disc does not have) are passed over in
+    // the direction of the step; a step back that finds none plays the first playable entry after.
+    const auto Playable = [&](int Pos) {
+        const int t = List[Pos];
+        return t >= 1 && t <= FCd.TrackCount && FCd.IsAudioTrack(t);
+    };
+    int Pos = FState.ProgrammePos;
+    if (Pos < 1 || Pos > List.Count) return false;
+    while (Pos >= 1 && Pos <= List.Count && !Playable(Pos))
+        Pos += Direction < 0 ? -1 : 1;
+    if (Pos < 1) {
+        Pos = FState.ProgrammePos;
+        while (Pos <= List.Count && !Playable(Pos))
+            ++Pos;
+    }
+    if (Pos > List.Count) {
+        FState.ProgrammePos = List.Count + 1;
+        return false;
+    }
+    FState.ProgrammePos = Pos;
+    StartTrack(List[Pos]);
     return true;
 }
 
@@ -265,6 +310,10 @@ void TPlayerCore::ShowTick() {
 // --- commands --------------------------------------------------------------------------------------
 
 void TPlayerCore::btnPlayClick() {
+    if (FCd.NextAudioTrack(0) == 0) {
+        ShowError("This disc has no audio tracks.");
+        return;
+    }
     if (FState.PlayMode == pmCustom) {
         FState.ProgrammePos = 1;
         if (PlayProgrammeEntry(FCatalogue.CurrentDisc.Programme)) SetButtons(bsPlaying);
@@ -276,8 +325,16 @@ void TPlayerCore::btnPlayClick() {
         if (PlayProgrammeEntry(FState.ShuffleOrder)) SetButtons(bsPlaying);
         return;
     }
-    FState.RepeatTrack = FCd.GetCurrentTrack();
-    FCd.PlayFrom(FCd.GetDiscPosition(), FCd.GetCurrentTrack());
+    int Track = FCd.GetCurrentTrack();
+    MSF From = FCd.GetDiscPosition();
+    if (!FCd.IsAudioTrack(Track)) {
+        // Standing in a data track: play from the next audio track, or from the first one.
+        Track = FCd.NextAudioTrack(Track);
+        if (Track == 0) Track = FirstAudioTrack();
+        From = FCd.TrackStart[Track];
+    }
+    FState.RepeatTrack = Track;
+    FCd.PlayFrom(From, Track);
     SetButtons(bsPlaying);
 }
 
@@ -288,7 +345,7 @@ void TPlayerCore::DealShuffle() {
     std::vector<int> tracks;
     const int n = FCatalogue.CurrentDisc.TrackCount;
     for (int t = 1; t <= n; ++t)
-        tracks.push_back(t);
+        if (FCd.IsAudioTrack(t)) tracks.push_back(t);
     FState.ShuffleOrder.Clear();
     while (tracks.size() > 1) {
         std::uniform_int_distribution<std::size_t> draw(0, tracks.size() - 1);
@@ -320,7 +377,7 @@ void TPlayerCore::StepList(const TPlayProgramme& List, int Step) {
     } else {
         ++FState.ProgrammePos;
     }
-    PlayProgrammeEntry(List);
+    PlayProgrammeEntry(List, Step);
 }
 
 void TPlayerCore::btnBackClick() {

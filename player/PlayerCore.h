@@ -59,8 +59,13 @@ public:
 private:
     void TakeOverNewDisc();
     void AdvanceAtEndOfTrack();
-    // Plays entry ProgrammePos of List; false when the position is past its end.
-    bool PlayProgrammeEntry(const TPlayProgramme& List);
+    // Plays entry ProgrammePos of List, or the next playable one in Direction (ProgrammePos moves to it);
+    // false when there is none up to the end of the list.
+    bool PlayProgrammeEntry(const TPlayProgramme& List, int Direction = +1);
+    // Plays one whole track (to its end by the mode's rule) and disarms the advance.
+    void StartTrack(int Track);
+    // The first audio track of the disc (1 when there is none).
+    int FirstAudioTrack();
     void AdvanceList(const TPlayProgramme& List);
     void StepList(const TPlayProgramme& List, int Step);
     const TPlayProgramme& ListOfMode() const;

@@ -592,3 +592,105 @@ TEST(PlayerCore, RecordingEndsWithTheLastIntroOrTheBookmarkAndTheClockSlowsAgain
     EXPECT_EQ(ended, 2);
     EXPECT_EQ(p.View.Interval, ClockInterval);
 }
+
+namespace {
+
+// Tracks of 10 s from 00:02:00; the tracks named in Data hold data.
+TDriveToc MixedDisc(int Tracks, std::set<int> Data) {
+    TDriveToc toc = EvenDisc(Tracks, 10);
+    for (int t : Data)
+        toc.Tracks[static_cast<std::size_t>(t - 1)].Audio = false;
+    return toc;
+}
+
+// Ticks until the play is over (or Limit ticks), noting every track heard in order.
+std::vector<int> TracksHeard(TTestPlayer& P, int Limit = 200) {
+    std::vector<int> tracks;
+    for (int i = 0; i < Limit; ++i) {
+        if (P.Cd->GetCDMode() == cmPlaying && (tracks.empty() || tracks.back() != P.Cd->GetCurrentTrack()))
+            tracks.push_back(P.Cd->GetCurrentTrack());
+        if (!P.Cd->Playing && P.Cd->GetCDMode() == cmStopped) break;
+        P.Tick();
+    }
+    return tracks;
+}
+
+} // namespace
+
+TEST(PlayerCore, DataTracksAreNeverPlayedInAnyMode) {
+    struct TCase {
+        const char* Name;
+        std::set<int> Data;
+        TPlayMode Mode;
+        std::vector<int> Programme;
+        std::vector<int> Heard;
+    };
+    const TCase cases[] = {
+        {"disc mode passes over a data track", {3}, pmDisc, {}, {1, 2, 4}},
+        {"intro ends after the last audio track", {4}, pmIntro, {}, {1, 2, 3}},
+        {"programme entries naming data are passed over", {2, 4}, pmCustom, {2, 3, 4, 1, 4}, {3, 1}},
+        {"a programme of data only plays nothing", {2, 4}, pmCustom, {4, 2}, {}},
+    };
+    for (const TCase& c : cases) {
+        TTestPlayer p(MixedDisc(4, c.Data));
+        TDiscRecord rec = RecordFor(p);
+        for (int t : c.Programme)
+            rec.Programme.Append(t);
+        p.StoreRecord(rec);
+        p.Settings.IntroTime = 0.03;
+        p.Open();
+        p.State.PlayMode = c.Mode;
+        p.Tick();
+        p.Core->btnPlayClick();
+        EXPECT_EQ(TracksHeard(p), c.Heard) << c.Name;
+        // The play ends cleanly: the device stopped and Play can be pressed again.
+        EXPECT_EQ(p.Cd->GetCDMode(), cmStopped) << c.Name;
+        EXPECT_FALSE(p.Cd->Playing) << c.Name;
+        p.Tick();
+        EXPECT_TRUE(p.View.Buttons.PlayGroup) << c.Name;
+        EXPECT_TRUE(p.Answers.Errors.empty()) << c.Name;
+    }
+}
+
+TEST(PlayerCore, ShuffleAndTrackStepsPassOverDataTracks) {
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        TTestPlayer p(MixedDisc(5, {1, 5}));
+        p.StoreRecord(RecordFor(p));
+        p.Core->ShuffleSeed = [seed] { return seed; };
+        p.Open();
+        p.State.PlayMode = pmShuffle;
+        p.Tick();
+        p.Core->btnPlayClick();
+        EXPECT_EQ(p.State.ShuffleOrder.Count, 3) << "only the audio tracks are dealt";
+        const std::vector<int> heard = TracksHeard(p);
+        EXPECT_EQ(std::set<int>(heard.begin(), heard.end()), (std::set<int>{2, 3, 4})) << seed;
+        EXPECT_EQ(p.Cd->GetCDMode(), cmStopped);
+    }
+    // Next and previous in the other modes, and Play standing in a data track.
+    TTestPlayer p(MixedDisc(5, {1, 3, 5}));
+    p.Open();
+    p.Tick();
+    p.Core->btnPlayClick();
+    EXPECT_EQ(p.Cd->GetCurrentTrack(), 2) << "a disc that begins with data plays from its first audio track";
+    p.Core->btnForwardClick();
+    EXPECT_EQ(p.Cd->GetCurrentTrack(), 4);
+    p.Core->btnForwardClick();
+    EXPECT_EQ(p.Cd->GetCurrentTrack(), 4) << "nothing but data after it";
+    p.Core->btnBackClick();
+    EXPECT_EQ(p.Cd->GetCurrentTrack(), 2);
+    p.Core->btnBackClick();
+    EXPECT_EQ(p.Cd->GetCurrentTrack(), 2);
+    EXPECT_EQ(p.Cd->GetCDMode(), cmPlaying);
+}
+
+TEST(PlayerCore, DiscWithoutAudioSaysSo) {
+    TTestPlayer p(MixedDisc(2, {1, 2}));
+    p.Open();
+    p.Tick();
+    for (TPlayMode mode : {pmDisc, pmShuffle, pmIntro}) {
+        p.State.PlayMode = mode;
+        p.Core->btnPlayClick();
+    }
+    EXPECT_EQ(p.PlayCommands(), 0);
+    EXPECT_EQ(p.Answers.Errors, std::vector<std::string>(3, "This disc has no audio tracks."));
+}
