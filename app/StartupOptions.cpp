@@ -6,7 +6,9 @@ bool IsAutoPlaySwitch(const std::string& Argument) {
 
 TStartupOptions ParseStartupOptions(const std::vector<std::string>& Args) {
     TStartupOptions Options;
-    Options.AutoPlaySwitch = !Args.empty() && IsAutoPlaySwitch(Args.front());
+    // The program's own options come out first, wherever they stand; the first of what is left may be
+    // the switch.
+    std::vector<std::string> Rest;
     for (std::size_t I = 0; I < Args.size(); ++I) {
         const std::string& Arg = Args[I];
         if (Arg == "--drive") {
@@ -17,16 +19,36 @@ TStartupOptions ParseStartupOptions(const std::vector<std::string>& Args) {
             Options.DrivePath = Args[++I];
         } else if (Arg.rfind("--drive=", 0) == 0) {
             Options.DrivePath = Arg.substr(8);
-            if (Options.DrivePath.empty())
+            if (Options.DrivePath.empty()) {
                 Options.Error = "--drive needs the path of a CD device or disc image";
+                return Options;
+            }
         } else if (Arg == "--toc") {
             Options.TocReport = true;
-            if (I + 1 < Args.size() && Args[I + 1].rfind("--", 0) != 0) Options.TocPath = Args[++I];
+            if (I + 1 < Args.size() && Args[I + 1].rfind("--", 0) != 0 && !IsAutoPlaySwitch(Args[I + 1]))
+                Options.TocPath = Args[++I];
+        } else if (Arg == "--help" || Arg == "-h") {
+            Options.Help = true;
+        } else if (Arg == "--version") {
+            Options.Version = true;
+        } else {
+            Rest.push_back(Arg);
         }
     }
+    Options.AutoPlaySwitch = !Rest.empty() && IsAutoPlaySwitch(Rest.front());
     // "--drive X --toc" reports on X.
     if (Options.TocReport && Options.TocPath.empty()) Options.TocPath = Options.DrivePath;
     return Options;
+}
+
+std::string StartupUsage() {
+    return "Usage: orbelune [/P] [--drive PATH] [--toc [PATH]]\n"
+           "Plays audio CDs and keeps a catalogue of your discs.\n\n"
+           "  /P, /p         play every disc as soon as it is detected\n"
+           "  --drive PATH   use this CD device (/dev/sr0) or disc image (CUE/BIN, TOC, NRG)\n"
+           "  --toc [PATH]   print the table of contents, CD-TEXT and disc code, then end\n"
+           "  --help         print this help and end\n"
+           "  --version      print the version and end\n";
 }
 
 std::vector<std::string> ArgumentsOf(int argc, char* argv[]) {

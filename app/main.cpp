@@ -5,6 +5,7 @@
 
 #include "app/Settings.h"
 #include "app/StartupOptions.h"
+#include "app/ui/ExitSignals.h"
 #include "app/ui/QtMessageSink.h"
 #include "app/ui/SingleInstance.h"
 #include "catalogue/DiscCatalogue.h"
@@ -16,6 +17,8 @@
 #include "player/ui/Handset.h"
 
 namespace {
+
+constexpr const char* ProgramVersion = "0.1";
 
 int RunPlayer(QApplication& App, const TStartupOptions& Options) {
     TSingleInstance Guard;
@@ -36,6 +39,9 @@ int RunPlayer(QApplication& App, const TStartupOptions& Options) {
         if (!Options.DrivePath.empty()) Handset.SetDriveOverride(DriveNumberFor(Options.DrivePath));
         QObject::connect(&Guard, &TSingleInstance::RaiseRequested, &Handset,
                          [&Handset] { RaiseWindow(&Handset); });
+        // Log-out, kill and Ctrl+C end the player as its Exit command does.
+        TExitSignals Signals;
+        QObject::connect(&Signals, &TExitSignals::ExitRequested, &Handset, &TORB::Exit1Click);
         Handset.show();
         Result = App.exec();
     }
@@ -52,6 +58,14 @@ int main(int argc, char* argv[]) {
         std::cerr << "orbelune: " << Raw.Error << '\n';
         return 2;
     }
+    if (Raw.Help) {
+        std::cout << StartupUsage();
+        return 0;
+    }
+    if (Raw.Version) {
+        std::cout << "orbelune " << ProgramVersion << '\n';
+        return 0;
+    }
     if (Raw.TocReport) {
         QCoreApplication App(argc, argv);
         return RunTocReport(Raw.TocPath, std::cout, std::cerr);
@@ -59,9 +73,10 @@ int main(int argc, char* argv[]) {
 
     QApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbelune"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1"));
-    // The task-bar title until the handset's first resize and tick replace it with the player status.
-    QApplication::setApplicationDisplayName(QStringLiteral("Orbelune for Windows '95"));
+    QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersion));
+    // Window titles are the windows' own: the player's status goes into the handset's title only, so no
+    // name is added to every dialog's caption.
+    QApplication::setApplicationDisplayName(QString());
     // Qt has taken its own options out of argv; the switch is the first of what is left.
     return RunPlayer(App, ParseStartupOptions(ArgumentsOf(argc, argv)));
 }

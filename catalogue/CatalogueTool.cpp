@@ -274,6 +274,9 @@ int ListCatalogue(const std::string& DataDir, const std::string& Order, std::ost
     // One write for the whole list.
     std::string text;
     const bool grouped = keyNo != kDiscName;
+    const bool none =
+        std::all_of(groups.begin(), groups.end(), [](const auto& group) { return group.Discs.empty(); });
+    if (none) text = "The catalogue holds no discs.\n";
     for (const auto& group : groups) {
         if (grouped) text.append(group.Text).append("\n");
         for (const auto& disc : group.Discs)
@@ -300,8 +303,11 @@ int Check(const std::string& DataDir, std::ostream& Out, std::ostream& Err) {
             Err << "  " << p << "\n";
         return 1;
     }
-    Out << "The catalogue is sound: " << check.Records << " discs in " << check.Slots - 1
-        << " record slots.\n";
+    const auto Counted = [](long long N, const char* Word) {
+        return std::to_string(N) + " " + Word + (N == 1 ? "" : "s");
+    };
+    Out << "The catalogue is sound: " << Counted(check.Records, "disc") << " in "
+        << Counted(check.Slots - 1, "record slot") << ".\n";
     return 0;
 }
 
@@ -430,6 +436,8 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
             return usageError("list takes only --by and an order");
     } else if (command == "show") {
         if (rest.size() != 2) return usageError("show needs one disc code");
+        // A longer code would be cut to its first 16 characters by the key and find another disc.
+        if (rest[1].size() > 16) return usageError("a disc code has at most 16 characters");
     } else if (command == "print") {
         if (const std::string error = PrintArgumentsError(rest); !error.empty()) return usageError(error);
     } else if (command == "check" || command == "rebuild" || command == "repair") {

@@ -32,6 +32,8 @@ void TORB::FormShow() {
             FFlags.JustShown = true;
             return;
         }
+        // An empty drive: the door buttons now follow its tray.
+        if (!FState.DiscLoaded) FCore->SetButtons(bsNoDisc);
         FWaveCanRecord = false;
         try {
             FWave.OpenWave(std::string());
@@ -56,18 +58,26 @@ void TORB::closeEvent(QCloseEvent* Event) {
     QMainWindow::closeEvent(Event);
 }
 
+// Every step runs whatever the one before it met: a drive that is gone or was never opened must not
+// keep the settings from being saved or the record engine from being shut down.
 void TORB::FormClose() {
     if (FClosed) return;
     FClosed = true;
-    if (FSettings.AutoStopOnCloseDown) FCd.StopCD();
+    const auto Step = [](const auto& Call) {
+        try {
+            Call();
+        } catch (const std::exception&) {
+        }
+    };
+    if (FSettings.AutoStopOnCloseDown && FCd.CDOpen) Step([this] { FCd.StopCD(); });
     Timer.stop();
     FSettings.MainTop = y();
     FSettings.MainLeft = x();
-    SaveSettings(FSettings);
-    FLed->FreeBitmaps();
-    FWave.CloseWave();
-    FCd.CloseCD();
-    DoneRecordEngine();
+    Step([this] { SaveSettings(FSettings); });
+    Step([this] { FLed->FreeBitmaps(); });
+    Step([this] { FWave.CloseWave(); });
+    Step([this] { FCd.CloseCD(); });
+    Step([] { DoneRecordEngine(); });
 }
 
 void TORB::resizeEvent(QResizeEvent* Event) {

@@ -14,7 +14,17 @@ TEST(StartupOptions, AutoPlaySwitchIsTheWholeFirstArgument) {
     EXPECT_FALSE(ParseStartupOptions({"/p "}).AutoPlaySwitch);
     EXPECT_FALSE(ParseStartupOptions({" /p"}).AutoPlaySwitch);
     EXPECT_FALSE(ParseStartupOptions({"x", "/p"}).AutoPlaySwitch);
-    EXPECT_FALSE(ParseStartupOptions({"--drive", "a.cue", "/p"}).AutoPlaySwitch);
+    // The program's own options are taken out before the first-argument rule applies.
+    EXPECT_TRUE(ParseStartupOptions({"--drive", "a.cue", "/p"}).AutoPlaySwitch);
+    EXPECT_TRUE(ParseStartupOptions({"--drive=a.cue", "/P", "x"}).AutoPlaySwitch);
+    EXPECT_FALSE(ParseStartupOptions({"--drive", "a.cue", "x", "/p"}).AutoPlaySwitch);
+}
+
+TEST(StartupOptions, HelpAndVersion) {
+    EXPECT_TRUE(ParseStartupOptions({"--help"}).Help);
+    EXPECT_TRUE(ParseStartupOptions({"/p", "--version"}).Version);
+    EXPECT_TRUE(ParseStartupOptions({"/p", "--version"}).AutoPlaySwitch);
+    EXPECT_FALSE(ParseStartupOptions({"/p"}).Help);
 }
 
 TEST(StartupOptions, DriveAndTocReport) {

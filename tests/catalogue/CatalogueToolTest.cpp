@@ -81,6 +81,16 @@ TEST(CatalogueTool, ListsInTheBrowsersOrdersAndShowsADisc) {
     EXPECT_EQ(run.Err, "orbelune-cat: no such folder: " + f.Home.File("missing") + "\n");
 }
 
+TEST(CatalogueTool, OneDiscAndNone) {
+    TCatalogueFolder f;
+    f.Save(MakeDisc(CodeOf(1), "Goldberg Variations", "Bach", "Gould"));
+    EXPECT_EQ(RunTool("check", f.Home).Out, "The catalogue is sound: 1 disc in 1 record slot.\n");
+    ASSERT_TRUE(f.Cat().DeleteDisc(1));
+    const TRun run = RunTool("list", f.Home);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "The catalogue holds no discs.\n");
+}
+
 TEST(CatalogueTool, ChecksRebuildsAndRepairs) {
     TCatalogueFolder f;
     FillCatalogue(f);
@@ -153,7 +163,7 @@ TEST(CatalogueTool, OddInputGivesOneLineAndAFailure) {
             << command;
     }
     f.Cat().ReleaseDiscFiles();
-    for (const char* command : {"frobnicate", "show", "list --by", "check extra"}) {
+    for (const char* command : {"frobnicate", "show", "list --by", "check extra", "show 0000000000000001X"}) {
         const TRun run = RunTool(command, f.Home);
         EXPECT_EQ(run.Status, 2) << command;
         EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << command << ":\n" << run.Err;
