@@ -23,6 +23,8 @@ struct TButtonGroups {
     bool FastForwardButton = false;
     // The door decides between the eject and the close button.
     bool DoorOpen = false;
+    // Without an open drive the door buttons and repeat are off too: the handset has nothing to drive.
+    bool DriveOpen = true;
 };
 
 TButtonGroups ButtonGroupsFor(TButtonState State, bool DoorOpen);

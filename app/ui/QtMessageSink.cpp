@@ -3,16 +3,34 @@
 #include <QApplication>
 #include <QMessageBox>
 
+namespace {
+
+// The window a box belongs to: the active one, else the shown handset. Before the handset is shown a box
+// stands alone and carries the program's name, so the user knows who asks.
+QWidget* BoxParent() {
+    if (QWidget* Active = QApplication::activeWindow()) return Active;
+    for (QWidget* Window : QApplication::topLevelWidgets())
+        if (Window->objectName() == QLatin1String("ORB") && Window->isVisible()) return Window;
+    return nullptr;
+}
+
+QString BoxCaption(QWidget* Parent, const char* Caption) {
+    return Parent ? QString::fromLatin1(Caption) : QStringLiteral("Orbelune");
+}
+
+} // namespace
+
 void TQtMessageSink::Information(const std::string& Msg) {
     QApplication::beep();
-    QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Information"),
-                             QString::fromStdString(Msg));
+    QWidget* Parent = BoxParent();
+    QMessageBox::information(Parent, BoxCaption(Parent, "Information"), QString::fromStdString(Msg));
 }
 
 int TQtMessageSink::Confirm(const std::string& Msg) {
+    QWidget* Parent = BoxParent();
     const auto answer =
-        QMessageBox::question(QApplication::activeWindow(), QStringLiteral("Confirm"),
-                              QString::fromStdString(Msg), QMessageBox::Yes | QMessageBox::No);
+        QMessageBox::question(Parent, BoxCaption(Parent, "Confirm"), QString::fromStdString(Msg),
+                              QMessageBox::Yes | QMessageBox::No);
     return answer == QMessageBox::Yes ? idYes : idNo;
 }
 

@@ -68,6 +68,7 @@ TORB::TORB(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags,
     setWindowTitle(QStringLiteral("Orbelune"));
     FCore = std::make_unique<TPlayerCore>(FSettings, FState, FFlags, FCd, FCatalogue, *this);
     FCd.OnStatusPoll = [this] { FCore->StatusPoll(); };
+    FCd.OnPlayStarted = [this] { PlayStarted(); };
     Timer.setObjectName(QStringLiteral("Timer"));
     Timer.setInterval(ClockInterval);
     connect(&Timer, &QTimer::timeout, this, [this] { GuardedCall([this] { FCore->TimerTimer(); }); });
@@ -83,6 +84,7 @@ TORB::TORB(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags,
 TORB::~TORB() {
     // The device must not call back into a core that is gone.
     FCd.OnStatusPoll = nullptr;
+    FCd.OnPlayStarted = nullptr;
 }
 
 void TORB::BuildControls() {
@@ -225,7 +227,13 @@ void TORB::LayoutDiscPanel() {
 }
 
 void TORB::ApplyWindowSize() {
-    const int Width = FSettings.ShowExtendedHandset ? FSizes.WidthExtended : FSizes.WidthPlain;
+    int Width = FSizes.WidthExtended;
+    if (!FSettings.ShowExtendedHandset) {
+        // The plain width is the window's outer width: the frame comes off it, and however thin the frame
+        // nothing of the track strip shows.
+        const int Frame = std::max(frameGeometry().width() - geometry().width(), 0);
+        Width = std::min(FSizes.WidthPlain - Frame, ImgPanel->x());
+    }
     const int Height = FSettings.ShowDiscData ? FSizes.HeightWithData : FSizes.HeightPlain;
     // The panel spans the window less a margin on each side, so its frame is never cut.
     DData->SetWidth(Width - 24);

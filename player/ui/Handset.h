@@ -124,6 +124,7 @@ private:
     void FormCreate();
     void FormClose();
     void FormPaint(QWidget* Client);
+    void PlayStarted();
     // Sets the client area; the window takes the menu bar's height on top.
     void SetClientSize(int Width, int Height);
     void ApplyWindowSize();
@@ -146,6 +147,10 @@ private:
     bool SkipBackHeld = false;
     bool SkipForwardHeld = false;
     bool FWaveCanRecord = false;
+    int FClockInterval = ClockInterval;
+    bool FPlayJustStarted = false;
+    // How long after a whole second of play the tick comes: more than the sound output needs to start.
+    static constexpr int PlayStartAllowance = 150;
     int FDriveOverride = -1;
 
     QWidget* FClient = nullptr;

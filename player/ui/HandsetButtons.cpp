@@ -111,14 +111,10 @@ void TORB::BuildButtons() {
         Left += 42;
         connect(Button, &QToolButton::clicked, H.Twin, &QToolButton::click);
     }
-    // The skip letters give one step: the press and release of the keyboard click.
-    QToolButton* SpeedButton9 = MakeButton("SpeedButton9", "&Z", {}, {Left, HiddenTop, 40, 20}, FClient);
-    QToolButton* SpeedButton10 =
-        MakeButton("SpeedButton10", "&X", {}, {Left + 42, HiddenTop, 40, 20}, FClient);
-    connect(SpeedButton9, &QToolButton::pressed, this, &TORB::btnSkipBackMouseDown);
-    connect(SpeedButton9, &QToolButton::released, this, &TORB::btnSkipBackMouseUp);
-    connect(SpeedButton10, &QToolButton::pressed, this, &TORB::BtnSkipForwardMouseDown);
-    connect(SpeedButton10, &QToolButton::released, this, &TORB::BtnSkipForwardMouseUp);
+    // The skip letters have no handler: a key press cannot be held like the mouse button, so Alt+Z and
+    // Alt+X do nothing and the Control menu's Ctrl+Z and Ctrl+X skip instead.
+    MakeButton("SpeedButton9", "&Z", {}, {Left, HiddenTop, 40, 20}, FClient);
+    MakeButton("SpeedButton10", "&X", {}, {Left + 42, HiddenTop, 40, 20}, FClient);
 }
 
 void TORB::SetBitmapButtons() {
@@ -157,8 +153,9 @@ void TORB::SetButtons(const TButtonGroups& G) {
         G.NextGroup);
     Set({btnSkipBack, btnStart}, {"Fastrewind1", "Startofcurrenttrack1", "Fastforward1"}, G.SeekGroup);
     Set({BtnSkipForward}, {}, G.FastForwardButton);
-    btnClose->setEnabled(G.DoorOpen);
-    btnEject->setEnabled(!G.DoorOpen);
+    Set({btnClose}, {"CloseCDtray1"}, G.DriveOpen && G.DoorOpen);
+    Set({btnEject}, {"OpenCDtray1"}, G.DriveOpen && !G.DoorOpen);
+    Set({btnRepeat}, {"Repeatmode1"}, G.DriveOpen);
 }
 
 bool TORB::PlayButtonEnabled() const {

@@ -32,8 +32,12 @@ void TORB::ClearDisplay() {
 }
 
 void TORB::SetVolumeBars(int Left, int Right) {
-    gLeft->setValue(Left);
-    gRight->setValue(Right);
+    // A progress bar repaints itself only for a change it judges visible, which one volume step on a
+    // 50-pixel bar is not; the steps would pile up unseen. Every change is drawn.
+    for (auto [Bar, Value] : {std::pair{gLeft, Left}, std::pair{gRight, Right}}) {
+        Bar->setValue(Value);
+        Bar->update();
+    }
 }
 
 void TORB::SetDiscLabels(const std::string& Name, const std::string& Track, const std::string& Composer,
@@ -61,21 +65,35 @@ void TORB::SetTimes(const std::string& Caption, TMinSec Elapsed, TMinSec Remaini
     FLed->Out(65, Top, Remaining);
 }
 
+// The status is the handset's own title, which the task bar shows; other windows keep their captions.
 void TORB::SetApplicationTitle(const std::string& Title) {
-    QGuiApplication::setApplicationDisplayName(QString::fromStdString(Title));
-    // A shown window keeps its old title until it is set again.
-    if (QWindow* Handle = windowHandle()) Handle->setTitle(windowTitle());
+    setWindowTitle(QString::fromStdString(Title));
 }
 
 void TORB::SetTimerEnabled(bool Enabled) {
-    if (Enabled)
-        Timer.start();
-    else
+    if (Enabled) {
+        Timer.start(FPlayJustStarted ? FClockInterval + PlayStartAllowance : FClockInterval);
+        FPlayJustStarted = false;
+    } else {
         Timer.stop();
+    }
 }
 
 void TORB::SetTimerInterval(int Milliseconds) {
+    FClockInterval = Milliseconds;
     Timer.setInterval(Milliseconds);
+}
+
+// The display shows whole seconds with the frames dropped. A clock that ticks at an arbitrary moment of
+// the play's second, and a sound output that starts some milliseconds after the command, would show
+// "00.00" for up to two seconds; after every play command the next tick comes a second and a little
+// after it, so each tick falls just past a whole second of play.
+void TORB::PlayStarted() {
+    if (FClockInterval != ClockInterval) return; // recording: the fast clock stays as it is
+    if (Timer.isActive())
+        Timer.start(ClockInterval + PlayStartAllowance);
+    else
+        FPlayJustStarted = true; // inside a tick: the tick's end starts the clock
 }
 
 int TORB::WindowTop() const {

@@ -2,9 +2,11 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 TfrmMode::TfrmMode(QWidget* Parent) : QDialog(Parent) {
@@ -50,6 +52,15 @@ TfrmMode::TfrmMode(QWidget* Parent) : QDialog(Parent) {
     Layout->addWidget(Group);
     Layout->addLayout(Buttons2);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmMode::showEvent(QShowEvent* Event) {
+    QDialog::showEvent(Event);
+    const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!Screen) return;
+    QRect Place = frameGeometry();
+    Place.moveCenter(Screen->availableGeometry().center());
+    move(Place.topLeft());
 }
 
 void TfrmMode::SetMode(TPlayMode Mode) {

@@ -17,6 +17,10 @@ public:
     // The mode of the checked button; Fallback when none is checked.
     TPlayMode Mode(TPlayMode Fallback) const;
 
+protected:
+    // The dialog opens in the middle of the screen, not over its parent.
+    void showEvent(QShowEvent* Event) override;
+
 private:
     struct TChoice {
         QRadioButton* Button;

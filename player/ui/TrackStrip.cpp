@@ -46,8 +46,19 @@ void TTrackStrip::imgTrackNumber(int Track, bool Selected) {
         ColorToQColor(Selected ? FSettings.TrackWindowSelectedColor : FSettings.TrackWindowFontColor));
     const QString Text = QString::number(Track);
     const QFontMetrics Metrics(Font);
-    Painter.drawText(Cell.left() + 11 - Metrics.horizontalAdvance(Text), Cell.top() + 2 + Metrics.ascent(),
-                     Text);
+    // A number wider than its cell less a gap is drawn narrower, so two-digit neighbours never run
+    // together ("55 56", not "5556").
+    constexpr int MaxWidth = TrackCellSize - 2;
+    const int Width = Metrics.horizontalAdvance(Text);
+    const int Right = Cell.left() + 11;
+    Painter.setClipRect(Right - MaxWidth, Cell.top(), MaxWidth, Cell.height());
+    if (Width > MaxWidth) {
+        Painter.translate(Right, 0);
+        Painter.scale(static_cast<double>(MaxWidth) / Width, 1.0);
+        Painter.drawText(-Width, Cell.top() + 2 + Metrics.ascent(), Text);
+    } else {
+        Painter.drawText(Right - Width, Cell.top() + 2 + Metrics.ascent(), Text);
+    }
     FImage->update();
 }
 

@@ -8,9 +8,42 @@
 #include "player/ui/HandsetGeometry.h"
 #include "player/ui/ImageControl.h"
 
+namespace {
+
+// Counts the paint events a widget receives.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(QWidget* Widget) { Widget->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* Event) override {
+        if (Event->type() == QEvent::Paint) ++Count;
+        return false;
+    }
+};
+
+} // namespace
+
 class TFourWayVolumeTest : public QObject {
     Q_OBJECT
 private slots:
+    void BarsRedrawForEveryStep() {
+        THandsetRig Rig;
+        Rig.Handset->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Rig.Handset.get()));
+        auto* Bar = Rig.Find<QProgressBar>("gLeft");
+        TPaintCounter Paints(Bar);
+        QCoreApplication::processEvents();
+        for (int Step = 1; Step <= 3; ++Step) {
+            Paints.Count = 0;
+            Rig.Handset->FourWay().IncreaseVolume(true, true);
+            QCoreApplication::processEvents();
+            QVERIFY2(Paints.Count > 0, "one volume step is drawn at once");
+            QCOMPARE(Bar->value(), Rig.Settings.VolumeLeft);
+        }
+    }
+
     void RegionsAtTheirBorders() {
         // Centre: |dx|, |dy| <= 4 and |dx| + |dy| <= 5.
         QCOMPARE(FourWayHitTest(14, 14), fwCentre);

@@ -168,6 +168,26 @@ private slots:
         QVERIFY(MSFToFrames(Rig.Cd.GetDiscPosition()) < MSFToFrames(Released));
         QVERIFY(!Rig.Handset->tmrSkip.isActive());
     }
+
+    void SkipKeysAreTheMenuShortcuts() {
+        THandsetRig Rig;
+        Rig.Handset->show();
+        QVERIFY(QTest::qWaitForWindowActive(Rig.Handset.get()));
+        Rig.Tick();
+        Rig.Find<QToolButton>("btnPlay")->click();
+        Rig.Tick();
+        const int Start = MSFToFrames(Rig.Cd.GetDiscPosition());
+        // The hidden buttons' letters do nothing.
+        QTest::keyClick(Rig.Handset.get(), Qt::Key_X, Qt::AltModifier);
+        QTest::keyClick(Rig.Handset.get(), Qt::Key_Z, Qt::AltModifier);
+        QCOMPARE(MSFToFrames(Rig.Cd.GetDiscPosition()), Start);
+        QTest::keyClick(Rig.Handset.get(), Qt::Key_X, Qt::ControlModifier);
+        const int Forward = MSFToFrames(Rig.Cd.GetDiscPosition());
+        QVERIFY(Forward > Start);
+        QTest::keyClick(Rig.Handset.get(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(MSFToFrames(Rig.Cd.GetDiscPosition()) < Forward);
+        QVERIFY(!Rig.Handset->tmrSkip.isActive());
+    }
 };
 
 QTEST_MAIN(THandsetButtonsTest)

@@ -1,5 +1,6 @@
 // The handset's four sizes under the View toggles, the disc data panel's rows, and the main menu.
 #include <QAction>
+#include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -45,13 +46,15 @@ private slots:
         QCOMPARE(Rig.Find<QLabel>("labName")->x(), Rig.Find<QLabel>("Label3")->sizeHint().width() + 8);
 
         Rig.Handset->Menu().Item("miExt")->trigger();
-        QCOMPARE(Client(Rig), QSize(241, Sizes.HeightWithData));
-        QCOMPARE(DData->width(), 241 - 24);
+        // Plain: nothing of the track strip shows, whatever the frame.
+        const int Plain = Rig.Find<QFrame>("ImgPanel")->x();
+        QCOMPARE(Client(Rig), QSize(Plain, Sizes.HeightWithData));
+        QCOMPARE(DData->width(), Plain - 24);
         QVERIFY(!Rig.Handset->Menu().IsChecked("miExt"));
         QVERIFY(!Stored(Rig).ShowExtendedHandset);
 
         Rig.Handset->Menu().Item("miDiscData")->trigger();
-        QCOMPARE(Client(Rig), QSize(241, 144));
+        QCOMPARE(Client(Rig), QSize(Plain, 144));
         QVERIFY(!Stored(Rig).ShowDiscData);
 
         Rig.Handset->Menu().Item("miExt")->trigger();
@@ -69,7 +72,7 @@ private slots:
             S.ShowExtendedHandset = false;
         });
         Rig.Handset->show();
-        QCOMPARE(Client(Rig), QSize(241, 144));
+        QCOMPARE(Client(Rig), QSize(Rig.Find<QFrame>("ImgPanel")->x(), 144));
         QVERIFY(!Rig.Handset->Menu().IsChecked("miDiscData"));
         QVERIFY(!Rig.Handset->Menu().IsChecked("miExt"));
         // The plain view still shows the transport buttons and the four beside them.

@@ -17,7 +17,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Rig.Flags.DiscShown, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(Rig.Cd.GetCDMode(), cmPlaying, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(Rig.State.TrackElapsed >= 0.02, 8000);
-        QVERIFY(QGuiApplication::applicationDisplayName().startsWith("ORB [1] 00.0"));
+        QVERIFY(Rig.Handset->windowTitle().startsWith("ORB [1] 00.0"));
         // A disc the catalogue does not know yet.
         QCOMPARE(Rig.Find<QLabel>("labName")->text(), QStringLiteral("Unknown"));
 

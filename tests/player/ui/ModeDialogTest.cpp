@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -27,6 +28,16 @@ void AnswerNextDialog(const char* Button, std::function<void(QWidget*)> Prepare 
 class TModeDialogTest : public QObject {
     Q_OBJECT
 private slots:
+    void OpensInTheMiddleOfTheScreen() {
+        QWidget Owner;
+        Owner.setGeometry(10, 10, 200, 100);
+        Owner.show();
+        TfrmMode Dialog(&Owner);
+        Dialog.show();
+        const QPoint Middle = Dialog.screen()->availableGeometry().center();
+        QVERIFY((Dialog.frameGeometry().center() - Middle).manhattanLength() <= 2);
+    }
+
     void ChecksTheCurrentMode() {
         TfrmMode Dialog;
         QCOMPARE(Dialog.windowTitle(), QStringLiteral("CD play mode"));

@@ -85,6 +85,22 @@ private slots:
         QCOMPARE(Rig.Cd.GetCurrentTrack(), 3);
     }
 
+    void TwoDigitNumbersKeepAGap() {
+        THandsetRig Rig(THandsetRig::drSimulated, {}, RigDisc(56, 20));
+        Rig.Handset->show();
+        Rig.Tick();
+        const QImage& Numbers = Rig.Find<TImageControl>("imgTracks")->Picture();
+        const QColor Background = Numbers.pixelColor(TrackCellRect(1).topLeft());
+        // Between the cells of two neighbours a column or two of background, on every row of numbers.
+        for (int Track = 10; Track < 56; ++Track) {
+            if (Track % TrackCellsPerRow == 0) continue;
+            const QRect Cell = TrackCellRect(Track);
+            for (int Y = Cell.top(); Y <= Cell.bottom(); ++Y)
+                QVERIFY2(Numbers.pixelColor(Cell.left() + 11, Y) == Background,
+                         qPrintable(QString("ink between %1 and %2").arg(Track).arg(Track + 1)));
+        }
+    }
+
     void RightClickSwitchesToThePicture() {
         THandsetRig Rig;
         Rig.Handset->show();
