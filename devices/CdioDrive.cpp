@@ -29,6 +29,8 @@ namespace {
 constexpr int LeadInFrames = 150;
 constexpr int ChunkSectors = 8; // about 107 ms of audio per read
 constexpr std::int64_t RefreshMicros = 250000;
+// How often the worker tops the output up while a play runs: well inside the output's buffer.
+constexpr int PlayingWakeMillis = 60;
 
 std::int64_t NowMicros() {
     return std::chrono::duration_cast<std::chrono::microseconds>(
@@ -448,17 +450,40 @@ bool TCdioDrive::ReadSectors(int Frame, int Count, std::vector<std::int16_t>& Ou
     return true;
 }
 
+// The worker sleeps until there is work: without a play it waits for a command; while a play runs and
+// the output is full it wakes when the output has room again, and at the end of the play when its last
+// frame has been heard. The position itself is read from the output, so it does not depend on these
+// wake-ups.
 void TCdioDrive::WorkerLoop() {
     while (true) {
-        bool Worked = WorkOnce();
+        const bool Worked = WorkOnce();
         std::unique_lock Guard(FLock);
         if (FQuit) return;
-        if (!Worked) FWake.wait_for(Guard, std::chrono::milliseconds(10));
+        if (Worked) continue;
+        if (FMode != cmPlaying) {
+            FWake.wait(Guard, [this] { return FQuit || FMode == cmPlaying; });
+            continue;
+        }
+        // A command between the step and this wait changed the generation: go at once.
+        if (FGeneration != FWorkerGeneration) continue;
+        auto Wait = std::chrono::milliseconds(PlayingWakeMillis);
+        if (FNextRead >= FPlayEnd) {
+            // Everything is written: wake when the last frame should have been heard.
+            const std::int64_t Left = static_cast<std::int64_t>(FPlayEnd - FPlayFrom) * SamplesPerFrame -
+                                      static_cast<std::int64_t>(FOutput->PlayedFrames());
+            Wait = std::clamp(std::chrono::milliseconds(Left * 1000 / 44100 + 1),
+                              std::chrono::milliseconds(1), Wait);
+        }
+        const unsigned Generation = FWorkerGeneration;
+        FWake.wait_for(Guard, Wait, [this, Generation] {
+            return FQuit || FGeneration != Generation || FMode != cmPlaying;
+        });
     }
 }
 
 bool TCdioDrive::WorkOnce() {
     std::unique_lock Guard(FLock);
+    FWorkerGeneration = FGeneration;
     if (FQuit || FMode != cmPlaying) return false;
     if (FPendingOffset < FPending.size()) {
         const std::size_t Frames = (FPending.size() - FPendingOffset) / 2;

@@ -90,6 +90,7 @@ private:
     int FGainLeft = 65535, FGainRight = 65535;
     int FPlayError = 0;
     bool FQuit = false;
+    unsigned FWorkerGeneration = 0; // the generation the worker's last step saw
     std::int64_t FLastRefresh = 0;
     bool FDoorBusy = false; // the door thread is moving the tray of a physical drive
     int FFd = -1;

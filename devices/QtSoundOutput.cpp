@@ -34,7 +34,17 @@ struct TDataRun {
     std::uint64_t Count = 0;
 };
 
-constexpr int ClockMillis = 10; // how often the played position is read from the sink
+// How often the played position is read from the sink: often until the server first reports frames
+// played, so the start of a play shows at once, then coarsely; between two readings the position runs on
+// with the clock (see TQtShared::PlayedLocked).
+constexpr int StartClockMillis = 10;
+constexpr int ClockMillis = 50;
+
+std::int64_t NowMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 } // namespace
 
@@ -66,20 +76,33 @@ struct TQtShared {
     std::uint64_t Heard = 0;        // stream frames the server has played
     std::uint64_t PlayedBefore = 0; // written frames of the runs already dropped (all played)
     std::uint64_t Held = 0;         // the played count a pause froze
+    std::int64_t HeardAt = 0;       // when Heard was last moved (steady clock, microseconds)
+    std::uint64_t LastPlayed = 0;   // the last count reported: the count never goes back
     std::deque<TDataRun> Runs;
 
-    std::uint64_t PlayedLocked() const {
+    // Written frames played by now: what the server last reported, run on with the clock since then, but
+    // by no more than one reading's interval (a stalled server stops it there) and never into frames not
+    // yet handed over.
+    std::uint64_t PlayedLocked() {
+        std::uint64_t Reached = Heard;
+        if (HeardAt != 0) {
+            const std::int64_t Since = std::clamp<std::int64_t>(NowMicros() - HeardAt, 0, ClockMillis * 1000);
+            Reached = std::min(Handed, Heard + static_cast<std::uint64_t>(Since) *
+                                                   static_cast<std::uint64_t>(Rate) / 1000000);
+        }
         std::uint64_t Played = PlayedBefore;
         for (const TDataRun& Run : Runs) {
-            if (Run.StreamAt >= Heard) break;
-            Played = Run.DataAt + std::min(Run.Count, Heard - Run.StreamAt);
+            if (Run.StreamAt >= Reached) break;
+            Played = Run.DataAt + std::min(Run.Count, Reached - Run.StreamAt);
         }
-        return Played;
+        LastPlayed = std::max(LastPlayed, Played);
+        return LastPlayed;
     }
     void HearLocked(std::uint64_t StreamFrames) {
         StreamFrames = std::min(StreamFrames, Handed);
         if (StreamFrames <= Heard) return;
         Heard = StreamFrames;
+        HeardAt = NowMicros();
         while (!Runs.empty() && Runs.front().StreamAt + Runs.front().Count <= Heard) {
             PlayedBefore = Runs.front().DataAt + Runs.front().Count;
             Runs.pop_front();
@@ -87,7 +110,8 @@ struct TQtShared {
     }
     void ResetLocked() {
         Head = Count = 0;
-        Handed = DataHanded = Heard = PlayedBefore = Held = 0;
+        Handed = DataHanded = Heard = PlayedBefore = Held = LastPlayed = 0;
+        HeardAt = 0;
         Runs.clear();
         Paused = false;
     }
@@ -218,8 +242,8 @@ public:
                 FStream = Stream;
                 FRate = Rate;
                 auto* Clock = new QTimer(Sink);
-                QObject::connect(Clock, &QTimer::timeout, Sink, [this] { Sample(); });
-                Clock->start(ClockMillis);
+                QObject::connect(Clock, &QTimer::timeout, Sink, [this, Clock] { Sample(Clock); });
+                Clock->start(StartClockMillis);
             }
         }
         bool GaveUp;
@@ -247,12 +271,13 @@ public:
 
 private:
     // Moves the played position up to what the sound server reports.
-    void Sample() {
+    void Sample(QTimer* Clock) {
         if (!FSink) return;
         const qint64 Micros = FSink->processedUSecs();
         std::lock_guard Guard(FShared->Lock);
         if (FShared->Stream != FStream || Micros <= 0) return;
         FShared->HearLocked(static_cast<std::uint64_t>(Micros) * static_cast<std::uint64_t>(FRate) / 1000000);
+        if (Clock->interval() != ClockMillis) Clock->setInterval(ClockMillis);
     }
 
     std::shared_ptr<TQtShared> FShared;

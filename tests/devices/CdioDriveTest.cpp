@@ -4,6 +4,8 @@
 
 #include "devices/VirtualClockWait.h"
 
+#include <sys/resource.h>
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -182,6 +184,27 @@ TEST_F(CdioDriveTest, PlaysAStretchIntoTheOutputAndStopsAtItsEnd) {
     ASSERT_EQ(All.size(), First + 50u * 588 * 2);
     EXPECT_EQ(All[First + 1], 0);
     EXPECT_EQ(All[First + 2 * 25], static_cast<std::int16_t>(ImageSample(550, 25, 0) * 32768 / 65535));
+}
+
+TEST_F(CdioDriveTest, IdleDriveDoesNotWake) {
+    const fs::path Cue = MakeDiscImage(Home.Path(), "tone", 300, {0});
+    int Error = 0;
+    auto Drive = OpenImage(Cue, Error);
+    ASSERT_TRUE(Drive) << DeviceErrorText(Error);
+    ASSERT_EQ(Drive->Play(150, 160), deOK);
+    ASSERT_TRUE(RunUntil([&] { return Drive->Status().Mode == cmStopped; }));
+    // Stopped with the disc in: the worker sleeps until a command comes, so the process hardly switches.
+    const auto Switches = [] {
+        rusage Usage{};
+        getrusage(RUSAGE_SELF, &Usage);
+        return Usage.ru_nvcsw + Usage.ru_nivcsw;
+    };
+    const long Before = Switches();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(Switches() - Before, 6);
+    // And a command still wakes it.
+    ASSERT_EQ(Drive->Play(150, 160), deOK);
+    EXPECT_TRUE(RunUntil([&] { return Drive->Status().Mode == cmStopped; }));
 }
 
 TEST_F(CdioDriveTest, PcmIsExactThroughPauseAndASeekWhilePlaying) {
