@@ -1,7 +1,13 @@
 // The command line: the auto-play switch and the drive and report options.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
 #include "app/StartupOptions.h"
+#include "support/TestSupport.h"
 
 TEST(StartupOptions, AutoPlaySwitchIsTheWholeFirstArgument) {
     EXPECT_TRUE(ParseStartupOptions({"/p"}).AutoPlaySwitch);
@@ -47,4 +53,24 @@ TEST(StartupOptions, DriveAndTocReport) {
     EXPECT_FALSE(ParseStartupOptions({"--drive"}).Error.empty());
     EXPECT_FALSE(ParseStartupOptions({"--drive="}).Error.empty());
     EXPECT_FALSE(ParseStartupOptions({"--drive", ""}).Error.empty());
+}
+
+TEST(StartupOptions, HelpAndVersionEndBeforeTheDataFolderIsMade) {
+    const char* Build = std::getenv("ORBELUNE_BUILD");
+    ASSERT_NE(Build, nullptr);
+    TTempHome Home;
+    const std::string Data = Home.File("data");
+    for (const std::string Option : {"--help", "--version"}) {
+        const std::string Command = "ORBELUNE_HOME=" + Data + " XDG_DATA_HOME=" + Data + " timeout 30 " +
+                                    Build + "/orbelune /p " + Option + " 2>&1";
+        FILE* Pipe = ::popen(Command.c_str(), "r");
+        ASSERT_NE(Pipe, nullptr);
+        std::string Out;
+        std::array<char, 1024> Buffer;
+        for (std::size_t N; (N = std::fread(Buffer.data(), 1, Buffer.size(), Pipe)) > 0;)
+            Out.append(Buffer.data(), N);
+        EXPECT_EQ(::pclose(Pipe), 0) << Option;
+        EXPECT_EQ(Out.rfind(Option == "--help" ? "Usage: orbelune" : "orbelune 0.", 0), 0u) << Out;
+        EXPECT_FALSE(std::filesystem::exists(Data)) << Option;
+    }
 }
