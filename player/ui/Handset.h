@@ -85,6 +85,8 @@ public:
 
 public slots:
     void FormShow();
+    void Cust1Click();
+    void Fitt1Click();
     void DisplayClick();
     void btnPauseClick();
     void btnEjectClick();

@@ -44,6 +44,8 @@ void TORB::BuildMenu() {
         {"Lasttrack1", Core(&TPlayerCore::btnBackClick)},
         {"Startofcurrenttrack1", Own(&TORB::btnStartClick)},
         {"Gototrack1", Core(&TPlayerCore::btnTrackClick)},
+        {"Cust1", Own(&TORB::Cust1Click)},
+        {"Fitt1", Own(&TORB::Fitt1Click)},
         {"Fastforward1", Own(&TORB::BtnSkipForwardClick)},
         {"Fastrewind1", Own(&TORB::btnSkipBackClick)},
         {"OpenCDtray1", Own(&TORB::btnEjectClick)},

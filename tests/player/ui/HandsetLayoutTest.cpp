@@ -130,7 +130,7 @@ private slots:
         }
         QCOMPARE(Control.join(' '),
                  QStringLiteral("Play1 Stop1 Pause1 - Nexttrack1 Lasttrack1 Startofcurrenttrack1 "
-                                "Gototrack1 - Fastforward1 Fastrewind1 - OpenCDtray1 "
+                                "Gototrack1 Cust1 Fitt1 - Fastforward1 Fastrewind1 - OpenCDtray1 "
                                 "CloseCDtray1 - miVol"));
         QStringList Titles;
         for (QAction* Action : Rig.Handset->menuBar()->actions())
