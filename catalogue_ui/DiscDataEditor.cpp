@@ -30,6 +30,7 @@
 #include "catalogue_ui/TrackGridDialog.h"
 #include "devices/MessageBoxes.h"
 #include "devices/WaveAudio.h"
+#include "dialogs/ProgrammeDialog.h"
 #include "player/ui/TrackLineDelegate.h"
 
 namespace {
@@ -174,8 +175,12 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     btnOK = Button("btnOK", "OK");
     btnCancel = Button("btnCancel", "Cancel");
     btnOK->setDefault(true);
-    // The custom programme editor is not part of this window yet.
-    btnProg->setEnabled(false);
+    // The programme is written with the record at once, as the picture and sample are.
+    connect(btnProg, &QPushButton::clicked, this, [this] {
+        const auto LineOf = [this](int T) { return FEdit.TrackLineOf(T); };
+        if (EditRecordProgramme(this, FEdit.TrackCount(), LineOf, FEdit.EditRecord.Programme))
+            FEdit.Catalogue().PutDiscRecord(FEdit.EditRecord);
+    });
     connect(btnBit, &QPushButton::clicked, this, &TfrmCDData::btnBitClick);
     connect(btnSample, &QPushButton::clicked, this, &TfrmCDData::btnSampleClick);
     connect(btnWaveDel, &QPushButton::clicked, this, &TfrmCDData::btnWaveDelClick);

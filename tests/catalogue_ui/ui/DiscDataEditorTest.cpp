@@ -83,7 +83,6 @@ private slots:
                      QString::fromStdString(Rig.Catalogue.CurrentDiscCode));
             QCOMPARE(Child<QListWidget>(D, "lbTracks")->count(), 12);
             QVERIFY(!Child<QPushButton>(D, "btnSample")->isEnabled());
-            QVERIFY(!Child<QPushButton>(D, "btnProg")->isEnabled());
             QCOMPARE(Child<QComboBox>(D, "cbComp")->count(), 2);
             auto* edComp = Child<QLineEdit>(D, "edComp");
             edComp->clear();
@@ -121,6 +120,15 @@ private slots:
             });
             Click(D, "btnTracks");
             QCOMPARE(Tracks->item(4)->text(), QStringLiteral(" 503.00Finale"));
+            // The programme editor lists the tracks as the editor has them.
+            OnNextDialog([](QWidget* P) {
+                auto* Src = Child<QListWidget>(P, "SrcList");
+                QCOMPARE(Src->item(4)->text(), QStringLiteral(" 503.00Finale"));
+                Src->item(4)->setSelected(true);
+                Click(P, "btnInclude");
+                Click(P, "btnOK");
+            });
+            Click(D, "btnProg");
             Click(D, "btnOK");
         });
         QVERIFY(Shown);
@@ -132,6 +140,8 @@ private slots:
         QCOMPARE(S.Rec.Composer, std::string("Bartok"));
         QCOMPARE(S.Grid.Cells(0, 2), std::string("Lento"));
         QCOMPARE(S.Grid.Cells(0, 5), std::string("Finale"));
+        QCOMPARE(S.Rec.Programme.Count, 1);
+        QCOMPARE(S.Rec.Programme[1], 5);
         QCOMPARE(S.Memo, Rig.Catalogue.CurrentDiscCode + "\r\nlive\r\nrecording");
         QCOMPARE(ReadFileBytes(Rig.Home.File("artist.fle")), std::string("Zehetmair\r\n"));
         QCOMPARE(ReadFileBytes(Rig.Home.File("composer.fle")), std::string("Bartok\r\nBach\r\n"));
