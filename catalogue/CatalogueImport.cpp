@@ -1,5 +1,6 @@
 #include "catalogue/CatalogueImport.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -20,6 +21,8 @@ namespace {
 
 // Bytes kept of a line; the rest is read past. Every value is cut far shorter when it is stored.
 constexpr std::size_t KeptLineBytes = 64 * 1024;
+// The largest UTF-16 file read; it is converted in memory.
+constexpr long long MaxUtf16File = 64LL << 20;
 // Bytes a track grid cell holds.
 constexpr std::size_t TrackTextMax = 255;
 // Track names of the version 3 layout.
@@ -66,7 +69,7 @@ public:
         if (::fstat(::fileno(FFile), &st) != 0 || !S_ISREG(st.st_mode)) return false;
         FSize = st.st_size;
         FBuffer.resize(1 << 16);
-        return true;
+        return OpenUtf16();
     }
     // False at the end of the file. HeldNul tells whether the line held a NUL byte.
     bool Read(std::string& Line) {
@@ -106,6 +109,25 @@ public:
     bool HeldNul = false;
 
 private:
+    // A file saved as UTF-16 (as Windows editors offer for ini files) is read through its UTF-8 form.
+    bool OpenUtf16() {
+        unsigned char mark[2] = {0, 0};
+        const std::size_t got = std::fread(mark, 1, 2, FFile);
+        const bool little = got == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+        const bool big = got == 2 && mark[0] == 0xFE && mark[1] == 0xFF;
+        if (!little && !big) return std::fseek(FFile, 0, SEEK_SET) == 0;
+        if (FSize > MaxUtf16File) return false;
+        std::string raw(static_cast<std::size_t>(FSize), '\0');
+        raw.resize(std::fread(raw.data(), 1, raw.size(), FFile));
+        QStringDecoder decode(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        FMemory =
+            QString(decode(QByteArrayView(raw.data(), static_cast<qsizetype>(raw.size())))).toStdString();
+        std::fclose(FFile);
+        FSize = static_cast<long long>(FMemory.size());
+        FFile = FMemory.empty() ? std::fopen("/dev/null", "rb")
+                                : ::fmemopen(FMemory.data(), FMemory.size(), "rb");
+        return FFile != nullptr;
+    }
     bool Fill() {
         FLength = std::fread(FBuffer.data(), 1, FBuffer.size(), FFile);
         FPos = 0;
@@ -113,6 +135,7 @@ private:
         return FLength > 0;
     }
     std::FILE* FFile = nullptr;
+    std::string FMemory;
     std::vector<char> FBuffer;
     std::size_t FPos = 0;
     std::size_t FLength = 0;

@@ -278,6 +278,12 @@ TEST(CatalogueTransfer, WindowsDiscFile) {
     EXPECT_EQ(d.Grid.Cells(0, 1), "One");
     EXPECT_EQ(d.Grid.Cells(0, 12), "Twelve");
     EXPECT_EQ(LoadEntry(f.Cat(), "Settings").Rec.DiscName, "Not a disc");
+    // Saved as UTF-16 by a Windows editor.
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("[abc]\r\ntitle=Wide\r\n"))
+        utf16 += std::string{c, '\0'};
+    EXPECT_EQ(ImportText(f, utf16, ifWindows).Added, 1);
+    EXPECT_EQ(LoadEntry(f.Cat(), "0000000000000ABC").Rec.DiscName, "Wide");
     EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
 
     EXPECT_EQ(WindowsDiscCode("123abcd"), "000000000123ABCD");
