@@ -172,6 +172,24 @@ TEST(CatalogueTransfer, ImportWithoutMergeLeavesHeldDiscsAlone) {
     EXPECT_EQ(LoadEntry(f.Cat(), CodeOf(2)).Grid.Cells(0, 2), "Track 2");
 }
 
+// The disc in the drive is held in memory with its blob positions; a merge into its record loads it again
+// so that its next save does not write over blocks the import has moved.
+TEST(CatalogueTransfer, MergeIntoTheDiscInTheDriveLoadsItAgain) {
+    TCatalogueFolder f;
+    SaveFullDisc(f, 1, "In the drive");
+    const TDiscRecord drive = MakeDisc(CodeOf(1), "");
+    f.Cat().DiscInserted(CodeOf(1), {drive.TrackCount, drive.TrackLengths, drive.TotalTime});
+    EXPECT_EQ(ImportText(f, V4Disc(1, "3", 3), ifVersion4, true).Merged, 1);
+    const TLoadedDisc stored = LoadEntry(f.Cat(), CodeOf(1));
+    EXPECT_EQ(f.Cat().CurrentDisc.DiscName, "Name 1");
+    EXPECT_EQ(f.Cat().CurrentDisc.TracksRef, stored.Rec.TracksRef);
+    // In the drive, the disc gives its own track times at once.
+    EXPECT_FALSE(stored.Rec.TocPending);
+    EXPECT_EQ(stored.Rec.TrackCount, 2);
+    EXPECT_TRUE(f.Cat().SaveCurrentDisc());
+    EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
+}
+
 // Broken and awkward files: where the import stops (0: it does not), why, and what it kept.
 TEST(CatalogueTransfer, BadFilesStopWithTheirLineOrAreReadCleanly) {
     const std::string longLine(100000, 'x');
