@@ -44,7 +44,7 @@ bool ParseInt(std::string_view Text, long long& Value) {
     return ec == std::errc() && end == Text.data() + Text.size() && !Text.empty();
 }
 
-// A minutes.seconds value from Low up to below High; 0 when the text is none.
+// A minutes.seconds value from 0 up to below High; 0 for any other text.
 double ParseMinSec(std::string_view Text, double High) {
     Text = Trim(Text);
     double value = 0;
