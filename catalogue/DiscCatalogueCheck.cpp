@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecord.h"
 #include "catalogue/DiscRecordFile.h"
@@ -129,7 +130,9 @@ TCatalogueCheck CheckDiscCatalogue(const std::string& DataDir, int MaxProblems) 
         if (EngineError == eeModified)
             problems.Add("the catalogue was not closed properly (error 10010); it needs a repair");
         else
-            problems.Add("cannot open the catalogue: error " + std::to_string(EngineError));
+            problems.Add(
+                "cannot open the catalogue: error " + std::to_string(EngineError) +
+                (EngineErrorIsDamage(EngineError) ? "; its files are damaged and need a repair" : ""));
         return result;
     }
     if (RecordLength(file) != DiscRecordSize) {
