@@ -176,7 +176,7 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
     TStringGridData grid(DiscGridCols, DiscGridRows);
     std::string notes;
     bool picture = false, sample = false;
-    std::string pictureSize;
+    std::string pictureSize, sampleSize;
     // What of the disc's blobs cannot be read, and why: shown in their place rather than empty fields.
     std::string storeFault, tracksFault, notesFault;
     if (rec.TracksRef || rec.NotesRef || rec.PictureRef || rec.SampleRef) {
@@ -207,6 +207,7 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
             picture = rec.PictureRef && store.ItemKind(rec.PictureRef) == VlfKindPicture;
             if (picture) pictureSize = PictureSize(store, rec.PictureRef);
             sample = rec.SampleRef && store.ItemKind(rec.SampleRef) == VlfKindSample;
+            if (sample) sampleSize = ", " + std::to_string(store.ItemLength(rec.SampleRef)) + " bytes";
             store.CloseStore();
         }
     }
@@ -234,7 +235,7 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
         Out << " " << int(rec.Programme[i]);
     Out << "\n"
         << "Picture: " << (picture ? "yes" + pictureSize : "no") << "\n"
-        << "Sample: " << (sample ? "yes" : "no") << "\n"
+        << "Sample: " << (sample ? "yes" + sampleSize : "no") << "\n"
         << "Waiting for its disc: " << (rec.TocPending ? "yes" : "no") << "\n"
         << "Track list (" << settings.TracksUser1Caption << ", " << settings.TracksUser2Caption << "):";
     if (!tracksFault.empty()) Out << " the track names cannot be read (" << tracksFault << ")";

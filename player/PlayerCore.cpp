@@ -26,6 +26,8 @@ void TPlayerCore::SetTimer(int Interval) {
 void TPlayerCore::StatusPoll() {
     FState.MediaPresent = FCd.IsMediaPresent();
     if (!FState.MediaPresent) {
+        // A disc taken out while it is recorded ends the recording with what was heard.
+        if (FState.Recording) FinishRecording();
         FState.DeviceMode = FCd.GetCDMode();
         FState.DiscLoaded = false;
         FCatalogue.CurrentDiscCode.clear();
@@ -358,6 +360,13 @@ void TPlayerCore::DealShuffle() {
 
 void TPlayerCore::btnStopClick() {
     FCd.StopCD();
+    if (FState.Recording) {
+        // Stop ends a recording with what was heard so far.
+        FinishRecording();
+        if (FState.PlayMode == pmIntro) FState.PlayMode = pmDisc;
+        SetButtons(bsStopped);
+        return;
+    }
     if (FState.PlayMode == pmIntro) {
         // Keep the track being heard and play it to its end.
         FState.PlayMode = pmTrack;

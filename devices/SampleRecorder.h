@@ -1,0 +1,64 @@
+// Recording a sample of the disc in the drive: the temporary recording file, the wave recording started
+// together with the CD play (the intro of every track, or the bookmark), and the end of a recording, which
+// keeps the sample with the disc in the catalogue or in a wave file of the user's choice.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct TPlayerState;
+class TCdAudio;
+class TWaveAudio;
+class TDiscCatalogue;
+class TPlayerCore;
+
+// Format of a recording.
+struct TRecordFormat {
+    int Rate = 11025;
+    int Bits = 8;
+    int Channels = 1;
+};
+
+extern const char* const msgSaveAsDiscSample;
+extern const char* const msgCannotOpenFile;
+
+// Stores the wave file File as the sample of the catalogue's disc in the drive, reusing or freeing the
+// space of its old sample, and stores the disc record. False, with the user told, when it could not be
+// stored; the catalogue is then as it was.
+bool KeepSampleWithDisc(TDiscCatalogue& Catalogue, const std::string& File);
+
+class TSampleRecorder {
+public:
+    // Sets the player core's end-of-recording hook and the wave device's timer hook.
+    TSampleRecorder(TPlayerState& State, TCdAudio& Cd, TWaveAudio& Wave, TDiscCatalogue& Catalogue,
+                    TPlayerCore& Core);
+    ~TSampleRecorder();
+    TSampleRecorder(const TSampleRecorder&) = delete;
+    TSampleRecorder& operator=(const TSampleRecorder&) = delete;
+
+    // The data folder's "$temp.wav".
+    std::string TempFileName() const;
+    // Starts recording the intros of all tracks (Tracks) or the bookmark. False, with the user told,
+    // when the wave device could not be opened; nothing has changed then.
+    bool StartRecording(bool Tracks, const TRecordFormat& Format);
+    // Plays the bookmark in disc mode.
+    void PlayBookmark();
+    // Plays the bookmark without recording.
+    void Preview();
+    // Ends the recording when the recorded play is over: asks whether to keep the sample with the disc,
+    // else offers to save it in a file; the temporary file is removed and Recording cleared.
+    void EndRecording();
+    // KeepSampleWithDisc of the disc in the drive.
+    bool KeepSample(const std::string& File);
+
+    // The file to save a recording in that is not kept with the disc; empty to discard it.
+    std::function<std::string()> ChooseSaveFile;
+
+private:
+    TPlayerState& FState;
+    TCdAudio& FCd;
+    TWaveAudio& FWave;
+    TDiscCatalogue& FCatalogue;
+    TPlayerCore& FCore;
+};
