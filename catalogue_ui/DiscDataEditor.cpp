@@ -29,6 +29,7 @@
 #include "catalogue_ui/TrackDialog.h"
 #include "catalogue_ui/TrackGridDialog.h"
 #include "devices/MessageBoxes.h"
+#include "devices/SamplePlay.h"
 #include "devices/WaveAudio.h"
 #include "dialogs/ProgrammeDialog.h"
 #include "player/ui/TrackLineDelegate.h"
@@ -358,38 +359,31 @@ void TfrmCDData::btnSampleClick() {
         ShowError(msgNoSample);
         return;
     }
-    const std::string W = FEdit.Catalogue().WorkingSample();
-    FEdit.ExtractSample(W);
-    if (FWave && QFileInfo::exists(Q(W))) {
-        const QPalette Normal = btnSample->palette();
-        QPalette Playing = Normal;
-        Playing.setColor(QPalette::ButtonText, Qt::red);
-        btnSample->setText(QStringLiteral("Playing..."));
-        btnSample->setPalette(Playing);
-        try {
-            FWave->OpenWave(W);
-            const int Length = FWave->GetWaveLength();
-            if (FWave->PlayWave(false) == 0) {
-                // The window goes on painting and the clock ticking until the sample has played; what the
-                // user does meanwhile waits.
-                QElapsedTimer Clock;
-                Clock.start();
-                QEventLoop Wait;
-                QTimer Poll;
-                connect(&Poll, &QTimer::timeout, &Wait, [&] {
-                    if (FWave->GetWavePosition() >= Length || Clock.elapsed() > Length + 2000) Wait.quit();
-                });
-                Poll.start(50);
-                Wait.exec(QEventLoop::ExcludeUserInputEvents);
-            }
-            FWave->CloseWave();
-        } catch (const std::exception& Error) {
-            ShowError(Error.what());
-        }
-        btnSample->setText(QStringLiteral("&Sample"));
-        btnSample->setPalette(Normal);
+    if (!FWave) return;
+    TSamplePlay Player(*FWave, FEdit.Catalogue());
+    if (!Player.OpenSample(FEdit.EditRecord.SampleRef)) return;
+    const QPalette Normal = btnSample->palette();
+    QPalette Playing = Normal;
+    Playing.setColor(QPalette::ButtonText, Qt::red);
+    btnSample->setText(QStringLiteral("Playing..."));
+    btnSample->setPalette(Playing);
+    const int Length = Player.Length();
+    if (Player.Play()) {
+        // The window goes on painting and the clock ticking until the sample has played; what the user
+        // does meanwhile waits.
+        QElapsedTimer Clock;
+        Clock.start();
+        QEventLoop Wait;
+        QTimer Poll;
+        connect(&Poll, &QTimer::timeout, &Wait, [&] {
+            if (!Player.IsPlaying() || Clock.elapsed() > Length + 2000) Wait.quit();
+        });
+        Poll.start(50);
+        Wait.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    DeleteFileQuietly(W);
+    Player.Close();
+    btnSample->setText(QStringLiteral("&Sample"));
+    btnSample->setPalette(Normal);
 }
 
 void TfrmCDData::btnWaveDelClick() {

@@ -15,6 +15,7 @@
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/RecordEngine.h"
 #include "devices/CdAudio.h"
+#include "devices/ui/RecordWindow.h"
 #include "player/ui/DiscDataPanel.h"
 #include "player/ui/FourWayVolume.h"
 #include "player/ui/GuardedCall.h"
@@ -69,6 +70,7 @@ TORB::TORB(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags,
     FCore = std::make_unique<TPlayerCore>(FSettings, FState, FFlags, FCd, FCatalogue, *this);
     FCd.OnStatusPoll = [this] { FCore->StatusPoll(); };
     FCd.OnPlayStarted = [this] { PlayStarted(); };
+    FRecord = std::make_unique<TfrmRecord>(FSettings, FState, FCd, FWave, FCatalogue, *FCore, this);
     Timer.setObjectName(QStringLiteral("Timer"));
     Timer.setInterval(ClockInterval);
     connect(&Timer, &QTimer::timeout, this, [this] { GuardedCall([this] { FCore->TimerTimer(); }); });

@@ -24,6 +24,7 @@ class TImageControl;
 class TLedDisplay;
 class TTrackStrip;
 class TWaveAudio;
+class TfrmRecord;
 
 // The designed sizes until the first layout.
 struct THandsetSizes {
@@ -110,6 +111,7 @@ public slots:
     void miVolClick();
     void AboutOrbelune1Click();
     void btnDataClick();
+    void btnSampleClick();
     // The list editor of a reference list: C, A, L or T.
     void mTypeClick(char ListType);
 
@@ -142,6 +144,8 @@ private:
     TWaveAudio& FWave;
     TDiscCatalogue& FCatalogue;
     std::unique_ptr<TPlayerCore> FCore;
+    // The recording window, created once; freed before the core whose hook it sets.
+    std::unique_ptr<TfrmRecord> FRecord;
 
     THandsetSizes FSizes;
     QImage FBackgroundImage;

@@ -71,6 +71,7 @@ void TORB::BuildButtons() {
         Button->setEnabled(false);
     btnData->setEnabled(false);
     connect(btnData, &QToolButton::clicked, this, &TORB::btnDataClick);
+    connect(btnSample, &QToolButton::clicked, this, &TORB::btnSampleClick);
 
     connect(btnPlay, &QToolButton::clicked, this, [this] { GuardedCall([this] { FCore->btnPlayClick(); }); });
     connect(btnStop, &QToolButton::clicked, this, [this] { GuardedCall([this] { FCore->btnStopClick(); }); });
@@ -103,6 +104,7 @@ void TORB::BuildButtons() {
         {"SpeedButton5", "&C", btnClose},      {"SpeedButton6", "&B", btnStart},
         {"SpeedButton7", "&L", btnBack},       {"SpeedButton8", "&N", btnForward},
         {"SpeedButton11", "&Track", btnTrack}, {"SpeedButton13", "&D", btnData},
+        {"SpeedButton15", "&J", btnSample},
     };
     int Left = 0;
     for (const THidden& H : Hidden) {
@@ -156,6 +158,7 @@ void TORB::SetButtons(const TButtonGroups& G) {
     Set({btnClose}, {"CloseCDtray1"}, G.DriveOpen && G.DoorOpen);
     Set({btnEject}, {"OpenCDtray1"}, G.DriveOpen && !G.DoorOpen);
     Set({btnRepeat}, {"Repeatmode1"}, G.DriveOpen);
+    btnSample->setEnabled(G.NextGroup && FWaveCanRecord);
 }
 
 bool TORB::PlayButtonEnabled() const {

@@ -3,9 +3,15 @@
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/ui/ListsWindow.h"
 #include "catalogue_ui/DiscDataEditor.h"
+#include "devices/ui/RecordWindow.h"
 #include "player/ui/DiscDataPanel.h"
 #include "player/ui/Handset.h"
 #include "player/ui/TrackStrip.h"
+
+// The recording window lives as long as the handset; the recording it starts outlasts it.
+void TORB::btnSampleClick() {
+    FRecord->exec();
+}
 
 void TORB::btnDataClick() {
     TDiscCatalogue& Cat = FCatalogue;

@@ -42,6 +42,7 @@ void TORB::FormShow() {
             ShowError(Error.what());
         }
         FWave.CloseWave();
+        FCore->SetButtons(FCore->ButtonState());
         FCd.ApplyVolume();
         if (FCd.CDOpen)
             Timer.start();
