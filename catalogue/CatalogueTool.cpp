@@ -1,9 +1,10 @@
 #include "catalogue/CatalogueTool.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -16,7 +17,7 @@
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/PrintCommand.h"
+#include "catalogue/PrintArguments.h"
 #include "catalogue/RecordEngine.h"
 #include "catalogue/RecordEngineErrors.h"
 #include "catalogue/ReferenceList.h"
@@ -141,17 +142,51 @@ std::string TrackLineText(int Track, MSF Length, const std::string& Name) {
     return FormatWidth(2, Track) + " " + FormatMinSec(MSFToMinSec(Length)) + " " + Name;
 }
 
+// The width and height a bitmap's or PNG's header gives; false for other or damaged data.
+bool PictureDimensions(const std::string& Bytes, long& Width, long& Height) {
+    const auto* b = reinterpret_cast<const unsigned char*>(Bytes.data());
+    const auto le = [&](std::size_t At, int Size) {
+        std::uint32_t v = 0;
+        for (int i = Size - 1; i >= 0; --i)
+            v = v << 8 | b[At + static_cast<std::size_t>(i)];
+        return v;
+    };
+    const auto be32 = [&](std::size_t At) {
+        return std::uint32_t(b[At]) << 24 | std::uint32_t(b[At + 1]) << 16 | std::uint32_t(b[At + 2]) << 8 |
+               b[At + 3];
+    };
+    if (Bytes.size() >= 26 && Bytes.compare(0, 2, "BM") == 0) {
+        const std::uint32_t header = le(14, 4);
+        if (header == 12) {
+            Width = le(18, 2);
+            Height = le(20, 2);
+        } else if (header >= 16 && header <= 124) {
+            Width = static_cast<std::int32_t>(le(18, 4));
+            // A negative height marks rows stored top to bottom.
+            const std::int32_t h = static_cast<std::int32_t>(le(22, 4));
+            Height = h == INT32_MIN ? 0 : std::abs(h);
+        } else {
+            return false;
+        }
+        return Width > 0 && Height > 0;
+    }
+    if (Bytes.size() >= 24 && Bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0 &&
+        Bytes.compare(12, 4, "IHDR") == 0) {
+        Width = be32(16);
+        Height = be32(20);
+        return Width > 0 && Height > 0;
+    }
+    return false;
+}
+
 // ", N bytes, W x H pixels" of a stored picture.
 std::string PictureSize(TVlf& Store, std::int32_t Pos) {
     std::string bytes;
     if (!Store.ReadItem(Pos, bytes)) return {};
-    QByteArray data = QByteArray::fromStdString(bytes);
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
     std::string text = ", " + std::to_string(bytes.size()) + " bytes";
-    if (size.isValid())
-        text += ", " + std::to_string(size.width()) + " x " + std::to_string(size.height()) + " pixels";
+    long width = 0, height = 0;
+    if (PictureDimensions(bytes, width, height))
+        text += ", " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
     return text;
 }
 
@@ -402,7 +437,8 @@ std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int 
     return groups;
 }
 
-int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err) {
+int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err,
+                     TPrintRunner Print) {
     std::string dir;
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < Args.size(); ++i) {
@@ -469,7 +505,7 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
     if (command == "list") return ListCatalogue(dir, order, Out, Err);
     if (command == "show") return ShowDisc(dir, rest[1], Out, Err);
     if (command == "check") return Check(dir, Out, Err);
-    if (command == "print") return RunPrintCommand(dir, rest, Out, Err);
+    if (command == "print") return Print(dir, rest, Out, Err);
     if (IsTransferCommand(command)) return RunTransferCommand(dir, rest, Out, Err);
     return Pack(dir, command == "repair", Out, Err);
 }

@@ -6,9 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/PrintCommand.h"
+
+// Runs the print command on the catalogue in DataDir (ending in "/"); Args start with "print" and are well
+// formed. Returns the exit status.
+using TPrintRunner = int (*)(const std::string& DataDir, const std::vector<std::string>& Args,
+                             std::ostream& Out, std::ostream& Err);
+
 // Args without the program name. Output goes to Out, errors (one line each) to Err. Returns the exit
-// status: 0 success, 1 a failed command or a catalogue with problems, 2 a usage error.
-int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err);
+// status: 0 success, 1 a failed command or a catalogue with problems, 2 a usage error. Print runs the
+// print command: the printing code needs the GUI libraries, which orbelune-cat does not load for its
+// other commands, so it passes a runner that starts the printing program instead.
+int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err,
+                     TPrintRunner Print = RunPrintCommand);
 
 // The orders of the catalogue browser: name, composer, artist, label, type; 0 for an unknown name,
 // otherwise the index used (4, 2, 3, 5, 6).

@@ -9,69 +9,12 @@
 #include "catalogue/CatalogueReports.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/PdfPrintTarget.h"
+#include "catalogue/PrintArguments.h"
 #include "catalogue/RecordEngine.h"
 #include "catalogue/RecordEngineErrors.h"
 #include "catalogue/TextEncoding.h"
 
-const char* const PrintUsage =
-    "       orbelune-cat [--dir FOLDER] print --pdf FILE [--by name|composer|artist|label|type]\n"
-    "                    [--name TEXT] [--ref TEXT] [--track TEXT] [--page-size A4|Letter]\n"
-    "       orbelune-cat [--dir FOLDER] print --pdf FILE --disc CODE [--user-fields] [--page-size "
-    "A4|Letter]\n";
-
 namespace {
-
-struct TPrintArguments {
-    std::string Pdf;
-    std::string Order = "name";
-    std::string Disc;
-    bool UserFields = false;
-    bool HasOrder = false;
-    QPageSize::PageSizeId PageSize = QPageSize::A4;
-    TCatalogueFilter Filter;
-};
-
-std::string Parse(const std::vector<std::string>& Args, TPrintArguments& A) {
-    for (std::size_t i = 1; i < Args.size(); ++i) {
-        const std::string& arg = Args[i];
-        const bool takesValue = arg == "--pdf" || arg == "--by" || arg == "--disc" || arg == "--page-size" ||
-                                arg == "--name" || arg == "--ref" || arg == "--track";
-        if (takesValue && i + 1 >= Args.size()) return "print: " + arg + " needs a value";
-        if (arg == "--pdf") {
-            A.Pdf = Args[++i];
-        } else if (arg == "--by") {
-            A.Order = Args[++i];
-            A.HasOrder = true;
-            if (CatalogueOrderKey(A.Order) == 0)
-                return "unknown order '" + A.Order + "' (name, composer, artist, label or type)";
-        } else if (arg == "--disc") {
-            A.Disc = Args[++i];
-        } else if (arg == "--name" || arg == "--ref" || arg == "--track") {
-            std::string& text = arg == "--name"  ? A.Filter.Name
-                                : arg == "--ref" ? A.Filter.Reference
-                                                 : A.Filter.Track;
-            text = FilterUpper(Args[++i]);
-            A.Filter.Apply = true;
-        } else if (arg == "--user-fields") {
-            A.UserFields = true;
-        } else if (arg == "--page-size") {
-            const std::string size = Args[++i];
-            if (size == "A4" || size == "a4")
-                A.PageSize = QPageSize::A4;
-            else if (size == "Letter" || size == "letter")
-                A.PageSize = QPageSize::Letter;
-            else
-                return "print: unknown page size '" + size + "' (A4 or Letter)";
-        } else {
-            return "print: unknown argument '" + arg + "'";
-        }
-    }
-    if (A.Pdf.empty()) return "print needs --pdf FILE";
-    if (!A.Disc.empty() && (A.HasOrder || A.Filter.Apply))
-        return "print: --by and the filter are for the catalogue listing, not with --disc";
-    if (A.Disc.empty() && A.UserFields) return "print: --user-fields goes with --disc";
-    return {};
-}
 
 // disc.DAT and disc.IX opened for reading only, so printing never changes the catalogue.
 class TReadOnlyDiscFile {
@@ -149,15 +92,10 @@ bool LoadListing(const std::string& DataDir, const std::string& Code, TDiscListi
 
 } // namespace
 
-std::string PrintArgumentsError(const std::vector<std::string>& Args) {
-    TPrintArguments a;
-    return Parse(Args, a);
-}
-
 int RunPrintCommand(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,
                     std::ostream& Err) {
     TPrintArguments args;
-    if (const std::string error = Parse(Args, args); !error.empty()) {
+    if (const std::string error = ParsePrintArguments(Args, args); !error.empty()) {
         Err << "orbelune-cat: " << error << "\n";
         return 2;
     }
@@ -176,7 +114,8 @@ int RunPrintCommand(const std::string& DataDir, const std::vector<std::string>& 
 
     TPlayerSettings settings;
     LoadSettingsFrom(DataDir + "ORBELUNE.INI", settings);
-    TPdfPrintTarget target(args.Pdf, args.PageSize);
+    TPdfPrintTarget target(args.Pdf,
+                           args.PageSize == TPrintPageSize::Letter ? QPageSize::Letter : QPageSize::A4);
     TPrintLayout layout(target);
     std::string error;
     bool printed = false;

@@ -10,11 +10,6 @@
 #include <string>
 #include <vector>
 
-extern const char* const PrintUsage;
-
-// Args start with "print". Empty when they are well formed, otherwise what is wrong with them.
-std::string PrintArgumentsError(const std::vector<std::string>& Args);
-
 // Prints from the catalogue in DataDir (ending in "/"); returns the exit status (0, or 1 on failure).
 int RunPrintCommand(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,
                     std::ostream& Err);

@@ -476,8 +476,7 @@ bool TVlf::ContentFits(std::int32_t Pos, const TBlockHeader& Header) {
     switch (Header.Kind) {
     case KindGrid: {
         // The cells must end exactly at the end of the block.
-        TStringGridData Scratch(0, 0);
-        const bool Ok = LoadGrid(Pos, Scratch);
+        const bool Ok = ScanGrid(Pos, nullptr);
         if (Ok) FLastError = Saved;
         return Ok;
     }
@@ -978,6 +977,11 @@ std::int32_t TVlf::SaveGrid(std::int32_t OldPos, const TStringGridData& Grid) {
 }
 
 bool TVlf::LoadGrid(std::int32_t Pos, TStringGridData& Grid) {
+    return ScanGrid(Pos, &Grid);
+}
+
+// Reads and checks the grid image at Pos; into Into when given, otherwise it only checks.
+bool TVlf::ScanGrid(std::int32_t Pos, TStringGridData* Into) {
     FLastError.clear();
     TBlockHeader H;
     if (!ReadBlock(Pos, H)) return false;
@@ -1005,7 +1009,8 @@ bool TVlf::LoadGrid(std::int32_t Pos, TStringGridData& Grid) {
     // Cells are parsed from chunks; a cell that straddles two chunks is joined.
     const std::int64_t CellCount = static_cast<std::int64_t>(Cols) * Rows;
     std::vector<std::string> Cells;
-    Cells.reserve(static_cast<std::size_t>(CellCount));
+    if (Into) Cells.reserve(static_cast<std::size_t>(CellCount));
+    std::int64_t Parsed = 0;
     std::int64_t At = WidthsAt + 2LL * Cols;
     const std::int32_t Chunk = ChunkSize();
     std::vector<std::uint8_t> Buffer(static_cast<std::size_t>(Chunk));
@@ -1016,17 +1021,18 @@ bool TVlf::LoadGrid(std::int32_t Pos, TStringGridData& Grid) {
         if (!ReadAt(Data + At, Buffer.data(), N)) return Fail("cannot read grid image");
         for (std::int64_t I = 0; I < N;) {
             if (Want < 0) {
-                if (static_cast<std::int64_t>(Cells.size()) == CellCount)
-                    return Fail("grid image has more cells than its counts");
+                if (Parsed == CellCount) return Fail("grid image has more cells than its counts");
                 Want = Buffer[I++];
                 Cell.clear();
             }
             std::int64_t Take = std::min(Want, N - I);
-            Cell.append(reinterpret_cast<const char*>(Buffer.data() + I), static_cast<std::size_t>(Take));
+            if (Into)
+                Cell.append(reinterpret_cast<const char*>(Buffer.data() + I), static_cast<std::size_t>(Take));
             I += Take;
             Want -= Take;
             if (Want == 0) {
-                Cells.push_back(std::move(Cell));
+                ++Parsed;
+                if (Into) Cells.push_back(std::move(Cell));
                 Cell = std::string();
                 Want = -1;
             }
@@ -1034,7 +1040,9 @@ bool TVlf::LoadGrid(std::int32_t Pos, TStringGridData& Grid) {
         At += N;
     }
     if (Want >= 0) return Fail("grid cell runs past the end of its block");
+    if (!Into) return true;
 
+    TStringGridData& Grid = *Into;
     Grid.Resize(Cols, Rows);
     Grid.FixedCols = GetI16(Fixed + GridFixedCols);
     Grid.FixedRows = GetI16(Fixed + GridFixedRows);

@@ -170,6 +170,7 @@ private:
                         const TDataWriter& Writer);
     bool Fail(const std::string& Why);
     bool ContentFits(std::int32_t Pos, const VlfFormat::TBlockHeader& Header);
+    bool ScanGrid(std::int32_t Pos, TStringGridData* Into);
     // True when the bytes from From to To, about to be overwritten as free space, hold the header of an
     // in-use block that ends inside Limit: a damaged free block lying over a live one.
     bool HoldsLiveBlock(std::int64_t From, std::int64_t To, std::int64_t Limit);

@@ -177,3 +177,32 @@ TEST(CatalogueTool, OddInputGivesOneLineAndAFailure) {
     EXPECT_EQ(run.Err.substr(0, 42), "orbelune-cat: there is no catalogue (disc.");
     EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
 }
+
+// show reads a stored bitmap's size from its header, whichever header it has; print, which orbelune-cat
+// leaves to orbelune-cat-print, writes its PDF.
+TEST(CatalogueTool, ShowsAPicturesSizeAndPrints) {
+    TCatalogueFolder f;
+    const struct {
+        const char* File;
+        const char* Size;
+    } cases[] = {{"bmp/g/pal8os2.bmp", "127 x 64"}, // 12-byte header, 16-bit sizes
+                 {"bmp/g/pal8topdown.bmp", "127 x 64"},
+                 {"bmp/g/pal8w126.bmp", "126 x 63"}};
+    for (const auto& c : cases) {
+        TDiscRecord rec = MakeDisc(CodeOf(1), "Pictured", "Bach", "Gould");
+        f.Save(rec);
+        WriteFileBytes(f.Cat().WorkingPicture(), ReadFileBytes(TestDataDir() / c.File));
+        ASSERT_TRUE(f.Cat().OpenDiscVlf());
+        rec.PictureRef = f.Cat().fvlf.Vlf.StoreFile(0, f.Cat().WorkingPicture(), VlfKindPicture);
+        f.Cat().CloseDiscVlf();
+        ASSERT_TRUE(f.Cat().PutDiscRecord(rec));
+        const TRun run = RunTool("show " + CodeOf(1), f.Home);
+        EXPECT_NE(run.Out.find(std::string(" bytes, ") + c.Size + " pixels\n"), std::string::npos)
+            << c.File << "\n"
+            << run.Out;
+    }
+    const TRun run = RunTool("print --pdf " + f.Home.File("list.pdf") + " --by composer", f.Home);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Printed 1 page to " + f.Home.File("list.pdf") + "\n");
+    EXPECT_EQ(ReadFileBytes(f.Home.File("list.pdf")).substr(0, 5), "%PDF-");
+}
