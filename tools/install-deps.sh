@@ -8,7 +8,7 @@ packages=(
   libcdio-dev libcdio-paranoia-dev libiso9660-dev libsndfile1-dev libsoxr-dev
   googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   pulseaudio pulseaudio-utils xvfb xauth fonts-dejavu-core fonts-urw-base35
-  poppler-utils
+  poppler-utils desktop-file-utils appstream groff-base man-db librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do
