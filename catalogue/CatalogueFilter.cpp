@@ -43,7 +43,9 @@ bool DiscPassesFilter(const TDiscRecord& Rec, const TStringGridData& Tracks, con
 
 std::vector<TCatalogueGroup> FilterCatalogueTree(const std::string& DataDir,
                                                  std::vector<TCatalogueGroup> Tree,
-                                                 const TCatalogueFilter& Filter, std::string& Error) {
+                                                 const TCatalogueFilter& Filter, std::string& Error,
+                                                 int* Unreadable) {
+    if (Unreadable) *Unreadable = 0;
     if (!Filter.Apply) return Tree;
     TRecordFile* file = nullptr;
     if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
@@ -63,12 +65,19 @@ std::vector<TCatalogueGroup> FilterCatalogueTree(const std::string& DataDir,
         TCatalogueGroup passing{group.Text, {}};
         for (TCatalogueEntry& entry : group.Discs) {
             TDiscRecordBytes bytes;
-            if (!ReadDiscRecord(file, entry.RecNo, bytes)) continue;
+            if (!ReadDiscRecord(file, entry.RecNo, bytes)) {
+                if (Unreadable) ++*Unreadable;
+                continue;
+            }
             const TDiscRecord rec = DecodeDiscRecord(bytes);
             TStringGridData tracks(DiscGridCols, DiscGridRows);
             if (!Trimmed(Filter.Track).empty() && haveStore && rec.TracksRef != 0) {
                 TStringGridData loaded(0, 0);
-                if (store.LoadGrid(rec.TracksRef, loaded)) tracks = std::move(loaded);
+                if (store.LoadGrid(rec.TracksRef, loaded)) {
+                    tracks = std::move(loaded);
+                } else if (Unreadable) {
+                    ++*Unreadable; // its tracks are taken as empty
+                }
             }
             if (DiscPassesFilter(rec, tracks, Filter)) passing.Discs.push_back(std::move(entry));
         }

@@ -22,10 +22,13 @@ struct TCatalogueFilter {
 bool DiscPassesFilter(const TDiscRecord& Rec, const TStringGridData& Tracks, const TCatalogueFilter& Filter);
 
 // Tree less the discs that do not pass, and less the groups left without a disc. The records and track
-// grids are read from the catalogue in DataDir without changing it.
+// grids are read from the catalogue in DataDir without changing it. A disc whose record cannot be read
+// does not pass, one whose track grid cannot be read is tested with empty tracks; both are counted in
+// Unreadable when it is given.
 std::vector<TCatalogueGroup> FilterCatalogueTree(const std::string& DataDir,
                                                  std::vector<TCatalogueGroup> Tree,
-                                                 const TCatalogueFilter& Filter, std::string& Error);
+                                                 const TCatalogueFilter& Filter, std::string& Error,
+                                                 int* Unreadable = nullptr);
 
 // Text in upper case, as the filter compares it.
 std::string FilterUpper(const std::string& Text);

@@ -395,8 +395,10 @@ int CatalogueOrderKey(const std::string& Name) {
     return 0;
 }
 
-std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int KeyNo, std::string& Error) {
+std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int KeyNo, std::string& Error,
+                                                int* Skipped) {
     std::vector<TCatalogueGroup> groups;
+    if (Skipped) *Skipped = 0;
     TReadOnlyCatalogue cat;
     if (!cat.Open(DataDir, Error)) return groups;
     const bool grouped = KeyNo != kDiscName;
@@ -405,13 +407,14 @@ std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int 
     struct TFields {
         bool Live = false;
         std::string Code, Name, Group;
+        bool HasSample = false, TocPending = false;
     };
     std::vector<TFields> records(static_cast<std::size_t>(std::max(RecordSlotCount(cat.File), 1)));
     ForEachDiscRecord(cat.File, [&](std::int32_t RecNo, const TDiscRecordBytes* Bytes) {
         if (Bytes && DiscRecordStatus(*Bytes) == 0) {
             const TDiscRecord rec = DecodeDiscRecord(*Bytes);
-            records[static_cast<std::size_t>(RecNo)] = {true, rec.DiscCode, rec.DiscName,
-                                                        GroupField(rec, KeyNo)};
+            records[static_cast<std::size_t>(RecNo)] = {
+                true, rec.DiscCode, rec.DiscName, GroupField(rec, KeyNo), rec.SampleRef != 0, rec.TocPending};
         }
         return true;
     });
@@ -425,11 +428,14 @@ std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int 
                 Error = "index " + std::to_string(KeyNo) + ": error " + std::to_string(EngineError);
             break;
         }
-        if (recNo < 1 || static_cast<std::size_t>(recNo) >= records.size()) continue;
+        if (recNo < 1 || static_cast<std::size_t>(recNo) >= records.size() ||
+            !records[static_cast<std::size_t>(recNo)].Live) {
+            if (Skipped) ++*Skipped;
+            continue;
+        }
         const TFields& rec = records[static_cast<std::size_t>(recNo)];
-        if (!rec.Live) continue;
         if (grouped && (groups.empty() || groups.back().Text != rec.Group)) groups.push_back({rec.Group, {}});
-        groups.back().Discs.push_back({recNo, rec.Code, rec.Name});
+        groups.back().Discs.push_back({recNo, rec.Code, rec.Name, rec.HasSample, rec.TocPending});
     }
     for (auto& group : groups)
         SortByText(group.Discs, [](const TCatalogueEntry& E) -> const std::string& { return E.Name; });

@@ -28,6 +28,8 @@ struct TCatalogueEntry {
     std::int32_t RecNo = 0;
     std::string Code;
     std::string Name;
+    bool HasSample = false;  // SampleRef not 0
+    bool TocPending = false; // imported, waiting for its disc
 };
 struct TCatalogueGroup {
     std::string Text; // empty in name order, where every disc is a top-level entry
@@ -37,5 +39,7 @@ struct TCatalogueGroup {
 // The catalogue browser's tree for index KeyNo, without filter: discs in index order, grouped by the
 // full field value of the order (a new group whenever it differs from the previous disc's, compared
 // case-sensitively), then top-level entries and each group's discs sorted by their text, ignoring case.
-// In name order there is one group with every disc.
-std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int KeyNo, std::string& Error);
+// In name order there is one group with every disc. Keys that lead to no live record (a damaged index)
+// are left out and counted in Skipped when it is given.
+std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int KeyNo, std::string& Error,
+                                                int* Skipped = nullptr);

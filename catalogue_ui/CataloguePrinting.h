@@ -14,10 +14,8 @@ class TDiscCatalogue;
 // What btnPrintCDClick does with the selected disc node's record number (0 when no disc is selected).
 void PrintCDClick(QWidget* Parent, TDiscCatalogue& Catalogue, std::int32_t SelectedRecNo);
 
-// What btnPrintCatClick does with the browser's tree: its groups and discs in display order, as built for
-// the order KeyNo with the filter applied.
-void PrintCatClick(QWidget* Parent, TDiscCatalogue& Catalogue, int KeyNo,
-                   const std::vector<TCatalogueGroup>& Tree);
+// What btnPrintCatClick does: the catalogue in the browser's order KeyNo with its filter applied.
+void PrintCatClick(QWidget* Parent, TDiscCatalogue& Catalogue, int KeyNo, const TCatalogueFilter& Filter);
 
 // Asks once per run for the collector's name when the settings hold none, and stores the answer.
 void AskCollectorNameOnce(QWidget* Parent, TDiscCatalogue& Catalogue);

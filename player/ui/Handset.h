@@ -112,6 +112,8 @@ public slots:
     void AboutOrbelune1Click();
     void btnDataClick();
     void btnSampleClick();
+    // The catalogue browser; the disc panel shows the current disc again afterwards.
+    void btnBrowseClick();
     // The list editor of a reference list: C, A, L or T.
     void mTypeClick(char ListType);
 

@@ -67,11 +67,12 @@ void TORB::BuildButtons() {
     btnSample->setIcon(GlyphIcon(QStringLiteral("SampleGlyph")));
     btnPlaySamp->setIcon(GlyphIcon(QStringLiteral("PlaySampGlyph")));
     // Their windows are not part of the handset; they stay disabled until one is attached.
-    for (QToolButton* Button : {btnBrowse, btnSample, btnPlaySamp})
+    for (QToolButton* Button : {btnSample, btnPlaySamp})
         Button->setEnabled(false);
     btnData->setEnabled(false);
     connect(btnData, &QToolButton::clicked, this, &TORB::btnDataClick);
     connect(btnSample, &QToolButton::clicked, this, &TORB::btnSampleClick);
+    connect(btnBrowse, &QToolButton::clicked, this, &TORB::btnBrowseClick);
 
     connect(btnPlay, &QToolButton::clicked, this, [this] { GuardedCall([this] { FCore->btnPlayClick(); }); });
     connect(btnStop, &QToolButton::clicked, this, [this] { GuardedCall([this] { FCore->btnStopClick(); }); });

@@ -2,8 +2,10 @@
 // lists.
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/ui/ListsWindow.h"
+#include "catalogue_ui/CatalogueBrowser.h"
 #include "catalogue_ui/DiscDataEditor.h"
 #include "devices/ui/RecordWindow.h"
+#include "devices/CdAudio.h"
 #include "player/ui/DiscDataPanel.h"
 #include "player/ui/Handset.h"
 #include "player/ui/TrackStrip.h"
@@ -36,6 +38,32 @@ void TORB::btnDataClick() {
     if (FFlags.HighlightedTrack > 0 && FFlags.TrackListShown) DrawTrackNumber(FFlags.HighlightedTrack, false);
     FFlags.HighlightedTrack = -1;
     if (!FFlags.TrackListShown) FStrip->ShowBitmap();
+}
+
+void TORB::btnBrowseClick() {
+    {
+        TfrmCat Cat(
+            FCatalogue, &FWave,
+            [this] {
+                TDiscToc Toc;
+                Toc.TrackCount = FCd.TrackCount >= 1 && FCd.TrackCount <= 99 ? FCd.TrackCount : 0;
+                for (int T = 1; T <= Toc.TrackCount; ++T)
+                    Toc.TrackLengths[T - 1] = FCd.TrackLength[T];
+                Toc.TotalTime = FState.DiscTotalTime;
+                return Toc;
+            },
+            this);
+        Cat.exec();
+    }
+    const TDiscRecord& Rec = FCatalogue.CurrentDisc;
+    if (FCatalogue.CurrentDiscCode.empty()) {
+        DData->SetDisc({}, {}, {});
+    } else {
+        DData->SetDisc(Rec.DiscName, Rec.Composer, Rec.Artist);
+    }
+    DData->SetTrack({});
+    if (FFlags.HighlightedTrack > 0 && FFlags.TrackListShown) DrawTrackNumber(FFlags.HighlightedTrack, false);
+    FFlags.HighlightedTrack = -1;
 }
 
 void TORB::mTypeClick(char ListType) {

@@ -34,6 +34,7 @@ void TORB::BuildMenu() {
         {"mArt", [this] { mTypeClick('A'); }},
         {"mLab", [this] { mTypeClick('L'); }},
         {"mType", [this] { mTypeClick('T'); }},
+        {"BrowseCDdatabase1", Own(&TORB::btnBrowseClick)},
         {"Exportdatabase1", Own(&TORB::Exportdatabase1Click)},
         {"Importdatabase1", Own(&TORB::Importdatabase1Click)},
         {"Exit1", Own(&TORB::Exit1Click)},
