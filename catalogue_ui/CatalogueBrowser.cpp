@@ -83,7 +83,7 @@ TfrmCat::TfrmCat(TDiscCatalogue& Catalogue, TWaveAudio* Wave, std::function<TDis
     TV->setUniformRowHeights(true);
     TV->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TV->setSelectionMode(QAbstractItemView::SingleSelection);
-    TV->setMinimumSize(300, 360);
+    TV->setMinimumSize(360, 400);
     labList = Named(new QLabel(QStringLiteral("CDs in catalogue:"), this), "labList");
     labNo = Named(new QLabel(this), "labNo");
     labStatus = Named(new QLabel(this), "labStatus");
@@ -155,6 +155,7 @@ TfrmCat::TfrmCat(TDiscCatalogue& Catalogue, TWaveAudio* Wave, std::function<TDis
     trBar->setTickInterval(1);
     trBar->setTickPosition(QSlider::TicksBelow);
     trBar->setPageStep(1);
+    trBar->setRange(0, 0);
     labStart = Named(new QLabel(this), "labStart");
     labEnd = Named(new QLabel(this), "labEnd");
     labEnd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -297,6 +298,7 @@ void TfrmCat::BuildCatalogueTree() {
     if (Error.empty() && cbFilter->isChecked())
         Tree = FilterCatalogueTree(FCatalogue.DataDir(), std::move(Tree), Filter(), Error, &Unreadable);
     FModel->SetTree(std::move(Tree), Key != kDiscName);
+    TV->setRootIsDecorated(Key != kDiscName);
     if (!Error.empty()) {
         ShowError("The catalogue could not be read completely (" + Error + ").");
     } else if (Skipped + Unreadable > 0 && !FToldSkipped) {
