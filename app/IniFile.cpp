@@ -1,5 +1,6 @@
 #include "app/IniFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -144,7 +145,11 @@ bool TIniFile::ReadBool(const std::string& Section, const std::string& Key, bool
 }
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
-    const std::string line = Key + "=" + Value;
+    // A value is one line: a line break in it (a caption typed on two lines, a pasted path) becomes a
+    // blank rather than a stray line of its own.
+    std::string line = Key + "=" + Value;
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     const Found found = Find(Section, Key);
     if (found.KeyLine != npos) {
         FLines[found.KeyLine] = line;

@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <pwd.h>
@@ -23,6 +25,10 @@ std::string ExecutableDir() {
     return ec ? std::string() : exe.parent_path().string();
 }
 
+bool Fits32(long long Value) {
+    return Value >= INT32_MIN && Value <= INT32_MAX;
+}
+
 // Both directions walk the same list, so load and save can never disagree on a key or its order.
 class TExchange {
 public:
@@ -34,25 +40,43 @@ public:
         else
             Field = CutText255(FIni.ReadString(Section, Key, Field));
     }
-    void Integer(const char* Section, const char* Key, int& Field) {
-        if (FSaving)
+    // A value beyond 32 bits is no value: it gives the default, never a wrapped number. One inside 32 bits
+    // but outside the field's range is brought to its nearest end.
+    void Integer(const char* Section, const char* Key, int& Field, int Min = INT32_MIN, int Max = INT32_MAX) {
+        if (FSaving) {
             FIni.WriteInteger(Section, Key, Field);
-        else
-            Field = static_cast<int>(FIni.ReadInteger(Section, Key, Field));
+            return;
+        }
+        const long long value = FIni.ReadInteger(Section, Key, Field);
+        if (Fits32(value)) Field = static_cast<int>(std::clamp<long long>(value, Min, Max));
+    }
+    // Colours are 32-bit patterns: $8000000F and its signed form -2147483633 are the same system colour.
+    void Colour(const char* Section, const char* Key, TColor& Field) {
+        if (FSaving) {
+            FIni.WriteInteger(Section, Key, Field);
+            return;
+        }
+        const long long value = FIni.ReadInteger(Section, Key, Field);
+        if (value >= INT32_MIN && value <= static_cast<long long>(UINT32_MAX))
+            Field = static_cast<TColor>(static_cast<std::uint32_t>(value));
     }
     void Boolean(const char* Section, const char* Key, bool& Field) {
-        if (FSaving)
+        if (FSaving) {
             FIni.WriteBool(Section, Key, Field);
-        else
-            Field = FIni.ReadBool(Section, Key, Field);
+            return;
+        }
+        const long long value = FIni.ReadInteger(Section, Key, Field ? 1 : 0);
+        if (Fits32(value)) Field = value != 0;
     }
     // Times are stored as minutes.seconds x 100: 30 is 0.30, thirty seconds.
     void Time(const char* Section, const char* Key, TMinSec& Field) {
-        if (FSaving)
-            FIni.WriteInteger(Section, Key, static_cast<long long>(TimeRound(Field * 100.0L)));
-        else
-            Field = static_cast<TMinSec>(
-                FIni.ReadInteger(Section, Key, static_cast<long long>(TimeRound(Field * 100.0L))) * 0.01L);
+        const auto stored = static_cast<long long>(TimeRound(Field * 100.0L));
+        if (FSaving) {
+            FIni.WriteInteger(Section, Key, stored);
+            return;
+        }
+        const long long value = FIni.ReadInteger(Section, Key, stored);
+        if (Fits32(value)) Field = static_cast<TMinSec>(value * 0.01L);
     }
 
 private:
@@ -62,33 +86,33 @@ private:
 
 void ExchangeAll(TExchange& x, TPlayerSettings& s) {
     x.Text("Fonts", "Track window name", s.TrackWindowFontName);
-    x.Integer("Fonts", "Track window size", s.TrackWindowFontSize);
-    x.Integer("Color", "Track window font", s.TrackWindowFontColor);
-    x.Integer("Color", "Track window selected", s.TrackWindowSelectedColor);
-    x.Integer("Color", "Track window background", s.TrackWindowBackground);
+    x.Integer("Fonts", "Track window size", s.TrackWindowFontSize, MinFontSize, MaxFontSize);
+    x.Colour("Color", "Track window font", s.TrackWindowFontColor);
+    x.Colour("Color", "Track window selected", s.TrackWindowSelectedColor);
+    x.Colour("Color", "Track window background", s.TrackWindowBackground);
     x.Text("Fonts", "Disc data name", s.DiscDataFontName);
-    x.Integer("Fonts", "Disc data size", s.DiscDataFontSize);
-    x.Integer("Color", "Disc data color", s.DiscDataFontColor);
-    x.Integer("Color", "Disc data back", s.DiscDataBackground);
+    x.Integer("Fonts", "Disc data size", s.DiscDataFontSize, MinFontSize, MaxFontSize);
+    x.Colour("Color", "Disc data color", s.DiscDataFontColor);
+    x.Colour("Color", "Disc data back", s.DiscDataBackground);
     x.Text("Fonts", "Report name", s.ReportFontName);
-    x.Integer("Fonts", "Report size", s.ReportFontSize);
-    x.Integer("Color", "Report", s.ReportFontColor);
+    x.Integer("Fonts", "Report size", s.ReportFontSize, MinFontSize, MaxFontSize);
+    x.Colour("Color", "Report", s.ReportFontColor);
     x.Text("Fonts", "Small Name", s.SmallFontName);
-    x.Integer("Fonts", "Small Size", s.SmallFontSize);
-    x.Integer("Color", "Small Font", s.SmallFontColor);
+    x.Integer("Fonts", "Small Size", s.SmallFontSize, MinFontSize, MaxFontSize);
+    x.Colour("Color", "Small Font", s.SmallFontColor);
     x.Boolean("Fonts", "Display window bold", s.DisplayBold);
-    x.Integer("Color", "Display window font", s.DisplayFontColor);
-    x.Integer("Color", "Display window background", s.DisplayBackground);
+    x.Colour("Color", "Display window font", s.DisplayFontColor);
+    x.Colour("Color", "Display window background", s.DisplayBackground);
     x.Text("Fonts", "Display window name", s.DisplayFontName);
-    x.Integer("Fonts", "Display window size", s.DisplayFontSize);
-    x.Integer("Color", "Volume display background", s.VolumeDisplayBackground);
-    x.Integer("Color", "Volume bar background", s.VolumeBarBackground);
-    x.Integer("Color", "Volume bar foreground", s.VolumeBarForeground);
+    x.Integer("Fonts", "Display window size", s.DisplayFontSize, MinFontSize, MaxFontSize);
+    x.Colour("Color", "Volume display background", s.VolumeDisplayBackground);
+    x.Colour("Color", "Volume bar background", s.VolumeBarBackground);
+    x.Colour("Color", "Volume bar foreground", s.VolumeBarForeground);
     x.Integer("Repeat buttons", "Volume delay", s.VolumeDelay);
     x.Integer("Repeat buttons", "Volume interval", s.VolumeInterval);
     x.Integer("Repeat buttons", "Skip interval", s.SkipInterval);
-    x.Integer("Volume", "Left", s.VolumeLeft);
-    x.Integer("Volume", "Right", s.VolumeRight);
+    x.Integer("Volume", "Left", s.VolumeLeft, MinVolume, MaxVolume);
+    x.Integer("Volume", "Right", s.VolumeRight, MinVolume, MaxVolume);
     x.Boolean("General", "Show hints", s.ShowHints);
     x.Integer("General", "Main top", s.MainTop);
     x.Integer("General", "Main left", s.MainLeft);
@@ -99,7 +123,7 @@ void ExchangeAll(TExchange& x, TPlayerSettings& s) {
     x.Time("General", "Fit tracks time", s.FitTracksTime);
     x.Boolean("General", "Use background bitmap", s.UseBackgroundBitmap);
     x.Text("General", "Background bitmap", s.BackgroundBitmap);
-    x.Integer("Color", "Handset background", s.HandsetBackground);
+    x.Colour("Color", "Handset background", s.HandsetBackground);
     x.Boolean("General", "Auto play on startup", s.AutoPlayOnStartup);
     x.Boolean("General", "Auto stop on close down", s.AutoStopOnCloseDown);
     x.Boolean("General", "Keep on top", s.KeepOnTop);

@@ -15,6 +15,12 @@ constexpr TColor clBlack = 0;
 constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clBtnFace = static_cast<TColor>(0x8000000F);
 
+// Ranges of the settings file's values; a value outside is brought to the nearest end when loaded.
+constexpr int MinVolume = 0;
+constexpr int MaxVolume = 65535;
+constexpr int MinFontSize = 6;
+constexpr int MaxFontSize = 72;
+
 struct TPlayerSettings {
     std::string TrackWindowFontName = "Small fonts";
     int TrackWindowFontSize = 6;

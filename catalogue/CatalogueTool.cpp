@@ -21,6 +21,7 @@
 #include "catalogue/RecordEngine.h"
 #include "catalogue/RecordEngineErrors.h"
 #include "catalogue/ReferenceList.h"
+#include "catalogue/TextEncoding.h"
 #include "catalogue/TransferCommands.h"
 #include "devices/MessageBoxes.h"
 
@@ -227,6 +228,7 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
             TStringGridData loaded(0, 0);
             if (rec.TracksRef && store.LoadGrid(rec.TracksRef, loaded) &&
                 TrackGridFits(loaded, rec.DiscCode)) {
+                DecodeGridTexts(loaded);
                 grid = std::move(loaded);
                 if (grid.ColCount() < DiscGridCols) grid.SetColCount(DiscGridCols);
                 if (grid.RowCount() < DiscGridRows) grid.SetRowCount(DiscGridRows);
@@ -236,6 +238,7 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
             if (rec.NotesRef && store.LoadText(rec.NotesRef, notes)) {
                 while (!notes.empty() && notes.back() == '\0')
                     notes.pop_back();
+                notes = DecodeStoredText(notes);
             } else if (rec.NotesRef) {
                 notesFault = "its block in disc.VLF is damaged";
             }

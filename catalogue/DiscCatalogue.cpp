@@ -24,6 +24,9 @@ const char* const msgCannotWriteVlf = "Cannot write VLF file";
 const char* const msgRunRepair =
     "The catalogue files are damaged: run repair (orbelune-cat repair) to recover "
     "the discs they still hold.";
+const char* const msgNotesCut =
+    "The notes are longer than the catalogue can hold: only their first 32,766 bytes "
+    "have been saved.";
 const char* const msgSwapInProgress = "Another program is replacing the catalogue files after a rebuild. "
                                       "Please try again when it has finished.";
 
@@ -54,6 +57,14 @@ namespace {
 
 void ShowEngineError(const char* Text) {
     ShowError(Text + std::to_string(EngineError) + DamageAdvice(EngineError));
+}
+
+std::string CannotOpenQuestion(std::int32_t Error) {
+    return "The disc catalogue cannot be opened because its files are damaged (Cannot open disc record file "
+           "- " +
+           std::to_string(Error) +
+           "). Do you want to repair it now? A copy of the damaged files will be kept as disc-damaged.DAT, "
+           "disc-damaged.IX and disc-damaged.VLF. Without a repair the player runs without its catalogue.";
 }
 
 bool FileExists(const std::string& Name) {
@@ -105,6 +116,7 @@ TDiscCatalogue::~TDiscCatalogue() {
 bool TDiscCatalogue::OpenDiscFiles() {
     if (DiscFile) return true;
     FDeclinedCreate = false;
+    if (FReadOnly) return OpenReadOnlyFiles();
     // A rebuild stopped halfway through its swap may have left no disc.DAT: finish it before anything
     // could take that for an empty catalogue.
     if (!FRepairing && !FinishInterruptedSwap()) return false;
@@ -120,30 +132,74 @@ bool TDiscCatalogue::OpenDiscFiles() {
             return false;
         }
     }
-    OpenRecordFile(DiscFile, base);
-    if (!EngineOK && EngineError == eeModified && !FRepairing && FileExists(base + ".DAT")) {
-        if (AskYesNo(msgNotClosedProperly) == idYes) {
-            if (!RepairDatabase()) return false;
-            OpenRecordFile(DiscFile, base);
-        } else {
+    OpenDiscPair(false);
+    // Files that are there but cannot be opened are offered the repair, whatever the damage; the user is
+    // asked once a run unless a change is to be saved.
+    if (!EngineOK && !FRepairing && (EngineError == eeModified || EngineErrorIsDamage(EngineError)) &&
+        FileExists(base + ".DAT") && (FToldOpenError != EngineError || FWriting)) {
+        const std::int32_t error = EngineError;
+        FToldOpenError = error;
+        if (AskYesNo(error == eeModified ? std::string(msgNotClosedProperly) : CannotOpenQuestion(error)) !=
+            idYes) {
             EngineOK = false;
-            EngineError = eeModified;
+            EngineError = error;
+            return false;
         }
+        if (!RepairDatabase()) return false;
+        OpenDiscPair(false);
     }
-    if (!EngineOK) {
-        DiscFile = nullptr;
-        ShowEngineError("Cannot open disc record file - ");
+    return OpenSucceeded();
+}
+
+bool TDiscCatalogue::OpenReadOnlyFiles() {
+    // Nothing can be created or carried forward: the catalogue is what is there, or none.
+    std::error_code ec;
+    if (!FileExists(DiscBaseName() + ".DAT") || std::filesystem::exists(SwapMarkerName(), ec)) {
+        EngineOK = false;
+        EngineError = eeFileNotFound;
         return false;
     }
-    if (RecordLength(DiscFile) != DiscRecordSize) {
+    OpenDiscPair(true);
+    return OpenSucceeded();
+}
+
+void TDiscCatalogue::OpenDiscPair(bool ReadOnly) {
+    OpenRecordFile(DiscFile, DiscBaseName(), ReadOnly);
+    if (EngineOK && RecordLength(DiscFile) != DiscRecordSize) {
         CloseRecordFile(DiscFile);
-        DiscFile = nullptr;
         EngineOK = false;
         EngineError = eeDataHeaderDamaged;
+    }
+    if (!EngineOK) DiscFile = nullptr;
+}
+
+bool TDiscCatalogue::OpenSucceeded() {
+    if (EngineOK) {
+        FToldOpenError = 0;
+        return true;
+    }
+    // Said once: the disc inserted next is shown as unknown without the same message again.
+    if (FToldOpenError != EngineError || FWriting) {
+        const std::int32_t error = EngineError;
         ShowEngineError("Cannot open disc record file - ");
+        FToldOpenError = error;
+        EngineOK = false;
+        EngineError = error;
+    }
+    return false;
+}
+
+bool TDiscCatalogue::OpenDiscFilesToWrite() {
+    // With a folder that cannot be written the user was told once at start; changes are dropped quietly.
+    if (FReadOnly) {
+        EngineOK = false;
+        EngineError = eeReadOnly;
         return false;
     }
-    return true;
+    FWriting = true;
+    const bool open = OpenDiscFiles();
+    FWriting = false;
+    return open;
 }
 
 void TDiscCatalogue::CloseDiscFiles() {
@@ -154,6 +210,14 @@ void TDiscCatalogue::CloseDiscFiles() {
 
 bool TDiscCatalogue::OpenDiscVlf() {
     if (fvlf.Vlf.IsOpen()) return true;
+    if (FReadOnly) {
+        fvlf.Vlf.FileOpenMode = OpenRead;
+        if (!FileExists(VlfFileName())) return false;
+        if (fvlf.Vlf.OpenStore(VlfFileName())) return true;
+        if (!FToldVlf) ShowError("Cannot open VLF file");
+        FToldVlf = true;
+        return false;
+    }
     // A missing disc.VLF would be created empty while the records name blocks in disc2.VLF.
     if (!DiscFile && !FinishInterruptedSwap()) return false;
     if (!fvlf.Vlf.OpenStore(VlfFileName())) {
@@ -182,7 +246,7 @@ void TDiscCatalogue::KeepForRepair() {
 }
 
 bool TDiscCatalogue::HoldDiscFiles() {
-    if (!OpenDiscFiles()) return false;
+    if (!OpenDiscFilesToWrite()) return false;
     if (!OpenDiscVlf()) {
         CloseDiscFiles();
         return false;
@@ -198,6 +262,7 @@ void TDiscCatalogue::ReleaseDiscFiles() {
 }
 
 void TDiscCatalogue::WriteSettings() {
+    if (FReadOnly) return;
     SaveSettingsTo(FDataDir + "ORBELUNE.INI", FSettings);
 }
 
@@ -253,6 +318,7 @@ void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& R
                 TStringGridData loaded(0, 0);
                 // Another disc's track list, reached through a damaged reference, is not this disc's.
                 if (fvlf.Vlf.LoadGrid(Rec.TracksRef, loaded) && TrackGridFits(loaded, code)) {
+                    DecodeGridTexts(loaded);
                     Grid = std::move(loaded);
                     if (Grid.ColCount() < DiscGridCols) Grid.SetColCount(DiscGridCols);
                     Grid.SetRowCount(DiscGridRows);
@@ -315,7 +381,7 @@ bool TDiscCatalogue::AddSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys)
 
 bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Memo,
                               std::int32_t& RecNo, TDiscKeys& Keys) {
-    if (!OpenDiscFiles()) {
+    if (!OpenDiscFilesToWrite()) {
         if (FDeclinedCreate) {
             EngineOK = false;
             EngineError = eeBadHandle;
@@ -343,7 +409,7 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     // A track list that names another disc is never written over: the grid goes to a new block.
     const std::int32_t writeTracksAt =
         OwnTrackGrid(Rec.TracksRef, CutKey(Rec.DiscCode, kDiscCode)) ? Rec.TracksRef : 0;
-    std::int32_t tracksRef = fvlf.Vlf.SaveGrid(writeTracksAt, Grid);
+    std::int32_t tracksRef = fvlf.Vlf.SaveGrid(writeTracksAt, GridAsStored(Grid));
     if (tracksRef == 0) {
         tracksRef = Rec.TracksRef;
         ok = false;
@@ -356,6 +422,9 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     fvlf.Vlf.KeepSuperseded = false;
     fvlf.Vlf.Recycle = true;
     if (!ok) ShowError(msgCannotWriteVlf);
+    // The store cuts notes at its limit; a cut must not go unnoticed.
+    else if (!NotesFitStore(Memo.substr(0, Memo.find('\0'))))
+        ShowError(msgNotesCut);
     const bool moved = tracksRef != Rec.TracksRef || notesRef != Rec.NotesRef;
     Rec.TracksRef = tracksRef;
     Rec.NotesRef = notesRef;
@@ -434,7 +503,7 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
 }
 
 bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
-    if (!OpenDiscFiles()) return false;
+    if (!OpenDiscFilesToWrite()) return false;
     TDiscRecord rec = Rec;
     rec.RecordStatus = 0;
     const TDiscRecordBytes bytes = EncodeDiscRecord(rec);
@@ -484,7 +553,7 @@ bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
 }
 
 bool TDiscCatalogue::DeleteDisc(std::int32_t RecNo) {
-    if (!OpenDiscFiles()) return false;
+    if (!OpenDiscFilesToWrite()) return false;
     TDiscRecordBytes bytes;
     if (!ReadDiscRecord(DiscFile, RecNo, bytes)) {
         ReportDiscFileError(0);

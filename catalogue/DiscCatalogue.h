@@ -39,6 +39,14 @@ struct TPackResult {
     std::string AsideName; // the base name the old files were kept under ("disc-damaged-2")
 };
 
+// The most bytes of notes (UTF-8, without the terminating zero) that the store keeps for a disc; longer
+// notes are cut at the last whole character within it, and the user is told. An editor limits typing to
+// NotesFitStore.
+constexpr std::size_t MaxNotesBytes = VlfFormat::TextMax;
+inline bool NotesFitStore(const std::string& Notes) {
+    return Notes.size() <= MaxNotesBytes;
+}
+
 // Texts of the catalogue's own messages.
 extern const char* const msgCreateFiles;
 extern const char* const msgNotClosedProperly;
@@ -52,6 +60,7 @@ extern const char* const msgRunRepair;
 bool EngineErrorIsDamage(std::int32_t Error);
 // ". " and msgRunRepair after an error number that means damage, else nothing.
 std::string DamageAdvice(std::int32_t Error);
+extern const char* const msgNotesCut;
 
 class TDiscCatalogue {
 public:
@@ -142,6 +151,11 @@ public:
     bool HoldDiscFiles();
     void ReleaseDiscFiles();
 
+    // For a data folder that cannot be written: the catalogue is opened for reading only, never created
+    // or repaired, and every change is dropped without a message (the user was told once).
+    void SetReadOnly(bool ReadOnly) { FReadOnly = ReadOnly; }
+    bool ReadOnly() const { return FReadOnly; }
+
     // Sets "Deleted records present" and writes the settings when it was clear.
     void MarkDeletedRecords();
 
@@ -155,6 +169,13 @@ public:
 private:
     // The settings file of this catalogue's data folder (the program's settings file in the program).
     void WriteSettings();
+    bool OpenReadOnlyFiles();
+    // OpenRecordFile of disc.DAT/disc.IX; a file whose records are not disc records fails with 10501.
+    void OpenDiscPair(bool ReadOnly);
+    // After OpenDiscPair: true when open, else the failure is told unless it was told already.
+    bool OpenSucceeded();
+    // OpenDiscFiles for a change the user wants stored: a failure is told (and a repair offered) again.
+    bool OpenDiscFilesToWrite();
     void LoadDiscWithVolumes(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
                              std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo, const TDiscToc& Toc,
                              int VolumeLeft, int VolumeRight);
@@ -177,6 +198,11 @@ private:
     int FHold = 0;
     bool FRepairing = false;
     bool FDeclinedCreate = false;
+    bool FReadOnly = false;
+    bool FWriting = false;
+    // The open failure last told to the user (0: none since the last open that worked).
+    std::int32_t FToldOpenError = 0;
+    bool FToldVlf = false;
 };
 
 // Deletes the named file; every failure is ignored.

@@ -10,6 +10,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include "app/DataFolder.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/RecordEngine.h"
@@ -164,6 +165,10 @@ bool TDiscCatalogue::FinishInterruptedSwap() {
 bool TDiscCatalogue::RebuildDatabase(const TRebuildProgress& Progress) {
     if (!CurrentDiscCode.empty()) {
         ShowError("Please remove CD before selecting this option.");
+        return false;
+    }
+    if (FReadOnly) {
+        ShowError(DataFolderReadOnlyMessage(FDataDir));
         return false;
     }
     if (AskYesNo("This routine will pack the CD catalog recovering unused space. Only proceed if you have a "

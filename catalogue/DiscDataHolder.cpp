@@ -1,5 +1,7 @@
 #include "catalogue/DiscDataHolder.h"
 
+#include "catalogue/TextEncoding.h"
+
 void ConfigureDiscStore(TVlf& Store) {
     Store.BufferSize = 4096;
     Store.FileOpenMode = OpenReadWrite;
@@ -21,7 +23,27 @@ bool TrackGridFits(const TStringGridData& Grid, const std::string& Code) {
 void ResetDiscGrid(TStringGridData& Grid, const std::string& Code) {
     Grid.Resize(DiscGridCols, DiscGridRows);
     Grid.ClearCells();
+    Grid.StoredForms.Cells.clear();
     Grid.SetCells(0, 0, Code);
+}
+
+void DecodeGridTexts(TStringGridData& Grid) {
+    Grid.StoredForms.Cells.clear();
+    for (int c = 0; c < Grid.ColCount(); ++c)
+        for (int r = 0; r < Grid.RowCount(); ++r) {
+            const std::string& cell = Grid.Cells(c, r);
+            if (IsValidUtf8(cell)) continue;
+            Grid.StoredForms.Cells[{c, r}] = cell;
+            Grid.SetCells(c, r, Windows1252ToUtf8(cell));
+        }
+}
+
+TStringGridData GridAsStored(const TStringGridData& Grid) {
+    TStringGridData stored = Grid;
+    for (const auto& [place, bytes] : Grid.StoredForms.Cells)
+        if (Grid.Cells(place.first, place.second) == Windows1252ToUtf8(bytes))
+            stored.SetCells(place.first, place.second, bytes);
+    return stored;
 }
 
 TDiscDataHolder::TDiscDataHolder() {

@@ -40,3 +40,10 @@ void ConfigureDiscStore(TVlf& Store);
 bool TrackGridFits(const TStringGridData& Grid, const std::string& Code);
 // An empty track grid for Code: 100 rows, 3 columns, the code in row 0, column 0.
 void ResetDiscGrid(TStringGridData& Grid, const std::string& Code);
+
+// Cells of Grid that are not UTF-8 are single-byte (Windows-1252) text, as the record's texts: they are
+// decoded, and their stored bytes kept in Grid.StoredForms.
+void DecodeGridTexts(TStringGridData& Grid);
+// Grid as it is to be stored: a cell still holding the decoded text of its stored bytes gets those bytes
+// back.
+TStringGridData GridAsStored(const TStringGridData& Grid);

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Settings.h"
@@ -60,6 +62,14 @@ public:
     int DefaultColWidth = 64;
     int DefaultRowHeight = 24;
     TGridFont Font;
+
+    // The stored bytes of cells that were read from single-byte text and now hold it decoded, by column
+    // and row, so that a cell written back unedited keeps its bytes. Not part of the grid's value.
+    struct TStoredForms {
+        std::map<std::pair<int, int>, std::string> Cells;
+        bool operator==(const TStoredForms&) const { return true; }
+    };
+    TStoredForms StoredForms;
 
     bool operator==(const TStringGridData&) const = default;
 

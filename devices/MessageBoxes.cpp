@@ -8,10 +8,6 @@
 namespace {
 TConsoleMessageSink ConsoleSink;
 TMessageSink* CurrentSink = &ConsoleSink;
-
-QString Cut79(const std::string& Text) {
-    return QString::fromStdString(Text.substr(0, 79));
-}
 } // namespace
 
 void TConsoleMessageSink::Information(const std::string& Msg) {
@@ -49,8 +45,10 @@ int RunProgram(const std::string& FileName, const std::string& Params, const std
 
 int StartDetachedProgram(const std::string& FileName, const std::string& Params,
                          const std::string& Directory) {
-    const QStringList arguments = QProcess::splitCommand(Cut79(Params));
-    const bool started = QProcess::startDetached(Cut79(FileName), arguments, Cut79(Directory));
+    // Each text is passed whole: a path cut short would start another program or none.
+    const QStringList arguments = QProcess::splitCommand(QString::fromStdString(Params));
+    const bool started = QProcess::startDetached(QString::fromStdString(FileName), arguments,
+                                                 QString::fromStdString(Directory));
     // Values of 32 and below were failures for the launcher the callers were written against.
     return started ? 42 : 2;
 }

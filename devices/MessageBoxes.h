@@ -39,6 +39,6 @@ int AskYesNo(const std::string& Msg);
 int RunProgram(const std::string& FileName, const std::string& Params, const std::string& Directory,
                int ShowCmd);
 
-// Starts a program detached, each text cut to 79 characters; shared by the sinks that really launch.
+// Starts a program detached with the three texts whole; shared by the sinks that really launch.
 int StartDetachedProgram(const std::string& FileName, const std::string& Params,
                          const std::string& Directory);

@@ -3,7 +3,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "app/RegularFile.h"
 #include "app/ui/ProgramResources.h"
+
+namespace {
+
+// Far above any picture a handset shows; a bigger file is not read into memory.
+constexpr std::size_t MaxPictureBytes = 256u << 20;
+
+} // namespace
 
 bool InstallProgramPictures(const std::string& Dir) {
     InitProgramResources();
@@ -20,4 +28,12 @@ bool InstallProgramPictures(const std::string& Dir) {
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
     return AllWritten;
+}
+
+QImage LoadPictureFile(const std::string& Name) {
+    std::string bytes;
+    if (!ReadRegularFile(Name, bytes, MaxPictureBytes)) return {};
+    QImage picture;
+    picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()));
+    return picture;
 }

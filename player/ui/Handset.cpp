@@ -9,12 +9,15 @@
 #include <QToolButton>
 
 #include "app/ColourValues.h"
+#include "app/DataFolder.h"
 #include "app/ui/HintControl.h"
 #include "app/ui/ProgramPictures.h"
 #include "app/ui/ProgramResources.h"
+#include "app/ui/ScreenPlacement.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/RecordEngine.h"
 #include "devices/CdAudio.h"
+#include "devices/MessageBoxes.h"
 #include "devices/ui/RecordWindow.h"
 #include "player/ui/DiscDataPanel.h"
 #include "player/ui/FourWayVolume.h"
@@ -154,6 +157,12 @@ void TORB::BuildControls() {
 void TORB::FormCreate() {
     FFlags.SmallHandsetActive = false;
     LoadSettings(FSettings);
+    // Said once, before anything tries to write: the catalogue then opens for reading only and every
+    // save is dropped quietly.
+    if (!DataFolderWritable(ProgramDir())) {
+        ShowError(DataFolderReadOnlyMessage(ProgramDir()));
+        FCatalogue.SetReadOnly(true);
+    }
     InstallProgramPictures(ProgramDir());
     if (FSettings.BackgroundBitmap.empty()) FSettings.BackgroundBitmap = ProgramDir() + "sandblst.bmp";
     InitRecordEngine(8);
@@ -203,15 +212,14 @@ void TORB::FormCreate() {
     SetDisplay();
     // The glyphs are loaded here too, so a handset whose drive cannot be opened still shows them.
     SetBitmapButtons();
-    move(FSettings.MainLeft, FSettings.MainTop);
+    move(KeepOnScreen(QPoint(FSettings.MainLeft, FSettings.MainTop), size()));
 
     InstallHintControl();
     SetHintsShown(FSettings.ShowHints);
     FMenu->SetChecked(QStringLiteral("Showhints1"), FSettings.ShowHints);
 
     FBackgroundImage = QImage();
-    const QString Background = QString::fromStdString(FSettings.BackgroundBitmap);
-    if (FSettings.UseBackgroundBitmap && QFileInfo::exists(Background)) FBackgroundImage.load(Background);
+    if (FSettings.UseBackgroundBitmap) FBackgroundImage = LoadPictureFile(FSettings.BackgroundBitmap);
 }
 
 void TORB::SetDisplay() {

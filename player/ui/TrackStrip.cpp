@@ -1,12 +1,12 @@
 #include "player/ui/TrackStrip.h"
 
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QPainter>
 #include <QWidget>
 
 #include "app/ColourValues.h"
+#include "app/ui/ProgramPictures.h"
 #include "player/ui/HandsetGeometry.h"
 #include "player/ui/ImageControl.h"
 
@@ -69,11 +69,10 @@ void TTrackStrip::DrawTrackNumbers(int TrackCount, int Current) {
 
 void TTrackStrip::ShowBitmap() {
     if (ExtractDiscPicture) ExtractDiscPicture();
-    const QString Dir = QString::fromStdString(ProgramDir());
-    QImage Bitmap;
-    if (QFileInfo::exists(Dir + "disc.bmp")) Bitmap.load(Dir + "disc.bmp");
+    const std::string Dir = ProgramDir();
+    QImage Bitmap = LoadPictureFile(Dir + "disc.bmp");
     // A picture that cannot be read is shown as a disc without one.
-    if (Bitmap.isNull()) Bitmap.load(Dir + "general.bmp");
+    if (Bitmap.isNull()) Bitmap = LoadPictureFile(Dir + "general.bmp");
     if (Bitmap.isNull()) Bitmap.load(QStringLiteral(":/general.bmp"));
     const QRect Place = PictureRect(Bitmap.size(), FPanel->size());
     FImage->SetBounds(Place.left(), Place.top(), Place.width(), Place.height());

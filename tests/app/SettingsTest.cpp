@@ -2,6 +2,7 @@
 
 #include "app/IniFile.h"
 #include "app/Settings.h"
+#include "app/WindowPlacement.h"
 #include "support/TestSupport.h"
 
 TEST(Settings, MissingFileGivesDefaultsAndFirstSaveWritesEveryKey) {
@@ -115,4 +116,56 @@ TEST(IniFile, IntegerParsing) {
     EXPECT_FALSE(ParseIniInteger("12abc", v));
     EXPECT_FALSE(ParseIniInteger("", v));
     EXPECT_FALSE(ParseIniInteger("99999999999999999999", v));
+}
+
+TEST(Settings, ValuesOutOfRangeAreClampedAndBeyond32BitsRefused) {
+    TTempHome home;
+    WriteFileBytes(SettingsFileName(), "[Volume]\nLeft=70000\nRight=-5\n"
+                                       "[Fonts]\nTrack window size=2\nDisc data size=500\nSmall Size=9\n"
+                                       "[Color]\nHandset background=$8000000F\nDisc data back=4294967296\n"
+                                       "[General]\nMain left=4294967396\nSkip time=4294967326\n"
+                                       "Show hints=4294967296\nCDROM in use=-4294967295\n");
+    TPlayerSettings s;
+    LoadSettings(s);
+    EXPECT_EQ(s.VolumeLeft, 65535);
+    EXPECT_EQ(s.VolumeRight, 0);
+    EXPECT_EQ(s.TrackWindowFontSize, 6);
+    EXPECT_EQ(s.DiscDataFontSize, 72);
+    EXPECT_EQ(s.SmallFontSize, 9);
+    EXPECT_EQ(s.HandsetBackground, clBtnFace);
+    // Beyond 32 bits: the defaults, not the numbers wrapped.
+    EXPECT_EQ(s.DiscDataBackground, clWhite);
+    EXPECT_EQ(s.MainLeft, 10);
+    EXPECT_DOUBLE_EQ(s.SkipTime, 0.30);
+    EXPECT_TRUE(s.ShowHints);
+    EXPECT_EQ(s.CDROMInUse, 0);
+}
+
+TEST(Settings, LineBreaksInTextsAreStoredAsBlanks) {
+    TTempHome home;
+    TPlayerSettings s;
+    s.DiscUser1Caption = "Two\nlines";
+    s.BackgroundBitmap = "/a/b.bmp\r\n";
+    ASSERT_TRUE(SaveSettings(s));
+    const std::string text = ReadFileBytes(SettingsFileName());
+    EXPECT_NE(text.find("\nDisc user 1=Two lines\n"), std::string::npos);
+    EXPECT_EQ(text.find("\nlines"), std::string::npos);
+    TPlayerSettings back;
+    LoadSettings(back);
+    EXPECT_EQ(back.DiscUser1Caption, "Two lines");
+    EXPECT_EQ(back.BackgroundBitmap, "/a/b.bmp");
+    EXPECT_EQ(back.DiscUser2Caption, "User field 2");
+}
+
+TEST(WindowPlacement, StoredPositionsStayOnAScreen) {
+    const std::vector<QRect> screens{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+    const QSize size(400, 300);
+    const struct {
+        QPoint Wanted, Placed;
+    } cases[] = {{{10, 10}, {10, 10}},      {{2000, 500}, {2000, 500}},
+                 {{10, 100000}, {10, 780}}, {{100000, 100000}, {1520, 780}},
+                 {{-5000, 20}, {0, 20}},    {{3150, 20}, {2800, 20}},
+                 {{1900, 500}, {1900, 500}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaceOnScreen(c.Wanted, size, screens), c.Placed) << c.Wanted.x() << "," << c.Wanted.y();
 }

@@ -48,6 +48,29 @@ TTempHome::~TTempHome() {
     fs::remove_all(FPath, ec);
 }
 
+TReadOnlyFolder::TReadOnlyFolder(const fs::path& Folder) : FFolder(Folder) {
+    std::error_code ec;
+    fs::permissions(FFolder,
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                        fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec,
+                    ec);
+    if (ec) return;
+    if (::geteuid() == 0) FDropped = ::seteuid(65534) == 0;
+    // The test must see the folder as the program will: a probe that can be created means no protection.
+    const fs::path probe = FFolder / "probe";
+    if (std::ofstream(probe)) {
+        fs::remove(probe, ec);
+        return;
+    }
+    FActive = true;
+}
+
+TReadOnlyFolder::~TReadOnlyFolder() {
+    if (FDropped) (void)::seteuid(0);
+    std::error_code ec;
+    fs::permissions(FFolder, fs::perms::owner_all, ec);
+}
+
 TRecordingAnswerer::TRecordingAnswerer() : FPrevious(SetMessageSink(this)) {}
 
 TRecordingAnswerer::~TRecordingAnswerer() {

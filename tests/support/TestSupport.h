@@ -29,6 +29,23 @@ private:
     bool FHadHome = false;
 };
 
+// Makes Folder read-only for the object's lifetime, as a read-only mount or a folder of another user
+// would be. A root test process takes the identity of "nobody" meanwhile, since root writes anyway;
+// Active() is false when neither works (the test should then skip).
+class TReadOnlyFolder {
+public:
+    explicit TReadOnlyFolder(const std::filesystem::path& Folder);
+    ~TReadOnlyFolder();
+    TReadOnlyFolder(const TReadOnlyFolder&) = delete;
+    TReadOnlyFolder& operator=(const TReadOnlyFolder&) = delete;
+    bool Active() const { return FActive; }
+
+private:
+    std::filesystem::path FFolder;
+    bool FActive = false;
+    bool FDropped = false;
+};
+
 // Records every message and answers confirmations from a queue (No when the queue is empty).
 class TRecordingAnswerer : public TMessageSink {
 public:

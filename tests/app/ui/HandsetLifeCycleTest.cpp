@@ -1,8 +1,11 @@
 // The handset's start-up and shut-down: the drive opened on show, a drive that cannot be opened, the
 // auto-play switch, the window position, the title, and closing with and without auto stop.
 #include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
+#include <filesystem>
+#include <sys/stat.h>
 
 #include "player/ui/HandsetMenu.h"
 #include "player/ui/HandsetRig.h"
@@ -137,14 +140,49 @@ private slots:
         QVERIFY(QFile::exists(QString::fromStdString(SettingsFileName())));
     }
 
-    void MissingBackgroundIsNoError() {
+    // Only a regular file is read: a FIFO or a folder named as the picture must not stop the start.
+    void BackgroundThatIsNoPictureIsNoError() {
+        for (const char* Name : {"missing.bmp", "picture.fifo", "folder.bmp"}) {
+            THandsetRig Rig(THandsetRig::drSimulated, [Name](TPlayerSettings& S) {
+                S.UseBackgroundBitmap = true;
+                S.BackgroundBitmap = ProgramDir() + Name;
+                if (S.BackgroundBitmap.ends_with(".fifo")) ::mkfifo(S.BackgroundBitmap.c_str(), 0600);
+                if (S.BackgroundBitmap.ends_with("folder.bmp"))
+                    std::filesystem::create_directory(S.BackgroundBitmap);
+            });
+            Rig.Handset->show();
+            Rig.Handset->grab();
+            QVERIFY2(Rig.Answers.Errors.empty(), Name);
+        }
+    }
+
+    void PositionOffTheScreenIsBroughtBack() {
         THandsetRig Rig(THandsetRig::drSimulated, [](TPlayerSettings& S) {
-            S.UseBackgroundBitmap = true;
-            S.BackgroundBitmap = "/nonexistent/picture.bmp";
+            S.MainTop = 100000;
+            S.MainLeft = -100000;
         });
+        const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(Screen.contains(QRect(Rig.Handset->pos(), QSize(50, 20))));
+    }
+
+    // One message names the folder; the disc plays, nothing is asked and nothing is written.
+    void ReadOnlyDataFolderIsToldOnce() {
+        std::unique_ptr<TReadOnlyFolder> ReadOnly;
+        THandsetRig Rig(THandsetRig::drSimulated, [&ReadOnly](TPlayerSettings&) {
+            ReadOnly = std::make_unique<TReadOnlyFolder>(ProgramDir());
+        });
+        if (!ReadOnly->Active()) QSKIP("cannot make a folder read-only here");
         Rig.Handset->show();
-        Rig.Handset->grab();
-        QVERIFY(Rig.Answers.Errors.empty());
+        Rig.Tick();
+        Rig.Find<QToolButton>("btnPlay")->click();
+        Rig.Tick();
+        QCOMPARE(Rig.Cd.GetCDMode(), cmPlaying);
+        Rig.Handset->close();
+        QCOMPARE(Rig.Answers.Errors.size(), std::size_t(1));
+        QVERIFY(Rig.Answers.Errors[0].find(Rig.Home.Dir()) != std::string::npos);
+        QVERIFY(Rig.Answers.Questions.empty());
+        QVERIFY(std::filesystem::is_empty(Rig.Home.Path()));
+        ReadOnly.reset();
     }
 };
 
