@@ -67,6 +67,19 @@ std::string CannotOpenQuestion(std::int32_t Error) {
            "disc-damaged.IX and disc-damaged.VLF. Without a repair the player runs without its catalogue.";
 }
 
+// Marks a change the user wants stored for the length of one operation: its failures are told even when
+// the same failure was told before.
+class TWritingScope {
+public:
+    explicit TWritingScope(bool& Flag) : FFlag(Flag) {}
+    ~TWritingScope() { FFlag = false; }
+    TWritingScope(const TWritingScope&) = delete;
+    TWritingScope& operator=(const TWritingScope&) = delete;
+
+private:
+    bool& FFlag;
+};
+
 bool FileExists(const std::string& Name) {
     std::error_code ec;
     return std::filesystem::is_regular_file(Name, ec);
@@ -197,9 +210,7 @@ bool TDiscCatalogue::OpenDiscFilesToWrite() {
         return false;
     }
     FWriting = true;
-    const bool open = OpenDiscFiles();
-    FWriting = false;
-    return open;
+    return OpenDiscFiles();
 }
 
 void TDiscCatalogue::CloseDiscFiles() {
@@ -221,9 +232,12 @@ bool TDiscCatalogue::OpenDiscVlf() {
     // A missing disc.VLF would be created empty while the records name blocks in disc2.VLF.
     if (!DiscFile && !FinishInterruptedSwap()) return false;
     if (!fvlf.Vlf.OpenStore(VlfFileName())) {
-        ShowError("Cannot open VLF file");
+        // Said once for the reads of a run; a change to be saved says it again.
+        if (!FToldVlf || FWriting) ShowError("Cannot open VLF file");
+        FToldVlf = true;
         return false;
     }
+    FToldVlf = false;
     return true;
 }
 
@@ -246,6 +260,7 @@ void TDiscCatalogue::KeepForRepair() {
 }
 
 bool TDiscCatalogue::HoldDiscFiles() {
+    const TWritingScope writing(FWriting);
     if (!OpenDiscFilesToWrite()) return false;
     if (!OpenDiscVlf()) {
         CloseDiscFiles();
@@ -381,6 +396,7 @@ bool TDiscCatalogue::AddSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys)
 
 bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Memo,
                               std::int32_t& RecNo, TDiscKeys& Keys) {
+    const TWritingScope writing(FWriting);
     if (!OpenDiscFilesToWrite()) {
         if (FDeclinedCreate) {
             EngineOK = false;
@@ -503,6 +519,7 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
 }
 
 bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
+    const TWritingScope writing(FWriting);
     if (!OpenDiscFilesToWrite()) return false;
     TDiscRecord rec = Rec;
     rec.RecordStatus = 0;
@@ -553,6 +570,7 @@ bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
 }
 
 bool TDiscCatalogue::DeleteDisc(std::int32_t RecNo) {
+    const TWritingScope writing(FWriting);
     if (!OpenDiscFilesToWrite()) return false;
     TDiscRecordBytes bytes;
     if (!ReadDiscRecord(DiscFile, RecNo, bytes)) {

@@ -856,9 +856,10 @@ int TVlf::DeleteItem(std::int32_t Pos) {
 std::int32_t TVlf::StoreFile(std::int32_t OldPos, const std::string& Name, std::int16_t Kind) {
     FLastError.clear();
     if (!IsOpen()) return 0;
-    TFd In(::open(Name.c_str(), O_RDONLY | O_CLOEXEC));
+    // Only a regular file has a length to copy: a FIFO or a device would block the open or never end.
+    TFd In(::open(Name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat St;
-    if (In.Get() < 0 || ::fstat(In.Get(), &St) != 0) {
+    if (In.Get() < 0 || ::fstat(In.Get(), &St) != 0 || !S_ISREG(St.st_mode)) {
         Fail("cannot open " + Name);
         return 0;
     }
