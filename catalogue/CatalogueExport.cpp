@@ -170,7 +170,10 @@ TExportResult ExportCatalogue(TDiscCatalogue& Catalogue, const std::string& File
         ResetDiscGrid(grid, rec.DiscCode);
         if (rec.TracksRef != 0) {
             TStringGridData loaded(0, 0);
-            if (store.LoadGrid(rec.TracksRef, loaded)) grid = std::move(loaded);
+            if (store.LoadGrid(rec.TracksRef, loaded)) {
+                DecodeGridTexts(loaded);
+                grid = std::move(loaded);
+            }
         }
         WriteExportRecord(text, Layout, rec, grid);
         ++result.Discs;

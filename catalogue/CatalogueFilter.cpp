@@ -74,6 +74,7 @@ std::vector<TCatalogueGroup> FilterCatalogueTree(const std::string& DataDir,
             if (!Trimmed(Filter.Track).empty() && haveStore && rec.TracksRef != 0) {
                 TStringGridData loaded(0, 0);
                 if (store.LoadGrid(rec.TracksRef, loaded)) {
+                    DecodeGridTexts(loaded);
                     tracks = std::move(loaded);
                 } else if (Unreadable) {
                     ++*Unreadable; // its tracks are taken as empty

@@ -7,6 +7,7 @@
 
 #include "catalogue/CatalogueFilter.h"
 #include "catalogue/CatalogueReports.h"
+#include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/PdfPrintTarget.h"
 #include "catalogue/PrintArguments.h"
@@ -75,6 +76,7 @@ bool LoadListing(const std::string& DataDir, const std::string& Code, TDiscListi
     if (rec.TracksRef) {
         TStringGridData grid(0, 0);
         if (store.LoadGrid(rec.TracksRef, grid)) {
+            DecodeGridTexts(grid);
             Disc.Tracks = std::move(grid);
             Disc.Tracks.Resize(std::max(Disc.Tracks.ColCount(), DiscGridCols), DiscGridRows);
         }
