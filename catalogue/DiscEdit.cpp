@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <filesystem>
 
 #include "catalogue/BitmapCheck.h"
 #include "catalogue/DiscCatalogue.h"
@@ -184,6 +185,10 @@ bool TDiscEdit::Finish(bool Ok, const TDiscTexts& Texts) {
 }
 
 std::string CheckPictureFile(const std::string& FileName) {
+    // A FIFO or a device would block the read below.
+    std::error_code Ec;
+    if (!std::filesystem::is_regular_file(FileName, Ec))
+        return "Cannot read the file " + Quoted(FileName) + ".";
     QFile File(QString::fromStdString(FileName));
     if (!File.open(QIODevice::ReadOnly)) return "Cannot read the file " + Quoted(FileName) + ".";
     const std::string Problem = BitmapProblem(File);

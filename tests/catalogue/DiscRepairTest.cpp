@@ -79,10 +79,11 @@ TEST(DiscRepair, DamagedHeadersAreRefusedAndRepairedFromTheRecords) {
         Poke(f.Home.File(c.File), c.Offset, c.Bytes);
         const std::string damaged = ReadFileBytes(f.Home.File("disc.DAT"));
 
+        // The open offers the repair (declined here) and names the damage.
         EXPECT_EQ(LoadEntry(f.Cat(), CodeOf(2)).RecNo, 0);
-        ASSERT_FALSE(f.Answers.Errors.empty());
-        EXPECT_TRUE(Contains(f.Answers.Errors.back(), c.Error)) << f.Answers.Errors.back();
-        EXPECT_TRUE(Contains(f.Answers.Errors.back(), "run repair")) << f.Answers.Errors.back();
+        ASSERT_FALSE(f.Answers.Questions.empty());
+        EXPECT_TRUE(Contains(f.Answers.Questions.back(), c.Error)) << f.Answers.Questions.back();
+        EXPECT_TRUE(Contains(f.Answers.Questions.back(), "repair it now")) << f.Answers.Questions.back();
         TDiscRecord fresh = MakeDisc(CodeOf(9), "New");
         TStringGridData grid;
         std::int32_t recNo = 0;
