@@ -152,6 +152,9 @@ private:
     THandsetSizes FSizes;
     QImage FBackgroundImage;
     bool FClosed = false;
+    // The drive is opened at the first show only: showing the window again (raised from a second copy,
+    // hidden and shown) must not close and reopen a drive that may be playing.
+    bool FShownOnce = false;
     bool SkipBackHeld = false;
     bool SkipForwardHeld = false;
     bool FWaveCanRecord = false;

@@ -18,7 +18,8 @@ void TORB::showEvent(QShowEvent* Event) {
 }
 
 void TORB::FormShow() {
-    if (!FFlags.SmallHandsetActive) {
+    if (!FFlags.SmallHandsetActive && !FShownOnce) {
+        FShownOnce = true;
         FCd.CountCDDevices();
         FCore->SetButtons(bsNoDisc);
         FMenu->SetChecked(QStringLiteral("miDiscData"), FSettings.ShowDiscData);

@@ -85,6 +85,24 @@ private slots:
         QVERIFY(Rig.Find<QToolButton>("btnPlay")->isEnabled());
     }
 
+    // A second show (the window raised from a second copy, hidden and shown) leaves the drive and its
+    // play alone; in custom mode no later tick would give the controls back.
+    void ShowingAgainKeepsTheDriveAndItsPlay() {
+        THandsetRig Rig;
+        Rig.Handset->show();
+        Rig.Tick();
+        Rig.State.PlayMode = pmCustom;
+        Rig.Catalogue.CurrentDisc.Programme.Append(2);
+        Rig.Find<QToolButton>("btnPlay")->click();
+        Rig.Tick();
+        Rig.Handset->hide();
+        Rig.Handset->show();
+        Rig.Tick();
+        QCOMPARE(Rig.Cd.GetCDMode(), cmPlaying);
+        QVERIFY(Rig.Find<QToolButton>("btnTrack")->isEnabled());
+        QVERIFY(Rig.Find<QToolButton>("btnStop")->isEnabled());
+    }
+
     void ColourAndMonoGlyphs() {
         const char* Buttons[] = {"btnPlay", "btnStop",    "btnPause",    "btnEject",       "btnClose",
                                  "btnBack", "btnForward", "btnSkipBack", "BtnSkipForward", "btnStart"};
