@@ -81,15 +81,39 @@ std::string GroupField(const TDiscRecord& Rec, int KeyNo) {
     }
 }
 
+// A text's comparison key, ignoring case: for plain ASCII its lower-case bytes, which order as Qt's
+// case-insensitive comparison orders them; other text is compared by Qt.
+struct TTextKey {
+    explicit TTextKey(const std::string& Text) {
+        Ascii = std::all_of(Text.begin(), Text.end(),
+                            [](char C) { return static_cast<unsigned char>(C) < 0x80; });
+        if (Ascii) {
+            Lower = Text;
+            for (char& c : Lower)
+                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        } else {
+            Wide = QString::fromStdString(Text);
+        }
+    }
+    QString AsQString() const { return Ascii ? QString::fromLatin1(Lower) : Wide; }
+    static int Compare(const TTextKey& A, const TTextKey& B) {
+        if (A.Ascii && B.Ascii) return A.Lower.compare(B.Lower);
+        return A.AsQString().compare(B.AsQString(), Qt::CaseInsensitive);
+    }
+    bool Ascii = true;
+    std::string Lower;
+    QString Wide;
+};
+
 // Sorts Items by their text ignoring case, then by byte order (as the reference lists compare names),
 // with each text turned into its comparison key once rather than at every comparison.
 template <class T, class TText> void SortByText(std::vector<T>& Items, TText Text) {
-    std::vector<std::pair<QString, std::size_t>> keys;
+    std::vector<std::pair<TTextKey, std::size_t>> keys;
     keys.reserve(Items.size());
     for (std::size_t i = 0; i < Items.size(); ++i)
-        keys.emplace_back(QString::fromStdString(Text(Items[i])), i);
+        keys.emplace_back(TTextKey(Text(Items[i])), i);
     std::stable_sort(keys.begin(), keys.end(), [&](const auto& A, const auto& B) {
-        if (const int c = A.first.compare(B.first, Qt::CaseInsensitive); c != 0) return c < 0;
+        if (const int c = TTextKey::Compare(A.first, B.first); c != 0) return c < 0;
         return Text(Items[A.second]) < Text(Items[B.second]);
     });
     std::vector<T> sorted;

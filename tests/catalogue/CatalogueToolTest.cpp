@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include "DiscTestSupport.h"
+#include "catalogue/CatalogueTool.h"
 
 namespace {
 
@@ -205,4 +206,23 @@ TEST(CatalogueTool, ShowsAPicturesSizeAndPrints) {
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Out, "Printed 1 page to " + f.Home.File("list.pdf") + "\n");
     EXPECT_EQ(ReadFileBytes(f.Home.File("list.pdf")).substr(0, 5), "%PDF-");
+}
+
+// Names sort ignoring case as Qt compares them (folded code points), ties in byte order.
+TEST(CatalogueTool, NameOrderIgnoresCaseBeyondAscii) {
+    TCatalogueFolder f;
+    const std::vector<std::string> names = {"zebra",  "Éclair", "eclair", "apple", "Apple",
+                                            "Ölberg", "oak",    "ſz",     "sun"};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        f.Save(MakeDisc(CodeOf(static_cast<int>(i) + 1), names[i], "Bach", "Gould"));
+    std::string error;
+    const auto tree = CatalogueTreeOrder(f.Home.Dir(), kDiscName, error);
+    ASSERT_TRUE(error.empty()) << error;
+    ASSERT_EQ(tree.size(), 1u);
+    std::vector<std::string> sorted;
+    for (const auto& disc : tree[0].Discs)
+        sorted.push_back(disc.Name);
+    // Folded "ſz" is "sz"; accented letters come after "z", as their code points do.
+    EXPECT_EQ(sorted, (std::vector<std::string>{"Apple", "apple", "eclair", "oak", "sun", "ſz", "zebra",
+                                                "Éclair", "Ölberg"}));
 }
