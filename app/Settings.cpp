@@ -205,6 +205,12 @@ void LoadSettingsFrom(const std::string& FileName, TPlayerSettings& Settings) {
     TIniFile ini(FileName);
     TExchange exchange(ini, false);
     ExchangeAll(exchange, fresh);
+    // A font size no window can show (0, or the hundreds a damaged file may hold) falls back to the default.
+    const TPlayerSettings defaults;
+    for (int TPlayerSettings::*size : {&TPlayerSettings::TrackWindowFontSize,
+                                       &TPlayerSettings::DiscDataFontSize, &TPlayerSettings::ReportFontSize,
+                                       &TPlayerSettings::SmallFontSize, &TPlayerSettings::DisplayFontSize})
+        if (fresh.*size < 4 || fresh.*size > 72) fresh.*size = defaults.*size;
     Settings = fresh;
 }
 
