@@ -184,21 +184,8 @@ void TORB::FormCreate() {
     FState.MediaPresent = true;
     FFlags.TrackListShown = true;
 
-    QPalette Palette = FClient->palette();
-    Palette.setColor(QPalette::Window, ColorToQColor(FSettings.HandsetBackground));
-    FClient->setPalette(Palette);
-    FClient->setAutoFillBackground(true);
     FStrip->imgTracksSetup();
-    QPalette VolumePalette = panVolume->palette();
-    VolumePalette.setColor(QPalette::Window, ColorToQColor(FSettings.VolumeDisplayBackground));
-    panVolume->setPalette(VolumePalette);
-    panVolume->setAutoFillBackground(true);
-    const QString BarStyle = QStringLiteral("QProgressBar { background: %1; border: none; }"
-                                            "QProgressBar::chunk { background: %2; }")
-                                 .arg(ColorToQColor(FSettings.VolumeBarBackground).name(),
-                                      ColorToQColor(FSettings.VolumeBarForeground).name());
-    gLeft->setStyleSheet(BarStyle);
-    gRight->setStyleSheet(BarStyle);
+    ApplyColours();
     SetVolumeBars(FSettings.VolumeLeft, FSettings.VolumeRight);
 
     FMenu->SetChecked(QStringLiteral("Autoplaymode1"), FSettings.AutoPlayOnStartup);

@@ -110,6 +110,7 @@ public slots:
     void miExtClick();
     void miVolClick();
     void AboutOrbelune1Click();
+    void ConfigureOrbelune1Click();
     void btnDataClick();
     void btnSampleClick();
     // The catalogue browser; the disc panel shows the current disc again afterwards.
@@ -135,6 +136,8 @@ private:
     void SetClientSize(int Width, int Height);
     void ApplyWindowSize();
     void VolumeChanged();
+    // The handset's and the volume panel's colours from the settings.
+    void ApplyColours();
     void ExtractDiscPicture();
     QToolButton* MakeButton(const char* Name, const QString& Caption, const QString& Hint, QRect Place,
                             QWidget* Parent);

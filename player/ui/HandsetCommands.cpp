@@ -59,6 +59,7 @@ void TORB::BuildMenu() {
         {"miExt", Own(&TORB::miExtClick)},
         {"Showhints1", Own(&TORB::Showhints1Click)},
         {"AboutOrbelune1", Own(&TORB::AboutOrbelune1Click)},
+        {"ConfigureOrbelune1", Own(&TORB::ConfigureOrbelune1Click)},
     };
     FMenu = std::make_unique<THandsetMenu>(menuBar(), Handlers);
 }
