@@ -308,6 +308,9 @@ void Tfrmconf::SetItemColours(QRadioButton* Button, TColor Fore, TColor Back) {
     Palette.setColor(QPalette::ButtonText, ColorToQColor(Fore));
     Palette.setColor(QPalette::Window, ColorToQColor(Back));
     Button->setPalette(Palette);
+    // The style paints a radio button's background only when a style sheet asks for it.
+    Button->setStyleSheet(QStringLiteral("QRadioButton { color: %1; background-color: %2; }")
+                              .arg(ColorToQColor(Fore).name(), ColorToQColor(Back).name()));
 }
 
 void Tfrmconf::SetSettings(const TPlayerSettings& Source) {
