@@ -66,10 +66,6 @@ const std::array<TFontItem, 5> FontItems{{
      &TPlayerSettings::SmallFontSize},
 }};
 
-// Sizes a settings file may hold that the program can show.
-constexpr int MinFontSize = 4;
-constexpr int MaxFontSize = 72;
-
 // The stored colours travel with the buttons so that a system colour stays one until it is changed.
 const char* const ForeProperty = "foreColour";
 const char* const BackProperty = "backColour";
