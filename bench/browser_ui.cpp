@@ -15,22 +15,19 @@
 #include <vector>
 
 #include "app/Settings.h"
+#include "bench/BenchSupport.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue_ui/CatalogueBrowser.h"
 #include "catalogue_ui/CatalogueTreeModel.h"
 #include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using BenchSupport::Clock;
 
 namespace {
 
-class TYes : public TMessageSink {
-public:
-    void Information(const std::string& Msg) override { std::fprintf(stderr, "message: %s\n", Msg.c_str()); }
-    int Confirm(const std::string&) override { return idYes; }
-    int Run(const std::string&, const std::string&, const std::string&, int) override { return 0; }
-};
+using BenchSupport::Seconds;
+using BenchSupport::TYes;
 
 const char* const Composers[] = {
     "Bach, Johann Sebastian",   "Beethoven, Ludwig van", "Brahms, Johannes", "Chopin, Frédéric",
@@ -39,10 +36,6 @@ const char* const Composers[] = {
 const char* const Works[] = {"Symphony No. ",        "Piano Sonata No. ", "String Quartet No. ",
                              "Violin Concerto No. ", "Cello Suite No. ",  "Mass No. ",
                              "Serenade No. ",        "Piano Trio No. "};
-
-double Seconds(Clock::time_point From) {
-    return std::chrono::duration<double>(Clock::now() - From).count();
-}
 
 void MakeCatalogue(const fs::path& Dir, int Count) {
     TPlayerSettings settings;

@@ -24,31 +24,19 @@
 #include <vector>
 
 #include "app/Settings.h"
+#include "bench/BenchSupport.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
 #include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using BenchSupport::Clock;
 
 namespace {
 
-class TYes : public TMessageSink {
-public:
-    void Information(const std::string& Msg) override { std::fprintf(stderr, "message: %s\n", Msg.c_str()); }
-    int Confirm(const std::string&) override { return idYes; }
-    int Run(const std::string&, const std::string&, const std::string&, int) override { return 0; }
-};
-
-double Seconds(Clock::time_point From) {
-    return std::chrono::duration<double>(Clock::now() - From).count();
-}
-
-std::string Code(int N) {
-    char code[17];
-    std::snprintf(code, sizeof code, "%016X", static_cast<unsigned>(N) * 2654435761u);
-    return code;
-}
+using BenchSupport::Code;
+using BenchSupport::Seconds;
+using BenchSupport::TYes;
 
 TDiscRecord Disc(int N) {
     TDiscRecord rec = NewDiscRecord(Code(N), 30000, 30000);

@@ -15,21 +15,19 @@
 #include <QRadialGradient>
 
 #include "app/Settings.h"
+#include "bench/BenchSupport.h"
 #include "catalogue/CatalogueTool.h"
 #include "catalogue/DiscCatalogue.h"
 #include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using BenchSupport::Clock;
 
 namespace {
 
-class TYes : public TMessageSink {
-public:
-    void Information(const std::string& Msg) override { std::fprintf(stderr, "message: %s\n", Msg.c_str()); }
-    int Confirm(const std::string&) override { return idYes; }
-    int Run(const std::string&, const std::string&, const std::string&, int) override { return 0; }
-};
+using BenchSupport::Code;
+using BenchSupport::Seconds;
+using BenchSupport::TYes;
 
 const char* const Composers[] = {"Bach, Johann Sebastian",
                                  "Beethoven, Ludwig van",
@@ -61,12 +59,6 @@ const char* const Artists[] = {"Berliner Philharmoniker",  "Alfred Brendel",  "E
 const char* const Labels[] = {"Deutsche Grammophon", "Decca",    "Philips",
                               "EMI Classics",        "Hyperion", "Sony Classical"};
 const char* const Types[] = {"Symphonic", "Chamber", "Solo piano", "Concerto", "Choral", "Baroque"};
-
-std::string Code(int N) {
-    char code[17];
-    std::snprintf(code, sizeof code, "%016X", static_cast<unsigned>(N) * 2654435761u);
-    return code;
-}
 
 TDiscRecord Disc(int N) {
     TDiscRecord rec = NewDiscRecord(Code(N), 30000, 30000);
@@ -104,10 +96,6 @@ std::string MakePicture(const fs::path& Dir) {
     const std::string file = (Dir / "cover.bmp").string();
     image.save(QString::fromStdString(file), "BMP");
     return file;
-}
-
-double Seconds(Clock::time_point From) {
-    return std::chrono::duration<double>(Clock::now() - From).count();
 }
 
 int Print(const std::vector<std::string>& Args) {

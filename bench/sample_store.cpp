@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "app/Settings.h"
+#include "bench/BenchSupport.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/RecordEngine.h"
@@ -21,16 +22,11 @@
 #include "devices/WaveFile.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using BenchSupport::Clock;
 
 namespace {
 
-class TYes : public TMessageSink {
-public:
-    void Information(const std::string& Msg) override { std::fprintf(stderr, "message: %s\n", Msg.c_str()); }
-    int Confirm(const std::string&) override { return idYes; }
-    int Run(const std::string&, const std::string&, const std::string&, int) override { return 0; }
-};
+using BenchSupport::TYes;
 
 double Millis(Clock::time_point From) {
     return std::chrono::duration<double, std::milli>(Clock::now() - From).count();
