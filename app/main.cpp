@@ -1,11 +1,14 @@
 // Program entry of the player: the table-of-contents report of the command line, the hand-over to a
 // running copy, then the handset and the message loop.
 #include <QApplication>
+#include <QIcon>
 #include <iostream>
 
+#include "app/LibraryVersions.h"
 #include "app/Settings.h"
 #include "app/StartupOptions.h"
 #include "app/ui/ExitSignals.h"
+#include "app/ui/HelpKey.h"
 #include "app/ui/QtMessageSink.h"
 #include "app/ui/SingleInstance.h"
 #include "catalogue/DiscCatalogue.h"
@@ -17,8 +20,6 @@
 #include "player/ui/Handset.h"
 
 namespace {
-
-constexpr const char* ProgramVersion = "0.1";
 
 int RunPlayer(QApplication& App, const TStartupOptions& Options) {
     TSingleInstance Guard;
@@ -63,7 +64,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (Raw.Version) {
-        std::cout << "orbelune " << ProgramVersion << '\n';
+        std::cout << "orbelune " << ProgramVersion() << '\n';
         return 0;
     }
     if (Raw.TocReport) {
@@ -73,10 +74,12 @@ int main(int argc, char* argv[]) {
 
     QApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbelune"));
-    QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersion));
+    QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersion()));
     // Window titles are the windows' own: the player's status goes into the handset's title only, so no
     // name is added to every dialog's caption.
     QApplication::setApplicationDisplayName(QString());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ProgramIcon")));
+    InstallHelpKey();
     // Qt has taken its own options out of argv; the switch is the first of what is left.
     return RunPlayer(App, ParseStartupOptions(ArgumentsOf(argc, argv)));
 }

@@ -5,6 +5,7 @@
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void RegisterResources() {
     Q_INIT_RESOURCE(resources);
+    Q_INIT_RESOURCE(help);
 }
 
 void InitProgramResources() {

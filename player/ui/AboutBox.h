@@ -1,4 +1,5 @@
-// The about box: the program's icon, name and version, and an OK button.
+// The about box: the program's icon, name and version, the libraries it runs with, the data folder, and
+// an OK button.
 #pragma once
 
 #include <QDialog>

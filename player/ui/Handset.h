@@ -109,6 +109,7 @@ public slots:
     void miDiscDataClick();
     void miExtClick();
     void miVolClick();
+    void Helpcontents1Click();
     void AboutOrbelune1Click();
     void ConfigureOrbelune1Click();
     void btnDataClick();

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "app/HelpTopics.h"
+#include "app/ui/HelpWindow.h"
 #include "app/ui/HintControl.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue_ui/ExportDialog.h"
@@ -57,6 +59,7 @@ void TORB::BuildMenu() {
         {"Autoplaymode1", Own(&TORB::Autoplaymode1Click)},
         {"miDiscData", Own(&TORB::miDiscDataClick)},
         {"miExt", Own(&TORB::miExtClick)},
+        {"Helpcontents1", Own(&TORB::Helpcontents1Click)},
         {"Showhints1", Own(&TORB::Showhints1Click)},
         {"AboutOrbelune1", Own(&TORB::AboutOrbelune1Click)},
         {"ConfigureOrbelune1", Own(&TORB::ConfigureOrbelune1Click)},
@@ -195,6 +198,10 @@ void TORB::miVolClick() {
     const std::size_t Slash = Program.find_last_of('/');
     RunProgram(Program, std::string(),
                Slash == std::string::npos ? std::string() : Program.substr(0, Slash + 1), SW_SHOW);
+}
+
+void TORB::Helpcontents1Click() {
+    ShowHelp(hcContents);
 }
 
 void TORB::AboutOrbelune1Click() {

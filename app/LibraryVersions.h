@@ -1,0 +1,16 @@
+// The versions of the libraries the program runs with, as the libraries themselves report them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TLibraryVersion {
+    std::string Name;
+    std::string Version;
+};
+
+// Qt, libcdio, libsndfile and libsoxr, in that order.
+std::vector<TLibraryVersion> LibraryVersions();
+
+// The program's own version, from the build.
+const char* ProgramVersion();
