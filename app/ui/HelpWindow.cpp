@@ -66,10 +66,10 @@ THelpWindow::THelpWindow(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     FBrowser = new QTextBrowser(this);
     FBrowser->setObjectName(QStringLiteral("Browser"));
     FBrowser->setOpenExternalLinks(true);
-    FBrowser->document()->setDefaultStyleSheet(
-        QStringLiteral("h1 { font-size: x-large; } h2 { font-size: large; margin-top: 14px; } "
-                       "th { text-align: left; background-color: #e4e4e4; } td { padding: 2px 6px; } "
-                       "p.nav { margin-top: 18px; }"));
+    FBrowser->document()->setDefaultStyleSheet(QStringLiteral(
+        "h1 { font-size: x-large; } h2 { font-size: large; margin-top: 14px; } "
+        "th { text-align: left; background-color: #e4e4e4; padding: 2px 6px; } td { padding: 2px 6px; } "
+        "p.nav { margin-top: 18px; }"));
 
     auto* Split = new QSplitter(this);
     Split->addWidget(lbTopics);
@@ -108,9 +108,10 @@ void THelpWindow::ShowTopic(int Context, const QString& Anchor) {
     FBrowser->setSource(Page);
 }
 
-void THelpWindow::SourceChanged() {
-    // The index follows the page, whichever way it was reached.
-    const QString Page = FBrowser->source().fileName();
+void THelpWindow::SourceChanged(const QUrl& Source) {
+    // The index follows the page, whichever way it was reached. The browser announces a page before it
+    // makes it its source, so the name comes from the announcement.
+    const QString Page = Source.fileName();
     for (int Row = 0; Row < lbTopics->count(); ++Row) {
         const THelpTopic* Topic = FindHelpTopic(lbTopics->item(Row)->data(Qt::UserRole).toInt());
         if (Topic && Page == QString::fromLatin1(Topic->Page)) lbTopics->setCurrentRow(Row);

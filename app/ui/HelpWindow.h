@@ -21,7 +21,7 @@ protected:
     void keyPressEvent(QKeyEvent* Event) override;
 
 private:
-    void SourceChanged();
+    void SourceChanged(const QUrl& Source);
 
     QTextBrowser* FBrowser = nullptr;
     QListWidget* lbTopics = nullptr;

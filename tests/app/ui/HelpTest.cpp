@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
@@ -77,6 +78,9 @@ private slots:
         QTest::keyClick(Rig.Handset.get(), Qt::Key_F1);
         QCOMPARE(ShownPage(), QStringLiteral("handset.html"));
         QVERIFY(!OpenHelpWindow()->Browser().toPlainText().isEmpty());
+        // The index shows where the browser is.
+        auto* Index = OpenHelpWindow()->findChild<QListWidget*>("lbTopics");
+        QCOMPARE(Index->currentItem()->data(Qt::UserRole).toInt(), hcHandset);
 
         // A window without a topic of its own takes the one of the window that opened it.
         QDialog Unnamed(Rig.Handset.get());
