@@ -135,6 +135,26 @@ void THelpWindow::keyPressEvent(QKeyEvent* Event) {
     QWidget::keyPressEvent(Event);
 }
 
+void THelpWindow::JoinModalDialog(bool Reshow) {
+    QWidget* Modal = QApplication::activeModalWidget();
+    if (!Modal || Modal == this) return;
+    winId();
+    QWindow* Handle = windowHandle();
+    if (!Handle || Handle->transientParent() == Modal->windowHandle()) return;
+    // The window manager reads the owner when a window is mapped.
+    const bool Remap = Reshow && isVisible();
+    if (Remap) hide();
+    Handle->setTransientParent(Modal->windowHandle());
+    if (Remap) show();
+}
+
+bool THelpWindow::event(QEvent* Event) {
+    // A modal dialog blocks every window that is not its own: the help window becomes the dialog's, so it
+    // can still be read and clicked while the dialog is open.
+    if (Event->type() == QEvent::WindowBlocked) JoinModalDialog(false);
+    return QWidget::event(Event);
+}
+
 THelpWindow* ShowHelp(int Context, const QString& Anchor) {
     if (!Instance) {
         Instance = new THelpWindow;
@@ -142,17 +162,7 @@ THelpWindow* ShowHelp(int Context, const QString& Anchor) {
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, Instance, [] { delete Instance; });
     }
     Instance->ShowTopic(Context, Anchor);
-    // A modal dialog blocks every window that is not its own; the help window is made the dialog's while
-    // it is asked for from there, so it can be read and clicked beside it.
-    if (QWidget* Modal = QApplication::activeModalWidget(); Modal && Modal != Instance) {
-        Instance->winId();
-        QWindow* Handle = Instance->windowHandle();
-        if (Handle && Handle->transientParent() != Modal->windowHandle()) {
-            const bool Shown = Instance->isVisible();
-            if (Shown) Instance->hide();
-            Handle->setTransientParent(Modal->windowHandle());
-        }
-    }
+    Instance->JoinModalDialog(true);
     Instance->show();
     Instance->raise();
     Instance->activateWindow();

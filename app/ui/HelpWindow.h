@@ -17,7 +17,12 @@ public:
     void ShowTopic(int Context, const QString& Anchor = {});
     QTextBrowser& Browser() { return *FBrowser; }
 
+    // Makes the window the active modal dialog's own, so that the dialog does not block it; Reshow maps
+    // a shown window again for the window manager to see its new owner.
+    void JoinModalDialog(bool Reshow);
+
 protected:
+    bool event(QEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
 
 private:
