@@ -52,6 +52,11 @@ private slots:
             const QString Text = PageText(QString::fromLatin1(Topic->Page));
             QVERIFY2(Text.contains(QStringLiteral("<h1>")) && Text.size() > 400, Topic->Page);
         }
+        // The contents lead to every page.
+        const QString Contents = PageText(QStringLiteral("contents.html"));
+        for (const THelpTopic& Topic : HelpTopics())
+            QVERIFY2(Topic.Context == hcContents || Contents.contains(QStringLiteral("href=\"") + Topic.Page),
+                     Topic.Page);
         // Every link between pages, and every anchor a window asks for, leads somewhere.
         const QRegularExpression Link(QStringLiteral("href=\"([a-z]+\\.html)(#([a-z]+))?\""));
         QStringList Targets;
