@@ -38,8 +38,7 @@ int RunPlayer(QApplication& App, const TStartupOptions& Options) {
     {
         TORB Handset(Settings, State, Flags, Cd, Wave, Catalogue, Options.AutoPlaySwitch);
         if (!Options.DrivePath.empty()) Handset.SetDriveOverride(DriveNumberFor(Options.DrivePath));
-        QObject::connect(&Guard, &TSingleInstance::RaiseRequested, &Handset,
-                         [&Handset] { RaiseWindow(&Handset); });
+        QObject::connect(&Guard, &TSingleInstance::RaiseRequested, &Handset, &TORB::RaiseHandset);
         // Log-out, kill and Ctrl+C end the player as its Exit command does.
         TExitSignals Signals;
         QObject::connect(&Signals, &TExitSignals::ExitRequested, &Handset, &TORB::Exit1Click);

@@ -25,6 +25,7 @@
 #include "player/ui/HandsetMenu.h"
 #include "player/ui/ImageControl.h"
 #include "player/ui/LedDisplay.h"
+#include "player/ui/SmallHandset.h"
 #include "player/ui/TrackStrip.h"
 
 namespace {

@@ -25,6 +25,7 @@ class TLedDisplay;
 class TTrackStrip;
 class TWaveAudio;
 class TfrmRecord;
+class TfrmSmall;
 
 // The designed sizes until the first layout.
 struct THandsetSizes {
@@ -47,6 +48,9 @@ public:
     void SetDriveOverride(int Drive) { FDriveOverride = Drive; }
     const THandsetSizes& Sizes() const { return FSizes; }
     bool CloseHandled() const { return FClosed; }
+    const QImage& BackgroundImage() const { return FBackgroundImage; }
+    // The small handset while it stands in for the handset (kept after it closes until the next switch).
+    TfrmSmall* SmallHandset() const { return FSmall.get(); }
 
     // THandsetView.
     void SetButtons(const TButtonGroups& Groups) override;
@@ -118,6 +122,11 @@ public slots:
     void btnBrowseClick();
     // The list editor of a reference list: C, A, L or T.
     void mTypeClick(char ListType);
+    // Hides the handset behind the small handset, which stays until the user asks for full control or
+    // ends the program from it.
+    void Small2Click();
+    // A second copy asks to be shown: the small handset while it is up, else the handset.
+    void RaiseHandset();
 
 protected:
     void showEvent(QShowEvent* Event) override;
@@ -133,6 +142,7 @@ private:
     void FormClose();
     void FormPaint(QWidget* Client);
     void PlayStarted();
+    void SmallHandsetClosed();
     // Sets the client area; the window takes the menu bar's height on top.
     void SetClientSize(int Width, int Height);
     void ApplyWindowSize();
@@ -152,6 +162,7 @@ private:
     std::unique_ptr<TPlayerCore> FCore;
     // The recording window, created once; freed before the core whose hook it sets.
     std::unique_ptr<TfrmRecord> FRecord;
+    std::unique_ptr<TfrmSmall> FSmall;
 
     THandsetSizes FSizes;
     QImage FBackgroundImage;

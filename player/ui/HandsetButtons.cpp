@@ -4,22 +4,12 @@
 #include <QFrame>
 #include <QToolButton>
 
+#include "player/ui/GlyphIcon.h"
 #include "player/ui/GuardedCall.h"
 #include "player/ui/Handset.h"
 #include "player/ui/HandsetMenu.h"
 
 namespace {
-
-// A glyph resource holds the normal image on its left half and the disabled one on its right.
-QIcon GlyphIcon(const QString& Resource) {
-    const QPixmap Glyph(QStringLiteral(":/") + Resource);
-    QIcon Icon;
-    if (Glyph.isNull()) return Icon;
-    const int Half = Glyph.width() / 2;
-    Icon.addPixmap(Glyph.copy(0, 0, Half, Glyph.height()), QIcon::Normal);
-    Icon.addPixmap(Glyph.copy(Half, 0, Half, Glyph.height()), QIcon::Disabled);
-    return Icon;
-}
 
 // Below the client area: never seen, there only for their accelerator letters.
 constexpr int HiddenTop = 2000;

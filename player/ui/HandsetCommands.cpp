@@ -18,6 +18,7 @@
 #include "player/ui/Handset.h"
 #include "player/ui/HandsetMenu.h"
 #include "player/ui/ImageControl.h"
+#include "player/ui/SmallHandset.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ void TORB::BuildMenu() {
         {"miDiscData", Own(&TORB::miDiscDataClick)},
         {"miExt", Own(&TORB::miExtClick)},
         {"Helpcontents1", Own(&TORB::Helpcontents1Click)},
+        {"Small2", Own(&TORB::Small2Click)},
         {"Showhints1", Own(&TORB::Showhints1Click)},
         {"AboutOrbelune1", Own(&TORB::AboutOrbelune1Click)},
         {"ConfigureOrbelune1", Own(&TORB::ConfigureOrbelune1Click)},
@@ -155,7 +157,11 @@ void TORB::Importdatabase1Click() {
 }
 
 void TORB::Exit1Click() {
+    // Closing a hidden handset (the small handset up) ends no event loop: the program is ended here.
+    const bool Hidden = isHidden();
     close();
+    if (SmallHandset() && SmallHandset()->isVisible()) SmallHandset()->close();
+    if (Hidden) QCoreApplication::quit();
 }
 
 void TORB::Autoplaymode1Click() {

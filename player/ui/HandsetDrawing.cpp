@@ -104,10 +104,6 @@ int TORB::WindowLeft() const {
     return x();
 }
 
-void TORB::SwitchToSmallHandset() {
-    // The small handset is not part of this window; until it is attached the handset stays.
-}
-
 bool TORB::ChooseMode(TPlayMode Current, TPlayMode& Chosen) {
     TfrmMode Dialog(this);
     Dialog.SetMode(Current);

@@ -152,6 +152,10 @@ private slots:
         for (QAction* Action : qobject_cast<QMenu*>(Menu.Item("mComp")->parent())->actions())
             Submenu << Action->objectName();
         QCOMPARE(Submenu.join(' '), QStringLiteral("mComp mArt mLab mType"));
+        QStringList Titles;
+        for (QAction* Action : Bar)
+            Titles << Action->text();
+        QCOMPARE(Titles.join(' '), QStringLiteral("&File Contr&ol &Mode &View Sm&all! &Help"));
     }
 
     void SettingsTogglesAreStoredAtOnce() {
