@@ -94,8 +94,10 @@ THelpWindow::THelpWindow(QWidget* Parent) : QWidget(Parent, Qt::Window) {
     connect(FBrowser, &QTextBrowser::backwardAvailable, btnBack, &QWidget::setEnabled);
     connect(FBrowser, &QTextBrowser::forwardAvailable, btnForward, &QWidget::setEnabled);
     connect(FBrowser, &QTextBrowser::sourceChanged, this, &THelpWindow::SourceChanged);
-    connect(lbTopics, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* Item) { ShowTopic(Item->data(Qt::UserRole).toInt()); });
+    // A click, or Enter for the keyboard.
+    for (auto Signal : {&QListWidget::itemClicked, &QListWidget::itemActivated})
+        connect(lbTopics, Signal, this,
+                [this](QListWidgetItem* Item) { ShowTopic(Item->data(Qt::UserRole).toInt()); });
     btnBack->setEnabled(false);
     btnForward->setEnabled(false);
 }
@@ -105,7 +107,8 @@ void THelpWindow::ShowTopic(int Context, const QString& Anchor) {
     if (!Topic) Topic = FindHelpTopic(hcContents);
     QUrl Page(PageFolder + QString::fromLatin1(Topic->Page));
     if (!Anchor.isEmpty()) Page.setFragment(Anchor);
-    FBrowser->setSource(Page);
+    // The page shown already is not put in the history a second time.
+    if (Page != FBrowser->source()) FBrowser->setSource(Page);
 }
 
 void THelpWindow::SourceChanged(const QUrl& Source) {
