@@ -11,12 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSlider>
-#include <QTimer>
-#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
-#include <exception>
 
 #include "catalogue/CatalogueAttach.h"
 #include "catalogue/DiscRecordFile.h"
@@ -25,8 +21,8 @@
 #include "catalogue_ui/CatalogueTreeModel.h"
 #include "catalogue_ui/DiscDataEditor.h"
 #include "catalogue_ui/PictureDialog.h"
+#include "catalogue_ui/SampleDisplay.h"
 #include "devices/MessageBoxes.h"
-#include "devices/WaveAudio.h"
 
 namespace {
 
@@ -147,21 +143,12 @@ TfrmCat::TfrmCat(TDiscCatalogue& Catalogue, TWaveAudio* Wave, std::function<TDis
     btnBitmap = Button("btnBitmap", "&Bitmap", "Show the bitmap for the selected data record.");
     btnPlay = Button("btnPlay", "&Sample", "Play the recorded sample of the selected data record.");
     btnClose = Button("btnClose", "Cl&ose", nullptr);
-    btnStop = Named(new QToolButton(this), "btnStop", "Stop wave file playing.");
-    btnStop->setFixedSize(12, 12);
-    btnStop->setIconSize(QSize(8, 8));
-    btnStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-    trBar = Named(new QSlider(Qt::Horizontal, this), "trBar", "Move pointer to change play position.");
-    trBar->setTickInterval(1);
-    trBar->setTickPosition(QSlider::TicksBelow);
-    trBar->setPageStep(1);
-    trBar->setRange(0, 0);
-    labStart = Named(new QLabel(this), "labStart");
-    labEnd = Named(new QLabel(this), "labEnd");
-    labEnd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Timer = new QTimer(this);
-    Timer->setObjectName(QStringLiteral("Timer"));
-    Timer->setInterval(100);
+    Sample = new TSampleDisplay(FWave, FCatalogue, this);
+    btnStop = Sample->btnStop;
+    trBar = Sample->trBar;
+    labStart = Sample->labStart;
+    labEnd = Sample->labEnd;
+    Timer = Sample->Timer;
 
     auto* Counts = new QHBoxLayout;
     Counts->addWidget(labList);
@@ -183,15 +170,6 @@ TfrmCat::TfrmCat(TDiscCatalogue& Catalogue, TWaveAudio* Wave, std::function<TDis
     PrintBox->addWidget(btnPrintCD);
     PrintBox->addWidget(btnPrintCat);
 
-    auto* Playing = new QHBoxLayout;
-    auto* Label2 = Named(new QLabel(QStringLiteral("Playing:"), this), "Label2");
-    Playing->addWidget(Label2);
-    Playing->addWidget(btnStop);
-    Playing->addWidget(trBar, 1);
-    auto* Ends = new QHBoxLayout;
-    Ends->addWidget(labStart);
-    Ends->addStretch();
-    Ends->addWidget(labEnd);
     auto* Closing = new QHBoxLayout;
     Closing->addStretch();
     Closing->addWidget(btnClose);
@@ -201,8 +179,7 @@ TfrmCat::TfrmCat(TDiscCatalogue& Catalogue, TWaveAudio* Wave, std::function<TDis
     Right->addWidget(gbFilter);
     Right->addLayout(Actions);
     Right->addWidget(gbPrint);
-    Right->addLayout(Playing);
-    Right->addLayout(Ends);
+    Right->addLayout(Sample->Layout());
     Right->addStretch();
     Right->addLayout(Closing);
 
@@ -222,9 +199,6 @@ TfrmCat::TfrmCat(TDiscCatalogue& Catalogue, TWaveAudio* Wave, std::function<TDis
     connect(btnPlay, &QPushButton::clicked, this, &TfrmCat::btnSelectedClick);
     connect(btnPrintCD, &QPushButton::clicked, this, &TfrmCat::btnPrintCDClick);
     connect(btnPrintCat, &QPushButton::clicked, this, &TfrmCat::btnPrintCatClick);
-    connect(btnStop, &QToolButton::clicked, this, &TfrmCat::btnStopClick);
-    connect(Timer, &QTimer::timeout, this, &TfrmCat::TimerTimer);
-    connect(trBar, &QSlider::sliderMoved, this, &TfrmCat::trBarChange);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -247,10 +221,7 @@ void TfrmCat::done(int Result) {
 }
 
 void TfrmCat::FormShow() {
-    labStart->clear();
-    labEnd->clear();
-    btnStop->setEnabled(false);
-    trBar->setEnabled(false);
+    StopSample();
     {
         TBusyCursor Busy;
         BuildCatalogueTree();
@@ -440,71 +411,15 @@ void TfrmCat::btnBitmapClick() {
 void TfrmCat::btnSelectedClick() {
     QModelIndex Node;
     if (!SelectedDisc("Please first select a CD whose Wave file is to be played.", Node)) return;
-    const std::string W = FCatalogue.WorkingSample();
-    DeleteQuietly(W);
-    if (CatRecord.SampleRef == 0) {
+    if (CatRecord.SampleRef == 0)
         ShowError("Select CD does not have a recorded sample.");
-    } else {
-        if (FCatalogue.OpenDiscVlf()) {
-            FCatalogue.fvlf.Vlf.ExtractFile(CatRecord.SampleRef, W, false);
-            FCatalogue.CloseDiscVlf();
-        }
-        if (!QFileInfo::exists(Q(W))) {
-            ShowError("The sample of this CD cannot be read from the catalogue.");
-        } else if (FWave) {
-            StopSample();
-            try {
-                FWave->OpenWave(W);
-                StartSampleDisplay();
-                if (FWave->PlayWave(false) != 0) {
-                    StopSample();
-                    ShowError("The sample cannot be played: " + FWave->MCIErrorText());
-                }
-            } catch (const std::exception& Error) {
-                StopSample();
-                ShowError(Error.what());
-            }
-        }
-    }
-    // The wave is held in memory once open, so the working file can go at once.
-    DeleteQuietly(W);
+    else
+        Sample->PlaySample(CatRecord.SampleRef);
     TV->setFocus();
 }
 
-void TfrmCat::StartSampleDisplay() {
-    btnStop->setEnabled(true);
-    trBar->setEnabled(true);
-    WaveLength = FWave->GetWaveLength();
-    labStart->setText(QStringLiteral("0"));
-    labEnd->setText(QString::asprintf("%6.2f", WaveLength * 0.001));
-    trBar->setRange(0, WaveLength / 1000);
-    trBar->setValue(0);
-    Timer->start();
-}
-
 void TfrmCat::StopSample() {
-    if (FWave && FWave->WaveOpen) FWave->CloseWave();
-    Timer->stop();
-    btnStop->setEnabled(false);
-    trBar->setValue(0);
-    trBar->setEnabled(false);
-    labStart->clear();
-    labEnd->clear();
-}
-
-void TfrmCat::TimerTimer() {
-    if (!FWave || !FWave->WaveOpen) {
-        StopSample();
-        return;
-    }
-    WavePosition = FWave->GetWavePosition();
-    if (!trBar->isSliderDown()) trBar->setValue(WavePosition / 1000);
-    // The position may stop just short of or pass the length: either way the sample has ended.
-    if (WavePosition >= WaveLength) StopSample();
-}
-
-void TfrmCat::trBarChange(int Position) {
-    if (FWave && FWave->WaveOpen) FWave->PlayWaveFrom(Position * 1000);
+    Sample->StopSample();
 }
 
 void TfrmCat::btnPrintCDClick() {

@@ -22,6 +22,7 @@ class QTimer;
 class QToolButton;
 class QTreeView;
 class TCatalogueTreeModel;
+class TSampleDisplay;
 class TWaveAudio;
 
 class TfrmCat : public QDialog {
@@ -54,6 +55,8 @@ public:
     QPushButton* btnPrintCat;
     QPushButton* btnBitmap;
     QPushButton* btnPlay;
+    // The sample playback's controls, owned by Sample.
+    TSampleDisplay* Sample;
     QToolButton* btnStop;
     QSlider* trBar;
     QLabel* labStart;
@@ -74,8 +77,6 @@ public slots:
     void btnBitmapClick();
     void btnSelectedClick();
     void btnStopClick() { StopSample(); }
-    void TimerTimer();
-    void trBarChange(int Position);
     void btnPrintCDClick();
     void btnPrintCatClick();
 
@@ -87,7 +88,6 @@ private:
     void FormShow();
     void BuildCatalogueTree();
     void ClearCatalogueTree();
-    void StartSampleDisplay();
     void StopSample();
     // The selected disc's node and record read into CatRecord; false (with Message shown when not empty)
     // when no disc is selected or its record cannot be read.
@@ -99,8 +99,6 @@ private:
     std::function<TDiscToc()> FDriveToc;
     TCatalogueTreeModel* FModel;
     TDiscRecord CatRecord;
-    int WaveLength = 0;
-    int WavePosition = 0;
     bool FShown = false;
     bool FToldSkipped = false;
 };

@@ -118,6 +118,10 @@ public slots:
     void ConfigureOrbelune1Click();
     void btnDataClick();
     void btnSampleClick();
+    void btnPlaySampClick();
+    // The drive chooser: the chosen drive is opened and kept in the settings.
+    void SelectCDRomdrive1Click();
+    void Rebuilddatabase1Click();
     // The catalogue browser; the disc panel shows the current disc again afterwards.
     void btnBrowseClick();
     // The list editor of a reference list: C, A, L or T.

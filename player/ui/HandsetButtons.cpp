@@ -56,12 +56,13 @@ void TORB::BuildButtons() {
     btnBrowse->setIcon(GlyphIcon(QStringLiteral("BrowseGlyph")));
     btnSample->setIcon(GlyphIcon(QStringLiteral("SampleGlyph")));
     btnPlaySamp->setIcon(GlyphIcon(QStringLiteral("PlaySampGlyph")));
-    // Their windows are not part of the handset; they stay disabled until one is attached.
+    // Enabled at the first show when the wave device can record and play.
     for (QToolButton* Button : {btnSample, btnPlaySamp})
         Button->setEnabled(false);
     btnData->setEnabled(false);
     connect(btnData, &QToolButton::clicked, this, &TORB::btnDataClick);
     connect(btnSample, &QToolButton::clicked, this, &TORB::btnSampleClick);
+    connect(btnPlaySamp, &QToolButton::clicked, this, &TORB::btnPlaySampClick);
     connect(btnBrowse, &QToolButton::clicked, this, &TORB::btnBrowseClick);
 
     connect(btnPlay, &QToolButton::clicked, this, [this] { GuardedCall([this] { FCore->btnPlayClick(); }); });

@@ -1,12 +1,16 @@
 // The handset's commands that open the catalogue's windows for the disc in the drive and the reference
-// lists.
+// lists, play samples, rebuild the catalogue and choose the drive.
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/ui/ListsWindow.h"
 #include "catalogue_ui/CatalogueBrowser.h"
 #include "catalogue_ui/DiscDataEditor.h"
-#include "devices/ui/RecordWindow.h"
+#include "catalogue_ui/DriveChooser.h"
+#include "catalogue_ui/ProgressForm.h"
+#include "catalogue_ui/SamplePlayer.h"
 #include "devices/CdAudio.h"
+#include "devices/ui/RecordWindow.h"
 #include "player/ui/DiscDataPanel.h"
+#include "player/ui/GuardedCall.h"
 #include "player/ui/Handset.h"
 #include "player/ui/TrackStrip.h"
 
@@ -70,4 +74,47 @@ void TORB::mTypeClick(char ListType) {
     TfrmLists Lists(this);
     Lists.ListType = ListType;
     Lists.exec();
+}
+
+void TORB::btnPlaySampClick() {
+    TfrmSelectPlay Player(FCatalogue, &FWave, this);
+    Player.exec();
+}
+
+void TORB::Rebuilddatabase1Click() {
+    // The clock waits: its tick reads the catalogue, whose files are swapped while the progress shows.
+    const bool Ticking = Timer.isActive();
+    Timer.stop();
+    std::unique_ptr<TProgForm> Progress;
+    FCatalogue.RebuildDatabase([this, &Progress](int Percent) {
+        if (!Progress) {
+            Progress = std::make_unique<TProgForm>(this);
+            Progress->Start(QStringLiteral("Rebuilding"));
+        }
+        Progress->SetProgress(Percent);
+    });
+    Progress.reset();
+    if (Ticking) Timer.start();
+}
+
+void TORB::SelectCDRomdrive1Click() {
+    TfrmCD Chooser(FCd.CountCDDevices(), FDriveOverride >= 0 ? FDriveOverride : FSettings.CDROMInUse, this);
+    if (Chooser.exec() != QDialog::Accepted) return;
+    // The disc of the drive given up goes as a disc taken out does, so the new drive's disc is read anew.
+    FCd.CloseCD();
+    FCore->TimerTimer();
+    const int Previous = FSettings.CDROMInUse;
+    FSettings.CDROMInUse = Chooser.CDROMInUse;
+    if (!GuardedCall([this] { FCd.OpenCD(FSettings.CDROMInUse); })) {
+        // Kept out of the settings, also when another change saves them later.
+        FSettings.CDROMInUse = Previous;
+        FCore->SetButtons(bsNoDisc);
+        return;
+    }
+    // The drive named on the command line has been given up for the chosen one.
+    FDriveOverride = -1;
+    FCd.ApplyVolume();
+    FCore->SetButtons(FCore->ButtonState());
+    SaveSettings(FSettings);
+    if (!Timer.isActive()) Timer.start(FClockInterval);
 }

@@ -40,6 +40,8 @@ void TORB::BuildMenu() {
         {"BrowseCDdatabase1", Own(&TORB::btnBrowseClick)},
         {"Exportdatabase1", Own(&TORB::Exportdatabase1Click)},
         {"Importdatabase1", Own(&TORB::Importdatabase1Click)},
+        {"Rebuilddatabase1", Own(&TORB::Rebuilddatabase1Click)},
+        {"SelectCDRomdrive1", Own(&TORB::SelectCDRomdrive1Click)},
         {"Exit1", Own(&TORB::Exit1Click)},
         {"Play1", Core(&TPlayerCore::btnPlayClick)},
         {"Stop1", Core(&TPlayerCore::btnStopClick)},

@@ -2,6 +2,7 @@
 // shutting the program's devices and files down when it closes.
 #include <QCloseEvent>
 #include <QShowEvent>
+#include <QToolButton>
 
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/RecordEngine.h"
@@ -39,6 +40,7 @@ void TORB::FormShow() {
         try {
             FWave.OpenWave(std::string());
             FWaveCanRecord = FWave.WaveOpen && FWave.WaveCanRecord;
+            btnPlaySamp->setEnabled(FWave.WaveOpen && FWave.WaveCanPlay);
         } catch (const EMCIDeviceError& Error) {
             ShowError(Error.what());
         }

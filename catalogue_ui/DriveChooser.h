@@ -1,0 +1,27 @@
+// The drive chooser: the drives the player can use, as "CD ROM n <device>", and which one it is to use.
+#pragma once
+
+#include <QDialog>
+
+class QListWidget;
+class QPushButton;
+
+class TfrmCD : public QDialog {
+    Q_OBJECT
+public:
+    // DeviceCount drives are listed; the item of drive Current is selected at first.
+    TfrmCD(int DeviceCount, int Current, QWidget* Parent = nullptr);
+
+    // The drive chosen, once the dialog has closed with OK.
+    int CDROMInUse = 0;
+
+    QListWidget* lbDrives;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+
+public slots:
+    void btnOKClick();
+
+private:
+    void FormShow(int DeviceCount, int Current);
+};
