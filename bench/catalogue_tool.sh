@@ -1,52 +1,64 @@
 #!/usr/bin/env bash
 # orbelune-cat against the sqlite3 command on the same discs, process start included: list by name and by
-# composer, show one disc, check, and rebuild against VACUUM. Best of RUNS wall-clock times, and the ratio
-# orbelune-cat / sqlite3.
+# composer, show one disc, check, the usage text, and rebuild against VACUUM. Each run times the two
+# programs one after the other, so both see the same load; the figures are the medians of RUNS runs
+# (rebuild: of at most 3) of wall-clock time, and the ratio orbelune-cat / sqlite3. The load average is
+# printed with them: on a shared machine it says how far to trust them.
 #
-# Usage: bench/catalogue_tool.sh FOLDER [orbelune-cat] [RUNS]
+# Usage: [QUICK=1] bench/catalogue_tool.sh FOLDER [orbelune-cat] [RUNS, default 11]
+#   QUICK=1 leaves out check and rebuild.
 #   FOLDER holds a catalogue and its SQLite twin catalogue.db, as left by
 #   bench_catalogue 100000 --keep FOLDER
 set -euo pipefail
 dir=${1:?usage: catalogue_tool.sh FOLDER [orbelune-cat] [RUNS]}
 tool=${2:-build-bench/orbelune-cat}
-runs=${3:-3}
+runs=${3:-11}
 db=$dir/catalogue.db
 command -v sqlite3 >/dev/null || { echo "the sqlite3 command is needed (apt-get install sqlite3)" >&2; exit 1; }
 [ -f "$db" ] && [ -f "$dir/disc.DAT" ] || { echo "no catalogue and catalogue.db in $dir" >&2; exit 1; }
 
-# Best wall-clock seconds of $runs runs of the command in "$@", output thrown away.
-best() {
-  local best="" t
-  for ((i = 0; i < runs; i++)); do
-    local s e
-    s=$(date +%s.%N)
-    "$@" >/dev/null
-    e=$(date +%s.%N)
-    t=$(echo "$e - $s" | bc -l)
-    if [ -z "$best" ] || (($(echo "$t < $best" | bc -l))); then best=$t; fi
-  done
-  echo "$best"
+# Seconds the command in "$@" takes, output thrown away; the clock is bash's own, so no helper process
+# is timed with it.
+elapsed() {
+  local s=$EPOCHREALTIME
+  "$@" >/dev/null
+  local e=$EPOCHREALTIME
+  echo "$e - $s" | bc -l
 }
 
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# row WHAT N -- OURS... -- THEIRS...: N runs of each, alternating.
 row() {
-  local what=$1 ours=$2 theirs=$3
-  printf '  %-22s %8.3f s %8.3f s   ratio %5.2f\n' "$what" "$ours" "$theirs" "$(echo "$ours / $theirs" | bc -l)"
+  local what=$1 n=$2
+  shift 3
+  local ours=() theirs=()
+  while [ "$1" != "--" ]; do ours+=("$1"); shift; done
+  shift
+  theirs=("$@")
+  local a=() b=()
+  for ((i = 0; i < n; i++)); do
+    a+=("$(elapsed "${ours[@]}")")
+    b+=("$(elapsed "${theirs[@]}")")
+  done
+  local ma mb
+  ma=$(printf '%s\n' "${a[@]}" | median)
+  mb=$(printf '%s\n' "${b[@]}" | median)
+  printf '  %-22s %9.4f s %9.4f s   ratio %5.2f\n' "$what" "$ma" "$mb" "$(echo "$ma / $mb" | bc -l)"
 }
 
 code=$(sqlite3 "$db" "SELECT code FROM discs ORDER BY rowid LIMIT 1 OFFSET (SELECT count(*) / 2 FROM discs)")
-echo "$(sqlite3 "$db" 'SELECT count(*) FROM discs') discs            orbelune-cat    sqlite3"
-row "list --by name" \
-  "$(best "$tool" --dir "$dir" list --by name)" \
-  "$(best sqlite3 -separator $'\t' "$db" 'SELECT name, code FROM discs ORDER BY name COLLATE NOCASE')"
-row "list --by composer" \
-  "$(best "$tool" --dir "$dir" list --by composer)" \
-  "$(best sqlite3 -separator $'\t' "$db" 'SELECT composer, name, code FROM discs ORDER BY composer COLLATE NOCASE, name COLLATE NOCASE')"
-row "show" \
-  "$(best "$tool" --dir "$dir" show "$code")" \
-  "$(best sqlite3 "$db" "SELECT code, name, artist, composer, label, type, tracks, notes FROM discs WHERE code = '$code'")"
-row "check" \
-  "$(best "$tool" --dir "$dir" check)" \
-  "$(best sqlite3 "$db" 'PRAGMA integrity_check')"
-row "rebuild / VACUUM" \
-  "$(best "$tool" --dir "$dir" rebuild)" \
-  "$(best sqlite3 "$db" 'VACUUM')"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg); medians of $runs runs"
+echo "$(sqlite3 "$db" 'SELECT count(*) FROM discs') discs             orbelune-cat      sqlite3"
+row "list --by name" "$runs" -- "$tool" --dir "$dir" list --by name \
+  -- sqlite3 -separator $'\t' "$db" 'SELECT name, code FROM discs ORDER BY name COLLATE NOCASE'
+row "list --by composer" "$runs" -- "$tool" --dir "$dir" list --by composer \
+  -- sqlite3 -separator $'\t' "$db" 'SELECT composer, name, code FROM discs ORDER BY composer COLLATE NOCASE, name COLLATE NOCASE'
+row "show" "$runs" -- "$tool" --dir "$dir" show "$code" \
+  -- sqlite3 "$db" "SELECT code, name, artist, composer, label, type, tracks, notes FROM discs WHERE code = '$code'"
+row "--help / -version" "$runs" -- "$tool" --help -- sqlite3 -version
+if [ -z "${QUICK:-}" ]; then
+row "check" "$runs" -- "$tool" --dir "$dir" check -- sqlite3 "$db" 'PRAGMA integrity_check'
+row "rebuild / VACUUM" "$((runs < 3 ? runs : 3))" -- "$tool" --dir "$dir" rebuild -- sqlite3 "$db" 'VACUUM'
+fi
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"

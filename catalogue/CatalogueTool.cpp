@@ -1,6 +1,7 @@
 #include "catalogue/CatalogueTool.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <string_view>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -66,60 +68,82 @@ constexpr int ToolPageBuffers = 1024;
 const char* const msgInUse =
     "the catalogue is in use by another program (error 9908); close it and try again";
 
-std::string GroupField(const TDiscRecord& Rec, int KeyNo) {
-    switch (KeyNo) {
-    case kComposer:
-        return Rec.Composer;
-    case kArtist:
-        return Rec.Artist;
-    case kRecordLabel:
-        return Rec.RecordLabel;
-    case kMusicType:
-        return Rec.MusicType;
-    default:
-        return {};
-    }
-}
-
-// A text's comparison key, ignoring case: for plain ASCII its lower-case bytes, which order as Qt's
-// case-insensitive comparison orders them; other text is compared by Qt.
+// A text's comparison key, ignoring case. Plain ASCII text compares as its lower-case bytes, which order
+// as Qt's case-insensitive comparison orders them: the first 24 of them are packed here with a bit for
+// each that was upper case, so that most comparisons, ties of short texts included, touch no text.
+// Other text is compared by Qt.
 struct TTextKey {
-    explicit TTextKey(const std::string& Text) {
-        Ascii = std::all_of(Text.begin(), Text.end(),
-                            [](char C) { return static_cast<unsigned char>(C) < 0x80; });
-        if (Ascii) {
-            Lower = Text;
-            for (char& c : Lower)
-                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        } else {
-            Wide = QString::fromStdString(Text);
+    static constexpr std::size_t HeadBytes = 24;
+    TTextKey() = default;
+    explicit TTextKey(std::string_view Text) {
+        Length = static_cast<std::uint8_t>(std::min<std::size_t>(Text.size(), HeadBytes + 1));
+        for (std::size_t i = 0; i < Text.size(); ++i) {
+            std::uint64_t c = static_cast<unsigned char>(Text[i]);
+            if (c >= 0x80) {
+                *this = {};
+                Ascii = false;
+                return;
+            }
+            if (i >= HeadBytes) continue;
+            const bool upper = c >= 'A' && c <= 'Z';
+            Head[i / 8] |= (upper ? c - 'A' + 'a' : c) << (56 - 8 * (i % 8));
+            if (upper) Upper |= 1u << (HeadBytes - 1 - i);
         }
     }
-    QString AsQString() const { return Ascii ? QString::fromLatin1(Lower) : Wide; }
-    static int Compare(const TTextKey& A, const TTextKey& B) {
-        if (A.Ascii && B.Ascii) return A.Lower.compare(B.Lower);
-        return A.AsQString().compare(B.AsQString(), Qt::CaseInsensitive);
-    }
+    std::array<std::uint64_t, 3> Head{};
+    std::uint32_t Upper = 0; // bit 23 - i: byte i is upper case
+    std::uint8_t Length = 0; // at most HeadBytes + 1
     bool Ascii = true;
-    std::string Lower;
-    QString Wide;
 };
 
-// Sorts Items by their text ignoring case, then by byte order (as the reference lists compare names),
-// with each text turned into its comparison key once rather than at every comparison.
-template <class T, class TText> void SortByText(std::vector<T>& Items, TText Text) {
-    std::vector<std::pair<TTextKey, std::size_t>> keys;
-    keys.reserve(Items.size());
-    for (std::size_t i = 0; i < Items.size(); ++i)
-        keys.emplace_back(TTextKey(Text(Items[i])), i);
-    std::stable_sort(keys.begin(), keys.end(), [&](const auto& A, const auto& B) {
-        if (const int c = TTextKey::Compare(A.first, B.first); c != 0) return c < 0;
-        return Text(Items[A.second]) < Text(Items[B.second]);
+int CompareAsciiIgnoringCase(std::string_view A, std::string_view B) {
+    const auto lower = [](char C) {
+        return static_cast<unsigned char>(C >= 'A' && C <= 'Z' ? C - 'A' + 'a' : C);
+    };
+    const std::size_t n = std::min(A.size(), B.size());
+    for (std::size_t i = 0; i < n; ++i)
+        if (lower(A[i]) != lower(B[i])) return lower(A[i]) < lower(B[i]) ? -1 : 1;
+    return A.size() < B.size() ? -1 : A.size() > B.size() ? 1 : 0;
+}
+
+// Sorts Items by their text ignoring case, then by byte order (as the reference lists compare names).
+// Keys holds the items' keys, made where their texts were at hand; the sort moves only the keys, and the
+// items once.
+template <class T, class TText>
+void SortByText(std::vector<T>& Items, const std::vector<TTextKey>& Keys, TText Text) {
+    struct TSortItem {
+        TTextKey Key;
+        std::uint32_t Index;
+    };
+    std::vector<TSortItem> order(Items.size());
+    // Texts that are not plain ASCII, made into Qt's strings once.
+    std::vector<QString> wide(Items.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = {Keys[i], static_cast<std::uint32_t>(i)};
+        if (!Keys[i].Ascii) wide[i] = QString::fromStdString(Text(Items[i]));
+    }
+    const auto wideText = [&](const TSortItem& I) {
+        return I.Key.Ascii ? QString::fromStdString(Text(Items[I.Index])) : wide[I.Index];
+    };
+    std::stable_sort(order.begin(), order.end(), [&](const TSortItem& A, const TSortItem& B) {
+        const TTextKey &a = A.Key, &b = B.Key;
+        int c;
+        if (a.Ascii && b.Ascii) {
+            if (a.Head != b.Head) return a.Head < b.Head;
+            // Texts of the same length within the head are equal but for case: the one whose first
+            // differing byte is upper case comes first in byte order.
+            if (a.Length == b.Length && a.Length <= TTextKey::HeadBytes) return a.Upper > b.Upper;
+            c = CompareAsciiIgnoringCase(Text(Items[A.Index]), Text(Items[B.Index]));
+        } else {
+            c = wideText(A).compare(wideText(B), Qt::CaseInsensitive);
+        }
+        if (c != 0) return c < 0;
+        return Text(Items[A.Index]) < Text(Items[B.Index]);
     });
     std::vector<T> sorted;
     sorted.reserve(Items.size());
-    for (const auto& key : keys)
-        sorted.push_back(std::move(Items[key.second]));
+    for (const TSortItem& item : order)
+        sorted.push_back(std::move(Items[item.Index]));
     Items = std::move(sorted);
 }
 
@@ -430,21 +454,41 @@ std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int 
     if (!cat.Open(DataDir, Error)) return groups;
     const bool grouped = KeyNo != kDiscName;
     if (!grouped) groups.emplace_back();
-    // The live records' fields, read in file order in large batches; the index then gives their order.
+    // The shown fields of the live records and their sort keys, made straight from the record bytes in
+    // file order, read in large batches; the index then gives their order. A record's fields move to its
+    // entry; a damaged index that names a record twice gets a copy from the entry that took them.
     struct TFields {
         bool Live = false;
-        std::string Code, Name, Group;
-        bool HasSample = false, TocPending = false;
+        TCatalogueEntry Entry;
+        std::string Group;
+        TTextKey NameKey, GroupKey;
+        std::size_t TakenGroup = 0, TakenDisc = 0;
+        bool Taken = false;
     };
     std::vector<TFields> records(static_cast<std::size_t>(std::max(RecordSlotCount(cat.File), 1)));
     ForEachDiscRecord(cat.File, [&](std::int32_t RecNo, const TDiscRecordBytes* Bytes) {
         if (Bytes && DiscRecordStatus(*Bytes) == 0) {
-            const TDiscRecord rec = DecodeDiscRecord(*Bytes);
-            records[static_cast<std::size_t>(RecNo)] = {
-                true, rec.DiscCode, rec.DiscName, GroupField(rec, KeyNo), rec.SampleRef != 0, rec.TocPending};
+            TFields& f = records[static_cast<std::size_t>(RecNo)];
+            f.Live = true;
+            f.Entry = {RecNo, DiscKeyFieldText(Bytes->data(), kDiscCode),
+                       DiscKeyFieldText(Bytes->data(), kDiscName), DiscHasSample(Bytes->data()),
+                       DiscTocPending(Bytes->data())};
+            f.NameKey = TTextKey(f.Entry.Name);
+            if (grouped) {
+                f.Group = DiscKeyFieldText(Bytes->data(), KeyNo);
+                f.GroupKey = TTextKey(f.Group);
+            }
         }
         return true;
     });
+    // The keys of each group's discs, and of the groups.
+    std::vector<std::vector<TTextKey>> discKeys(groups.size());
+    std::vector<TTextKey> groupKeys(groups.size());
+    const auto startGroup = [&](std::string Text, const TTextKey& Key) {
+        groups.push_back({std::move(Text), {}});
+        discKeys.emplace_back();
+        groupKeys.push_back(Key);
+    };
     ClearKey(cat.File, KeyNo);
     std::int32_t recNo = 0;
     std::string key;
@@ -460,13 +504,28 @@ std::vector<TCatalogueGroup> CatalogueTreeOrder(const std::string& DataDir, int 
             if (Skipped) ++*Skipped;
             continue;
         }
-        const TFields& rec = records[static_cast<std::size_t>(recNo)];
-        if (grouped && (groups.empty() || groups.back().Text != rec.Group)) groups.push_back({rec.Group, {}});
-        groups.back().Discs.push_back({recNo, rec.Code, rec.Name, rec.HasSample, rec.TocPending});
+        TFields& rec = records[static_cast<std::size_t>(recNo)];
+        if (rec.Taken) {
+            const TCatalogueGroup& first = groups[rec.TakenGroup];
+            TCatalogueEntry entry = first.Discs[rec.TakenDisc];
+            if (grouped && groups.back().Text != first.Text) startGroup(first.Text, rec.GroupKey);
+            groups.back().Discs.push_back(std::move(entry));
+            discKeys.back().push_back(rec.NameKey);
+            continue;
+        }
+        if (grouped && (groups.empty() || groups.back().Text != rec.Group))
+            startGroup(std::move(rec.Group), rec.GroupKey);
+        rec.Taken = true;
+        rec.TakenGroup = groups.size() - 1;
+        rec.TakenDisc = groups.back().Discs.size();
+        groups.back().Discs.push_back(std::move(rec.Entry));
+        discKeys.back().push_back(rec.NameKey);
     }
-    for (auto& group : groups)
-        SortByText(group.Discs, [](const TCatalogueEntry& E) -> const std::string& { return E.Name; });
-    SortByText(groups, [](const TCatalogueGroup& G) -> const std::string& { return G.Text; });
+    records = {};
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        SortByText(groups[g].Discs, discKeys[g],
+                   [](const TCatalogueEntry& E) -> const std::string& { return E.Name; });
+    SortByText(groups, groupKeys, [](const TCatalogueGroup& G) -> const std::string& { return G.Text; });
     return groups;
 }
 
@@ -533,8 +592,9 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
         return 1;
     }
     // The tool walks whole indexes and rebuilds whole files: a bigger page cache than the player's saves
-    // reading the same pages again.
-    if (!RecordEngineInitialized()) InitRecordEngine(ToolPageBuffers);
+    // reading the same pages again. A show finds one key, where setting up the bigger cache would take
+    // longer than the whole search.
+    if (command != "show" && !RecordEngineInitialized()) InitRecordEngine(ToolPageBuffers);
     if (command == "list") return ListCatalogue(dir, order, Out, Err);
     if (command == "show") return ShowDisc(dir, rest[1], Out, Err);
     if (command == "check") return Check(dir, Out, Err);

@@ -162,6 +162,19 @@ TDiscRecord DecodeDiscRecord(const TDiscRecordBytes& Bytes) {
     return DecodeDiscRecord(Bytes.data());
 }
 
+std::string DiscKeyFieldText(const void* Bytes, int KeyNo) {
+    assert(KeyNo >= 1 && KeyNo <= DiscKeyCount);
+    return GetString(static_cast<const std::uint8_t*>(Bytes), KeyFields[KeyNo - 1]);
+}
+
+bool DiscHasSample(const void* Bytes) {
+    return GetU32(static_cast<const std::uint8_t*>(Bytes) + oSampleRef) != 0;
+}
+
+bool DiscTocPending(const void* Bytes) {
+    return static_cast<const std::uint8_t*>(Bytes)[oTocPending] != 0;
+}
+
 std::string CutKey(const std::string& Value, int KeyNo) {
     return CutToBytes(Value, KeyNo == kDiscCode ? DiscCodeKeyLength : DiscKeyLength);
 }

@@ -118,6 +118,13 @@ TDiscRecordBytes EncodeDiscRecord(const TDiscRecord& Rec);
 TDiscRecord DecodeDiscRecord(const TDiscRecordBytes& Bytes);
 TDiscRecord DecodeDiscRecord(const void* Bytes);
 
+// The few fields a catalogue list shows, read straight from a stored record without decoding the rest
+// (as DecodeDiscRecord reads them): the text of key KeyNo's field (1 to 6), whether the record names a
+// sample, and whether it waits for its disc's track data.
+std::string DiscKeyFieldText(const void* Bytes, int KeyNo);
+bool DiscHasSample(const void* Bytes);
+bool DiscTocPending(const void* Bytes);
+
 // Key KeyNo (1 to 6) of a stored record: the field's stored bytes, cut.
 std::string DiscKeyValue(const TDiscRecordBytes& Bytes, int KeyNo);
 // Keys 2 to 6 of a stored record.

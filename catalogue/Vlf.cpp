@@ -981,8 +981,13 @@ bool TVlf::LoadGrid(std::int32_t Pos, TStringGridData& Grid) {
     return ScanGrid(Pos, &Grid);
 }
 
-// Reads and checks the grid image at Pos; into Into when given, otherwise it only checks.
-bool TVlf::ScanGrid(std::int32_t Pos, TStringGridData* Into) {
+bool TVlf::VisitGridCells(std::int32_t Pos, const TGridCellVisitor& Visit) {
+    return ScanGrid(Pos, nullptr, &Visit);
+}
+
+// Reads and checks the grid image at Pos; into Into and cell by cell to Visit when given, otherwise it
+// only checks.
+bool TVlf::ScanGrid(std::int32_t Pos, TStringGridData* Into, const TGridCellVisitor* Visit) {
     FLastError.clear();
     TBlockHeader H;
     if (!ReadBlock(Pos, H)) return false;
@@ -1020,21 +1025,31 @@ bool TVlf::ScanGrid(std::int32_t Pos, TStringGridData* Into) {
     while (At < Length) {
         std::int64_t N = std::min<std::int64_t>(Chunk, Length - At);
         if (!ReadAt(Data + At, Buffer.data(), N)) return Fail("cannot read grid image");
+        const auto Take = [&](std::string_view Whole) {
+            if (Visit) (*Visit)(static_cast<int>(Parsed / Rows), static_cast<int>(Parsed % Rows), Whole);
+            if (Into) Cells.emplace_back(Whole);
+            ++Parsed;
+        };
         for (std::int64_t I = 0; I < N;) {
             if (Want < 0) {
                 if (Parsed == CellCount) return Fail("grid image has more cells than its counts");
                 Want = Buffer[I++];
+                // A cell that lies whole in the chunk is taken from it.
+                if (Want <= N - I) {
+                    Take({reinterpret_cast<const char*>(Buffer.data() + I), static_cast<std::size_t>(Want)});
+                    I += Want;
+                    Want = -1;
+                    continue;
+                }
                 Cell.clear();
             }
-            std::int64_t Take = std::min(Want, N - I);
-            if (Into)
-                Cell.append(reinterpret_cast<const char*>(Buffer.data() + I), static_cast<std::size_t>(Take));
-            I += Take;
-            Want -= Take;
+            const std::int64_t Part = std::min(Want, N - I);
+            if (Into || Visit)
+                Cell.append(reinterpret_cast<const char*>(Buffer.data() + I), static_cast<std::size_t>(Part));
+            I += Part;
+            Want -= Part;
             if (Want == 0) {
-                ++Parsed;
-                if (Into) Cells.push_back(std::move(Cell));
-                Cell = std::string();
+                Take(Cell);
                 Want = -1;
             }
         }

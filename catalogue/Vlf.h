@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/StringGridData.h"
@@ -113,6 +114,10 @@ public:
     // Fills Grid from the grid image at Pos; a text item, a damaged image or a bad position leaves the
     // grid untouched and gives false.
     bool LoadGrid(std::int32_t Pos, TStringGridData& Grid);
+    // Calls Visit with every cell of the grid image at Pos as it is read, column by column, checking the
+    // image as LoadGrid does but building no grid (for a search through many grids); false as LoadGrid.
+    using TGridCellVisitor = std::function<void(int Col, int Row, std::string_view Cell)>;
+    bool VisitGridCells(std::int32_t Pos, const TGridCellVisitor& Visit);
     // Texts longer than 32766 bytes are cut there (at a character boundary).
     std::int32_t SaveText(std::int32_t OldPos, const std::string& Text);
     bool LoadText(std::int32_t Pos, std::string& Text);
@@ -170,7 +175,7 @@ private:
                         const TDataWriter& Writer);
     bool Fail(const std::string& Why);
     bool ContentFits(std::int32_t Pos, const VlfFormat::TBlockHeader& Header);
-    bool ScanGrid(std::int32_t Pos, TStringGridData* Into);
+    bool ScanGrid(std::int32_t Pos, TStringGridData* Into, const TGridCellVisitor* Visit = nullptr);
     // True when the bytes from From to To, about to be overwritten as free space, hold the header of an
     // in-use block that ends inside Limit: a damaged free block lying over a live one.
     bool HoldsLiveBlock(std::int64_t From, std::int64_t To, std::int64_t Limit);

@@ -211,8 +211,22 @@ TEST(CatalogueTool, ShowsAPicturesSizeAndPrints) {
 // Names sort ignoring case as Qt compares them (folded code points), ties in byte order.
 TEST(CatalogueTool, NameOrderIgnoresCaseBeyondAscii) {
     TCatalogueFolder f;
-    const std::vector<std::string> names = {"zebra",  "Éclair", "eclair", "apple", "Apple",
-                                            "Ölberg", "oak",    "ſz",     "sun"};
+    // Case ties within and beyond the first 24 bytes, which the sort keys hold.
+    const std::vector<std::string> names = {"zebra",
+                                            "Éclair",
+                                            "eclair",
+                                            "apple",
+                                            "Apple",
+                                            "Ölberg",
+                                            "oak",
+                                            "ſz",
+                                            "sun",
+                                            "aBc",
+                                            "ABC",
+                                            "Abc",
+                                            "A very long disc name, part 2",
+                                            "a very long disc name, Part 1",
+                                            "A VERY long disc name, part 1"};
     for (std::size_t i = 0; i < names.size(); ++i)
         f.Save(MakeDisc(CodeOf(static_cast<int>(i) + 1), names[i], "Bach", "Gould"));
     std::string error;
@@ -223,6 +237,8 @@ TEST(CatalogueTool, NameOrderIgnoresCaseBeyondAscii) {
     for (const auto& disc : tree[0].Discs)
         sorted.push_back(disc.Name);
     // Folded "ſz" is "sz"; accented letters come after "z", as their code points do.
-    EXPECT_EQ(sorted, (std::vector<std::string>{"Apple", "apple", "eclair", "oak", "sun", "ſz", "zebra",
-                                                "Éclair", "Ölberg"}));
+    EXPECT_EQ(sorted,
+              (std::vector<std::string>{"A VERY long disc name, part 1", "a very long disc name, Part 1",
+                                        "A very long disc name, part 2", "ABC", "Abc", "aBc", "Apple",
+                                        "apple", "eclair", "oak", "sun", "ſz", "zebra", "Éclair", "Ölberg"}));
 }
