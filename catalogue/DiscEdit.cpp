@@ -51,10 +51,21 @@ TDiscEdit::TDiscEdit(TDiscCatalogue& Catalogue, TDiscRecord& Rec, TStringGridDat
     : EditRecord(Rec), Tracks(TrackColumns, std::clamp<int>(Rec.TrackCount, 0, MaxDiscTracks) + 1),
       Notes(NotesForEditing(Memo)), FCatalogue(Catalogue), FRec(Rec), FGrid(Grid), FMemo(Memo), FKeys(Keys),
       FRecNo(RecNo), FNotesCode(std::move(NotesCode)) {
+    FDriveSample = IsDriveDisc() ? FCatalogue.CurrentDisc.SampleRef : EditRecord.SampleRef;
     EditRecord.TrackCount = static_cast<std::int16_t>(Tracks.RowCount() - 1);
     for (int t = 1; t <= TrackCount(); ++t)
         for (int c = 0; c < TrackColumns; ++c)
             Tracks.SetCells(c, t, Grid.Cells(c, t));
+}
+
+bool TDiscEdit::IsDriveDisc() const {
+    return !FCatalogue.CurrentDiscCode.empty() && FCatalogue.CurrentDiscCode == FNotesCode;
+}
+
+void TDiscEdit::TakeRecordedSample() {
+    if (!IsDriveDisc() || FCatalogue.CurrentDisc.SampleRef == FDriveSample) return;
+    FDriveSample = FCatalogue.CurrentDisc.SampleRef;
+    EditRecord.SampleRef = FDriveSample;
 }
 
 std::string TDiscEdit::TrackLineOf(int T) const {
@@ -90,6 +101,7 @@ bool TDiscEdit::StorePicture(const std::string& FileName) {
         }
     }
     if (!FCatalogue.OpenDiscVlf()) return false;
+    TakeRecordedSample();
     TVlf& Store = FCatalogue.fvlf.Vlf;
     const std::int32_t Old = EditRecord.PictureRef;
     std::int32_t New = 0;
@@ -132,6 +144,7 @@ bool TDiscEdit::ExtractPicture(const std::string& FileName) {
 }
 
 bool TDiscEdit::ExtractSample(const std::string& FileName) {
+    TakeRecordedSample();
     if (EditRecord.SampleRef == 0) {
         ShowError(msgNoSample);
         return false;
@@ -143,6 +156,7 @@ bool TDiscEdit::ExtractSample(const std::string& FileName) {
 }
 
 bool TDiscEdit::ClearSample() {
+    TakeRecordedSample();
     if (EditRecord.SampleRef == 0) {
         ShowError(msgNoSample);
         return false;
@@ -154,15 +168,20 @@ bool TDiscEdit::ClearSample() {
     FCatalogue.MarkDeletedRecords();
     // The sample is freed only once the stored record no longer names it.
     const bool Ok = FCatalogue.PutDiscRecord(EditRecord);
-    if (Ok)
+    if (Ok) {
         FCatalogue.fvlf.Vlf.DeleteItem(Old);
-    else
+        // The drive's copy of the record must not go on naming the freed sample.
+        if (IsDriveDisc() && FCatalogue.CurrentDisc.SampleRef == Old) FCatalogue.CurrentDisc.SampleRef = 0;
+        FDriveSample = 0;
+    } else {
         EditRecord.SampleRef = Old;
+    }
     FCatalogue.CloseDiscVlf();
     return Ok;
 }
 
 bool TDiscEdit::Finish(bool Ok, const TDiscTexts& Texts) {
+    TakeRecordedSample();
     FRec = EditRecord;
     if (Ok) {
         FRec.DiscName = Cut(Texts.DiscName, DiscNameMax);

@@ -53,6 +53,10 @@ public:
     bool ExtractPicture(const std::string& FileName);
     // Copies the stored sample into FileName; without one the user is told and false is given.
     bool ExtractSample(const std::string& FileName);
+    // A sample recorded from the drive while the window is open is stored with the drive's record: the
+    // window's copy takes it over before it plays or writes, so that nothing it stores names the replaced
+    // sample.
+    void TakeRecordedSample();
     // Asks, then removes the sample and writes the record; true when it was removed.
     bool ClearSample();
 
@@ -61,6 +65,8 @@ public:
     bool Finish(bool Ok, const TDiscTexts& Texts);
 
 private:
+    bool IsDriveDisc() const;
+
     TDiscCatalogue& FCatalogue;
     TDiscRecord& FRec;
     TStringGridData& FGrid;
@@ -68,6 +74,7 @@ private:
     TDiscKeys& FKeys;
     std::int32_t& FRecNo;
     std::string FNotesCode;
+    std::int32_t FDriveSample = 0; // the drive record's sample when last looked at
 };
 
 // Why a file cannot be a disc picture (not readable, not a picture, a damaged bitmap); empty when it can.

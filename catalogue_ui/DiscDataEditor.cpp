@@ -355,6 +355,7 @@ void TfrmCDData::btnBitClick() {
 }
 
 void TfrmCDData::btnSampleClick() {
+    FEdit.TakeRecordedSample();
     if (FEdit.EditRecord.SampleRef == 0) {
         ShowError(msgNoSample);
         return;

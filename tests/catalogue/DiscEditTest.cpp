@@ -10,6 +10,7 @@
 #include "catalogue/ReferenceCompletion.h"
 #include "catalogue/ReferenceList.h"
 #include "catalogue/VlfFormat.h"
+#include "devices/SampleRecorder.h"
 
 namespace fs = std::filesystem;
 
@@ -244,6 +245,31 @@ TEST(DiscEdit, SampleIsClearedOnlyOnYes) {
     EXPECT_EQ(f.Answers.Questions.back(), msgDeleteSample);
     EXPECT_FALSE(edit->ClearSample());
     EXPECT_EQ(f.Answers.Errors.back(), msgNoSample);
+}
+
+TEST(DiscEdit, ASampleRecordedWhileTheEditorIsOpenIsKept) {
+    TEditFixture f;
+    TDiscCatalogue& cat = f.Cat();
+    const fs::path waves = TestDataDir() / "wav" / "cpython";
+    fs::copy_file(waves / "pluck-pcm8.wav", f.Home.File("old.wav"));
+    fs::copy_file(waves / "pluck-pcm16.wav", f.Home.File("new.wav"));
+    // The disc is in the drive with a sample; the editor works on copies, as the handset gives them.
+    cat.CurrentDiscCode = CodeOf(7);
+    cat.LoadDisc(CodeOf(7), cat.CurrentDisc, cat.fvlf.Tracks, cat.fvlf.Memo, cat.LoadedKeys,
+                 cat.CurrentDiscRecNo);
+    ASSERT_TRUE(KeepSampleWithDisc(cat, f.Home.File("old.wav")));
+    f.Disc = f.Stored();
+    auto edit = f.Start();
+    // The recording ends while the window is open; then a picture is stored and the window closes.
+    ASSERT_TRUE(KeepSampleWithDisc(cat, f.Home.File("new.wav")));
+    const std::int32_t recorded = cat.CurrentDisc.SampleRef;
+    ASSERT_TRUE(edit->StorePicture(f.Picture("bmp")));
+    EXPECT_EQ(f.Stored().Rec.SampleRef, recorded);
+    ASSERT_TRUE(edit->ExtractSample(f.Home.File("out.wav")));
+    EXPECT_TRUE(ReadFileBytes(f.Home.File("out.wav")) == ReadFileBytes(f.Home.File("new.wav")));
+    ASSERT_TRUE(edit->Finish(true, TextsOf(f.Disc.Rec)));
+    EXPECT_EQ(f.Stored().Rec.SampleRef, recorded);
+    EXPECT_TRUE(f.Check().Problems.empty()) << Problems(f.Check());
 }
 
 TEST(DiscEdit, NewReferenceEntriesAreAddedOnceAndFailuresReported) {
