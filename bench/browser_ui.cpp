@@ -96,15 +96,13 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         std::printf("%d discs: composer order in %.3f s (%d groups)\n", count, Seconds(start),
                     form->Model().rowCount());
-        if (count <= 10000) {
-            form->rbName->click();
-            form->edTrack->setText(QStringLiteral("FURIANT"));
-            start = Clock::now();
-            form->cbFilter->setChecked(true);
-            QApplication::processEvents();
-            std::printf("%d discs: track-name filter in %.3f s (%d discs pass)\n", count, Seconds(start),
-                        form->Model().DiscCount());
-        }
+        form->rbName->click();
+        form->edTrack->setText(QStringLiteral("FURIANT"));
+        start = Clock::now();
+        form->cbFilter->setChecked(true);
+        QApplication::processEvents();
+        std::printf("%d discs: track-name filter in %.3f s (%d discs pass)\n", count, Seconds(start),
+                    form->Model().DiscCount());
         form->close();
         form.reset();
         fs::remove_all(dir);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # orbelune-cat against the sqlite3 command on the same discs, process start included: list by name and by
-# composer, show one disc, check, the usage text, and rebuild against VACUUM. Each run times the two
+# composer, show one disc, the usage text, check, and rebuild against VACUUM. Each run times the two
 # programs one after the other, so both see the same load; the figures are the medians of RUNS runs
-# (rebuild: of at most 3) of wall-clock time, and the ratio orbelune-cat / sqlite3. The load average is
-# printed with them: on a shared machine it says how far to trust them.
+# (rebuild: of at most 3) of wall-clock time and of CPU time (user + system, to the millisecond), and the
+# ratios orbelune-cat / sqlite3. The load average is printed with them: on a shared machine it says how
+# far to trust the wall-clock times.
 #
 # Usage: [QUICK=1] bench/catalogue_tool.sh FOLDER [orbelune-cat] [RUNS, default 11]
 #   QUICK=1 leaves out check and rebuild.
@@ -17,18 +18,18 @@ db=$dir/catalogue.db
 command -v sqlite3 >/dev/null || { echo "the sqlite3 command is needed (apt-get install sqlite3)" >&2; exit 1; }
 [ -f "$db" ] && [ -f "$dir/disc.DAT" ] || { echo "no catalogue and catalogue.db in $dir" >&2; exit 1; }
 
-# Seconds the command in "$@" takes, output thrown away; the clock is bash's own, so no helper process
-# is timed with it.
+# "wall cpu": seconds of wall-clock time and of CPU time (user + system) the command in "$@" takes,
+# output thrown away; bash's own clock, so no helper process is timed with it.
 elapsed() {
-  local s=$EPOCHREALTIME
-  "$@" >/dev/null
-  local e=$EPOCHREALTIME
-  echo "$e - $s" | bc -l
+  local TIMEFORMAT='%3R %3U %3S' t
+  t=$({ time "$@" >/dev/null 2>&1; } 2>&1)
+  read -r r u s <<<"$t"
+  echo "$r $(echo "$u + $s" | bc -l)"
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# row WHAT N -- OURS... -- THEIRS...: N runs of each, alternating.
+# row WHAT N -- OURS... -- THEIRS...: N runs of each, alternating; medians of wall and CPU time.
 row() {
   local what=$1 n=$2
   shift 3
@@ -41,15 +42,19 @@ row() {
     a+=("$(elapsed "${ours[@]}")")
     b+=("$(elapsed "${theirs[@]}")")
   done
-  local ma mb
-  ma=$(printf '%s\n' "${a[@]}" | median)
-  mb=$(printf '%s\n' "${b[@]}" | median)
-  printf '  %-22s %9.4f s %9.4f s   ratio %5.2f\n' "$what" "$ma" "$mb" "$(echo "$ma / $mb" | bc -l)"
+  local wa wb ca cb
+  wa=$(printf '%s\n' "${a[@]}" | cut -d' ' -f1 | median)
+  wb=$(printf '%s\n' "${b[@]}" | cut -d' ' -f1 | median)
+  ca=$(printf '%s\n' "${a[@]}" | cut -d' ' -f2 | median)
+  cb=$(printf '%s\n' "${b[@]}" | cut -d' ' -f2 | median)
+  printf '  %-20s %8.3f %8.3f  %5.2f   %8.3f %8.3f  %5.2f\n' "$what" "$wa" "$wb" "$(echo "$wa / $wb" | bc -l)" \
+    "$ca" "$cb" "$(echo "$ca / ($cb + 0.0000001)" | bc -l)"
 }
 
 code=$(sqlite3 "$db" "SELECT code FROM discs ORDER BY rowid LIMIT 1 OFFSET (SELECT count(*) / 2 FROM discs)")
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg); medians of $runs runs"
-echo "$(sqlite3 "$db" 'SELECT count(*) FROM discs') discs             orbelune-cat      sqlite3"
+printf '  %-20s %8s %8s  %5s   %8s %8s  %5s\n' "$(sqlite3 "$db" 'SELECT count(*) FROM discs') discs" \
+  "wall: us" sqlite3 ratio "CPU: us" sqlite3 ratio
 row "list --by name" "$runs" -- "$tool" --dir "$dir" list --by name \
   -- sqlite3 -separator $'\t' "$db" 'SELECT name, code FROM discs ORDER BY name COLLATE NOCASE'
 row "list --by composer" "$runs" -- "$tool" --dir "$dir" list --by composer \
