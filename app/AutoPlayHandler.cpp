@@ -183,7 +183,7 @@ bool WriteDesktopEntry(std::string& Error) {
                               "Comment=Play audio CDs and keep a catalogue of them\n"
                               "Exec=" +
                               ExecArgument(Executable.string()) +
-                              " /p\n"
+                              " %U\n"
                               "Icon=media-optical-audio\n"
                               "Terminal=false\n"
                               "Categories=AudioVideo;Audio;Player;\n"

@@ -1,7 +1,27 @@
 #include "app/StartupOptions.h"
 
+#include <cctype>
+
 bool IsAutoPlaySwitch(const std::string& Argument) {
     return Argument == "/P" || Argument == "/p";
+}
+
+bool IsDiscAddress(const std::string& Argument, std::string& Device) {
+    Device.clear();
+    const std::string Scheme = "cdda://";
+    if (Argument.size() < Scheme.size()) return false;
+    for (std::size_t I = 0; I < Scheme.size(); ++I)
+        if (std::tolower(static_cast<unsigned char>(Argument[I])) != Scheme[I]) return false;
+    std::string Rest = Argument.substr(Scheme.size());
+    while (!Rest.empty() && Rest.back() == '/')
+        Rest.pop_back();
+    // "sr0" is the host of "cdda://sr0/"; "/dev/sr0" the path of "cdda:///dev/sr0".
+    std::string Name = Rest.rfind("/dev/", 0) == 0 ? Rest.substr(5) : Rest;
+    const bool Plain = !Name.empty() &&
+                       Name.find_first_not_of("abcdefghijklmnopqrstuvwxyz"
+                                              "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-") == std::string::npos;
+    if (Plain) Device = "/dev/" + Name;
+    return true;
 }
 
 TStartupOptions ParseStartupOptions(const std::vector<std::string>& Args) {
@@ -36,15 +56,21 @@ TStartupOptions ParseStartupOptions(const std::vector<std::string>& Args) {
         }
     }
     Options.AutoPlaySwitch = !Rest.empty() && IsAutoPlaySwitch(Rest.front());
+    std::string Device;
+    if (!Rest.empty() && IsDiscAddress(Rest.front(), Device)) {
+        Options.AutoPlaySwitch = true;
+        if (Options.DrivePath.empty()) Options.DrivePath = Device;
+    }
     // "--drive X --toc" reports on X.
     if (Options.TocReport && Options.TocPath.empty()) Options.TocPath = Options.DrivePath;
     return Options;
 }
 
 std::string StartupUsage() {
-    return "Usage: orbelune [/P] [--drive PATH] [--toc [PATH]]\n"
+    return "Usage: orbelune [/P | cdda://DEVICE] [--drive PATH] [--toc [PATH]]\n"
            "Plays audio CDs and keeps a catalogue of your discs.\n\n"
            "  /P, /p         play every disc as soon as it is detected\n"
+           "  cdda://DEVICE  as /P, on that drive (how the desktop starts the player for a new CD)\n"
            "  --drive PATH   use this CD device (/dev/sr0) or disc image (CUE/BIN, TOC, NRG)\n"
            "  --toc [PATH]   print the table of contents, CD-TEXT and disc code, then end\n"
            "  --help         print this help and end\n"

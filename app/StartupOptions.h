@@ -19,8 +19,13 @@ struct TStartupOptions {
 
 // Only the whole argument "/P" or "/p" is the switch.
 bool IsAutoPlaySwitch(const std::string& Argument);
+// The desktop starts its handler for an inserted audio CD with the disc's address, "cdda://sr0/" (or
+// "cdda:///dev/sr0"): that asks for automatic play, as "/p" does. Returns whether Argument is such an
+// address, with the drive's device in Device when the address names one that can be trusted.
+bool IsDiscAddress(const std::string& Argument, std::string& Device);
 // Args without the program name. The options may stand anywhere; once they are taken out, the switch
-// counts only as the first argument of what is left.
+// or a disc's address counts only as the first argument of what is left. An address plays the drive it
+// names unless --drive names another.
 TStartupOptions ParseStartupOptions(const std::vector<std::string>& Args);
 // The text --help prints.
 std::string StartupUsage();

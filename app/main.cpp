@@ -18,6 +18,7 @@
 #include "devices/WaveAudio.h"
 #include "player/PlayerState.h"
 #include "player/ui/Handset.h"
+#include "player/ui/MprisPlayer.h"
 
 namespace {
 
@@ -43,6 +44,9 @@ int RunPlayer(QApplication& App, const TStartupOptions& Options) {
         TExitSignals Signals;
         QObject::connect(&Signals, &TExitSignals::ExitRequested, &Handset, &TORB::Exit1Click);
         Handset.show();
+        // Media keys and the desktop's player controls; without a session bus the player runs alone.
+        TMprisPlayer Mpris(Handset, Settings, State, Cd, Catalogue);
+        Mpris.Register();
         Result = App.exec();
     }
     SetMessageSink(nullptr);

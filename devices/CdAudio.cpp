@@ -280,7 +280,12 @@ void TCdAudio::Skip(bool Forward) {
         LastMCIError = deOutOfRange;
         return;
     }
-    SeekTarget = Target;
+    SeekTo(Target, Track);
+}
+
+void TCdAudio::SeekTo(MSF Position, int Track) {
+    CheckCDOpen();
+    SeekTarget = Position;
     if (GetCDMode() == cmPlaying)
         PlayFrom(SeekTarget, Track);
     else

@@ -74,6 +74,9 @@ public:
     void PreviousTrack();
     void SkipForward();
     void SkipBack();
+    // Moves to Position on the disc: a play goes on from there within track Track's play, a drive that
+    // is not playing only moves its head.
+    void SeekTo(MSF Position, int Track);
     void OpenDoor();
     void CloseDoor();
     void ApplyVolume();

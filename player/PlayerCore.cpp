@@ -414,6 +414,14 @@ void TPlayerCore::btnModeClick() {
     if (FCatalogue.CurrentDiscRecNo > 0) SaveCurrentDisc();
 }
 
+bool TPlayerCore::SetPlayMode(TPlayMode Mode) {
+    if (FCd.GetCDMode() == cmPlaying) return false;
+    FState.PlayMode = Mode;
+    FCatalogue.CurrentDisc.PlayMode = Mode;
+    if (FCatalogue.CurrentDiscRecNo > 0) SaveCurrentDisc();
+    return true;
+}
+
 void TPlayerCore::btnRepeatClick() {
     FState.RepeatOn = !FState.RepeatOn;
     FView.SetRepeatShown(FState.RepeatOn);

@@ -38,6 +38,9 @@ public:
     void btnRepeatClick();
     void btnTrackClick();
     void btnBegClick();
+    // The mode chosen without the mode dialog (the desktop's shuffle switch): refused while the disc
+    // plays, as the dialog is; kept with the disc like the dialog's choice.
+    bool SetPlayMode(TPlayMode Mode);
 
     void SetButtons(TButtonState State);
     TButtonState ButtonState() const { return FButtonState; }

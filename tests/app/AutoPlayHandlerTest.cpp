@@ -60,10 +60,11 @@ TEST_F(AutoPlay, OnAndOffGiveBackTheFileByteForByte) {
         EXPECT_FALSE(s.AutoPlayHandler);
         EXPECT_EQ(ReadFileBytes(File), Case.Text);
     }
-    // No entry was installed, so one was written that starts this program with the play switch.
+    // No entry was installed, so one was written that starts this program with the disc's address,
+    // which asks for automatic play.
     const std::string Entry = ReadFileBytes(UserDesktopEntryFileName());
     EXPECT_NE(Entry.find("MimeType=x-content/audio-cdda;"), std::string::npos);
-    EXPECT_NE(Entry.find("\" /p\n"), std::string::npos);
+    EXPECT_NE(Entry.find("\" %U\n"), std::string::npos);
 }
 
 TEST_F(AutoPlay, ADefaultChosenSinceIsKept) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "app/StartupOptions.h"
 #include "support/TestSupport.h"
@@ -24,6 +25,30 @@ TEST(StartupOptions, AutoPlaySwitchIsTheWholeFirstArgument) {
     EXPECT_TRUE(ParseStartupOptions({"--drive", "a.cue", "/p"}).AutoPlaySwitch);
     EXPECT_TRUE(ParseStartupOptions({"--drive=a.cue", "/P", "x"}).AutoPlaySwitch);
     EXPECT_FALSE(ParseStartupOptions({"--drive", "a.cue", "x", "/p"}).AutoPlaySwitch);
+}
+
+// The desktop's handler for an inserted CD gets the disc's address: automatic play on the drive it names.
+TEST(StartupOptions, DiscAddressPlaysItsDrive) {
+    const struct {
+        std::vector<std::string> Args;
+        bool AutoPlay;
+        std::string Drive;
+    } Cases[] = {
+        {{"cdda://sr0/"}, true, "/dev/sr0"},
+        {{"cdda://sr1"}, true, "/dev/sr1"},
+        {{"CDDA:///dev/sr0"}, true, "/dev/sr0"},
+        {{"cdda://sr0/", "--drive", "x.cue"}, true, "x.cue"},
+        {{"cdda://../../etc/passwd"}, true, ""},
+        {{"cdda://"}, true, ""},
+        {{"x", "cdda://sr0/"}, false, ""},
+        {{"file:///dev/sr0"}, false, ""},
+        {{"cdda:/sr0"}, false, ""},
+    };
+    for (const auto& Case : Cases) {
+        const TStartupOptions O = ParseStartupOptions(Case.Args);
+        EXPECT_EQ(O.AutoPlaySwitch, Case.AutoPlay) << Case.Args.front();
+        EXPECT_EQ(O.DrivePath, Case.Drive) << Case.Args.front();
+    }
 }
 
 TEST(StartupOptions, HelpAndVersion) {

@@ -44,6 +44,19 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 grep -q '<launchable type="desktop-id">orbelune.desktop</launchable>' \
   "$usr/share/metainfo/org.orbelune.Orbelune.metainfo.xml" || fail "metainfo does not launch orbelune.desktop"
 
+# The desktop starts the handler for an inserted audio CD with the disc's address, which the player takes
+# for automatic play on that drive.
+if command -v gio >/dev/null; then
+  stub=$stage/stub && mkdir -p "$stub"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/args"\n' "$stub" >"$stub/orbelune"
+  chmod +x "$stub/orbelune"
+  PATH=$stub:$PATH timeout 10 gio launch "$desktop" cdda://sr0/ >/dev/null 2>&1
+  for _ in $(seq 50); do [ -s "$stub/args" ] && break; sleep 0.1; done
+  [ "$(cat "$stub/args" 2>/dev/null)" = "cdda://sr0/" ] || fail "gio launch passed '$(cat "$stub/args" 2>/dev/null)'"
+else
+  echo "gio not installed: launch not checked"
+fi
+
 if command -v desktop-file-validate >/dev/null; then
   out=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$out" ] || fail "desktop-file-validate: $out"
 else

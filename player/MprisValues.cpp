@@ -1,0 +1,51 @@
+#include "player/MprisValues.h"
+
+#include "catalogue/DiscCatalogue.h"
+#include "devices/CdAudio.h"
+
+std::string MprisPlaybackStatus(bool DiscLoaded, bool Playing, bool Paused) {
+    if (!DiscLoaded) return "Stopped";
+    if (Paused) return "Paused";
+    return Playing ? "Playing" : "Stopped";
+}
+
+std::string MprisLoopStatus(bool RepeatOn, TPlayMode Mode) {
+    if (!RepeatOn) return "None";
+    return Mode == pmTrack ? "Track" : "Playlist";
+}
+
+bool MprisLoopWantsRepeat(const std::string& Loop, bool& Valid) {
+    Valid = Loop == "None" || Loop == "Track" || Loop == "Playlist";
+    return Valid && Loop != "None";
+}
+
+std::int64_t FramesToMicroseconds(int Frames) {
+    return static_cast<std::int64_t>(Frames) * 1000000 / FramesPerSecond;
+}
+
+int MicrosecondsToFrames(std::int64_t Microseconds) {
+    return static_cast<int>((Microseconds * FramesPerSecond + 500000) / 1000000);
+}
+
+std::string MprisTrackId(const std::string& DiscCode, int Track) {
+    // Object path elements allow letters, digits and "_" only; the code is hexadecimal.
+    std::string Code;
+    for (char C : DiscCode)
+        Code += (C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') ? C : '_';
+    return "/org/orbelune/Orbelune/Disc_" + Code + "/Track_" + std::to_string(Track);
+}
+
+TMprisTrack MprisTrackOf(const TDiscCatalogue& Catalogue, const TCdAudio& Cd, int Track) {
+    TMprisTrack T;
+    if (Catalogue.CurrentDiscCode.empty() || Track < 1 || Track > Cd.TrackCount || Track > 99) return T;
+    const TDiscRecord& Disc = Catalogue.CurrentDisc;
+    T.Track = Track;
+    T.TrackId = MprisTrackId(Catalogue.CurrentDiscCode, Track);
+    T.Length = FramesToMicroseconds(MSFToFrames(Cd.TrackLength[Track]));
+    T.Title = Catalogue.TrackName(Track);
+    if (T.Title.find_first_not_of(' ') == std::string::npos) T.Title = "Track " + std::to_string(Track);
+    T.Album = Disc.DiscName;
+    T.Artist = Disc.Artist;
+    T.Composer = Disc.Composer;
+    return T;
+}

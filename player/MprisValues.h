@@ -1,0 +1,45 @@
+// What the desktop's media-player interface reports of the player: the playback and loop status, the
+// current track's description and the conversions between disc positions and microseconds. The values
+// come from the same state the handset shows, so the desktop and the handset never disagree.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "devices/TimeValues.h"
+#include "player/PlayerState.h"
+
+class TCdAudio;
+class TDiscCatalogue;
+
+// "Playing", "Paused" or "Stopped".
+std::string MprisPlaybackStatus(bool DiscLoaded, bool Playing, bool Paused);
+// Repeat on replays the single track in track mode and everything else in the other modes.
+std::string MprisLoopStatus(bool RepeatOn, TPlayMode Mode);
+// Whether a requested loop status turns repeat on; false for "None". Unknown texts give false with Valid
+// cleared.
+bool MprisLoopWantsRepeat(const std::string& Loop, bool& Valid);
+
+std::int64_t FramesToMicroseconds(int Frames);
+// Rounded to the nearest frame, so a position read back gives its frame again.
+int MicrosecondsToFrames(std::int64_t Microseconds);
+
+// The current track as the desktop is told of it; Track is 0 when there is none.
+struct TMprisTrack {
+    int Track = 0;
+    std::string TrackId;
+    std::int64_t Length = 0; // microseconds
+    std::string Title;
+    std::string Album;
+    std::string Artist;
+    std::string Composer;
+
+    bool operator==(const TMprisTrack&) const = default;
+};
+
+// The track's path under the player's object, unique per disc and track.
+std::string MprisTrackId(const std::string& DiscCode, int Track);
+// Track Track of the disc in the drive, with the disc panel's names: the disc's name, artist and
+// composer from its record and the track's name from its track grid. A track without a name is called
+// "Track N", as a desktop shows an empty title as nothing at all.
+TMprisTrack MprisTrackOf(const TDiscCatalogue& Catalogue, const TCdAudio& Cd, int Track);
