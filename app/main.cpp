@@ -2,6 +2,7 @@
 // running copy, then the handset and the message loop.
 #include <QApplication>
 #include <QIcon>
+#include <QToolButton>
 #include <iostream>
 
 #include "app/LibraryVersions.h"
@@ -24,7 +25,7 @@ namespace {
 
 int RunPlayer(QApplication& App, const TStartupOptions& Options) {
     TSingleInstance Guard;
-    if (Guard.HandOver()) return 0;
+    if (Guard.HandOver(Options.AutoPlaySwitch)) return 0;
     Guard.Listen();
 
     TQtMessageSink Messages;
@@ -40,6 +41,14 @@ int RunPlayer(QApplication& App, const TStartupOptions& Options) {
         TORB Handset(Settings, State, Flags, Cd, Wave, Catalogue, Options.AutoPlaySwitch);
         if (!Options.DrivePath.empty()) Handset.SetDriveOverride(DriveNumberFor(Options.DrivePath));
         QObject::connect(&Guard, &TSingleInstance::RaiseRequested, &Handset, &TORB::RaiseHandset);
+        // A copy started to play (the desktop's handler for a CD just inserted, or "/p"): from now on every
+        // disc plays when it is detected, as with "/p", and the disc shown now plays at once.
+        QObject::connect(&Guard, &TSingleInstance::PlayRequested, &Handset, [&Handset, &Flags] {
+            Flags.AutoPlaySwitch = true;
+            if (QToolButton* Play = Handset.findChild<QToolButton*>(QStringLiteral("btnPlay"));
+                Play && Flags.DiscShown)
+                Play->click();
+        });
         // Log-out, kill and Ctrl+C end the player as its Exit command does.
         TExitSignals Signals;
         QObject::connect(&Signals, &TExitSignals::ExitRequested, &Handset, &TORB::Exit1Click);

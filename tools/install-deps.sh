@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   pulseaudio pulseaudio-utils xvfb xauth fonts-dejavu-core fonts-urw-base35
   poppler-utils desktop-file-utils appstream groff-base man-db librsvg2-bin
+  dbus playerctl libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -9,6 +9,7 @@ namespace {
 
 constexpr int ConnectTimeout = 1000;
 const char RaiseMessage[] = "raise\n";
+const char PlayMessage[] = "play\n";
 
 } // namespace
 
@@ -20,11 +21,11 @@ QString TSingleInstance::ServerName() {
     return Runtime.isEmpty() ? QStringLiteral("Orbelune") : Runtime + QStringLiteral("/Orbelune");
 }
 
-bool TSingleInstance::HandOver() {
+bool TSingleInstance::HandOver(bool Play) {
     QLocalSocket Socket;
     Socket.connectToServer(FName);
     if (!Socket.waitForConnected(ConnectTimeout)) return false;
-    Socket.write(RaiseMessage);
+    Socket.write(Play ? PlayMessage : RaiseMessage);
     Socket.waitForBytesWritten(ConnectTimeout);
     Socket.disconnectFromServer();
     return true;
@@ -38,8 +39,21 @@ bool TSingleInstance::Listen() {
     if (!FServer->listen(FName)) return false;
     connect(FServer, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* Client = FServer->nextPendingConnection()) {
-            connect(Client, &QLocalSocket::disconnected, Client, &QObject::deleteLater);
-            emit RaiseRequested();
+            // The message may be there already or come later; the window is raised once either way, also
+            // for a copy that went without a word.
+            const auto Read = [this, Client](bool Last) {
+                if (Client->property("answered").toBool() || (!Last && !Client->canReadLine())) return;
+                Client->setProperty("answered", true);
+                const bool Play = Client->canReadLine() && Client->readLine() == PlayMessage;
+                emit RaiseRequested();
+                if (Play) emit PlayRequested();
+            };
+            connect(Client, &QLocalSocket::readyRead, Client, [Read] { Read(false); });
+            connect(Client, &QLocalSocket::disconnected, Client, [Client, Read] {
+                Read(true);
+                Client->deleteLater();
+            });
+            Read(false);
         }
     });
     return true;

@@ -14,8 +14,9 @@ public:
     // The default name is "Orbelune" in the user's runtime folder.
     explicit TSingleInstance(QString Name = ServerName(), QObject* Parent = nullptr);
 
-    // True when another copy is running; it has been asked to show itself and this copy should end.
-    bool HandOver();
+    // True when another copy is running; it has been asked to show itself (and, with Play, to play as
+    // the "/p" switch or a disc's address asks) and this copy should end.
+    bool HandOver(bool Play = false);
     // Starts listening for later copies; false when the socket cannot be created (the program then
     // runs without the guard).
     bool Listen();
@@ -23,6 +24,8 @@ public:
 
 signals:
     void RaiseRequested();
+    // A later copy was started to play: the desktop's handler for a newly inserted CD, or "/p".
+    void PlayRequested();
 
 private:
     QString FName;

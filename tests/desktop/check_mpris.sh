@@ -97,6 +97,9 @@ esac
 
 ctl stop >/dev/null
 expect Stopped status
+# The desktop's handler for an inserted CD, started while the player runs, hands the play over to it.
+timeout 30 "$build/orbelune" cdda://sr0/ >>"$work/player.log" 2>&1 || fail "the second copy did not end cleanly"
+expect Playing status
 # Quit ends the player as File, Exit does.
 timeout 10 dbus-send --session --dest=org.mpris.MediaPlayer2.orbelune --type=method_call /org/mpris/MediaPlayer2 \
   org.mpris.MediaPlayer2.Quit

@@ -27,9 +27,14 @@ private slots:
         QVERIFY(!First.HandOver()); // nobody there yet
         QVERIFY(First.Listen());
         QSignalSpy Raised(&First, &TSingleInstance::RaiseRequested);
+        QSignalSpy Played(&First, &TSingleInstance::PlayRequested);
         TSingleInstance Second;
         QVERIFY(Second.HandOver());
         QTRY_COMPARE_WITH_TIMEOUT(Raised.count(), 1, 5000);
+        // A copy started to play asks for that too.
+        QVERIFY(Second.HandOver(true));
+        QTRY_COMPARE_WITH_TIMEOUT(Played.count(), 1, 5000);
+        QCOMPARE(Raised.count(), 2);
     }
 
     void StaleSocketIsTakenOver() {
@@ -66,6 +71,7 @@ private slots:
         TSingleInstance First;
         QVERIFY(First.Listen());
         QSignalSpy Raised(&First, &TSingleInstance::RaiseRequested);
+        QSignalSpy Played(&First, &TSingleInstance::PlayRequested);
         QTemporaryDir Home;
         QProcess Second;
         QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
@@ -77,6 +83,7 @@ private slots:
         QVERIFY(Second.waitForStarted(5000));
         // The first copy answers from its event loop while the second waits for it.
         QTRY_COMPARE_WITH_TIMEOUT(Raised.count(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(Played.count(), 1, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(Second.state(), QProcess::NotRunning, 10000);
         QCOMPARE(Second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(Second.exitCode(), 0);
