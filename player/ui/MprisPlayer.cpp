@@ -13,7 +13,6 @@
 #include <algorithm>
 
 #include "app/ui/ProgramPictures.h"
-#include "app/ui/SingleInstance.h"
 #include "catalogue/DiscCatalogue.h"
 #include "devices/CdAudio.h"
 #include "player/ui/FourWayVolume.h"
@@ -272,7 +271,7 @@ void TMprisPlayer::Click(const char* Name) {
 }
 
 void TMprisPlayer::Raise() {
-    Later([this] { RaiseWindow(&FHandset); });
+    Later([this] { FHandset.RaiseHandset(); });
 }
 
 void TMprisPlayer::Quit() {
