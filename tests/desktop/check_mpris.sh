@@ -9,8 +9,39 @@ for tool in playerctl dbus-run-session; do
   command -v "$tool" >/dev/null || { echo "$tool not installed: skipped"; exit 77; }
 done
 
-# Inside the private bus.
+# A data folder with the demo disc's record, so the catalogue exists (no first-run question) and names
+# the tracks.
+seed() {
+  mkdir -p "$1"
+  printf '%s\n' "[29800]" "numtracks=5" "title=Demo Disc" "artist=The Orbelune Players" \
+    "0=Morning Over the Harbour" "1=Copper Kettle Waltz" "2=Lanterns" "3=The Long Way Round" \
+    "4=Night Train to Ostend" >"$1/demo.ini"
+  "$build/orbelune-cat" --dir "$1" import --windows "$1/demo.ini" >/dev/null
+}
+
+# Without a session bus the player runs as before and says nothing of it.
 if [ "${2:-}" != "--on-bus" ]; then
+  alone=$(mktemp -d)
+  chmod 700 "$alone"
+  seed "$alone/home" || { echo "FAIL: seeding"; exit 1; }
+  env -u DBUS_SESSION_BUS_ADDRESS ORBELUNE_HOME="$alone/home" XDG_RUNTIME_DIR="$alone" XDG_CACHE_HOME="$alone" \
+    QT_QPA_PLATFORM=offscreen ORBELUNE_AUDIO=null "$build/orbelune" --drive "$build/demo/orbelune-demo.cue" \
+    >"$alone/log" 2>&1 </dev/null &
+  pid=$!
+  sleep 3
+  status=0
+  if ! kill "$pid" 2>/dev/null; then
+    echo "FAIL: without a session bus the player ended: $(cat "$alone/log")"
+    status=1
+  fi
+  wait "$pid" 2>/dev/null
+  if [ -s "$alone/log" ]; then
+    echo "FAIL: without a session bus the player said: $(cat "$alone/log")"
+    status=1
+  fi
+  rm -rf "$alone"
+  [ "$status" -eq 0 ] || exit 1
+  # The rest runs inside a private bus.
   exec dbus-run-session -- bash "$0" "$build" --on-bus
 fi
 
@@ -25,21 +56,8 @@ trap cleanup EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# The demo disc's record, so the catalogue exists (no first-run question) and names the tracks.
 home=$work/home
-mkdir -p "$home"
-cat >"$work/demo.ini" <<'INI'
-[29800]
-numtracks=5
-title=Demo Disc
-artist=The Orbelune Players
-0=Morning Over the Harbour
-1=Copper Kettle Waltz
-2=Lanterns
-3=The Long Way Round
-4=Night Train to Ostend
-INI
-"$build/orbelune-cat" --dir "$home" import --windows "$work/demo.ini" >/dev/null || { echo "FAIL: seeding"; exit 1; }
+seed "$home" || { echo "FAIL: seeding"; exit 1; }
 
 export ORBELUNE_HOME=$home XDG_RUNTIME_DIR=$work XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
 export QT_QPA_PLATFORM=offscreen ORBELUNE_AUDIO=null
