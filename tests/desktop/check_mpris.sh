@@ -97,9 +97,18 @@ expect 2 metadata xesam:trackNumber
 expect "Copper Kettle Waltz" metadata xesam:title
 position=$(ctl position)
 awk -v p="$position" 'BEGIN { exit !(p >= 0 && p < 31) }' || fail "position '$position' is not within track 2"
+# A jump is announced with the new position.
+dbus-monitor --session "type='signal',interface='org.mpris.MediaPlayer2.Player',member='Seeked'" \
+  >"$work/seeked.log" 2>&1 &
+monitor=$!
+sleep 0.3
 ctl position 20 >/dev/null
 position=$(ctl position)
 awk -v p="$position" 'BEGIN { exit !(p >= 20 && p < 31) }' || fail "position '$position' after a jump to 20 s"
+for _ in $(seq 50); do grep -q "int64 20000000" "$work/seeked.log" && break; sleep 0.1; done
+grep -q "int64 20000000" "$work/seeked.log" || fail "no Seeked signal after the jump: $(cat "$work/seeked.log")"
+kill "$monitor" 2>/dev/null
+wait "$monitor" 2>/dev/null
 ctl pause >/dev/null
 expect Paused status
 ctl play >/dev/null
