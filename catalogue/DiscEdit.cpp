@@ -68,6 +68,29 @@ void TDiscEdit::TakeRecordedSample() {
     EditRecord.SampleRef = FDriveSample;
 }
 
+bool TDiscEdit::OffersCdText(const TCdText& Text) const {
+    const TDiscRecord Fresh = NewDiscRecord({}, 0, 0);
+    if (Text.Empty() || EditRecord.DiscName != Fresh.DiscName || EditRecord.Artist != Fresh.Artist)
+        return false;
+    for (int t = 1; t <= TrackCount(); ++t)
+        if (!Tracks.Cells(0, t).empty()) return false;
+    return true;
+}
+
+TCdTextNames TDiscEdit::TakeCdText(const TCdText& Text) {
+    const std::size_t Count = std::min(Text.TrackTitles.size(), static_cast<std::size_t>(TrackCount()));
+    for (std::size_t i = 0; i < Count; ++i)
+        if (!Text.TrackTitles[i].empty())
+            Tracks.SetCells(0, static_cast<int>(i) + 1, Cut(Text.TrackTitles[i], VlfFormat::GridCellMax));
+    // A disc without a performer of its own whose tracks all name the same one is that performer's.
+    std::string Artist = Text.DiscPerformer;
+    if (Artist.empty() && !Text.TrackPerformers.empty() &&
+        std::all_of(Text.TrackPerformers.begin(), Text.TrackPerformers.end(),
+                    [&](const std::string& P) { return P == Text.TrackPerformers.front(); }))
+        Artist = Text.TrackPerformers.front();
+    return {Cut(Text.DiscTitle, DiscNameMax), Cut(Artist, ArtistMax)};
+}
+
 std::string TDiscEdit::TrackLineOf(int T) const {
     return TrackLine(T,
                      EditRecord.TrackLengths[static_cast<std::size_t>(std::clamp(T, 1, MaxDiscTracks) - 1)],

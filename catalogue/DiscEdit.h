@@ -9,6 +9,7 @@
 
 #include "catalogue/DiscRecord.h"
 #include "catalogue/StringGridData.h"
+#include "devices/CdDrive.h"
 
 class TDiscCatalogue;
 
@@ -16,6 +17,18 @@ class TDiscCatalogue;
 struct TDiscTexts {
     std::string DiscName, Composer, Artist, UserField1, UserField2, RecordLabel, MusicType, Reference;
     int Year = 0;
+};
+
+// The disc in the drive as the editor sees it: its code, table of contents and the text stored on it.
+struct TDriveDisc {
+    std::string Code;
+    TDriveToc Toc;
+    TCdText Text;
+};
+
+// What the disc's CD-TEXT gives the editor's disc name and artist (empty: nothing to give).
+struct TCdTextNames {
+    std::string DiscName, Artist;
 };
 
 // What stands in the picture dialog's file name after Clear.
@@ -59,6 +72,14 @@ public:
     void TakeRecordedSample();
     // Asks, then removes the sample and writes the record; true when it was removed.
     bool ClearSample();
+
+    // Whether Text can fill the record: it has a disc name, artist or track name, and the record still
+    // holds what a new disc gets ("Unknown" disc name and artist, no track names).
+    bool OffersCdText(const TCdText& Text) const;
+    // Puts Text's track titles into the track names and gives its disc name and artist, each cut to
+    // what the record keeps; a text that is not on the disc leaves its field as it is. Nothing is
+    // stored: Finish takes the names over with the rest on OK.
+    TCdTextNames TakeCdText(const TCdText& Text);
 
     // Ends the run: the caller's record becomes EditRecord; with Ok the texts, track texts and notes are
     // taken over as well. Then the record is saved with its grid and notes, OK or not.

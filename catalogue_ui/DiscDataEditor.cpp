@@ -1,6 +1,7 @@
 #include "catalogue_ui/DiscDataEditor.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QStyleOptionComboBox>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -28,6 +30,7 @@
 #include "catalogue_ui/PictureDialog.h"
 #include "catalogue_ui/TrackDialog.h"
 #include "catalogue_ui/TrackGridDialog.h"
+#include "devices/DiscIds.h"
 #include "devices/MessageBoxes.h"
 #include "devices/SamplePlay.h"
 #include "devices/WaveAudio.h"
@@ -58,7 +61,8 @@ QLineEdit* MakeEdit(const char* Name, const char* Hint, int MaxBytes, QWidget* P
 
 } // namespace
 
-TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* Wave, QWidget* Parent)
+TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* Wave, const TDriveDisc* Drive,
+                       QWidget* Parent)
     : QDialog(Parent), FEdit(Edit), FSettings(Settings), FWave(Wave) {
     setObjectName(QStringLiteral("frmCDData"));
     setWindowTitle(QStringLiteral("Edit CD data record"));
@@ -135,7 +139,29 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     auto* Identity = new QHBoxLayout;
     Identity->addWidget(MakeLabel(nullptr, QStringLiteral("Disc ID:"), gbData));
     Identity->addWidget(labID);
+    // The disc-database ids, shown only when the disc is in the drive: they need its table of contents.
+    auto* DatabaseIds = new QWidget(gbData);
+    DatabaseIds->setObjectName(QStringLiteral("pnDiscIds"));
+    auto* IdRow = new QHBoxLayout(DatabaseIds);
+    IdRow->setContentsMargins(12, 0, 0, 0);
+    labMBID = MakeLabel("labMBID", {}, DatabaseIds);
+    labMBID->setToolTip(QStringLiteral("Open the page of this disc at MusicBrainz."));
+    labFreeDBID = MakeLabel("labFreeDBID", {}, DatabaseIds);
+    labFreeDBID->setToolTip(QStringLiteral("Open the page of this disc at gnudb (FreeDB)."));
+    IdRow->addWidget(MakeLabel(nullptr, QStringLiteral("MusicBrainz:"), DatabaseIds));
+    IdRow->addWidget(labMBID);
+    IdRow->addSpacing(12);
+    IdRow->addWidget(MakeLabel(nullptr, QStringLiteral("FreeDB:"), DatabaseIds));
+    IdRow->addWidget(labFreeDBID);
+    for (QLabel* Link : {labMBID, labFreeDBID}) {
+        Link->setTextFormat(Qt::RichText);
+        Link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+        connect(Link, &QLabel::linkActivated, this, &TfrmCDData::OpenDiscPage);
+    }
+    DatabaseIds->hide();
+    Identity->addWidget(DatabaseIds);
     Identity->addStretch();
+    Identity->addSpacing(12);
     Identity->addWidget(MakeLabel(nullptr, QStringLiteral("Playing time:"), gbData));
     Identity->addWidget(labTime);
     Grid->addLayout(Identity, 5, 0, 1, 4);
@@ -173,6 +199,10 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     btnSample = Button("btnSample", "&Sample");
     btnWaveDel = Button("btnWaveDel", "&Clear sample");
     btnTracks = Button("btnTracks", "&Track grid");
+    btnCdText = Button("btnCdText", "Use CD-&TEXT");
+    btnCdText->setToolTip(
+        QStringLiteral("Fill the disc name, artist and track names from the disc's CD-TEXT."));
+    btnCdText->hide();
     btnOK = Button("btnOK", "OK");
     btnCancel = Button("btnCancel", "Cancel");
     btnOK->setDefault(true);
@@ -186,6 +216,7 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     connect(btnSample, &QPushButton::clicked, this, &TfrmCDData::btnSampleClick);
     connect(btnWaveDel, &QPushButton::clicked, this, &TfrmCDData::btnWaveDelClick);
     connect(btnTracks, &QPushButton::clicked, this, &TfrmCDData::btnTracksClick);
+    connect(btnCdText, &QPushButton::clicked, this, &TfrmCDData::btnCdTextClick);
     connect(btnOK, &QPushButton::clicked, this, &TfrmCDData::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -207,7 +238,7 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     Middle->addWidget(gbTracks, 3);
     Middle->addWidget(gbNotes, 2);
     auto* Buttons = new QHBoxLayout;
-    for (QPushButton* B : {btnProg, btnBit, btnSample, btnWaveDel, btnTracks})
+    for (QPushButton* B : {btnProg, btnBit, btnSample, btnWaveDel, btnTracks, btnCdText})
         Buttons->addWidget(B);
     Buttons->addStretch();
     Buttons->addWidget(btnOK);
@@ -218,9 +249,9 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     Layout->addLayout(Buttons);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    QWidget* Order[] = {edName, edComp,    edArt,      ed1,       ed2,     edLab,
-                        edCat,  edRef,     edYear,     lbTracks,  memDisc, btnProg,
-                        btnBit, btnSample, btnWaveDel, btnTracks, btnOK,   btnCancel};
+    QWidget* Order[] = {edName,     edComp,    edArt,     ed1,     ed2,      edLab,  edCat,
+                        edRef,      edYear,    lbTracks,  memDisc, btnProg,  btnBit, btnSample,
+                        btnWaveDel, btnTracks, btnCdText, btnOK,   btnCancel};
     for (std::size_t i = 1; i < std::size(Order); ++i)
         setTabOrder(Order[i - 1], Order[i]);
 
@@ -240,6 +271,38 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     FillTrackList();
     LimitBytes(memDisc, FEdit.NotesLimit());
     memDisc->setPlainText(Q(FEdit.Notes));
+
+    if (Drive && Drive->Code == R.DiscCode) {
+        ShowDiscIds(Drive->Toc);
+        if (FEdit.OffersCdText(Drive->Text)) {
+            FCdText = Drive->Text;
+            btnCdText->show();
+        }
+    }
+}
+
+void TfrmCDData::ShowDiscIds(const TDriveToc& Toc) {
+    const TDiscIds Ids = ComputeDiscIds(Toc);
+    if (!Ids.Valid()) return;
+    const auto Link = [](const std::string& Url, const std::string& Id) {
+        return QStringLiteral("<a href=\"%1\">%2</a>").arg(Q(Url).toHtmlEscaped(), Q(Id).toHtmlEscaped());
+    };
+    labMBID->setText(Link(MusicBrainzDiscUrl(Ids.MusicBrainz), Ids.MusicBrainz));
+    labFreeDBID->setText(Link(FreeDbDiscUrl(Ids.FreeDb), Ids.FreeDb));
+    labMBID->parentWidget()->show();
+}
+
+void TfrmCDData::OpenDiscPage(const QString& Url) {
+    if (!QDesktopServices::openUrl(QUrl(Url)))
+        ShowError("Cannot open the web page " + Url.toStdString() + " - no web browser was found.");
+}
+
+void TfrmCDData::btnCdTextClick() {
+    const TCdTextNames Names = FEdit.TakeCdText(FCdText);
+    if (!Names.DiscName.empty()) edName->setText(Q(Names.DiscName));
+    if (!Names.Artist.empty()) edArt->setText(Q(Names.Artist));
+    FillTrackList();
+    btnCdText->setEnabled(false);
 }
 
 void TfrmCDData::showEvent(QShowEvent* Event) {
@@ -418,12 +481,12 @@ TDiscTexts TfrmCDData::TakeBack() {
 
 int EditDiscData(QWidget* Owner, TDiscCatalogue& Catalogue, TWaveAudio* Wave, TDiscRecord& Rec,
                  TStringGridData& Grid, std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
-                 const std::string& NotesCode) {
+                 const std::string& NotesCode, const TDriveDisc* Drive) {
     TDiscEdit Edit(Catalogue, Rec, Grid, Memo, Keys, RecNo, NotesCode);
     int Result;
     TDiscTexts Texts;
     {
-        TfrmCDData Form(Edit, Catalogue.Settings(), Wave, Owner);
+        TfrmCDData Form(Edit, Catalogue.Settings(), Wave, Drive, Owner);
         Result = Form.exec();
         if (Result == QDialog::Accepted) Texts = Form.TakeBack();
     }

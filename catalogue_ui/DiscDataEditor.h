@@ -22,7 +22,10 @@ class TfrmCDData : public QDialog {
     Q_OBJECT
 public:
     // Edit is the run the window works on; Wave plays the disc's sample (none: the sample is not played).
-    TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* Wave, QWidget* Parent = nullptr);
+    // Drive is the disc in the drive (none: no disc); when it is the edited one, the window shows its
+    // disc-database ids and offers its CD-TEXT for a record that still has a new disc's values.
+    TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* Wave,
+               const TDriveDisc* Drive = nullptr, QWidget* Parent = nullptr);
 
     // The fields as the user left them; the notes go into the run's Notes.
     TDiscTexts TakeBack();
@@ -41,6 +44,8 @@ public:
     QLineEdit* edRef;
     QLineEdit* edYear;
     QLabel* labID;
+    QLabel* labMBID;
+    QLabel* labFreeDBID;
     QLabel* labTime;
     QLabel* labUser1;
     QLabel* labUser2;
@@ -51,6 +56,7 @@ public:
     QPushButton* btnSample;
     QPushButton* btnWaveDel;
     QPushButton* btnTracks;
+    QPushButton* btnCdText;
     QPushButton* btnOK;
     QPushButton* btnCancel;
 
@@ -60,6 +66,7 @@ public slots:
     void btnBitClick();
     void btnSampleClick();
     void btnWaveDelClick();
+    void btnCdTextClick();
     void btnOKClick();
 
 protected:
@@ -77,6 +84,8 @@ private:
         std::vector<std::string> Names;
     };
 
+    void ShowDiscIds(const TDriveToc& Toc);
+    void OpenDiscPage(const QString& Url);
     void FormShow();
     void FillTrackList();
     void LoadReferenceCombo(TListField& Field);
@@ -88,12 +97,13 @@ private:
     TPlayerSettings& FSettings;
     TWaveAudio* FWave;
     std::vector<TListField> FFields;
+    TCdText FCdText; // what Use CD-TEXT fills from
     bool FShown = false;
 };
 
 // Runs the editor on one disc: Rec, Grid, Memo, Keys and RecNo are the caller's (the disc in the drive or
-// a catalogue entry) and NotesCode the first line of its notes. Whatever the window closes with, the
-// record is saved afterwards; the result is the window's.
+// a catalogue entry) and NotesCode the first line of its notes; Drive is the disc in the drive, if any.
+// Whatever the window closes with, the record is saved afterwards; the result is the window's.
 int EditDiscData(QWidget* Owner, TDiscCatalogue& Catalogue, TWaveAudio* Wave, TDiscRecord& Rec,
                  TStringGridData& Grid, std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
-                 const std::string& NotesCode);
+                 const std::string& NotesCode, const TDriveDisc* Drive = nullptr);

@@ -144,6 +144,13 @@ TCdText TCdAudio::GetCdText() {
     return FDrive && CurrentToc() ? FDrive->ReadCdText() : TCdText{};
 }
 
+bool TCdAudio::GetToc(TDriveToc& Toc) {
+    const TDriveToc* Current = CurrentToc();
+    if (!Current) return false;
+    Toc = *Current;
+    return true;
+}
+
 bool TCdAudio::IsAudioTrack(int Track) {
     const TDriveToc* Toc = CurrentToc();
     return Toc && Track >= 1 && Track <= Toc->TrackCount() &&

@@ -54,6 +54,8 @@ public:
     std::string GetDiscIdentity();
     // CD-TEXT of the disc in the drive (empty fields when it has none).
     TCdText GetCdText();
+    // The table of contents of the disc in the drive; false (and Toc left alone) without a disc.
+    bool GetToc(TDriveToc& Toc);
     // Whether track Track of the disc in the drive holds audio; data tracks are never played.
     bool IsAudioTrack(int Track);
     // The first audio track after After (0: from the first track), or 0 when there is none; the last

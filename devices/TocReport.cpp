@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "devices/DiscIdentity.h"
+#include "devices/DiscIds.h"
 #include "devices/DriveList.h"
 #include "devices/NullSoundOutput.h"
 
@@ -63,6 +64,12 @@ int RunTocReport(const std::string& Path, std::ostream& Out, std::ostream& Err) 
     const std::uint64_t Identity = DiscIdentity(Toc);
     Out << "Identity: " << Identity << "\n";
     Out << "Disc code: " << DiscCodeText(Identity) << "\n";
+    const TDiscIds Ids = ComputeDiscIds(Toc);
+    if (Ids.Valid()) {
+        Out << "MusicBrainz disc ID: " << Ids.MusicBrainz << "  " << MusicBrainzDiscUrl(Ids.MusicBrainz)
+            << "\n";
+        Out << "FreeDB disc ID: " << Ids.FreeDb << "  " << FreeDbDiscUrl(Ids.FreeDb) << "\n";
+    }
     if (!AnyAudio) {
         Err << "orbelune: " << Source << ": " << DeviceErrorText(deNoAudio) << "\n";
         return 1;

@@ -8,6 +8,7 @@
 #include "catalogue_ui/ProgressForm.h"
 #include "catalogue_ui/SamplePlayer.h"
 #include "devices/CdAudio.h"
+#include "devices/DiscIdentity.h"
 #include "devices/ui/RecordWindow.h"
 #include "player/ui/DiscDataPanel.h"
 #include "player/ui/GuardedCall.h"
@@ -30,7 +31,12 @@ void TORB::btnDataClick() {
     std::string Memo = Cat.fvlf.Memo;
     TDiscKeys Keys = Cat.LoadedKeys;
     std::int32_t RecNo = Cat.CurrentDiscRecNo;
-    EditDiscData(this, Cat, &FWave, Rec, Tracks, Memo, Keys, RecNo, Code);
+    TDriveDisc Drive;
+    if (FCd.GetToc(Drive.Toc)) {
+        Drive.Code = DiscCodeText(DiscIdentity(Drive.Toc));
+        Drive.Text = FCd.GetCdText();
+    }
+    EditDiscData(this, Cat, &FWave, Rec, Tracks, Memo, Keys, RecNo, Code, &Drive);
     if (Cat.CurrentDiscCode != Code) return;
     Cat.CurrentDisc = Rec;
     Cat.fvlf.Tracks = Tracks;

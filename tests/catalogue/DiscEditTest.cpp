@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <filesystem>
+#include <functional>
 
 #include "DiscTestSupport.h"
 #include "catalogue/BitmapCheck.h"
@@ -297,4 +298,43 @@ TEST(DiscEdit, NotesKeepTheirCodeLine) {
     auto edit = f.Start();
     const std::string longest(static_cast<std::size_t>(edit->NotesLimit()), 'n');
     EXPECT_EQ(StoredNotes(CodeOf(7), longest).size(), std::size_t(VlfFormat::TextMax));
+}
+
+TEST(DiscEdit, CdTextIsOfferedToANewDiscOnlyAndFillsItsNames) {
+    TCatalogueFolder f;
+    f.Answers.Answers.push_back(idYes);
+    const TCdText Text{"Title", "", {"One", "", std::string(300, 'x')}, {"Band", "Band", "Band"}};
+    const struct {
+        const char* Case;
+        std::function<void(TDiscEdit&)> Change;
+        TCdText Text;
+        bool Offered;
+    } cases[] = {
+        {"new disc", {}, Text, true},
+        {"no text on the disc", {}, TCdText{"", "", {"", "", ""}, {}}, false},
+        {"named", [](TDiscEdit& e) { e.EditRecord.DiscName = "Named"; }, Text, false},
+        {"artist known", [](TDiscEdit& e) { e.EditRecord.Artist = "Someone"; }, Text, false},
+        {"a track named", [](TDiscEdit& e) { e.Tracks.SetCells(0, 3, "Third"); }, Text, false},
+    };
+    for (const auto& c : cases) {
+        TLoadedDisc disc = LoadEntry(f.Cat(), CodeOf(9));
+        disc.Rec.TrackCount = 3;
+        TDiscEdit edit(f.Cat(), disc.Rec, disc.Grid, disc.Memo, disc.Keys, disc.RecNo, CodeOf(9));
+        if (c.Change) c.Change(edit);
+        EXPECT_EQ(edit.OffersCdText(c.Text), c.Offered) << c.Case;
+    }
+    TLoadedDisc disc = LoadEntry(f.Cat(), CodeOf(9));
+    disc.Rec.TrackCount = 2; // the text names one track more than the record has
+    TDiscEdit edit(f.Cat(), disc.Rec, disc.Grid, disc.Memo, disc.Keys, disc.RecNo, CodeOf(9));
+    edit.Tracks.SetCells(0, 2, "Kept");
+    const TCdTextNames names = edit.TakeCdText(Text);
+    EXPECT_EQ(names.DiscName, "Title");
+    EXPECT_EQ(names.Artist, "Band"); // every track's performer, the disc naming none
+    EXPECT_EQ(edit.Tracks.Cells(0, 1), "One");
+    EXPECT_EQ(edit.Tracks.Cells(0, 2), "Kept");
+    EXPECT_EQ(edit.Tracks.RowCount(), 3);
+    EXPECT_EQ(edit.TakeCdText({"", "", {std::string(300, 'x')}, {"A", "B"}}).Artist, "");
+    EXPECT_EQ(edit.Tracks.Cells(0, 1).size(), std::size_t(VlfFormat::GridCellMax));
+    EXPECT_EQ(disc.Grid.Cells(0, 1), "");
+    EXPECT_EQ(LoadEntry(f.Cat(), CodeOf(9)).RecNo, 0);
 }

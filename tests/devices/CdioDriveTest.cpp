@@ -463,6 +463,7 @@ TEST_F(CdioDriveTest, TocReport) {
         << Text;
     EXPECT_NE(Text.find("Identity: 4608"), std::string::npos);
     EXPECT_NE(Text.find("Disc code: 0000000000001200"), std::string::npos);
+    EXPECT_NE(Text.find("FreeDB disc ID: 09000c03  https://gnudb.org/cd/09000c03"), std::string::npos);
     EXPECT_TRUE(Err.str().empty());
 
     std::ostringstream Out2, Err2;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "../../player/ui/HandsetRig.h"
 #include "catalogue/VlfFormat.h"
 #include "catalogue_ui/DiscDataEditor.h"
+#include "devices/DiscIds.h"
 #include "player/ui/HandsetMenu.h"
 
 namespace {
@@ -66,6 +68,14 @@ TStored Stored(TDiscCatalogue& Cat) {
     Cat.LoadDisc(Cat.CurrentDiscCode, S.Rec, S.Grid, S.Memo, Keys, RecNo);
     return S;
 }
+
+// Takes the web pages the editor opens instead of a browser.
+class TUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    Q_INVOKABLE void Open(const QUrl& Url) { Urls << Url.toString(); }
+    QStringList Urls;
+};
 
 } // namespace
 
@@ -255,6 +265,57 @@ private slots:
         QCOMPARE(Rig.Catalogue.fvlf.Memo, std::string("00000000000000AB"));
         Rig.Catalogue.CurrentDiscCode = First;
         QCOMPARE(Stored(Rig.Catalogue).Rec.DiscName, std::string("First disc"));
+    }
+
+    // The disc's database ids with links to its pages; its CD-TEXT offered while the record is a new
+    // disc's, filling the fields and track names, which only OK stores.
+    void DiscIdsAndCdText() {
+        TEditorRig Rig;
+        TUrlCatcher Browser;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &Browser, "Open");
+        const TDiscIds Ids = ComputeDiscIds(Rig.Toc);
+        Rig.Edit([&](QWidget* D) {
+            auto* MB = Child<QLabel>(D, "labMBID");
+            QVERIFY(MB->isVisible());
+            QVERIFY(MB->text().contains(QString::fromStdString(Ids.MusicBrainz)));
+            QVERIFY(Child<QLabel>(D, "labFreeDBID")->text().contains(QString::fromStdString(Ids.FreeDb)));
+            emit MB->linkActivated(QString::fromStdString(MusicBrainzDiscUrl(Ids.MusicBrainz)));
+            // The disc has no CD-TEXT.
+            QVERIFY(!Child<QPushButton>(D, "btnCdText")->isVisible());
+            Click(D, "btnCancel");
+        });
+        QCOMPARE(Browser.Urls, QStringList{QString::fromStdString(MusicBrainzDiscUrl(Ids.MusicBrainz))});
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+
+        std::vector<std::string> Titles(12);
+        Titles[0] = "Overture";
+        Titles[11] = "Finale";
+        Rig.Drive->SetCdText({"Live", "Orchestra", Titles, {}});
+        for (const char* Close : {"btnCancel", "btnOK"}) {
+            Rig.Edit([&](QWidget* D) {
+                auto* btnCdText = Child<QPushButton>(D, "btnCdText");
+                QVERIFY(btnCdText->isVisible());
+                QCOMPARE(btnCdText->text(), QStringLiteral("Use CD-&TEXT"));
+                btnCdText->click();
+                QCOMPARE(Child<QLineEdit>(D, "edName")->text(), QStringLiteral("Live"));
+                QCOMPARE(Child<QLineEdit>(D, "edArt")->text(), QStringLiteral("Orchestra"));
+                QCOMPARE(Child<QListWidget>(D, "lbTracks")->item(11)->text(),
+                         QStringLiteral("1202.59Finale"));
+                QCOMPARE(Stored(Rig.Catalogue).Rec.DiscName, std::string("Unknown"));
+                Click(D, Close);
+            });
+        }
+        const TStored S = Stored(Rig.Catalogue);
+        QCOMPARE(S.Rec.DiscName, std::string("Live"));
+        QCOMPARE(S.Rec.Artist, std::string("Orchestra"));
+        QCOMPARE(S.Grid.Cells(0, 1), std::string("Overture"));
+        QCOMPARE(S.Grid.Cells(0, 2), std::string());
+        QCOMPARE(Rig.Find<QLabel>("labName")->text(), QStringLiteral("Live"));
+        // A record with names of its own is not offered the text again.
+        Rig.Edit([](QWidget* D) {
+            QVERIFY(!Child<QPushButton>(D, "btnCdText")->isVisible());
+            Click(D, "btnCancel");
+        });
     }
 
     void ReferenceListsFromTheMenu() {

@@ -1,0 +1,23 @@
+// The disc's identifiers in the public disc databases (MusicBrainz, and FreeDB as gnudb continues it),
+// computed from the table of contents alone, and the web pages they lead to.
+#pragma once
+
+#include <string>
+
+#include "devices/CdDrive.h"
+
+struct TDiscIds {
+    std::string MusicBrainz; // 28 characters of MusicBrainz's base64 alphabet
+    std::string FreeDb;      // 8 lower-case hexadecimal digits
+    std::string Error;       // why there are none; empty when both are set
+    bool Valid() const { return Error.empty(); }
+};
+
+// The FreeDB id counts every track up to the real lead-out. The MusicBrainz id counts the audio session
+// only: trailing data tracks (an enhanced CD's second session) are left out, and the audio then ends
+// where the gap before the data session begins, 11400 frames before the first of them.
+TDiscIds ComputeDiscIds(const TDriveToc& Toc);
+
+// The disc's page at MusicBrainz and at gnudb.
+std::string MusicBrainzDiscUrl(const std::string& Id);
+std::string FreeDbDiscUrl(const std::string& Id);
