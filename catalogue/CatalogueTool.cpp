@@ -16,6 +16,7 @@
 #include <QString>
 
 #include "app/Settings.h"
+#include "catalogue/CatalogueShow.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
 #include "catalogue/DiscRecordFile.h"
@@ -28,10 +29,6 @@
 #include "devices/MessageBoxes.h"
 
 namespace {
-
-const char* const Usage = "usage: orbelune-cat [--dir FOLDER] list [--by name|composer|artist|label|type]\n"
-                          "       orbelune-cat [--dir FOLDER] show CODE\n"
-                          "       orbelune-cat [--dir FOLDER] check | rebuild | repair\n";
 
 // Collects the catalogue's messages; questions are answered No, so nothing is created or repaired
 // unless the command asks for it.
@@ -54,19 +51,7 @@ private:
     TMessageSink* FPrevious;
 };
 
-// True when another program holds the catalogue's lock.
-bool CatalogueInUse(const std::string& DataDir) {
-    const int fd = ::open((DataDir + "disc.DAT").c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    ::close(fd);
-    return busy;
-}
-
 constexpr int ToolPageBuffers = 1024;
-
-const char* const msgInUse =
-    "the catalogue is in use by another program (error 9908); close it and try again";
 
 // A text's comparison key, ignoring case. Plain ASCII text compares as its lower-case bytes, which order
 // as Qt's case-insensitive comparison orders them: the first 24 of them are packed here with a bit for
@@ -147,204 +132,6 @@ void SortByText(std::vector<T>& Items, const std::vector<TTextKey>& Keys, TText 
     Items = std::move(sorted);
 }
 
-// An open, read-only catalogue.
-class TReadOnlyCatalogue {
-public:
-    ~TReadOnlyCatalogue() {
-        if (File) CloseRecordFile(File);
-    }
-    bool Open(const std::string& DataDir, std::string& Error) {
-        std::error_code ec;
-        if (std::filesystem::exists(DataDir + "disc2.SWP", ec)) {
-            Error = "a rebuild or repair was stopped while it replaced the files; run 'orbelune-cat rebuild' "
-                    "to finish it";
-            return false;
-        }
-        if (!std::filesystem::exists(DataDir + "disc.DAT", ec)) {
-            Error = "there is no catalogue (disc.DAT) in " + DataDir;
-            return false;
-        }
-        if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
-        OpenRecordFile(File, DataDir + "disc", true);
-        if (!EngineOK) {
-            File = nullptr;
-            Error = EngineError == eeModified
-                        ? "the catalogue was not closed properly (error 10010); run 'orbelune-cat repair'"
-                    : EngineError == eeAccessDenied && CatalogueInUse(DataDir)
-                        ? msgInUse
-                        : "Cannot open disc record file - " + std::to_string(EngineError) +
-                              (EngineErrorIsDamage(EngineError)
-                                   ? ": the catalogue files are damaged; run 'orbelune-cat repair'"
-                                   : "");
-            return false;
-        }
-        if (RecordLength(File) != DiscRecordSize) {
-            Error = "disc.DAT is not a disc catalogue";
-            return false;
-        }
-        return true;
-    }
-    TRecordFile* File = nullptr;
-};
-
-std::string TrackLineText(int Track, MSF Length, const std::string& Name) {
-    return FormatWidth(2, Track) + " " + FormatMinSec(MSFToMinSec(Length)) + " " + Name;
-}
-
-// The width and height a bitmap's or PNG's header gives; false for other or damaged data.
-bool PictureDimensions(const std::string& Bytes, long& Width, long& Height) {
-    const auto* b = reinterpret_cast<const unsigned char*>(Bytes.data());
-    const auto le = [&](std::size_t At, int Size) {
-        std::uint32_t v = 0;
-        for (int i = Size - 1; i >= 0; --i)
-            v = v << 8 | b[At + static_cast<std::size_t>(i)];
-        return v;
-    };
-    const auto be32 = [&](std::size_t At) {
-        return std::uint32_t(b[At]) << 24 | std::uint32_t(b[At + 1]) << 16 | std::uint32_t(b[At + 2]) << 8 |
-               b[At + 3];
-    };
-    if (Bytes.size() >= 26 && Bytes.compare(0, 2, "BM") == 0) {
-        const std::uint32_t header = le(14, 4);
-        if (header == 12) {
-            Width = le(18, 2);
-            Height = le(20, 2);
-        } else if (header >= 16 && header <= 124) {
-            Width = static_cast<std::int32_t>(le(18, 4));
-            // A negative height marks rows stored top to bottom.
-            const std::int32_t h = static_cast<std::int32_t>(le(22, 4));
-            Height = h == INT32_MIN ? 0 : std::abs(h);
-        } else {
-            return false;
-        }
-        return Width > 0 && Height > 0;
-    }
-    if (Bytes.size() >= 24 && Bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0 &&
-        Bytes.compare(12, 4, "IHDR") == 0) {
-        Width = be32(16);
-        Height = be32(20);
-        return Width > 0 && Height > 0;
-    }
-    return false;
-}
-
-// ", N bytes, W x H pixels" of a stored picture.
-std::string PictureSize(TVlf& Store, std::int32_t Pos) {
-    std::string bytes;
-    if (!Store.ReadItem(Pos, bytes)) return {};
-    std::string text = ", " + std::to_string(bytes.size()) + " bytes";
-    long width = 0, height = 0;
-    if (PictureDimensions(bytes, width, height))
-        text += ", " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
-    return text;
-}
-
-int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& Out, std::ostream& Err) {
-    TReadOnlyCatalogue cat;
-    std::string error;
-    if (!cat.Open(DataDir, error)) {
-        Err << "orbelune-cat: " << error << "\n";
-        return 1;
-    }
-    std::int32_t recNo = 0;
-    FindKey(cat.File, kDiscCode, recNo, CutKey(Code, kDiscCode));
-    TDiscRecordBytes bytes;
-    if (!EngineOK || !ReadDiscRecord(cat.File, recNo, bytes) || DiscRecordStatus(bytes) != 0) {
-        Err << "orbelune-cat: no disc with the code " << Code << " in the catalogue\n";
-        return 1;
-    }
-    const TDiscRecord rec = DecodeDiscRecord(bytes);
-    TPlayerSettings settings;
-    LoadSettingsFrom(DataDir + "ORBELUNE.INI", settings);
-
-    TStringGridData grid(DiscGridCols, DiscGridRows);
-    std::string notes;
-    bool picture = false, sample = false;
-    std::string pictureSize, sampleSize;
-    // What of the disc's blobs cannot be read, and why: shown in their place rather than empty fields.
-    std::string storeFault, tracksFault, notesFault;
-    if (rec.TracksRef || rec.NotesRef || rec.PictureRef || rec.SampleRef) {
-        TVlf store;
-        ConfigureDiscStore(store);
-        store.FileOpenMode = OpenRead;
-        std::error_code ec;
-        if (!std::filesystem::exists(DataDir + "disc.VLF", ec)) {
-            storeFault = "disc.VLF is missing";
-        } else if (!store.OpenStore(DataDir + "disc.VLF")) {
-            storeFault = "disc.VLF cannot be read: " + store.LastError();
-        } else {
-            TStringGridData loaded(0, 0);
-            if (rec.TracksRef && store.LoadGrid(rec.TracksRef, loaded) &&
-                TrackGridFits(loaded, rec.DiscCode)) {
-                DecodeGridTexts(loaded);
-                grid = std::move(loaded);
-                if (grid.ColCount() < DiscGridCols) grid.SetColCount(DiscGridCols);
-                if (grid.RowCount() < DiscGridRows) grid.SetRowCount(DiscGridRows);
-            } else if (rec.TracksRef) {
-                tracksFault = "its block in disc.VLF is damaged";
-            }
-            if (rec.NotesRef && store.LoadText(rec.NotesRef, notes)) {
-                while (!notes.empty() && notes.back() == '\0')
-                    notes.pop_back();
-                notes = DecodeStoredText(notes);
-            } else if (rec.NotesRef) {
-                notesFault = "its block in disc.VLF is damaged";
-            }
-            picture = rec.PictureRef && store.ItemKind(rec.PictureRef) == VlfKindPicture;
-            if (picture) pictureSize = PictureSize(store, rec.PictureRef);
-            sample = rec.SampleRef && store.ItemKind(rec.SampleRef) == VlfKindSample;
-            if (sample) sampleSize = ", " + std::to_string(store.ItemLength(rec.SampleRef)) + " bytes";
-            store.CloseStore();
-        }
-    }
-    if (!storeFault.empty()) {
-        if (rec.TracksRef) tracksFault = storeFault;
-        if (rec.NotesRef) notesFault = storeFault;
-    }
-
-    Out << "Disc ID: " << rec.DiscCode << "\n"
-        << "Name: " << rec.DiscName << "\n"
-        << "Artist: " << rec.Artist << "\n"
-        << "Composer: " << rec.Composer << "\n"
-        << "Reference: " << rec.Reference << "\n"
-        << "Music type: " << rec.MusicType << "\n"
-        << "Record label: " << rec.RecordLabel << "\n"
-        << settings.DiscUser1Caption << ": " << rec.UserField1 << "\n"
-        << settings.DiscUser2Caption << ": " << rec.UserField2 << "\n"
-        << "Year: " << rec.Year << "\n"
-        << "Tracks: " << rec.TrackCount << "\n"
-        << "Total time: " << FormatMinSec(rec.TotalTime) << "\n"
-        << "Volume: " << rec.VolumeLeft << " " << rec.VolumeRight << "\n"
-        << "Play mode: " << PlayModeName(static_cast<TPlayMode>(rec.PlayMode & 0xFF)) << "\n"
-        << "Programme:";
-    for (int i = 1; i <= rec.Programme.Count; ++i)
-        Out << " " << int(rec.Programme[i]);
-    Out << "\n"
-        << "Picture: " << (picture ? "yes" + pictureSize : "no") << "\n"
-        << "Sample: " << (sample ? "yes" + sampleSize : "no") << "\n"
-        << "Waiting for its disc: " << (rec.TocPending ? "yes" : "no") << "\n"
-        << "Track list (" << settings.TracksUser1Caption << ", " << settings.TracksUser2Caption << "):";
-    if (!tracksFault.empty()) Out << " the track names cannot be read (" << tracksFault << ")";
-    Out << "\n";
-    for (int t = 1; t <= rec.TrackCount; ++t) {
-        Out << TrackLineText(t, rec.TrackLengths[t - 1], grid.Cells(0, t));
-        if (!grid.Cells(1, t).empty() || !grid.Cells(2, t).empty())
-            Out << " | " << grid.Cells(1, t) << " | " << grid.Cells(2, t);
-        Out << "\n";
-    }
-    // Stored notes end their lines with CR LF.
-    notes.erase(std::remove(notes.begin(), notes.end(), '\r'), notes.end());
-    Out << "Notes:";
-    if (!notesFault.empty()) Out << " the notes cannot be read (" << notesFault << ")";
-    Out << "\n" << notes;
-    if (!notes.empty() && notes.back() != '\n') Out << "\n";
-    if (tracksFault.empty() && notesFault.empty()) return 0;
-    Err << "orbelune-cat: "
-        << (storeFault.empty() ? "part of this disc's data in disc.VLF is damaged" : storeFault)
-        << "; run 'orbelune-cat repair' to recover what it still holds\n";
-    return 1;
-}
-
 int ListCatalogue(const std::string& DataDir, const std::string& Order, std::ostream& Out,
                   std::ostream& Err) {
     const int keyNo = CatalogueOrderKey(Order);
@@ -375,7 +162,7 @@ int ListCatalogue(const std::string& DataDir, const std::string& Order, std::ost
 
 int Check(const std::string& DataDir, std::ostream& Out, std::ostream& Err) {
     if (CatalogueInUse(DataDir)) {
-        Err << "orbelune-cat: " << msgInUse << "\n";
+        Err << "orbelune-cat: " << msgCatalogueInUse << "\n";
         return 1;
     }
     const TCatalogueCheck check = CheckDiscCatalogue(DataDir);
@@ -407,7 +194,7 @@ int Pack(const std::string& DataDir, bool Repair, std::ostream& Out, std::ostrea
         return 1;
     }
     if (CatalogueInUse(DataDir)) {
-        Err << "orbelune-cat: " << msgInUse << "\n";
+        Err << "orbelune-cat: " << msgCatalogueInUse << "\n";
         return 1;
     }
     TToolMessages messages;
@@ -541,14 +328,14 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
             }
             dir = Args[++i];
         } else if (Args[i] == "--help" || Args[i] == "-h") {
-            Out << Usage << PrintUsage << TransferUsage;
+            Out << CatalogueToolUsage();
             return 0;
         } else {
             rest.push_back(Args[i]);
         }
     }
     if (rest.empty()) {
-        Err << Usage << PrintUsage << TransferUsage;
+        Err << CatalogueToolUsage();
         return 2;
     }
     // Usage errors are told before the data folder is looked at (or, without --dir, created).
@@ -577,20 +364,7 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
         return usageError("unknown command '" + command + "'");
     }
 
-    if (dir.empty()) {
-        dir = ProgramDir();
-    } else {
-        std::error_code ec;
-        if (!std::filesystem::is_directory(dir, ec)) {
-            Err << "orbelune-cat: no such folder: " << dir << "\n";
-            return 1;
-        }
-        if (dir.back() != '/') dir += '/';
-    }
-    if (::access(dir.c_str(), R_OK | X_OK) != 0) {
-        Err << "orbelune-cat: cannot read the folder " << dir << ": " << std::strerror(errno) << "\n";
-        return 1;
-    }
+    if (const int status = UseCatalogueToolFolder(dir, Err)) return status;
     // The tool walks whole indexes and rebuilds whole files: a bigger page cache than the player's saves
     // reading the same pages again. A show finds one key, where setting up the bigger cache would take
     // longer than the whole search.

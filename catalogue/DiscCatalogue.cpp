@@ -30,25 +30,6 @@ const char* const msgNotesCut =
 const char* const msgSwapInProgress = "Another program is replacing the catalogue files after a rebuild. "
                                       "Please try again when it has finished.";
 
-bool EngineErrorIsDamage(std::int32_t Error) {
-    switch (Error) {
-    case eeHeaderTooManyKeys:
-    case eeShortRead:
-    case eeKeyHeaderSize:
-    case eeKeyHeaderLength:
-    case eeKeyHeaderCapacity:
-    case eeFreeChain:
-    case eeDataHeaderDamaged:
-    case eeKeyHeaderDamaged:
-    case eePageDamaged:
-    case eeIndexDamaged:
-    case eeIndexSlotSize:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::string DamageAdvice(std::int32_t Error) {
     return EngineErrorIsDamage(Error) ? std::string(". ") + msgRunRepair : std::string();
 }

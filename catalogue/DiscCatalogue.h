@@ -12,6 +12,7 @@
 #include "app/Settings.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecord.h"
+#include "catalogue/DiscRecordFile.h"
 #include "catalogue/StringGridData.h"
 
 struct TRecordFile;
@@ -56,8 +57,6 @@ extern const char* const msgCannotWriteVlf;
 extern const char* const msgSwapInProgress;
 extern const char* const msgRunRepair;
 
-// Whether an engine error number means damaged catalogue files (which a repair can recover from).
-bool EngineErrorIsDamage(std::int32_t Error);
 // ". " and msgRunRepair after an error number that means damage, else nothing.
 std::string DamageAdvice(std::int32_t Error);
 extern const char* const msgNotesCut;

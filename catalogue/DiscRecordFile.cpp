@@ -20,6 +20,25 @@ void CreateDiscRecordFile(const std::string& BaseName) {
     CreateRecordFile(BaseName, DiscRecordSize, DiscKeyCount, DiscKeyDescriptors());
 }
 
+bool EngineErrorIsDamage(std::int32_t Error) {
+    switch (Error) {
+    case eeHeaderTooManyKeys:
+    case eeShortRead:
+    case eeKeyHeaderSize:
+    case eeKeyHeaderLength:
+    case eeKeyHeaderCapacity:
+    case eeFreeChain:
+    case eeDataHeaderDamaged:
+    case eeKeyHeaderDamaged:
+    case eePageDamaged:
+    case eeIndexDamaged:
+    case eeIndexSlotSize:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool ReadDiscRecord(TRecordFile* F, std::int32_t RecNo, TDiscRecordBytes& Bytes) {
     std::string record;
     GetRecord(F, RecNo, record);

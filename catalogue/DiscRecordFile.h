@@ -20,6 +20,9 @@ void CreateDiscRecordFile(const std::string& BaseName);
 inline std::string_view RecordView(const TDiscRecordBytes& Bytes) {
     return {reinterpret_cast<const char*>(Bytes.data()), Bytes.size()};
 }
+// Whether an engine error number means damaged catalogue files (which a repair can recover from).
+bool EngineErrorIsDamage(std::int32_t Error);
+
 // GetRecord into Bytes; false (EngineOK false) when the read failed or the file's records are not disc
 // records (EngineError then 10501).
 bool ReadDiscRecord(TRecordFile* F, std::int32_t RecNo, TDiscRecordBytes& Bytes);

@@ -1,10 +1,6 @@
 #include "catalogue/PrintArguments.h"
 
-const char* const PrintUsage =
-    "       orbelune-cat [--dir FOLDER] print --pdf FILE [--by name|composer|artist|label|type]\n"
-    "                    [--name TEXT] [--ref TEXT] [--track TEXT] [--page-size A4|Letter]\n"
-    "       orbelune-cat [--dir FOLDER] print --pdf FILE --disc CODE [--user-fields] [--page-size "
-    "A4|Letter]\n";
+// PrintUsage is defined with the tool's other usage texts, in CatalogueShow.cpp.
 
 std::string ParsePrintArguments(const std::vector<std::string>& Args, TPrintArguments& A) {
     for (std::size_t i = 1; i < Args.size(); ++i) {

@@ -8,9 +8,7 @@
 #include "catalogue/DiscCatalogue.h"
 #include "devices/MessageBoxes.h"
 
-const char* const TransferUsage =
-    "       orbelune-cat [--dir FOLDER] export [--csv] [--force] FILE\n"
-    "       orbelune-cat [--dir FOLDER] import [--v3 | --windows] [--merge] FILE\n";
+// TransferUsage is defined with the tool's other usage texts, in CatalogueShow.cpp.
 
 namespace {
 

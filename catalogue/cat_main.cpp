@@ -1,48 +1,31 @@
 // orbelune-cat: the disc catalogue from the command line.
 //
-// Printing needs the GUI libraries, whose loading would take several times longer than a list or a
-// show: this program links only what its other commands need, and print runs orbelune-cat-print, which
-// lies beside it.
+// Loading Qt Core and its libraries takes longer than showing a disc: this program links none of Qt. It
+// shows a disc and tells its usage itself, and starts orbelune-cat-full, which lies beside it, for every
+// other command.
 #include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <limits.h>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
-#include "catalogue/CatalogueTool.h"
-
-namespace {
-
-// The folder of this program's file, ending in "/"; empty when it cannot be found.
-std::string OwnFolder() {
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return {};
-    std::string folder(path, static_cast<std::size_t>(n));
-    folder.erase(folder.rfind('/') + 1);
-    return folder;
-}
-
-// Replaces this process by orbelune-cat-print with the same command on the same folder.
-int StartPrintProgram(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,
-                      std::ostream& Err) {
-    const std::string program = OwnFolder() + "orbelune-cat-print";
-    std::vector<std::string> args = {program, "--dir", DataDir};
-    args.insert(args.end(), Args.begin(), Args.end());
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    Out.flush();
-    Err.flush();
-    ::execv(program.c_str(), argv.data());
-    Err << "orbelune-cat: cannot start " << program << " for printing: " << std::strerror(errno) << "\n";
-    return 1;
-}
-
-} // namespace
+#include "catalogue/CatalogueShow.h"
 
 int main(int argc, char** argv) {
-    return RunCatalogueTool(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
-                            StartPrintProgram);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (const int status = RunQuickCatalogueCommand(args, std::cout, std::cerr); status >= 0) return status;
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    std::string program(path, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    program = program.substr(0, program.rfind('/') + 1) + "orbelune-cat-full";
+    std::vector<char*> argvFull = {program.data()};
+    for (int i = 1; i < argc; ++i)
+        argvFull.push_back(argv[i]);
+    argvFull.push_back(nullptr);
+    std::cout.flush();
+    ::execv(program.c_str(), argvFull.data());
+    std::cerr << "orbelune-cat: cannot start " << program << ": " << std::strerror(errno) << "\n";
+    return 1;
 }

@@ -179,6 +179,29 @@ TEST(CatalogueTool, OddInputGivesOneLineAndAFailure) {
     EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
 }
 
+// show and --help run in orbelune-cat itself, which loads none of Qt; the other commands run in
+// orbelune-cat-full beside it.
+TEST(CatalogueTool, ShowsAndTellsItsUsageWithoutQt) {
+    TCatalogueFolder f;
+    const TRun help = RunTool("--help", f.Home);
+    EXPECT_EQ(help.Status, 0);
+    for (const char* command : {" list ", " show ", " check ", " print ", " export ", " import "})
+        EXPECT_NE(help.Out.find(command), std::string::npos) << command;
+    const TRun bare = RunTool("", f.Home); // the usage, told as an error
+    EXPECT_EQ(bare.Status, 2);
+    EXPECT_EQ(bare.Err, help.Out);
+    FILE* pipe =
+        ::popen(("ldd " + std::string(std::getenv("ORBELUNE_BUILD")) + "/orbelune-cat").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string loaded;
+    std::array<char, 4096> buffer;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        loaded.append(buffer.data(), n);
+    EXPECT_EQ(::pclose(pipe), 0);
+    EXPECT_NE(loaded.find("libc.so"), std::string::npos) << loaded;
+    EXPECT_EQ(loaded.find("Qt"), std::string::npos) << loaded;
+}
+
 // show reads a stored bitmap's size from its header, whichever header it has; print, which orbelune-cat
 // leaves to orbelune-cat-print, writes its PDF.
 TEST(CatalogueTool, ShowsAPicturesSizeAndPrints) {

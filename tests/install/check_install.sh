@@ -16,7 +16,7 @@ if ! DESTDIR=$stage cmake --install "$build" --prefix /usr >"$build/install-stag
   exit 1
 fi
 usr=$stage/usr
-for f in bin/orbelune bin/orbelune-cat bin/orbelune-cat-print share/applications/orbelune.desktop \
+for f in bin/orbelune bin/orbelune-cat bin/orbelune-cat-full bin/orbelune-cat-print share/applications/orbelune.desktop \
          share/metainfo/org.orbelune.Orbelune.metainfo.xml share/icons/hicolor/scalable/apps/orbelune.svg \
          share/man/man1/orbelune.1 share/man/man1/orbelune-cat.1 share/orbelune/demo/orbelune-demo.cue; do
   [ -e "$usr/$f" ] || fail "not installed: $f"
