@@ -3,6 +3,7 @@
 // Loading Qt Core and its libraries takes longer than showing a disc: this program links none of Qt. It
 // shows a disc and tells its usage itself, and starts orbelune-cat-full, which lies beside it, for every
 // other command.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
