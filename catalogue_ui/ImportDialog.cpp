@@ -27,6 +27,12 @@ const QStringList ImportFilters = {QStringLiteral("Text files (*.txt *.TXT)"),
                                    QStringLiteral("Windows ini files (*.ini *.INI)"),
                                    QStringLiteral("All files (*)")};
 
+// The file the export writes by default: names differ in case on this system, so the import offers
+// exactly that one for the round trip.
+std::string DefaultImportFile() {
+    return ProgramDir() + "EXPORT.TXT";
+}
+
 } // namespace
 
 TfrmImport::TfrmImport(TDiscCatalogue& Catalogue, QWidget* Parent) : QDialog(Parent), FCatalogue(Catalogue) {
@@ -48,7 +54,7 @@ TfrmImport::TfrmImport(TDiscCatalogue& Catalogue, QWidget* Parent) : QDialog(Par
         FormatLayout->addWidget(W);
 
     auto* FileBox = new QGroupBox(QStringLiteral("File name"), this);
-    edFile = Named(new QLineEdit(QString::fromStdString(ProgramDir() + "export.txt"), FileBox), "edFile");
+    edFile = Named(new QLineEdit(QString::fromStdString(DefaultImportFile()), FileBox), "edFile");
     edFile->setMinimumWidth(320);
     btnBrowse = Named(new QPushButton(QStringLiteral("&Browse"), FileBox), "btnBrowse");
     auto* FileLayout = new QHBoxLayout(FileBox);
@@ -78,7 +84,7 @@ TfrmImport::TfrmImport(TDiscCatalogue& Catalogue, QWidget* Parent) : QDialog(Par
 }
 
 void TfrmImport::rbv4Click() {
-    edFile->setText(QString::fromStdString(ProgramDir() + "export.txt"));
+    edFile->setText(QString::fromStdString(DefaultImportFile()));
     FFilterIndex = 0;
 }
 
