@@ -422,7 +422,9 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     // The store cuts notes at its limit; a cut must not go unnoticed.
     else if (!NotesFitStore(Memo.substr(0, Memo.find('\0'))))
         ShowError(msgNotesCut);
-    const bool moved = tracksRef != Rec.TracksRef || notesRef != Rec.NotesRef;
+    // Only a block given up leaves unused space; a new disc's first grid and notes leave none.
+    const bool moved =
+        (Rec.TracksRef != 0 && tracksRef != Rec.TracksRef) || (Rec.NotesRef != 0 && notesRef != Rec.NotesRef);
     Rec.TracksRef = tracksRef;
     Rec.NotesRef = notesRef;
     if (moved) MarkDeletedRecords();

@@ -150,7 +150,7 @@ TEST(DiscCatalogue, FullRecordWithTracksNotesPictureAndSampleRoundTrips) {
     f.Answers.Answers.push_back(idYes);
     ASSERT_TRUE(f.Cat().SaveDisc(rec, grid, notes, recNo, keys));
     EXPECT_EQ(recNo, 1);
-    EXPECT_TRUE(f.Settings.DeletedRecordsPresent); // the first save gives the blobs new positions
+    EXPECT_FALSE(f.Settings.DeletedRecordsPresent); // a first save gives nothing up
 
     // The picture and the sample go in through the working files, as the editor and recorder do.
     const std::string picture = Fixture("bmp/g/pal4.bmp");
@@ -186,6 +186,20 @@ TEST(DiscCatalogue, FullRecordWithTracksNotesPictureAndSampleRoundTrips) {
     EXPECT_EQ(ReadFileBytes(f.Cat().WorkingSample()), sample);
     const TCatalogueCheck check = f.Check();
     EXPECT_TRUE(check.Ok) << Problems(check);
+}
+
+TEST(DiscCatalogue, NotesOutgrowingTheirBlockMarkUnusedSpace) {
+    TCatalogueFolder f;
+    TDiscRecord rec = MakeDisc(CodeOf(8), "Requiem");
+    TStringGridData grid;
+    ResetDiscGrid(grid, rec.DiscCode);
+    std::int32_t recNo = 0;
+    TDiscKeys keys;
+    f.Answers.Answers.push_back(idYes);
+    ASSERT_TRUE(f.Cat().SaveDisc(rec, grid, "n", recNo, keys));
+    EXPECT_FALSE(f.Settings.DeletedRecordsPresent);
+    ASSERT_TRUE(f.Cat().SaveDisc(rec, grid, std::string(5000, 'x'), recNo, keys));
+    EXPECT_TRUE(f.Settings.DeletedRecordsPresent);
 }
 
 TEST(DiscCatalogue, ResavingWithAChangedComposerLeavesExactlySixKeys) {
