@@ -139,6 +139,7 @@ void ExchangeAll(TExchange& x, TPlayerSettings& s) {
     x.Text("General", "Recording control", s.RecordingControl);
     x.Text("General", "Mixer control", s.MixerControl);
     x.Integer("General", "CDROM in use", s.CDROMInUse);
+    x.Text("General", "CDROM drive", s.CDROMDrive);
     x.Boolean("General", "Deleted records present", s.DeletedRecordsPresent);
     x.Text("General", "Collector name", s.CollectorName);
     x.Text("User config", "Disc user 1", s.DiscUser1Caption);

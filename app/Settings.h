@@ -76,6 +76,7 @@ struct TPlayerSettings {
     std::string RecordingControl; // default: WindowsDir + "/pavucontrol"
     std::string MixerControl;     // default: WindowsDir + "/pavucontrol"
     int CDROMInUse = 0;
+    std::string CDROMDrive; // the device or disc image of CDROMInUse, which stays valid when numbers move
     bool DeletedRecordsPresent = false;
     std::string DiscUser1Caption = "User field 1";
     std::string DiscUser2Caption = "User field 2";

@@ -1,10 +1,12 @@
 #include "catalogue_ui/DriveChooser.h"
 
+#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "devices/DriveList.h"
 #include "devices/MessageBoxes.h"
@@ -31,7 +33,11 @@ TfrmCD::TfrmCD(int DeviceCount, int Current, QWidget* Parent) : QDialog(Parent) 
     btnOK->setDefault(true);
     btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnImage = new QPushButton(QStringLiteral("&Disc image..."), this);
+    btnImage->setObjectName(QStringLiteral("btnImage"));
+    btnImage->setToolTip(QStringLiteral("Play a disc image (CUE, TOC or NRG) as a drive."));
     auto* Buttons = new QHBoxLayout;
+    Buttons->addWidget(btnImage);
     Buttons->addStretch();
     Buttons->addWidget(btnOK);
     Buttons->addWidget(btnCancel);
@@ -43,6 +49,7 @@ TfrmCD::TfrmCD(int DeviceCount, int Current, QWidget* Parent) : QDialog(Parent) 
     connect(btnOK, &QPushButton::clicked, this, &TfrmCD::btnOKClick);
     connect(lbDrives, &QListWidget::itemDoubleClicked, this, &TfrmCD::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnImage, &QPushButton::clicked, this, &TfrmCD::btnImageClick);
     FormShow(DeviceCount, Current);
 }
 
@@ -51,6 +58,19 @@ void TfrmCD::FormShow(int DeviceCount, int Current) {
     for (int N = 0; N < DeviceCount; ++N)
         lbDrives->addItem(QString::fromStdString(DriveLabel(N)));
     if (Current >= 0 && Current < lbDrives->count()) lbDrives->setCurrentRow(Current);
+    // Device paths and image names are long: the list is as wide as its longest line, within reason.
+    const int Widest = lbDrives->sizeHintForColumn(0) + 2 * lbDrives->frameWidth() + 8;
+    lbDrives->setMinimumWidth(std::clamp(Widest, 320, 760));
+}
+
+void TfrmCD::btnImageClick() {
+    const QString Image = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Disc image"), QString(),
+        QStringLiteral("Disc images (*.cue *.toc *.nrg *.CUE *.TOC *.NRG);;All files (*)"));
+    if (Image.isEmpty()) return;
+    const int Drive = AddVirtualDrive(Image.toStdString());
+    // Naming the first image takes the demo disc's place, so every line is written again.
+    FormShow(DriveCount(), Drive);
 }
 
 void TfrmCD::btnOKClick() {

@@ -1,4 +1,5 @@
-// The drive chooser: the drives the player can use, as "CD ROM n <device>", and which one it is to use.
+// The drive chooser: the drives the player can use, as "CD ROM n <device>", and which one it is to use. A
+// disc image can be named here too; it is listed after the drives.
 #pragma once
 
 #include <QDialog>
@@ -18,9 +19,11 @@ public:
     QListWidget* lbDrives;
     QPushButton* btnOK;
     QPushButton* btnCancel;
+    QPushButton* btnImage;
 
 public slots:
     void btnOKClick();
+    void btnImageClick();
 
 private:
     void FormShow(int DeviceCount, int Current);

@@ -23,6 +23,9 @@ namespace {
 
 constexpr int CodeWidth = 16;
 constexpr int ItemHeight = 18;
+// A line's text is the disc name, so that typing in the list finds a disc; the whole line (code, mark and
+// name) is kept under this role.
+constexpr int LineRole = Qt::UserRole;
 
 // Draws the name of a list line, and the sound image in front of it for a disc with a sample.
 class TSampleListDelegate : public QStyledItemDelegate {
@@ -33,7 +36,7 @@ public:
                const QModelIndex& Index) const override {
         QStyleOptionViewItem Item = Option;
         initStyleOption(&Item, Index);
-        const QString Line = Index.data().toString();
+        const QString Line = Index.data(LineRole).toString();
         Item.text.clear();
         Item.icon = QIcon();
         // The background, selected or not, as the style draws an item.
@@ -145,8 +148,11 @@ void TfrmSelectPlay::FormShow() {
     const std::vector<TCatalogueGroup> Discs =
         CatalogueTreeOrder(FCatalogue.DataDir(), kDiscName, Error, &Skipped);
     for (const TCatalogueGroup& Group : Discs)
-        for (const TCatalogueEntry& Disc : Group.Discs)
-            lbDisc->addItem(QString::fromStdString(SampleListItem(Disc.Code, Disc.HasSample, Disc.Name)));
+        for (const TCatalogueEntry& Disc : Group.Discs) {
+            auto* Item = new QListWidgetItem(QString::fromStdString(Disc.Name), lbDisc);
+            Item->setData(LineRole,
+                          QString::fromStdString(SampleListItem(Disc.Code, Disc.HasSample, Disc.Name)));
+        }
     QApplication::restoreOverrideCursor();
     if (!Error.empty())
         ShowError("The catalogue could not be read completely (" + Error + ").");
@@ -171,7 +177,7 @@ void TfrmSelectPlay::btnSelectedClick() {
         ShowError("Please select a disc whose sample is to be played.");
         return;
     }
-    const std::string Line = Item->text().toStdString();
+    const std::string Line = Item->data(LineRole).toString().toStdString();
     if (Line.size() <= CodeWidth || Line[CodeWidth] != 'Y') {
         ShowError("Selected disk does not have a recorded sample.");
         return;

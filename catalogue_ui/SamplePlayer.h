@@ -12,8 +12,8 @@ class TDiscCatalogue;
 class TSampleDisplay;
 class TWaveAudio;
 
-// A list line: the disc code padded to 16 characters, "Y" when the disc has a sample ("N" otherwise),
-// then the disc name.
+// A list line, kept with each item of lbDisc under Qt::UserRole: the disc code padded to 16 characters,
+// "Y" when the disc has a sample ("N" otherwise), then the disc name.
 std::string SampleListItem(const std::string& DiscCode, bool HasSample, const std::string& DiscName);
 
 class TfrmSelectPlay : public QDialog {

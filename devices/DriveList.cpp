@@ -115,6 +115,19 @@ int DriveNumberFor(const std::string& Path) {
     return AddVirtualDrive(Path);
 }
 
+int StoredDriveNumber(const std::string& Path, int Number) {
+    std::error_code Ec;
+    if (Path.empty() || !std::filesystem::exists(Path, Ec)) return Number;
+    return DriveNumberFor(Path);
+}
+
+std::string StoredDrivePath(int Drive) {
+    const std::vector<TDriveEntry> List = DriveList();
+    if (Drive < 0 || Drive >= static_cast<int>(List.size())) return {};
+    const TDriveEntry& Entry = List[static_cast<std::size_t>(Drive)];
+    return Entry.Kind == dkDemo ? std::string() : Entry.Path;
+}
+
 std::string DriveLabel(int Drive) {
     const std::vector<TDriveEntry> List = DriveList();
     const std::string Device =

@@ -31,6 +31,11 @@ int AddVirtualDrive(const std::string& Path);
 // The drive number for a path given on the command line: a listed physical drive keeps its number, any
 // other path becomes a virtual drive.
 int DriveNumberFor(const std::string& Path);
+// The drive the settings keep: the device or disc image Path when it exists (a listed drive keeps its
+// number, an image becomes a virtual drive), else drive Number.
+int StoredDriveNumber(const std::string& Path, int Number);
+// What the settings keep of drive n: its device or image, empty for the demo disc or a drive not listed.
+std::string StoredDrivePath(int Drive);
 // "CD ROM n <device>", as the drive chooser shows it.
 std::string DriveLabel(int Drive);
 

@@ -9,6 +9,7 @@
 #include "catalogue_ui/SamplePlayer.h"
 #include "devices/CdAudio.h"
 #include "devices/DiscIdentity.h"
+#include "devices/DriveList.h"
 #include "devices/ui/RecordWindow.h"
 #include "player/ui/DiscDataPanel.h"
 #include "player/ui/GuardedCall.h"
@@ -117,6 +118,7 @@ void TORB::SelectCDRomdrive1Click() {
         FCore->SetButtons(bsNoDisc);
         return;
     }
+    FSettings.CDROMDrive = StoredDrivePath(FSettings.CDROMInUse);
     // The drive named on the command line has been given up for the chosen one.
     FDriveOverride = -1;
     FCd.ApplyVolume();

@@ -7,6 +7,7 @@
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/RecordEngine.h"
 #include "devices/CdAudio.h"
+#include "devices/DriveList.h"
 #include "devices/MessageBoxes.h"
 #include "devices/WaveAudio.h"
 #include "player/ui/Handset.h"
@@ -27,6 +28,8 @@ void TORB::FormShow() {
         FMenu->SetChecked(QStringLiteral("miExt"), FSettings.ShowExtendedHandset);
         ApplyWindowSize();
         try {
+            // Listed also when the command line names another drive, so the chooser offers it.
+            FSettings.CDROMInUse = StoredDriveNumber(FSettings.CDROMDrive, FSettings.CDROMInUse);
             FCd.OpenCD(FDriveOverride >= 0 ? FDriveOverride : FSettings.CDROMInUse);
         } catch (const EMCIDeviceError& Error) {
             // The handset stays without a drive; the catalogue commands remain usable.

@@ -42,14 +42,14 @@ std::int32_t AddDisc(TDiscCatalogue& Cat, const std::string& Code, const std::st
 QStringList Items(const QListWidget* List) {
     QStringList Lines;
     for (int R = 0; R < List->count(); ++R)
-        Lines << List->item(R)->text();
+        Lines << List->item(R)->data(Qt::UserRole).toString();
     return Lines;
 }
 
-int SavedDrive() {
+std::pair<int, std::string> SavedDrive() {
     TPlayerSettings Saved;
     LoadSettings(Saved);
-    return Saved.CDROMInUse;
+    return {Saved.CDROMInUse, Saved.CDROMDrive};
 }
 
 } // namespace
@@ -147,7 +147,7 @@ private slots:
         };
         Choose(First + 1);
         QCOMPARE(Rig.Cd.DriveName(), B.string());
-        QCOMPARE(SavedDrive(), First + 1);
+        QCOMPARE(SavedDrive(), std::pair(First + 1, B.string()));
         Rig.Tick();
         QCOMPARE(Rig.Catalogue.CurrentDiscCode, Rig.Cd.GetDiscIdentity()); // the new drive's disc is read
 
@@ -156,7 +156,23 @@ private slots:
         QVERIFY(!Rig.Answers.Errors.empty());
         QVERIFY(!Rig.Cd.CDOpen);
         QCOMPARE(Rig.Settings.CDROMInUse, First + 1);
-        QCOMPARE(SavedDrive(), First + 1);
+        QCOMPARE(SavedDrive(), std::pair(First + 1, B.string()));
+        SetVirtualDrives({});
+    }
+
+    void KeptImageIsOpenedAtTheNextStart() {
+        TTempHome Images;
+        const auto B = CopyFixture("cd-images/cdda/cdda.cue", Images.Path());
+        CopyFixture("cd-images/cdda/cdda.bin", Images.Path());
+        SetVirtualDrives({});
+        THandsetRig Rig(THandsetRig::drProgram, [&B](TPlayerSettings& S) {
+            S.CDROMInUse = 5; // numbered in another run
+            S.CDROMDrive = B.string();
+        });
+        Rig.Handset->show();
+        QCOMPARE(Rig.Cd.DriveName(), B.string());
+        QCOMPARE(DriveLabel(Rig.Settings.CDROMInUse),
+                 "CD ROM " + std::to_string(Rig.Settings.CDROMInUse) + " <" + B.string() + ">");
         SetVirtualDrives({});
     }
 
