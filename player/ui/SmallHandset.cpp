@@ -246,8 +246,13 @@ void TfrmSmall::UpdateButtons() {
     for (const TTwin& Twin : Twins) {
         const auto* Source = FHandset.findChild<QToolButton*>(QString::fromLatin1(Twin.Handset));
         const bool Enabled = Source && Source->isEnabled();
-        for (QToolButton* Button : {Twin.Button, Twin.Letter})
-            if (Button) Button->setEnabled(Enabled);
+        for (QToolButton* Button : {Twin.Button, Twin.Letter}) {
+            if (!Button) continue;
+            Button->setEnabled(Enabled);
+            // A disabled button takes no clicks, so a right click on it goes to the window and opens its
+            // menu, as anywhere else on it; in the tiny size the buttons are all there is.
+            Button->setAttribute(Qt::WA_TransparentForMouseEvents, !Enabled);
+        }
         if (auto* Item = PopupMenu->findChild<QAction*>(QString::fromLatin1(Twin.Item)))
             Item->setEnabled(Enabled);
     }
