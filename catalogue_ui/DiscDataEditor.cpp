@@ -199,7 +199,7 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     btnSample = Button("btnSample", "&Sample");
     btnWaveDel = Button("btnWaveDel", "&Clear sample");
     btnTracks = Button("btnTracks", "&Track grid");
-    btnCdText = Button("btnCdText", "Use CD-&TEXT");
+    btnCdText = Button("btnCdText", "&Use CD-TEXT");
     btnCdText->setToolTip(
         QStringLiteral("Fill the disc name, artist and track names from the disc's CD-TEXT."));
     btnCdText->hide();
