@@ -7,6 +7,7 @@
 #include "player/ui/GlyphIcon.h"
 #include "player/ui/GuardedCall.h"
 #include "player/ui/Handset.h"
+#include "player/ui/HandsetButton.h"
 #include "player/ui/HandsetMenu.h"
 
 namespace {
@@ -18,14 +19,7 @@ constexpr int HiddenTop = 2000;
 
 QToolButton* TORB::MakeButton(const char* Name, const QString& Caption, const QString& Hint, QRect Place,
                               QWidget* Parent) {
-    auto* Button = new QToolButton(Parent);
-    Button->setObjectName(QString::fromLatin1(Name));
-    Button->setText(Caption);
-    Button->setToolTip(Hint);
-    Button->setGeometry(Place);
-    Button->setIconSize(QSize(16, 16));
-    Button->setFocusPolicy(Qt::NoFocus);
-    return Button;
+    return MakeHandsetButton(Parent, Name, Caption, Hint, Place);
 }
 
 void TORB::BuildButtons() {

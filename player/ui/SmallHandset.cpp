@@ -13,6 +13,7 @@
 #include "app/ui/ScreenPlacement.h"
 #include "player/ui/GlyphIcon.h"
 #include "player/ui/Handset.h"
+#include "player/ui/HandsetButton.h"
 
 namespace {
 
@@ -158,14 +159,7 @@ TfrmSmall::TfrmSmall(TPlayerSettings& Settings, const TPlayerState& State, TORB&
 
 QToolButton* TfrmSmall::MakeButton(const char* Name, const QString& Caption, const QString& Hint,
                                    QRect Place) {
-    auto* Button = new QToolButton(this);
-    Button->setObjectName(QString::fromLatin1(Name));
-    Button->setText(Caption);
-    Button->setToolTip(Hint);
-    Button->setGeometry(Place);
-    Button->setIconSize(QSize(16, 16));
-    Button->setFocusPolicy(Qt::NoFocus);
-    return Button;
+    return MakeHandsetButton(this, Name, Caption, Hint, Place);
 }
 
 void TfrmSmall::BuildMenu() {
