@@ -7,60 +7,33 @@
 
 #include "catalogue/CatalogueFilter.h"
 #include "catalogue/CatalogueReports.h"
+#include "catalogue/CatalogueShow.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/PdfPrintTarget.h"
 #include "catalogue/PrintArguments.h"
 #include "catalogue/RecordEngine.h"
-#include "catalogue/RecordEngineErrors.h"
 #include "catalogue/TextEncoding.h"
 
 namespace {
 
-// disc.DAT and disc.IX opened for reading only, so printing never changes the catalogue.
-class TReadOnlyDiscFile {
-public:
-    ~TReadOnlyDiscFile() {
-        if (File) CloseRecordFile(File);
-    }
-    bool Open(const std::string& DataDir, std::string& Error) {
-        std::error_code ec;
-        if (!std::filesystem::exists(DataDir + "disc.DAT", ec)) {
-            Error = "there is no catalogue (disc.DAT) in " + DataDir;
-            return false;
-        }
-        if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
-        OpenRecordFile(File, DataDir + "disc", true);
-        if (!EngineOK) {
-            File = nullptr;
-            Error = EngineError == eeModified
-                        ? "the catalogue was not closed properly (error 10010); run 'orbelune-cat repair'"
-                        : "Cannot open disc record file - " + std::to_string(EngineError);
-            return false;
-        }
-        if (RecordLength(File) != DiscRecordSize) {
-            Error = "disc.DAT is not a disc catalogue";
-            return false;
-        }
-        return true;
-    }
-    bool Read(std::int32_t RecNo, TDiscRecord& Rec) {
-        TDiscRecordBytes bytes;
-        if (!ReadDiscRecord(File, RecNo, bytes) || DiscRecordStatus(bytes) != 0) return false;
-        Rec = DecodeDiscRecord(bytes);
-        return true;
-    }
-    TRecordFile* File = nullptr;
-};
+// The stored record RecNo, when it is a live one.
+bool ReadLiveDisc(TRecordFile* File, std::int32_t RecNo, TDiscRecord& Rec) {
+    TDiscRecordBytes bytes;
+    if (!ReadDiscRecord(File, RecNo, bytes) || DiscRecordStatus(bytes) != 0) return false;
+    Rec = DecodeDiscRecord(bytes);
+    return true;
+}
 
 // The disc's record, tracks, notes and picture; a store that cannot be read leaves them empty.
 bool LoadListing(const std::string& DataDir, const std::string& Code, TDiscListing& Disc,
                  std::string& Error) {
-    TReadOnlyDiscFile file;
+    TReadOnlyCatalogue file;
     if (!file.Open(DataDir, Error)) return false;
     std::int32_t recNo = 0;
     FindKey(file.File, kDiscCode, recNo, CutKey(Code, kDiscCode));
-    if (!EngineOK || !file.Read(recNo, Disc.Rec) || Disc.Rec.DiscCode != CutKey(Code, kDiscCode)) {
+    if (!EngineOK || !ReadLiveDisc(file.File, recNo, Disc.Rec) ||
+        Disc.Rec.DiscCode != CutKey(Code, kDiscCode)) {
         Error = "no disc with the code " + Code + " in the catalogue";
         return false;
     }
@@ -132,13 +105,14 @@ int RunPrintCommand(const std::string& DataDir, const std::vector<std::string>& 
         const int keyNo = CatalogueOrderKey(args.Order);
         std::vector<TCatalogueGroup> tree = CatalogueTreeOrder(DataDir, keyNo, error);
         if (error.empty()) tree = FilterCatalogueTree(DataDir, std::move(tree), args.Filter, error);
-        TReadOnlyDiscFile file;
+        TReadOnlyCatalogue file;
         if (!error.empty() || !file.Open(DataDir, error)) {
             Err << "orbelune-cat: " << error << "\n";
             return 1;
         }
         printed = PrintCatalogueReport(
-            layout, keyNo, tree, [&](std::int32_t RecNo, TDiscRecord& Rec) { return file.Read(RecNo, Rec); },
+            layout, keyNo, tree,
+            [&](std::int32_t RecNo, TDiscRecord& Rec) { return ReadLiveDisc(file.File, RecNo, Rec); },
             settings);
     }
     if (!printed) {
