@@ -146,6 +146,13 @@ void ExchangeAll(TExchange& x, TPlayerSettings& s) {
     x.Text("User config", "Disc user 2", s.DiscUser2Caption);
     x.Text("User config", "Tracks user 1", s.TracksUser1Caption);
     x.Text("User config", "Tracks user 2", s.TracksUser2Caption);
+    x.Text("Lookup", "MusicBrainz server", s.LookupMusicBrainzServer);
+    x.Text("Lookup", "gnudb server", s.LookupGnudbServer);
+    x.Text("Lookup", "Cover art server", s.LookupCoverArtServer);
+    x.Boolean("Lookup", "Look up new discs", s.LookupNewDiscs);
+    x.Boolean("Lookup", "Store looked-up discs", s.StoreLookedUpDiscs);
+    x.Text("Lookup", "Contact", s.LookupContact);
+    x.Integer("Lookup", "Request interval", s.LookupInterval, 0, 60000);
 }
 
 } // namespace

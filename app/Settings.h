@@ -83,6 +83,16 @@ struct TPlayerSettings {
     std::string TracksUser1Caption = "Artist";
     std::string TracksUser2Caption = "Composer";
     std::string CollectorName; // the catalogue's owner, printed on the reports; default AccountFullName()
+    // Looking discs up in the public disc databases: the servers' base URLs, the contact a request
+    // names, whether a new disc is looked up when it is inserted and stored at once, and the least time
+    // between two requests to one server in milliseconds.
+    std::string LookupMusicBrainzServer = "https://musicbrainz.org";
+    std::string LookupGnudbServer = "https://gnudb.gnudb.org";
+    std::string LookupCoverArtServer = "https://coverartarchive.org";
+    std::string LookupContact = "https://orbelune.org"; // the project page
+    bool LookupNewDiscs = false;
+    bool StoreLookedUpDiscs = false;
+    int LookupInterval = 1000;
 };
 
 // The data folder, ending in "/": $ORBELUNE_HOME when set; else the executable's folder when it holds

@@ -18,6 +18,7 @@
 #include "catalogue/RecordEngine.h"
 #include "catalogue/RecordEngineErrors.h"
 #include "catalogue/TextEncoding.h"
+#include "catalogue/LookupCommand.h"
 #include "catalogue/TransferCommands.h"
 #include "catalogue/Vlf.h"
 
@@ -31,6 +32,8 @@ const char* const PrintUsage =
 const char* const TransferUsage =
     "       orbelune-cat [--dir FOLDER] export [--csv] [--force] FILE\n"
     "       orbelune-cat [--dir FOLDER] import [--v3 | --windows] [--merge] FILE\n";
+const char* const LookupUsage = "       orbelune-cat [--dir FOLDER] lookup CODE [--pick N]\n"
+                                "       orbelune-cat [--dir FOLDER] lookup --fill\n";
 const char* const msgCatalogueInUse =
     "the catalogue is in use by another program (error 9908); close it and try again";
 
@@ -201,7 +204,7 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
 }
 
 std::string CatalogueToolUsage() {
-    return std::string(Usage) + PrintUsage + TransferUsage;
+    return std::string(Usage) + PrintUsage + TransferUsage + LookupUsage;
 }
 
 int UseCatalogueToolFolder(std::string& Dir, std::ostream& Err) {

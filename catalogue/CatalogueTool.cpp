@@ -20,6 +20,7 @@
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/LookupCommand.h"
 #include "catalogue/PrintArguments.h"
 #include "catalogue/RecordEngine.h"
 #include "catalogue/RecordEngineErrors.h"
@@ -360,6 +361,8 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
         if (rest.size() != 1) return usageError(command + " takes no arguments");
     } else if (IsTransferCommand(command)) {
         if (const std::string error = TransferUsageError(rest); !error.empty()) return usageError(error);
+    } else if (IsLookupCommand(command)) {
+        if (const std::string error = LookupUsageError(rest); !error.empty()) return usageError(error);
     } else {
         return usageError("unknown command '" + command + "'");
     }
@@ -374,5 +377,6 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
     if (command == "check") return Check(dir, Out, Err);
     if (command == "print") return Print(dir, rest, Out, Err);
     if (IsTransferCommand(command)) return RunTransferCommand(dir, rest, Out, Err);
+    if (IsLookupCommand(command)) return RunLookupCommand(dir, rest, Out, Err);
     return Pack(dir, command == "repair", Out, Err);
 }

@@ -25,7 +25,8 @@ TEST(Settings, MissingFileGivesDefaultsAndFirstSaveWritesEveryKey) {
     for (const char* line :
          {"Track window name=Small fonts", "Left=30000", "Skip time=30", "Fit tracks time=4500",
           "Handset background=-2147483633", "Use Orbelune to auto play=0", "Tracks user 2=Composer",
-          "Deleted records present=0", "CDROM in use=0", "Collector name="})
+          "Deleted records present=0", "CDROM in use=0", "Collector name=", "[Lookup]",
+          "MusicBrainz server=https://musicbrainz.org", "Look up new discs=0", "Store looked-up discs=0"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
     // Every section once, in the order of first use.
     EXPECT_LT(text.find("[Fonts]"), text.find("[Color]"));

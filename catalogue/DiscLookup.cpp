@@ -1,0 +1,315 @@
+#include "catalogue/DiscLookup.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QUrlQuery>
+#include <algorithm>
+#include <chrono>
+#include <map>
+
+#include "app/LibraryVersions.h"
+#include "app/Settings.h"
+#include "catalogue/MusicBrainzAnswer.h"
+
+const char* const DefaultLookupContact = "https://orbelune.org";
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// Most entries of gnudb's inexact matches that are read.
+constexpr std::size_t MaxGnudbReads = 10;
+
+// When each server was last asked, for every lookup of this process.
+std::map<QString, TClock::time_point>& LastRequests() {
+    static std::map<QString, TClock::time_point> Times;
+    return Times;
+}
+
+QString Base(const std::string& Url) {
+    QString Text = QString::fromStdString(Url).trimmed();
+    while (Text.endsWith(QLatin1Char('/')))
+        Text.chop(1);
+    return Text;
+}
+
+} // namespace
+
+TLookupServers LookupServersOf(const TPlayerSettings& Settings) {
+    TLookupServers Servers;
+    Servers.MusicBrainz = Settings.LookupMusicBrainzServer;
+    Servers.Gnudb = Settings.LookupGnudbServer;
+    Servers.CoverArt = Settings.LookupCoverArtServer;
+    Servers.Contact = Settings.LookupContact.empty() ? DefaultLookupContact : Settings.LookupContact;
+    Servers.IntervalMs = Settings.LookupInterval;
+    return Servers;
+}
+
+TDiscLookup::TDiscLookup(TLookupServers Servers, QObject* Parent)
+    : QObject(Parent), FServers(std::move(Servers)), FNetwork(new QNetworkAccessManager(this)),
+      FWait(new QTimer(this)), FTimeout(new QTimer(this)) {
+    FNetwork->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    FWait->setSingleShot(true);
+    FTimeout->setSingleShot(true);
+    connect(FTimeout, &QTimer::timeout, this, [this] {
+        FTimedOut = true;
+        if (FReply) FReply->abort();
+    });
+}
+
+TDiscLookup::~TDiscLookup() {
+    if (FReply) {
+        FReply->disconnect(this);
+        FReply->abort();
+    }
+}
+
+std::string TDiscLookup::UserAgent() const {
+    return std::string("Orbelune/") + ProgramVersion() + " ( " + FServers.Contact + " )";
+}
+
+bool TDiscLookup::Busy() const {
+    return FBusy;
+}
+
+void TDiscLookup::Get(const QUrl& Url, const QString& Service, TAnswer Answer) {
+    // The public MusicBrainz server allows one request a second.
+    int Interval = std::max(0, FServers.IntervalMs);
+    if (Url.host().endsWith(QStringLiteral("musicbrainz.org"))) Interval = std::max(Interval, 1000);
+    const TClock::time_point Due = LastRequests()[Url.host()] + std::chrono::milliseconds(Interval);
+    const auto Wait = std::chrono::duration_cast<std::chrono::milliseconds>(Due - TClock::now()).count();
+    FWait->disconnect();
+    if (Wait <= 0) {
+        Send(Url, Service, std::move(Answer));
+        return;
+    }
+    connect(FWait, &QTimer::timeout, this,
+            [this, Url, Service, Answer = std::move(Answer)] { Send(Url, Service, Answer); });
+    FWait->start(static_cast<int>(Wait));
+}
+
+void TDiscLookup::Send(const QUrl& Url, const QString& Service, TAnswer Answer) {
+    LastRequests()[Url.host()] = TClock::now();
+    QNetworkRequest Request(Url);
+    Request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromStdString(UserAgent()));
+    Request.setRawHeader("Accept", Service == QLatin1String("MusicBrainz") ? "application/json" : "*/*");
+    FTimedOut = false;
+    FReply = FNetwork->get(Request);
+    FTimeout->start(std::max(1, FServers.TimeoutMs));
+    connect(FReply, &QNetworkReply::finished, this, [this, Service, Answer = std::move(Answer)] {
+        QNetworkReply* Reply = FReply;
+        FReply = nullptr;
+        FTimeout->stop();
+        Reply->deleteLater();
+        const QString Host = Reply->url().host();
+        const int Status = Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (FTimedOut) {
+            Fail(Service.toStdString() + " (" + Host.toStdString() + ") did not answer within " +
+                 std::to_string((FServers.TimeoutMs + 999) / 1000) + " seconds.");
+            return;
+        }
+        if (Reply->error() == QNetworkReply::OperationCanceledError) return; // Cancel has told it
+        if (Status == 503) {
+            bool Ok = false;
+            const int After = Reply->rawHeader("Retry-After").trimmed().toInt(&Ok);
+            const int Seconds = Ok && After > 0 ? After : 1;
+            Fail(Service.toStdString() + " is busy (its rate limit): try again in " +
+                     std::to_string(Seconds) + (Seconds == 1 ? " second." : " seconds."),
+                 Seconds);
+            return;
+        }
+        // A missing page is an answer: the caller decides what it means.
+        if (Status == 0 || (Reply->error() != QNetworkReply::NoError && Status != 404)) {
+            if (Status >= 400)
+                Fail(Service.toStdString() + " answered HTTP " + std::to_string(Status) + " " +
+                     Reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().toStdString() +
+                     ".");
+            else
+                Fail("Cannot reach " + Service.toStdString() + " (" + Host.toStdString() +
+                     "): " + Reply->errorString().toStdString() + ".");
+            return;
+        }
+        Answer(Status, Reply->readAll());
+    });
+}
+
+void TDiscLookup::Start(const TLookupToc& Toc) {
+    Cancel();
+    FBusy = true;
+    FCover = false;
+    FToc = Toc;
+    FResult = {};
+    FEntries.clear();
+    if (!Toc.Valid()) {
+        Fail("The disc has no table of contents to look up.");
+        return;
+    }
+    QUrl Url(Base(FServers.MusicBrainz) + QStringLiteral("/ws/2/discid/") +
+             QString::fromStdString(Toc.MusicBrainzId));
+    QUrlQuery Query;
+    Query.addQueryItem(QStringLiteral("toc"), QString::fromStdString(MusicBrainzToc(Toc)));
+    Query.addQueryItem(QStringLiteral("cdstubs"), QStringLiteral("no"));
+    Query.addQueryItem(QStringLiteral("inc"),
+                       QStringLiteral("recordings+artist-credits+labels+release-groups"));
+    Query.addQueryItem(QStringLiteral("fmt"), QStringLiteral("json"));
+    Url.setQuery(Query);
+    emit Progress(QStringLiteral("Asking MusicBrainz..."));
+    Get(Url, QStringLiteral("MusicBrainz"), [this](int Status, const QByteArray& Body) {
+        std::string Error;
+        if (Status != 404 && !ParseMusicBrainzAnswer(Body, FToc, FResult.Matches, Error)) {
+            Fail(Error);
+            return;
+        }
+        if (FResult.Matches.empty() && !FToc.FreeDbId.empty())
+            AskGnudb();
+        else
+            Finish(FResult);
+    });
+}
+
+QUrl TDiscLookup::GnudbUrl(const std::string& Command) const {
+    QString Path = Base(FServers.Gnudb);
+    if (!Path.endsWith(QStringLiteral(".cgi"))) Path += QStringLiteral("/~cddb/cddb.cgi");
+    // The hello names the user as gnudb asks: the contact's address when it is one.
+    QString User = QStringLiteral("orbelune"), Host = QStringLiteral("localhost");
+    const QString Contact = QString::fromStdString(FServers.Contact).trimmed();
+    if (const auto At = Contact.indexOf(QLatin1Char('@')); At > 0 && !Contact.contains(QLatin1Char(' '))) {
+        User = Contact.left(At);
+        Host = Contact.mid(At + 1);
+    }
+    // "+" stands for a space in the command; the parts themselves hold none.
+    const QString Encoded = QStringLiteral("cmd=") + QString::fromStdString(Command) +
+                            QStringLiteral("&hello=") + QString::fromUtf8(QUrl::toPercentEncoding(User)) +
+                            QLatin1Char('+') + QString::fromUtf8(QUrl::toPercentEncoding(Host)) +
+                            QStringLiteral("+Orbelune+") + QString::fromLatin1(ProgramVersion()) +
+                            QStringLiteral("&proto=6");
+    QUrl Url(Path);
+    Url.setQuery(Encoded, QUrl::StrictMode);
+    return Url;
+}
+
+void TDiscLookup::AskGnudb() {
+    emit Progress(QStringLiteral("MusicBrainz does not know the disc: asking gnudb..."));
+    Get(GnudbUrl("cddb+query+" + CddbQueryArguments(FToc)), QStringLiteral("gnudb"),
+        [this](int Status, const QByteArray& Body) {
+            std::string Error;
+            if (Status == 404 || !ParseCddbQuery(Body, FEntries, Error)) {
+                Fail(Status == 404 ? "gnudb has no CDDB service at " +
+                                         GnudbUrl("").toString(QUrl::RemoveQuery).toStdString()
+                                   : Error);
+                return;
+            }
+            if (FEntries.size() > MaxGnudbReads) FEntries.resize(MaxGnudbReads);
+            ReadGnudb(0);
+        });
+}
+
+void TDiscLookup::ReadGnudb(std::size_t Index) {
+    if (Index >= FEntries.size()) {
+        Finish(FResult);
+        return;
+    }
+    const TCddbEntry& Entry = FEntries[Index];
+    emit Progress(QStringLiteral("Reading gnudb's entry %1 of %2...").arg(Index + 1).arg(FEntries.size()));
+    const std::string Command =
+        "cddb+read+" + QUrl::toPercentEncoding(QString::fromStdString(Entry.Category)).toStdString() + "+" +
+        QUrl::toPercentEncoding(QString::fromStdString(Entry.DiscId)).toStdString();
+    Get(GnudbUrl(Command), QStringLiteral("gnudb"), [this, Index](int, const QByteArray& Body) {
+        TLookupMatch Match;
+        std::string Error;
+        if (!ParseCddbRead(Body, Match, Error)) {
+            Fail(Error);
+            return;
+        }
+        FResult.Matches.push_back(std::move(Match));
+        ReadGnudb(Index + 1);
+    });
+}
+
+void TDiscLookup::StartCover(const std::string& ReleaseId) {
+    Cancel();
+    FBusy = true;
+    FCover = true;
+    // An MBID is a UUID: anything else would change the path.
+    const QString Id = QString::fromStdString(ReleaseId);
+    if (Id.isEmpty() || Id.contains(QRegularExpression(QStringLiteral("[^0-9a-fA-F-]")))) {
+        Fail("The release has no MusicBrainz id to fetch a cover for.");
+        return;
+    }
+    emit Progress(QStringLiteral("Fetching the cover from the Cover Art Archive..."));
+    Get(QUrl(Base(FServers.CoverArt) + QStringLiteral("/release/") + Id + QStringLiteral("/front-500")),
+        QStringLiteral("the Cover Art Archive"), [this](int Status, const QByteArray& Body) {
+            FBusy = false;
+            emit CoverFinished(Status == 404 ? QByteArray() : Body, {}, false);
+        });
+}
+
+void TDiscLookup::Cancel() {
+    if (!FBusy) return;
+    FWait->stop();
+    FTimeout->stop();
+    if (FReply) {
+        QNetworkReply* Reply = FReply;
+        FReply = nullptr;
+        Reply->disconnect(this);
+        Reply->abort();
+        Reply->deleteLater();
+    }
+    FBusy = false;
+    if (FCover) {
+        emit CoverFinished({}, {}, true);
+    } else {
+        TLookupResult Result;
+        Result.Cancelled = true;
+        emit Finished(Result);
+    }
+}
+
+void TDiscLookup::Finish(TLookupResult Result) {
+    FBusy = false;
+    emit Finished(Result);
+}
+
+void TDiscLookup::Fail(const std::string& Error, int RetryAfter) {
+    FBusy = false;
+    if (FCover) {
+        emit CoverFinished({}, QString::fromStdString(Error), false);
+        return;
+    }
+    TLookupResult Result;
+    Result.Error = Error;
+    Result.RetryAfter = RetryAfter;
+    emit Finished(Result);
+}
+
+TLookupResult TDiscLookup::LookUp(const TLookupToc& Toc) {
+    TLookupResult Result;
+    QEventLoop Loop;
+    const auto Connection = connect(this, &TDiscLookup::Finished, &Loop, [&](const TLookupResult& R) {
+        Result = R;
+        Loop.quit();
+    });
+    Start(Toc);
+    if (FBusy) Loop.exec();
+    disconnect(Connection);
+    return Result;
+}
+
+QByteArray TDiscLookup::Cover(const std::string& ReleaseId, std::string& Error) {
+    QByteArray Picture;
+    QEventLoop Loop;
+    const auto Connection =
+        connect(this, &TDiscLookup::CoverFinished, &Loop, [&](const QByteArray& P, const QString& E, bool) {
+            Picture = P;
+            Error = E.toStdString();
+            Loop.quit();
+        });
+    StartCover(ReleaseId);
+    if (FBusy) Loop.exec();
+    disconnect(Connection);
+    return Picture;
+}

@@ -1,0 +1,98 @@
+// The lookup of a disc in the public disc databases: MusicBrainz by disc id (its lookup by table of
+// contents when the id is unknown), gnudb (the CDDB protocol over HTTP: query, then read each entry) when
+// MusicBrainz has nothing, and the front cover of a MusicBrainz release from the Cover Art Archive.
+//
+// Requests are asynchronous (Qt's network access runs its transfers off the calling thread); each has a
+// timeout and can be cancelled, and requests to one server are kept apart by the configured interval, at
+// least one second for the public MusicBrainz server as it asks.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "catalogue/CddbAnswer.h"
+#include "catalogue/LookupMatch.h"
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTimer;
+struct TPlayerSettings;
+
+// The contact a User-Agent names when the settings give none.
+extern const char* const DefaultLookupContact;
+
+struct TLookupServers {
+    std::string MusicBrainz = "https://musicbrainz.org";
+    std::string Gnudb = "https://gnudb.gnudb.org";
+    std::string CoverArt = "https://coverartarchive.org";
+    std::string Contact = DefaultLookupContact;
+    int IntervalMs = 1000; // between two requests to one server
+    int TimeoutMs = 15000; // of each request, from sending to the last byte
+};
+TLookupServers LookupServersOf(const TPlayerSettings& Settings);
+
+struct TLookupResult {
+    std::vector<TLookupMatch> Matches; // none: the disc is not known
+    std::string Error;                 // one line; empty when the services answered
+    int RetryAfter = 0;                // seconds a busy server asked to wait (with Error)
+    bool Cancelled = false;
+    bool Answered() const { return Error.empty() && !Cancelled; }
+};
+
+class TDiscLookup : public QObject {
+    Q_OBJECT
+public:
+    explicit TDiscLookup(TLookupServers Servers, QObject* Parent = nullptr);
+    ~TDiscLookup() override;
+
+    // Looks the disc up; Finished tells the result. A lookup under way is cancelled first.
+    void Start(const TLookupToc& Toc);
+    // Fetches the front cover (500 px) of a MusicBrainz release; CoverFinished tells the result.
+    void StartCover(const std::string& ReleaseId);
+    // Ends the request under way; its Finished or CoverFinished says Cancelled.
+    void Cancel();
+    bool Busy() const;
+
+    // The same, waiting in an event loop of their own (for the command-line tool).
+    TLookupResult LookUp(const TLookupToc& Toc);
+    QByteArray Cover(const std::string& ReleaseId, std::string& Error);
+
+    // "Orbelune/<version> ( <contact> )".
+    std::string UserAgent() const;
+    const TLookupServers& Servers() const { return FServers; }
+
+signals:
+    void Progress(const QString& Status);
+    void Finished(const TLookupResult& Result);
+    // An empty picture without Error: the release has no front cover.
+    void CoverFinished(const QByteArray& Picture, const QString& Error, bool Cancelled);
+
+private:
+    using TAnswer = std::function<void(int Status, const QByteArray& Body)>;
+    // Sends a GET to Url after the server's interval; Answer gets the HTTP status and body, unless the
+    // request failed: then Fail gets the error line (and the 503's Retry-After).
+    void Get(const QUrl& Url, const QString& Service, TAnswer Answer);
+    void Send(const QUrl& Url, const QString& Service, TAnswer Answer);
+    void AskGnudb();
+    void ReadGnudb(std::size_t Index);
+    void Finish(TLookupResult Result);
+    void Fail(const std::string& Error, int RetryAfter = 0);
+    QUrl GnudbUrl(const std::string& Command) const;
+
+    TLookupServers FServers;
+    QNetworkAccessManager* FNetwork;
+    QNetworkReply* FReply = nullptr;
+    QTimer* FWait;    // the interval before a request
+    QTimer* FTimeout; // the request's timeout
+    bool FTimedOut = false;
+    bool FCover = false; // the request under way is a cover's
+    bool FBusy = false;
+    TLookupToc FToc;
+    TLookupResult FResult;
+    std::vector<TCddbEntry> FEntries;
+};

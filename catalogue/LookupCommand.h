@@ -1,0 +1,17 @@
+// orbelune-cat lookup: a stored disc's matches in the public disc databases, the storing of one, and the
+// filling of every disc still named "Unknown" that has exactly one match.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+extern const char* const LookupUsage;
+
+bool IsLookupCommand(const std::string& Command);
+// Empty when Args (starting with "lookup") are well formed, else what is wrong.
+std::string LookupUsageError(const std::vector<std::string>& Args);
+// Runs the command on the catalogue in DataDir. Exit status: 0 every asked disc was answered, 1 a service
+// could not be reached or answered badly (or the catalogue failed), 2 a usage error.
+int RunLookupCommand(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,
+                     std::ostream& Err);

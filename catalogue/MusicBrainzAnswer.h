@@ -1,0 +1,15 @@
+// MusicBrainz's answers (web service version 2, JSON) read into matches.
+#pragma once
+
+#include <QByteArray>
+#include <string>
+#include <vector>
+
+#include "catalogue/LookupMatch.h"
+
+// The releases of a disc id lookup ({"id": ..., "releases": [...]}) or of a lookup by table of contents
+// ({"release-count": n, "releases": [...]}). Of each release the medium that carries the disc id is
+// taken, else the first with Toc's number of tracks, else the first. False, with Error set to one line,
+// when the answer is not JSON of either shape.
+bool ParseMusicBrainzAnswer(const QByteArray& Json, const TLookupToc& Toc, std::vector<TLookupMatch>& Matches,
+                            std::string& Error);

@@ -1,0 +1,249 @@
+// The disc lookup against a local HTTP server answering as the services do, and orbelune-cat lookup.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QUrl>
+#include <sstream>
+
+#include "DiscTestSupport.h"
+#include "app/LibraryVersions.h"
+#include "catalogue/CatalogueTool.h"
+#include "catalogue/DiscLookup.h"
+#include "support/LocalHttpServer.h"
+
+namespace {
+
+// The disc every lookup here asks for: three tracks.
+TLookupToc Disc() {
+    TDriveToc Toc;
+    Toc.Tracks = {{1, 150, true}, {2, 18816, true}, {3, 37412, true}};
+    Toc.LeadOutFrame = 55000;
+    return LookupTocOf(Toc);
+}
+
+// The answers of one test: MusicBrainz under /ws/2, gnudb under /~cddb, covers under /release; a path
+// not given answers 404.
+struct TServices {
+    THttpAnswer MusicBrainz{404, R"({"error":"Not Found"})"};
+    THttpAnswer GnudbQuery{200, "202 No match found\r\n", {}, 0, false, "text/plain"};
+    std::map<QByteArray, QByteArray> GnudbReads; // discid -> read answer
+    std::map<QByteArray, THttpAnswer> Other;     // path -> answer
+    THttpAnswer Answer(const QByteArray& Target) const {
+        const QByteArray Path = Target.left(Target.indexOf('?') < 0 ? Target.size() : Target.indexOf('?'));
+        if (Other.count(Path)) return Other.at(Path);
+        if (Path.startsWith("/ws/2/discid/")) return MusicBrainz;
+        if (Path == "/~cddb/cddb.cgi") {
+            const QByteArray Query = QUrl::fromPercentEncoding(Target.mid(Target.indexOf('?') + 1)).toUtf8();
+            if (Query.contains("cmd=cddb+query")) return GnudbQuery;
+            for (const auto& [Id, Read] : GnudbReads)
+                if (Query.contains("+" + Id + "&")) return {200, Read, {}, 0, false, "text/plain"};
+            return {200, "401 Specified CDDB entry not found.\r\n", {}, 0, false, "text/plain"};
+        }
+        return {404, "not found"};
+    }
+};
+
+class DiscLookupTest : public ::testing::Test {
+protected:
+    DiscLookupTest() : Server([this](const QByteArray& Target) { return Services.Answer(Target); }) {
+        Servers.MusicBrainz = Servers.Gnudb = Servers.CoverArt = Server.BaseUrl().toStdString();
+        Servers.Contact = "someone@example.org";
+        Servers.IntervalMs = 0;
+        Servers.TimeoutMs = 5000;
+    }
+    TLookupResult LookUp() { return TDiscLookup(Servers).LookUp(Disc()); }
+
+    TServices Services;
+    TLocalHttpServer Server;
+    TLookupServers Servers;
+};
+
+} // namespace
+
+TEST_F(DiscLookupTest, SeveralReleasesOfTheDiscId) {
+    Services.MusicBrainz = {
+        200, LookupFixtures::MusicBrainzReleases(2, QByteArray::fromStdString(Disc().MusicBrainzId))};
+    const TLookupResult R = LookUp();
+    ASSERT_TRUE(R.Answered()) << R.Error;
+    ASSERT_EQ(R.Matches.size(), 2u);
+    EXPECT_EQ(R.Matches[0].Tracks.front(), "First 1");
+    ASSERT_EQ(Server.Requests.size(), 1u);
+    const QByteArray Target = QUrl::fromPercentEncoding(Server.Requests[0].Target).toUtf8();
+    EXPECT_TRUE(Target.startsWith("/ws/2/discid/" + QByteArray::fromStdString(Disc().MusicBrainzId) + "?"))
+        << Target.constData();
+    EXPECT_TRUE(Target.contains("toc=1+3+55000+150+18816+37412")) << Target.constData();
+    EXPECT_TRUE(Target.contains("inc=recordings+artist-credits+labels+release-groups")) << Target.constData();
+    EXPECT_TRUE(Target.contains("fmt=json"));
+    EXPECT_EQ(Server.Requests[0].UserAgent,
+              "Orbelune/" + QByteArray(ProgramVersion()) + " ( someone@example.org )");
+}
+
+TEST_F(DiscLookupTest, GnudbWhenMusicBrainzHasNothing) {
+    Services.GnudbQuery.Body = "211 Found inexact matches, list follows (until terminating `.')\r\n"
+                               "rock 1e0c5b03 Bj\xc3\xb6rk / D\xc3\xa9"
+                               "but\r\nmisc 2f0c5b03 Other / Disc\r\n.\r\n";
+    Services.GnudbReads["1e0c5b03"] =
+        LookupFixtures::CddbEntry("rock", "1e0c5b03", QStringLiteral("Bj\u00f6rk / D\u00e9but"), true);
+    Services.GnudbReads["2f0c5b03"] =
+        LookupFixtures::CddbEntry("misc", "2f0c5b03", QStringLiteral("Other / Disc"), false);
+    const TLookupResult R = LookUp();
+    ASSERT_TRUE(R.Answered()) << R.Error;
+    ASSERT_EQ(R.Matches.size(), 2u);
+    EXPECT_EQ(R.Matches[0].Artist, "Bj\u00f6rk");
+    EXPECT_EQ(R.Matches[0].Tracks[0], "Caf\u00e9");
+    EXPECT_EQ(R.Matches[1].ReleaseId, "misc/2f0c5b03");
+    ASSERT_EQ(Server.Requests.size(), 4u);
+    const QByteArray Query = Server.Requests[1].Target;
+    EXPECT_TRUE(Query.startsWith("/~cddb/cddb.cgi?cmd=cddb+query+" +
+                                 QByteArray::fromStdString(Disc().FreeDbId) +
+                                 "+3+150+18816+37412+733&hello=someone+example.org+Orbelune+"))
+        << Query.constData();
+    EXPECT_TRUE(Query.endsWith("&proto=6"));
+    EXPECT_TRUE(Server.Requests[2].Target.startsWith("/~cddb/cddb.cgi?cmd=cddb+read+rock+1e0c5b03&"));
+}
+
+TEST_F(DiscLookupTest, NotFoundAnywhereIsAnAnswer) {
+    const TLookupResult R = LookUp();
+    EXPECT_TRUE(R.Answered()) << R.Error;
+    EXPECT_TRUE(R.Matches.empty());
+    EXPECT_EQ(Server.Requests.size(), 2u);
+}
+
+TEST_F(DiscLookupTest, FailuresGiveOneLineAndNoMatches) {
+    const QByteArray Json = LookupFixtures::MusicBrainzReleases(1);
+    struct TCase {
+        const char* Name;
+        THttpAnswer Answer;
+        const char* Says;
+    } const Cases[] = {
+        {"busy", {503, "slow down", {{"Retry-After", "7"}}}, "busy (its rate limit): try again in 7 seconds"},
+        {"timeout", {200, Json, {}, 2000}, "did not answer within 1 seconds"},
+        {"cut short", {200, Json, {}, 0, true}, "MusicBrainz"},
+        {"server error", {500, "oops"}, "answered HTTP 500"},
+        {"not json", {200, "<html>maintenance</html>"}, "malformed JSON"},
+    };
+    Servers.TimeoutMs = 400;
+    for (const TCase& C : Cases) {
+        Services.MusicBrainz = C.Answer;
+        const TLookupResult R = LookUp();
+        EXPECT_FALSE(R.Answered()) << C.Name;
+        EXPECT_TRUE(R.Matches.empty()) << C.Name;
+        EXPECT_NE(R.Error.find(C.Says), std::string::npos) << C.Name << ": " << R.Error;
+        EXPECT_EQ(R.Error.find('\n'), std::string::npos) << C.Name;
+    }
+    Services.MusicBrainz = Cases[0].Answer;
+    EXPECT_EQ(LookUp().RetryAfter, 7);
+
+    // Nothing listening.
+    QTcpServer Closed;
+    Closed.listen(QHostAddress::LocalHost);
+    Servers.MusicBrainz = QStringLiteral("http://127.0.0.1:%1").arg(Closed.serverPort()).toStdString();
+    Closed.close();
+    const TLookupResult R = LookUp();
+    EXPECT_NE(R.Error.find("Cannot reach MusicBrainz (127.0.0.1)"), std::string::npos) << R.Error;
+}
+
+TEST_F(DiscLookupTest, RedirectIsFollowedAndTheIntervalKept) {
+    Services.MusicBrainz = {301, "", {{"Location", "/moved"}}};
+    Services.Other["/moved"] = {200, LookupFixtures::MusicBrainzReleases(1)};
+    Servers.IntervalMs = 300;
+    TDiscLookup Lookup(Servers);
+    ASSERT_EQ(Lookup.LookUp(Disc()).Matches.size(), 1u);
+    ASSERT_EQ(Lookup.LookUp(Disc()).Matches.size(), 1u);
+    ASSERT_EQ(Server.Requests.size(), 4u);
+    // The redirect is followed at once; the next lookup waits for the interval.
+    EXPECT_GE(Server.Requests[2].AtMs - Server.Requests[1].AtMs, 290);
+}
+
+TEST_F(DiscLookupTest, CancelAndCover) {
+    Services.MusicBrainz = {200, LookupFixtures::MusicBrainzReleases(1), {}, 3000};
+    TDiscLookup Lookup(Servers);
+    TLookupResult Result;
+    QObject::connect(&Lookup, &TDiscLookup::Finished, [&](const TLookupResult& R) { Result = R; });
+    QElapsedTimer Clock;
+    Clock.start();
+    Lookup.Start(Disc());
+    while (Server.Requests.empty() && Clock.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    Lookup.Cancel();
+    EXPECT_TRUE(Result.Cancelled);
+    EXPECT_FALSE(Lookup.Busy());
+
+    const std::string Id = "00000001-1111-2222-3333-444444444444";
+    Services.Other["/release/" + QByteArray::fromStdString(Id) + "/front-500"] = {
+        307, "", {{"Location", "/img/front.jpg"}}};
+    Services.Other["/img/front.jpg"] = {200, "JPEGDATA", {}, 0, false, "image/jpeg"};
+    std::string Error;
+    EXPECT_EQ(Lookup.Cover(Id, Error), QByteArray("JPEGDATA"));
+    EXPECT_TRUE(Error.empty()) << Error;
+    EXPECT_TRUE(Lookup.Cover("00000009-1111-2222-3333-444444444444", Error).isEmpty()); // none: 404
+    EXPECT_TRUE(Error.empty()) << Error;
+    EXPECT_TRUE(Lookup.Cover("../../etc", Error).isEmpty());
+    EXPECT_FALSE(Error.empty());
+}
+
+TEST_F(DiscLookupTest, CatalogueToolListsPicksAndFills) {
+    TCatalogueFolder Folder;
+    Folder.Settings.LookupMusicBrainzServer = Folder.Settings.LookupGnudbServer =
+        Folder.Settings.LookupCoverArtServer = Server.BaseUrl().toStdString();
+    Folder.Settings.LookupInterval = 0;
+    ASSERT_TRUE(SaveSettingsTo(Folder.Home.File("ORBELUNE.INI"), Folder.Settings));
+    const TLookupToc Toc = Disc();
+    TDiscRecord Rec = NewDiscRecord("DISC1", 0, 0);
+    Rec.TrackCount = 3;
+    Rec.TrackLengths = {FramesToMSF(18666), FramesToMSF(18596), FramesToMSF(17587)};
+    Folder.Save(Rec);
+    Rec.DiscCode = "DISC2";
+    Folder.Save(Rec);
+    Rec.DiscCode = "NAMED";
+    Rec.DiscName = "Has a name";
+    Folder.Save(Rec);
+    Folder.Catalogue.reset();
+    ASSERT_EQ(LookupTocOf(Rec).MusicBrainzId, Toc.MusicBrainzId);
+
+    const auto Run = [&](std::vector<std::string> Args, std::string& Out, std::string& Err) {
+        Args.insert(Args.begin(), {"--dir", Folder.Home.Dir()});
+        std::ostringstream O, E;
+        const int Status = RunCatalogueTool(Args, O, E);
+        Out = O.str();
+        Err = E.str();
+        return Status;
+    };
+    std::string Out, Err;
+    Services.MusicBrainz = {
+        200, LookupFixtures::MusicBrainzReleases(2, QByteArray::fromStdString(Toc.MusicBrainzId))};
+    ASSERT_EQ(Run({"lookup", "DISC1"}, Out, Err), 0) << Err;
+    EXPECT_EQ(Out, "1\tAlbum 1 - Ann Example & The Band (1991, G1, Label 1, 3 tracks) MusicBrainz\n"
+                   "2\tAlbum 2 - Ann Example & The Band (1992, G2, Label 2, 3 tracks) MusicBrainz\n");
+    EXPECT_EQ(Run({"lookup", "DISC1", "--pick", "3"}, Out, Err), 1);
+    EXPECT_NE(Err.find("there are 2 matches, not 3"), std::string::npos) << Err;
+    ASSERT_EQ(Run({"lookup", "DISC1", "--pick", "2"}, Out, Err), 0) << Err;
+    ASSERT_EQ(Run({"show", "DISC1"}, Out, Err), 0) << Err;
+    for (const char* Text : {"Album 2", "Ann Example & The Band", "Label 2", "1992", "First 2", "Third"})
+        EXPECT_NE(Out.find(Text), std::string::npos) << Text << " in " << Out;
+
+    // DISC2 has several matches and stays; then one match fills it. NAMED is never asked for.
+    ASSERT_EQ(Run({"lookup", "--fill"}, Out, Err), 0) << Err;
+    EXPECT_NE(Out.find("DISC2\t2 matches, left as it was"), std::string::npos) << Out;
+    Services.MusicBrainz.Body =
+        LookupFixtures::MusicBrainzReleases(1, QByteArray::fromStdString(Toc.MusicBrainzId));
+    const std::size_t Asked = Server.Requests.size();
+    ASSERT_EQ(Run({"lookup", "--fill"}, Out, Err), 0) << Err;
+    EXPECT_NE(Out.find("DISC2\tfilled: Album 1"), std::string::npos) << Out;
+    EXPECT_EQ(Server.Requests.size() - Asked, 2u); // the disc and its cover
+    EXPECT_TRUE(Folder.Check().Ok);
+
+    Services.MusicBrainz = {500, "oops"};
+    EXPECT_EQ(Run({"lookup", "DISC1"}, Out, Err), 1);
+    EXPECT_NE(Err.find("answered HTTP 500"), std::string::npos) << Err;
+    EXPECT_EQ(Run({"lookup", "NOSUCH"}, Out, Err), 1);
+    for (const std::vector<std::string>& Bad :
+         std::vector<std::vector<std::string>>{{"lookup"},
+                                               {"lookup", "A", "B"},
+                                               {"lookup", "--fill", "A"},
+                                               {"lookup", "A", "--pick", "0"},
+                                               {"lookup", "A", "--pick"}})
+        EXPECT_EQ(Run(Bad, Out, Err), 2) << Bad.size();
+}
