@@ -217,6 +217,11 @@ int Pack(const std::string& DataDir, bool Repair, std::ostream& Out, std::ostrea
          {std::pair{r.LostTracks, "track names"}, std::pair{r.LostNotes, "notes"},
           std::pair{r.LostPictures, "pictures"}, std::pair{r.LostSamples, "samples"}})
         if (count) Out << "Discs that lost their " << what << ": " << count << ".\n";
+    for (const std::string& loss : r.Losses)
+        Out << "Cleared: " << loss << "\n";
+    if (r.FromStore)
+        Out << "disc.DAT held no disc records: the discs were made again from the track lists and notes in "
+               "disc.VLF (codes, track names and notes only).\n";
     if (Repair)
         Out << "The damaged files are kept as " << r.AsideName << ".DAT, " << r.AsideName << ".IX and "
             << r.AsideName << ".VLF.\n";

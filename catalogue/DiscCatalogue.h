@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/Settings.h"
 #include "catalogue/DiscDataHolder.h"
@@ -38,6 +39,12 @@ struct TPackResult {
     int LostPictures = 0;
     int LostSamples = 0;
     std::string AsideName; // the base name the old files were kept under ("disc-damaged-2")
+    // What was cleared, one line each: the disc's code and name, then what it lost ("track names",
+    // "notes", "picture" or "sample").
+    std::vector<std::string> Losses;
+    // disc.DAT held no record (cut inside its header): the discs were made again from the track lists and
+    // notes of the store, with nothing but their code, tracks and notes.
+    bool FromStore = false;
 };
 
 // The most bytes of notes (UTF-8, without the terminating zero) that the store keeps for a disc; longer

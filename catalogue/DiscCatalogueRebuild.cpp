@@ -6,16 +6,23 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <sys/file.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <QFile>
+
 #include "app/DataFolder.h"
+#include "catalogue/BitmapCheck.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/RecordEngine.h"
 #include "catalogue/RecordEngineErrors.h"
+#include "catalogue/TextEncoding.h"
+#include "devices/CdErrors.h"
 #include "devices/MessageBoxes.h"
+#include "devices/WaveFile.h"
 
 namespace {
 
@@ -81,6 +88,56 @@ std::string SkippedText(int N) {
                ? "1 record was left out because a disc with the same code was already copied."
                : std::to_string(N) + " records were left out because a disc with the same code was already "
                                      "copied.";
+}
+
+// A picture or sample whose own size field disagrees with its block: the field is set to the block's
+// length when the file is whole and sound with it, so that the copy agrees with its block. False when the
+// file is not sound either way (it cannot be kept).
+bool MendSizeField(const std::string& Path, std::int16_t Kind) {
+    std::string bytes;
+    {
+        QFile file(QString::fromStdString(Path));
+        if (!file.open(QIODevice::ReadOnly)) return false;
+        const QByteArray all = file.readAll();
+        bytes.assign(all.constData(), static_cast<std::size_t>(all.size()));
+    }
+    const bool bitmap = Kind == VlfKindPicture;
+    const std::size_t at = bitmap ? 2 : 4;
+    if (bytes.size() < at + 4 || bytes.size() > 0xffffffffULL) return false;
+    const std::uint32_t size = static_cast<std::uint32_t>(bytes.size() - (bitmap ? 0 : 8));
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((size >> (8 * i)) & 0xff);
+    QFile file(QString::fromStdString(Path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
+        return false;
+    file.close();
+    if (bitmap) {
+        QFile check(QString::fromStdString(Path));
+        return check.open(QIODevice::ReadOnly) && bytes.compare(0, 2, "BM") == 0 &&
+               BitmapProblem(check).empty();
+    }
+    TWaveData wave;
+    return bytes.compare(0, 4, "RIFF") == 0 && LoadWaveFile(Path, wave) == deOK;
+}
+
+// The disc code a track grid or notes text names: the grid's first cell, the notes' first line.
+std::string NamedCode(const std::string& Text) {
+    std::string code = Text.substr(0, Text.find_first_of(std::string("\r\n\0", 3)));
+    if (code.empty() || code.size() > DiscCodeKeyLength) return {};
+    for (const char c : code)
+        if (static_cast<unsigned char>(c) <= ' ') return {};
+    return code;
+}
+
+// " Cleared: " and the losses, the first ten of them.
+std::string LossesText(const std::vector<std::string>& Losses) {
+    if (Losses.empty()) return {};
+    std::string text = " Cleared:";
+    for (std::size_t i = 0; i < Losses.size() && i < 10; ++i)
+        text += (i == 0 ? " " : "; ") + Losses[i];
+    if (Losses.size() > 10) text += "; and " + std::to_string(Losses.size() - 10) + " more";
+    return text + ".";
 }
 
 bool IsBlank(const TDiscRecordBytes& Bytes) {
@@ -179,9 +236,10 @@ bool TDiscCatalogue::RebuildDatabase(const TRebuildProgress& Progress) {
 
 bool TDiscCatalogue::PackCatalogue(const TRebuildProgress& Progress) {
     if (!DoPack(false, Progress)) return false;
-    if (LastPack.SkippedDuplicates > 0)
-        ShowError("The catalogue has been rebuilt: " + Discs(LastPack.Records) + ". " +
-                  SkippedText(LastPack.SkippedDuplicates));
+    if (LastPack.SkippedDuplicates > 0 || !LastPack.Losses.empty())
+        ShowError("The catalogue has been rebuilt: " + Discs(LastPack.Records) + "." +
+                  (LastPack.SkippedDuplicates > 0 ? " " + SkippedText(LastPack.SkippedDuplicates) : "") +
+                  LossesText(LastPack.Losses));
     FSettings.DeletedRecordsPresent = false;
     WriteSettings();
     return true;
@@ -210,7 +268,13 @@ bool TDiscCatalogue::RepairDatabase(const TRebuildProgress& Progress) {
     std::string text = "The disc catalogue has been repaired: " + std::to_string(LastPack.Records) +
                        " disc records were recovered.";
     if (LastPack.SkippedDuplicates > 0) text += " " + SkippedText(LastPack.SkippedDuplicates);
-    if (!lost.empty()) text += " The damaged files could not give everything back: " + lost + ".";
+    if (LastPack.FromStore)
+        text += " disc.DAT held no disc records: they were made again from the track lists and notes in "
+                "disc.VLF, with their codes, track names and notes only; each takes its track times from its "
+                "disc when it is next played.";
+    if (!lost.empty())
+        text +=
+            " The damaged files could not give everything back: " + lost + "." + LossesText(LastPack.Losses);
     const std::string& aside = LastPack.AsideName;
     text += " The damaged files are kept as " + aside + ".DAT, " + aside + ".IX and " + aside + ".VLF.";
     ShowError(text);
@@ -274,8 +338,15 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
     }
     if (Progress) Progress(0);
 
+    // A disc.DAT cut short inside its header holds no record: the repair makes the discs again from the
+    // track lists and notes of the store, which name their disc's code.
+    std::error_code datError;
+    const std::uintmax_t datSize = std::filesystem::file_size(oldBase + ".DAT", datError);
+    LastPack.FromStore = FromSalvage && !datError && datSize < static_cast<std::uintmax_t>(DiscRecordSize);
     // The old set is only read. The repair knows the record length, which a damaged header may have lost.
-    if (FromSalvage)
+    if (LastPack.FromStore)
+        EngineOK = true;
+    else if (FromSalvage)
         OpenRecordFileForSalvage(live, oldBase, DiscRecordSize);
     else
         OpenRecordFile(live, oldBase, true);
@@ -285,7 +356,7 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
                   DamageAdvice(EngineError));
         return abandon(true);
     }
-    if (RecordLength(live) != DiscRecordSize) {
+    if (live && RecordLength(live) != DiscRecordSize) {
         EngineError = eeDataHeaderDamaged;
         ShowError("Cannot open disc record file - " + std::to_string(EngineError) +
                   DamageAdvice(EngineError));
@@ -299,8 +370,13 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         return abandon(true);
     }
 
-    const std::int32_t slots = RecordSlotCount(live);
-    const long long steps = 2LL * slots - 2;
+    std::vector<TVlf::TBlockInfo> blocks;
+    if (LastPack.FromStore && source.IsOpen()) {
+        std::int64_t brokenAt = 0;
+        source.WalkBlocks(blocks, brokenAt); // the blocks before a break are still read
+    }
+    const long long steps =
+        live ? 2LL * RecordSlotCount(live) - 2 : 2LL * static_cast<long long>(blocks.size());
     long long step = 0;
     int shown = -1;
     const auto advance = [&] {
@@ -310,12 +386,19 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         shown = percent;
     };
 
+    // The disc being copied, as a loss names it: its code and name.
+    std::string current;
     // Copies a blob into the new store; 0 when it is missing in the old one (it is dropped), -1 when the
     // new store could not take it.
     const auto copyBlob = [&](std::int32_t Ref, std::int16_t Kind) -> std::int32_t {
         if (Ref == 0) return 0;
         const auto drop = [&] {
             ++LastPack.DroppedBlobs;
+            LastPack.Losses.push_back(current + ": " +
+                                      (Kind == VlfKindTracks    ? "track names"
+                                       : Kind == VlfKindNotes   ? "notes"
+                                       : Kind == VlfKindPicture ? "picture"
+                                                                : "sample"));
             ++(Kind == VlfKindTracks    ? LastPack.LostTracks
                : Kind == VlfKindNotes   ? LastPack.LostNotes
                : Kind == VlfKindPicture ? LastPack.LostPictures
@@ -334,6 +417,8 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
             const std::string work = Kind == VlfKindPicture ? WorkingPicture() : WorkingSample();
             DeleteFileQuietly(work);
             if (!source.ExtractFile(Ref, work, false)) return -1;
+            // Copied as it is, a file whose size field disagrees with its block would fail the next check.
+            if (!source.ContentFits(Ref) && !MendSizeField(work, Kind)) return drop();
             pos = target.StoreFile(0, work, Kind);
         }
         return pos > 0 ? pos : -1;
@@ -346,17 +431,8 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
     const auto sourceSize = haveSource ? std::filesystem::file_size(VlfFileName(), sizeError) : 0;
     target.BeginAppendBatch(sizeError ? 0 : static_cast<std::int64_t>(sourceSize));
     bool stopped = false;
-    ForEachDiscRecord(live, [&](std::int32_t, const TDiscRecordBytes* Got) {
-        advance();
-        if (!Got) {
-            ReportDiscFileError(0);
-            return !(stopped = true);
-        }
-        TDiscRecordBytes bytes = *Got;
-        if (DiscRecordStatus(bytes) != 0 || (FromSalvage && IsBlank(bytes))) {
-            advance();
-            return true;
-        }
+    // Copies one live record with its blobs into the new set; false when the copy has to stop.
+    const auto copyRecord = [&](TDiscRecordBytes bytes) {
         // Key 1 is unique: a second record with a code already copied could never be reached.
         std::int32_t existing = 0;
         FindKey(packed, kDiscCode, existing, DiscKeyValue(bytes, kDiscCode));
@@ -366,6 +442,8 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
             return true;
         }
         advance();
+        current =
+            DiscKeyValue(bytes, kDiscCode) + " (" + DecodeStoredText(DecodeDiscRecord(bytes).DiscName) + ")";
         const TDiscBlobRefs old = DiscBlobRefs(bytes);
         TDiscBlobRefs moved;
         moved.Tracks = copyBlob(old.Tracks, VlfKindTracks);
@@ -392,12 +470,72 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         }
         ++LastPack.Records;
         return true;
-    });
+    };
+    if (live) {
+        ForEachDiscRecord(live, [&](std::int32_t, const TDiscRecordBytes* Got) {
+            advance();
+            if (!Got) {
+                ReportDiscFileError(0);
+                return !(stopped = true);
+            }
+            if (DiscRecordStatus(*Got) != 0 || (FromSalvage && IsBlank(*Got))) {
+                advance();
+                return true;
+            }
+            return copyRecord(*Got);
+        });
+    } else {
+        // Each track list and notes text names its disc in its first cell or line. A disc made again
+        // from them waits for its disc to give its track times, as an imported one does.
+        std::map<std::string, std::int32_t> notesOf;
+        for (const TVlf::TBlockInfo& block : blocks)
+            if (block.InUse && block.Kind == VlfKindNotes && source.LoadText(block.Pos, fvlf.catMemo))
+                notesOf.emplace(NamedCode(fvlf.catMemo), block.Pos);
+        notesOf.erase(std::string());
+        const auto remake = [&](const std::string& Code, std::int32_t Tracks, int TrackCount) {
+            TDiscRecord rec = NewDiscRecord(Code, FSettings.VolumeLeft, FSettings.VolumeRight);
+            rec.TocPending = true;
+            rec.TrackCount = static_cast<std::int16_t>(TrackCount);
+            rec.TracksRef = Tracks;
+            if (const auto notes = notesOf.find(Code); notes != notesOf.end()) {
+                rec.NotesRef = notes->second;
+                notesOf.erase(notes);
+            }
+            return copyRecord(EncodeDiscRecord(rec));
+        };
+        for (const TVlf::TBlockInfo& block : blocks) {
+            advance();
+            if (!block.InUse || block.Kind != VlfKindTracks || !source.LoadGrid(block.Pos, fvlf.catTracks)) {
+                advance();
+                continue;
+            }
+            const std::string code = NamedCode(fvlf.catTracks.Cells(0, 0));
+            int trackCount = 0;
+            for (int row = 1; row <= MaxDiscTracks && row < fvlf.catTracks.RowCount(); ++row)
+                for (int col = 0; col < fvlf.catTracks.ColCount(); ++col)
+                    if (!fvlf.catTracks.Cells(col, row).empty()) trackCount = row;
+            if (code.empty()) {
+                advance();
+                continue;
+            }
+            if (!remake(code, block.Pos, trackCount)) {
+                stopped = true;
+                break;
+            }
+        }
+        // Notes without a track list make a disc only under a code of hexadecimal digits, as the drive
+        // gives: a first line of notes stored without their code is a word of the notes.
+        const std::map<std::string, std::int32_t> notesOnly = notesOf;
+        for (const auto& [code, pos] : notesOnly)
+            if (!stopped && code.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos &&
+                !remake(code, 0, 0))
+                stopped = true;
+    }
     source.ReadAhead = false;
     if (stopped) return abandon(true);
     if (Progress && shown != 100) Progress(100);
 
-    CloseRecordFile(live);
+    if (live) CloseRecordFile(live);
     if (source.IsOpen()) source.CloseStore();
     CloseRecordFile(packed);
     if (!EngineOK) {

@@ -218,3 +218,102 @@ TEST(DiscRepair, RebuildTellsWhatWentWrongAndWhatWasLeftOut) {
     ASSERT_TRUE(f.Cat().RebuildDatabase());
     EXPECT_TRUE(Contains(f.Answers.Errors.back(), "1 record was left out")) << f.Answers.Errors.back();
 }
+
+// A picture or sample whose own size field no longer matches its block: the rebuild and the repair mend
+// the field of a file that is sound otherwise and drop (and name) one that is not, so that the check
+// passes afterwards and a second repair is never needed.
+TEST(DiscRepair, APictureOrSampleWithAWrongSizeFieldIsMendedOrDroppedSoTheCheckPasses) {
+    struct TCase {
+        const char* Name;
+        bool Picture;
+        std::int32_t SizeChange; // added to the size field
+        std::size_t BreakAt;     // a further byte of the file made 0xff (0: none)
+        bool Repair;             // repair, else rebuild
+        bool Kept;
+    };
+    const TCase cases[] = {
+        {"picture larger", true, 1000, 0, true, true},
+        {"picture smaller", true, -20, 0, false, true},
+        // A header size of no bitmap version: nothing to show.
+        {"picture broken", true, 1000, 14, true, false},
+        {"sample larger", false, 4000, 0, false, true},
+        {"sample smaller", false, -100, 0, true, true},
+        // "fmt " lost: no wave any more.
+        {"sample broken", false, 4000, 12, false, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TCatalogueFolder f;
+        Fill(f);
+        TDiscRecord rec = LoadEntry(f.Cat(), CodeOf(2)).Rec;
+        const std::string work = c.Picture ? f.Cat().WorkingPicture() : f.Cat().WorkingSample();
+        WriteFileBytes(work, ReadFileBytes(TestDataDir() /
+                                           (c.Picture ? "bmp/g/pal4.bmp" : "wav/cpython/pluck-pcm16.wav")));
+        ASSERT_TRUE(f.Cat().OpenDiscVlf());
+        std::int32_t& ref = c.Picture ? rec.PictureRef : rec.SampleRef;
+        ref = f.Cat().fvlf.Vlf.StoreFile(0, work, c.Picture ? VlfKindPicture : VlfKindSample);
+        const std::int32_t length = f.Cat().fvlf.Vlf.ItemLength(ref);
+        f.Cat().CloseDiscVlf();
+        ASSERT_TRUE(f.Cat().PutDiscRecord(rec));
+        const std::size_t data = static_cast<std::size_t>(ref) + 8;
+        const std::size_t field = data + (c.Picture ? 2 : 4);
+        Poke(f.Home.File("disc.VLF"), field, Le32(length - (c.Picture ? 0 : 8) + c.SizeChange));
+        if (c.BreakAt) Poke(f.Home.File("disc.VLF"), data + c.BreakAt, "\xff");
+        ASSERT_FALSE(f.Check().Ok);
+
+        f.Answers.Answers = {idYes};
+        ASSERT_TRUE(c.Repair ? f.Cat().RepairDatabase() : f.Cat().RebuildDatabase());
+        EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
+        const TDiscRecord back = LoadEntry(f.Cat(), CodeOf(2)).Rec;
+        const std::int32_t backRef = c.Picture ? back.PictureRef : back.SampleRef;
+        EXPECT_EQ(backRef != 0, c.Kept);
+        if (c.Kept) {
+            ASSERT_TRUE(f.Cat().OpenDiscVlf());
+            EXPECT_EQ(f.Cat().fvlf.Vlf.ItemLength(backRef), length);
+            f.Cat().CloseDiscVlf();
+        } else {
+            const std::string& message = f.Answers.Errors.back();
+            EXPECT_TRUE(Contains(message, "Cleared: " + CodeOf(2) +
+                                              " (Disc 2): " + (c.Picture ? "picture" : "sample")))
+                << message;
+        }
+        ExpectServed(f);
+    }
+}
+
+// disc.DAT cut inside its header, as a full disk or a crash during its creation leaves it: the repair
+// makes a usable catalogue again, with the discs whose track lists and notes the store still holds.
+TEST(DiscRepair, ADiscFileShorterThanItsHeaderIsRepairedFromTheStore) {
+    struct TCase {
+        const char* Name;
+        std::size_t Keep; // bytes of disc.DAT left
+        bool Store;       // disc.VLF kept
+    };
+    const TCase cases[] = {{"empty", 0, true}, {"cut in the header", 1203, true}, {"no store", 100, false}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TCatalogueFolder f;
+        // Notes as the editor stores them, under their disc's code.
+        for (int i = 1; i <= 3; ++i)
+            f.Save(MakeDisc(CodeOf(i), "Disc " + std::to_string(i)), i + 2, CodeOf(i) + "\r\n" + NotesOf(i));
+        WriteFileBytes(f.Home.File("disc.DAT"), ReadFileBytes(f.Home.File("disc.DAT")).substr(0, c.Keep));
+        if (!c.Store) fs::remove(f.Home.File("disc.VLF"));
+        EXPECT_FALSE(f.Check().Ok);
+
+        ASSERT_TRUE(f.Cat().RepairDatabase()) << f.Answers.Errors.back();
+        EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
+        EXPECT_EQ(f.Cat().LastPack.Records, c.Store ? 3 : 0);
+        for (int i = 1; c.Store && i <= 3; ++i) {
+            const TLoadedDisc d = LoadEntry(f.Cat(), CodeOf(i));
+            ASSERT_GT(d.RecNo, 0) << "disc " << i;
+            EXPECT_TRUE(d.Rec.TocPending);
+            EXPECT_EQ(d.Rec.TrackCount, i + 2);
+            EXPECT_EQ(d.Grid.Cells(0, i + 2), "Track " + std::to_string(i + 2));
+            EXPECT_EQ(d.Memo, CodeOf(i) + "\r\n" + NotesOf(i));
+        }
+        // The catalogue takes new discs again.
+        f.Save(MakeDisc(CodeOf(7), "Disc 7"), 2, "new");
+        EXPECT_EQ(LoadEntry(f.Cat(), CodeOf(7)).Memo, "new");
+        EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
+    }
+}
