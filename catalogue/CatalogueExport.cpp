@@ -119,6 +119,11 @@ TExportResult ExportCatalogue(TDiscCatalogue& Catalogue, const std::string& File
             return result;
         }
     }
+    if (!std::filesystem::exists(Catalogue.DataDir() + "disc.DAT", ec) &&
+        !std::filesystem::exists(Catalogue.SwapMarkerName(), ec)) {
+        result.Error = "There is no catalogue (disc.DAT) in " + Catalogue.DataDir() + ".";
+        return result;
+    }
     QSaveFile file(QString::fromStdString(FileName));
     if (!file.open(QIODevice::WriteOnly)) {
         result.Error = msgCannotCreateExport;
@@ -135,13 +140,21 @@ TExportResult ExportCatalogue(TDiscCatalogue& Catalogue, const std::string& File
     };
     if (Layout.Header) WriteExportHeader(text, Layout);
 
-    // The files stay open for the whole walk; the catalogue reports its own open failures.
-    if (!Catalogue.HoldDiscFiles()) {
+    // The records stay open for the whole walk; the catalogue reports its own open failures. The store
+    // is only read: a missing one is not created, and the discs whose track lists it cannot give are
+    // named.
+    const bool wasOpen = Catalogue.DiscFile != nullptr;
+    if (!Catalogue.OpenDiscFiles()) {
         file.cancelWriting();
         return result;
     }
     TRecordFile* discFile = Catalogue.DiscFile;
-    TVlf& store = Catalogue.fvlf.Vlf;
+    TVlf ownStore;
+    ConfigureDiscStore(ownStore);
+    ownStore.FileOpenMode = OpenRead;
+    TVlf& store = Catalogue.fvlf.Vlf.IsOpen() ? Catalogue.fvlf.Vlf : ownStore;
+    if (!store.IsOpen() && std::filesystem::exists(Catalogue.VlfFileName(), ec))
+        store.OpenStore(Catalogue.VlfFileName());
     const std::int32_t total = std::max(KeyCount(discFile, kDiscCode), 1);
     bool ok = true;
     ClearKey(discFile, kDiscCode);
@@ -173,13 +186,16 @@ TExportResult ExportCatalogue(TDiscCatalogue& Catalogue, const std::string& File
             if (store.LoadGrid(rec.TracksRef, loaded)) {
                 DecodeGridTexts(loaded);
                 grid = std::move(loaded);
+            } else {
+                result.Unreadable.push_back(rec.DiscCode + " (" + DecodeStoredText(rec.DiscName) + ")");
             }
         }
         WriteExportRecord(text, Layout, rec, grid);
         ++result.Discs;
         if (text.size() >= WriteChunk && !flush()) break;
     }
-    Catalogue.ReleaseDiscFiles();
+    if (ownStore.IsOpen()) ownStore.CloseStore();
+    if (!wasOpen) Catalogue.CloseDiscFiles();
     if (ok && flush() && file.commit()) {
         result.Ok = true;
         return result;

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "catalogue/DiscRecord.h"
 #include "catalogue/StringGridData.h"
@@ -57,6 +58,8 @@ struct TExportResult {
     bool Ok = false;
     int Discs = 0;
     std::string Error; // empty when the catalogue already told the user (through ShowError)
+    // Discs written without their track names because the store could not give them: code and name.
+    std::vector<std::string> Unreadable;
 };
 
 // Writes every disc of the catalogue to FileName. The file is replaced only when it is complete, so a

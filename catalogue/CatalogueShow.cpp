@@ -14,11 +14,11 @@
 #include "app/Settings.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/LookupCommand.h"
 #include "catalogue/PrintArguments.h"
 #include "catalogue/RecordEngine.h"
 #include "catalogue/RecordEngineErrors.h"
 #include "catalogue/TextEncoding.h"
-#include "catalogue/LookupCommand.h"
 #include "catalogue/TransferCommands.h"
 #include "catalogue/Vlf.h"
 
@@ -204,7 +204,10 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
 }
 
 std::string CatalogueToolUsage() {
-    return std::string(Usage) + PrintUsage + TransferUsage + LookupUsage;
+    return std::string(Usage) + PrintUsage + TransferUsage + LookupUsage +
+           "Exit status: 0 done, 1 failed, 2 usage error, 3 export or print written without data of some "
+           "discs\n"
+           "that could not be read (each disc is named).\n";
 }
 
 int UseCatalogueToolFolder(std::string& Dir, std::ostream& Err) {

@@ -1,6 +1,7 @@
 #include "catalogue/PrintCommand.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
 
 #include <QGuiApplication>
@@ -25,9 +26,10 @@ bool ReadLiveDisc(TRecordFile* File, std::int32_t RecNo, TDiscRecord& Rec) {
     return true;
 }
 
-// The disc's record, tracks, notes and picture; a store that cannot be read leaves them empty.
-bool LoadListing(const std::string& DataDir, const std::string& Code, TDiscListing& Disc,
-                 std::string& Error) {
+// The disc's record, tracks, notes and picture; what the store cannot give is left empty and named in
+// Unreadable ("track names", "notes", "picture").
+bool LoadListing(const std::string& DataDir, const std::string& Code, bool Picture, TDiscListing& Disc,
+                 std::vector<std::string>& Unreadable, std::string& Error) {
     TReadOnlyCatalogue file;
     if (!file.Open(DataDir, Error)) return false;
     std::int32_t recNo = 0;
@@ -44,23 +46,27 @@ bool LoadListing(const std::string& DataDir, const std::string& Code, TDiscListi
     ConfigureDiscStore(store);
     store.FileOpenMode = OpenRead;
     std::error_code ec;
-    if (!std::filesystem::exists(DataDir + "disc.VLF", ec) || !store.OpenStore(DataDir + "disc.VLF"))
-        return true;
+    if (std::filesystem::exists(DataDir + "disc.VLF", ec)) store.OpenStore(DataDir + "disc.VLF");
     if (rec.TracksRef) {
         TStringGridData grid(0, 0);
-        if (store.LoadGrid(rec.TracksRef, grid)) {
+        if (store.IsOpen() && store.LoadGrid(rec.TracksRef, grid)) {
             DecodeGridTexts(grid);
             Disc.Tracks = std::move(grid);
             Disc.Tracks.Resize(std::max(Disc.Tracks.ColCount(), DiscGridCols), DiscGridRows);
+        } else {
+            Unreadable.push_back("track names");
         }
     }
     std::string notes;
-    if (rec.NotesRef && store.LoadText(rec.NotesRef, notes)) {
+    if (rec.NotesRef && store.IsOpen() && store.LoadText(rec.NotesRef, notes)) {
         while (!notes.empty() && notes.back() == '\0')
             notes.pop_back();
         Disc.Notes = DecodeStoredText(notes);
+    } else if (rec.NotesRef) {
+        Unreadable.push_back("notes");
     }
-    Disc.Picture = ReadDiscPicture(store, rec.PictureRef);
+    if (store.IsOpen()) Disc.Picture = ReadDiscPicture(store, rec.PictureRef);
+    if (Picture && rec.PictureRef && Disc.Picture.isNull()) Unreadable.push_back("picture");
     store.CloseStore();
     return true;
 }
@@ -94,12 +100,21 @@ int RunPrintCommand(const std::string& DataDir, const std::vector<std::string>& 
     TPrintLayout layout(target);
     std::string error;
     bool printed = false;
+    // Discs printed without some of their data, and what was missing.
+    std::vector<std::string> unreadable;
     if (!args.Disc.empty()) {
         TDiscListing disc;
-        if (!LoadListing(DataDir, args.Disc, disc, error)) {
+        std::vector<std::string> missing;
+        if (!LoadListing(DataDir, args.Disc, settings.PrintBitmap, disc, missing, error)) {
             Err << "orbelune-cat: " << error << "\n";
             return 1;
         }
+        std::string what;
+        for (std::size_t i = 0; i < missing.size(); ++i)
+            what += (i == 0 ? "" : i + 1 == missing.size() ? " and " : ", ") + missing[i];
+        if (!what.empty())
+            unreadable.push_back(disc.Rec.DiscCode + " (" + DecodeStoredText(disc.Rec.DiscName) + "): its " +
+                                 what + " cannot be read; printed without them");
         printed = PrintDiscReport(layout, disc, args.UserFields, settings);
     } else {
         const int keyNo = CatalogueOrderKey(args.Order);
@@ -110,9 +125,19 @@ int RunPrintCommand(const std::string& DataDir, const std::vector<std::string>& 
             Err << "orbelune-cat: " << error << "\n";
             return 1;
         }
+        std::map<std::int32_t, const TCatalogueEntry*> entries;
+        for (const TCatalogueGroup& group : tree)
+            for (const TCatalogueEntry& entry : group.Discs)
+                entries.emplace(entry.RecNo, &entry);
         printed = PrintCatalogueReport(
             layout, keyNo, tree,
-            [&](std::int32_t RecNo, TDiscRecord& Rec) { return ReadLiveDisc(file.File, RecNo, Rec); },
+            [&](std::int32_t RecNo, TDiscRecord& Rec) {
+                if (ReadLiveDisc(file.File, RecNo, Rec)) return true;
+                const TCatalogueEntry& entry = *entries.at(RecNo);
+                unreadable.push_back(entry.Code + " (" + DecodeStoredText(entry.Name) +
+                                     "): its record cannot be read; left out");
+                return false;
+            },
             settings);
     }
     if (!printed) {
@@ -122,5 +147,7 @@ int RunPrintCommand(const std::string& DataDir, const std::vector<std::string>& 
     }
     Out << "Printed " << layout.Page.PageNumber << (layout.Page.PageNumber == 1 ? " page" : " pages")
         << " to " << args.Pdf << "\n";
-    return 0;
+    for (const std::string& disc : unreadable)
+        Err << "orbelune-cat: " << disc << "\n";
+    return unreadable.empty() ? 0 : UnreadableDataStatus;
 }

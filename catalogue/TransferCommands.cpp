@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "catalogue/CatalogueExport.h"
 #include "catalogue/CatalogueImport.h"
+#include "catalogue/CatalogueTool.h"
 #include "catalogue/DiscCatalogue.h"
 #include "devices/MessageBoxes.h"
 
@@ -90,6 +91,14 @@ int Export(const std::string& DataDir, const TTransferArgs& A, std::ostream& Out
         return 1;
     }
     Out << "Exported " << r.Discs << (r.Discs == 1 ? " disc" : " discs") << " to " << A.File << ".\n";
+    for (const std::string& disc : r.Unreadable)
+        Err << "orbelune-cat: " << disc << ": the track names cannot be read; exported without them\n";
+    if (!r.Unreadable.empty()) {
+        Err << "orbelune-cat: the track names of " << r.Unreadable.size()
+            << (r.Unreadable.size() == 1 ? " disc" : " discs")
+            << " could not be read ('orbelune-cat check' tells why)\n";
+        return UnreadableDataStatus;
+    }
     return 0;
 }
 

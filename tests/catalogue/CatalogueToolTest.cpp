@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <sys/wait.h>
 
 #include "DiscTestSupport.h"
@@ -264,4 +265,58 @@ TEST(CatalogueTool, NameOrderIgnoresCaseBeyondAscii) {
               (std::vector<std::string>{"A VERY long disc name, part 1", "a very long disc name, Part 1",
                                         "A very long disc name, part 2", "ABC", "Abc", "aBc", "Apple",
                                         "apple", "eclair", "oak", "sun", "ſz", "zebra", "Éclair", "Ölberg"}));
+}
+
+// A missing store or one disc's damaged track list: export and print write what they can, name each
+// disc whose data is missing from what they wrote, end with status 3 and create or change no catalogue
+// file.
+TEST(CatalogueTool, ExportAndPrintNameTheDiscsWhoseDataCannotBeRead) {
+    struct TCase {
+        const char* Name;
+        bool RemoveStore; // else disc 1's track list is damaged
+        std::string Command;
+        std::vector<int> Named; // discs named on the error output
+    };
+    const TCase cases[] = {
+        {"export, no store", true, "export --force OUT", {1, 3, 4}},
+        {"csv, damaged list", false, "export --csv --force OUT", {1}},
+        {"print disc, no store", true, "print --pdf OUT --disc " + CodeOf(1), {1}},
+        {"print disc, damaged list", false, "print --pdf OUT --disc " + CodeOf(1), {1}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TCatalogueFolder f;
+        FillCatalogue(f);
+        if (c.RemoveStore) {
+            std::filesystem::remove(f.Home.File("disc.VLF"));
+        } else {
+            const std::int32_t tracks = LoadEntry(f.Cat(), CodeOf(1)).Rec.TracksRef;
+            std::string store = ReadFileBytes(f.Home.File("disc.VLF"));
+            store.replace(static_cast<std::size_t>(tracks) + 8 + 16, 4,
+                          "\xff\xff\xff\x7f"); // its column count
+            WriteFileBytes(f.Home.File("disc.VLF"), store);
+        }
+        f.Reopen();
+        std::map<std::string, std::string> before;
+        for (const auto& entry : std::filesystem::directory_iterator(f.Home.Dir()))
+            before[entry.path().filename()] = ReadFileBytes(entry.path());
+
+        std::string command = c.Command;
+        const std::string out = f.Home.File("out.file");
+        command.replace(command.find("OUT"), 3, out);
+        const TRun run = RunTool(command, f.Home);
+        EXPECT_EQ(run.Status, 3) << run.Err;
+        EXPECT_TRUE(std::filesystem::exists(out));
+        for (int i = 1; i <= 4; ++i) {
+            const bool named = std::count(c.Named.begin(), c.Named.end(), i) > 0;
+            EXPECT_EQ(run.Err.find(CodeOf(i)) != std::string::npos, named) << i << "\n" << run.Err;
+        }
+        std::filesystem::remove(out);
+        std::filesystem::remove(f.Home.File("stderr.txt"));
+        std::map<std::string, std::string> after;
+        for (const auto& entry : std::filesystem::directory_iterator(f.Home.Dir()))
+            after[entry.path().filename()] = ReadFileBytes(entry.path());
+        before.erase("stderr.txt");
+        EXPECT_TRUE(before == after) << "the data folder changed";
+    }
 }
