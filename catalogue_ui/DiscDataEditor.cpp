@@ -8,14 +8,17 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyleOptionComboBox>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -34,12 +37,14 @@
 #include "devices/MessageBoxes.h"
 #include "devices/SamplePlay.h"
 #include "devices/WaveAudio.h"
+#include "dialogs/LookupChooser.h"
 #include "dialogs/ProgrammeDialog.h"
 #include "player/ui/TrackLineDelegate.h"
 
 namespace {
 
 constexpr int NameComboWidth = 212;
+constexpr int CoverPreviewSize = 120;
 
 QString Q(const std::string& Text) {
     return QString::fromStdString(Text);
@@ -203,6 +208,17 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     btnCdText->setToolTip(
         QStringLiteral("Fill the disc name, artist and track names from the disc's CD-TEXT."));
     btnCdText->hide();
+    btnLookup = Button("btnLookup", "&Look up");
+    btnLookup->setToolTip(
+        QStringLiteral("Fill the record from MusicBrainz, or gnudb, over the internet: the disc's "
+                       "ids and table of contents are sent."));
+    labLookup = MakeLabel("labLookup", {}, this);
+    labLookup->setTextFormat(Qt::PlainText);
+    imgCover = MakeLabel("imgCover", {}, this);
+    imgCover->setToolTip(QStringLiteral("The looked-up cover: it becomes the disc's picture on OK."));
+    imgCover->setFixedSize(CoverPreviewSize, CoverPreviewSize);
+    imgCover->setAlignment(Qt::AlignCenter);
+    imgCover->hide();
     btnOK = Button("btnOK", "OK");
     btnCancel = Button("btnCancel", "Cancel");
     btnOK->setDefault(true);
@@ -217,6 +233,7 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     connect(btnWaveDel, &QPushButton::clicked, this, &TfrmCDData::btnWaveDelClick);
     connect(btnTracks, &QPushButton::clicked, this, &TfrmCDData::btnTracksClick);
     connect(btnCdText, &QPushButton::clicked, this, &TfrmCDData::btnCdTextClick);
+    connect(btnLookup, &QPushButton::clicked, this, &TfrmCDData::btnLookupClick);
     connect(btnOK, &QPushButton::clicked, this, &TfrmCDData::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -237,8 +254,9 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     auto* Middle = new QHBoxLayout;
     Middle->addWidget(gbTracks, 3);
     Middle->addWidget(gbNotes, 2);
+    Middle->addWidget(imgCover, 0, Qt::AlignTop);
     auto* Buttons = new QHBoxLayout;
-    for (QPushButton* B : {btnProg, btnBit, btnSample, btnWaveDel, btnTracks, btnCdText})
+    for (QPushButton* B : {btnProg, btnBit, btnSample, btnWaveDel, btnTracks, btnCdText, btnLookup})
         Buttons->addWidget(B);
     Buttons->addStretch();
     Buttons->addWidget(btnOK);
@@ -247,11 +265,12 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     Layout->addWidget(gbData);
     Layout->addLayout(Middle, 1);
     Layout->addLayout(Buttons);
+    Layout->addWidget(labLookup);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    QWidget* Order[] = {edName,     edComp,    edArt,     ed1,     ed2,      edLab,  edCat,
-                        edRef,      edYear,    lbTracks,  memDisc, btnProg,  btnBit, btnSample,
-                        btnWaveDel, btnTracks, btnCdText, btnOK,   btnCancel};
+    QWidget* Order[] = {edName,     edComp,    edArt,     ed1,       ed2,     edLab,    edCat,
+                        edRef,      edYear,    lbTracks,  memDisc,   btnProg, btnBit,   btnSample,
+                        btnWaveDel, btnTracks, btnCdText, btnLookup, btnOK,   btnCancel};
     for (std::size_t i = 1; i < std::size(Order); ++i)
         setTabOrder(Order[i - 1], Order[i]);
 
@@ -272,7 +291,11 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     LimitBytes(memDisc, FEdit.NotesLimit());
     memDisc->setPlainText(Q(FEdit.Notes));
 
-    if (Drive && Drive->Code == R.DiscCode) {
+    // A disc in the drive is looked up by its own table of contents, another by its stored track lengths.
+    const bool InDrive = Drive && Drive->Code == R.DiscCode;
+    FLookupToc = InDrive ? LookupTocOf(Drive->Toc) : LookupTocOf(R);
+    btnLookup->setEnabled(FLookupToc.Valid());
+    if (InDrive) {
         ShowDiscIds(Drive->Toc);
         if (FEdit.OffersCdText(Drive->Text)) {
             FCdText = Drive->Text;
@@ -303,6 +326,93 @@ void TfrmCDData::btnCdTextClick() {
     if (!Names.Artist.empty()) edArt->setText(Q(Names.Artist));
     FillTrackList();
     btnCdText->setEnabled(false);
+}
+
+TfrmCDData::~TfrmCDData() = default;
+
+void TfrmCDData::btnLookupClick() {
+    if (FLookup && FLookup->Busy()) {
+        FLookup->Cancel();
+        return;
+    }
+    if (!FLookup) {
+        FLookup = new TDiscLookup(LookupServersOf(FSettings), this);
+        connect(FLookup, &TDiscLookup::Progress, labLookup, &QLabel::setText);
+        connect(FLookup, &TDiscLookup::Finished, this, &TfrmCDData::LookupFinished);
+        connect(FLookup, &TDiscLookup::CoverFinished, this, &TfrmCDData::CoverFinished);
+    }
+    // The window stays usable meanwhile; the button stops the lookup.
+    setCursor(Qt::BusyCursor);
+    btnLookup->setText(QStringLiteral("Stop &look-up"));
+    FLookup->Start(FLookupToc);
+}
+
+void TfrmCDData::LookupEnded(const QString& Status) {
+    unsetCursor();
+    btnLookup->setText(QStringLiteral("&Look up"));
+    labLookup->setText(Status);
+}
+
+void TfrmCDData::LookupFinished(const TLookupResult& Result) {
+    if (Result.Cancelled) return LookupEnded(QStringLiteral("Look-up stopped; nothing was changed."));
+    if (!Result.Answered()) return LookupEnded(Q(Result.Error) + QStringLiteral(" Nothing was changed."));
+    if (Result.Matches.empty())
+        return LookupEnded(
+            QStringLiteral("Neither MusicBrainz nor gnudb knows this disc; nothing was changed."));
+    int Index = 0;
+    if (Result.Matches.size() > 1) {
+        unsetCursor();
+        Index = ChooseLookupMatch(this, Result.Matches);
+        if (Index < 0) return LookupEnded(QStringLiteral("No match taken; nothing was changed."));
+    }
+    TakeMatch(Result.Matches[static_cast<std::size_t>(Index)]);
+}
+
+void TfrmCDData::TakeMatch(const TLookupMatch& Match) {
+    const TDiscTexts Current = {
+        edName->text().toStdString(), edComp->text().toStdString(), edArt->text().toStdString(),
+        ed1->text().toStdString(),    ed2->text().toStdString(),    edLab->text().toStdString(),
+        edCat->text().toStdString(),  edRef->text().toStdString(),  edYear->text().toInt()};
+    const TDiscTexts Texts = LookupTexts(Match, Current);
+    edName->setText(Q(Texts.DiscName));
+    edArt->setText(Q(Texts.Artist));
+    edComp->setText(Q(Texts.Composer));
+    edLab->setText(Q(Texts.RecordLabel));
+    edYear->setText(Texts.Year > 0 ? QString::number(Texts.Year) : QString());
+    PutLookupTracks(Match, FEdit.Tracks, FEdit.TrackCount());
+    FillTrackList();
+    FTaken = Q(Match.Line());
+    FCover.reset();
+    imgCover->clear();
+    imgCover->hide();
+    if (Match.Source != TLookupSource::MusicBrainz)
+        return LookupEnded(QStringLiteral("Filled from ") + FTaken + QStringLiteral(". OK stores it."));
+    setCursor(Qt::BusyCursor);
+    FLookup->StartCover(Match.ReleaseId);
+}
+
+void TfrmCDData::CoverFinished(const QByteArray& Picture, const QString& Error, bool Cancelled) {
+    const QString Filled = QStringLiteral("Filled from ") + FTaken;
+    if (Cancelled) return LookupEnded(Filled + QStringLiteral(", without its cover. OK stores it."));
+    if (!Error.isEmpty())
+        return LookupEnded(Filled + QStringLiteral("; no cover: ") + Error +
+                           QStringLiteral(" OK stores it."));
+    QImage Image;
+    if (Picture.isEmpty() || !Image.loadFromData(Picture))
+        return LookupEnded(Filled + (Picture.isEmpty()
+                                         ? QStringLiteral("; the release has no cover. OK stores it.")
+                                         : QStringLiteral("; its cover is no picture. OK stores it.")));
+    // Kept in a working file until OK stores it as the disc's picture.
+    auto File = std::make_unique<QTemporaryFile>(Q(FEdit.Catalogue().DataDir() + "cover-XXXXXX"));
+    if (!File->open() || File->write(Picture) != Picture.size() || !File->flush())
+        return LookupEnded(Filled + QStringLiteral("; the cover cannot be kept in ") +
+                           Q(FEdit.Catalogue().DataDir()) + QStringLiteral(". OK stores the rest."));
+    File->close();
+    FCover = std::move(File);
+    imgCover->setPixmap(QPixmap::fromImage(
+        Image.scaled(CoverPreviewSize, CoverPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    imgCover->show();
+    LookupEnded(Filled + QStringLiteral(", with its cover. OK stores them."));
 }
 
 void TfrmCDData::showEvent(QShowEvent* Event) {
@@ -458,6 +568,8 @@ void TfrmCDData::btnWaveDelClick() {
 }
 
 void TfrmCDData::btnOKClick() {
+    if (FLookup) FLookup->Cancel();
+    if (FCover) FEdit.StorePicture(FCover->fileName().toStdString());
     if (FSettings.SaveNewEntries) {
         for (TListField& Field : FFields) {
             AddNewReferenceEntry(Field.Names, Field.Edit->text().toStdString(),

@@ -4,10 +4,12 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "catalogue/DiscEdit.h"
+#include "catalogue/DiscLookup.h"
 
 class QComboBox;
 class QLabel;
@@ -15,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QTemporaryFile;
 class TWaveAudio;
 struct TPlayerSettings;
 
@@ -26,6 +29,7 @@ public:
     // disc-database ids and offers its CD-TEXT for a record that still has a new disc's values.
     TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* Wave,
                const TDriveDisc* Drive = nullptr, QWidget* Parent = nullptr);
+    ~TfrmCDData() override;
 
     // The fields as the user left them; the notes go into the run's Notes.
     TDiscTexts TakeBack();
@@ -57,6 +61,9 @@ public:
     QPushButton* btnWaveDel;
     QPushButton* btnTracks;
     QPushButton* btnCdText;
+    QPushButton* btnLookup;
+    QLabel* labLookup; // the lookup's progress and outcome
+    QLabel* imgCover;  // a looked-up cover, stored on OK
     QPushButton* btnOK;
     QPushButton* btnCancel;
 
@@ -67,6 +74,7 @@ public slots:
     void btnSampleClick();
     void btnWaveDelClick();
     void btnCdTextClick();
+    void btnLookupClick();
     void btnOKClick();
 
 protected:
@@ -85,6 +93,10 @@ private:
     };
 
     void ShowDiscIds(const TDriveToc& Toc);
+    void LookupFinished(const TLookupResult& Result);
+    void TakeMatch(const TLookupMatch& Match);
+    void CoverFinished(const QByteArray& Picture, const QString& Error, bool Cancelled);
+    void LookupEnded(const QString& Status);
     void OpenDiscPage(const QString& Url);
     void FormShow();
     void FillTrackList();
@@ -98,6 +110,10 @@ private:
     TWaveAudio* FWave;
     std::vector<TListField> FFields;
     TCdText FCdText; // what Use CD-TEXT fills from
+    TLookupToc FLookupToc;
+    TDiscLookup* FLookup = nullptr;
+    QString FTaken; // the match the fields were filled from
+    std::unique_ptr<QTemporaryFile> FCover;
     bool FShown = false;
 };
 

@@ -1,0 +1,161 @@
+// Look up in the disc data editor, against a local server answering as MusicBrainz, gnudb and the Cover
+// Art Archive do: the chooser, the filled fields and cover, and what OK and Cancel store.
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "../../player/ui/HandsetRig.h"
+#include "catalogue_ui/DiscDataEditor.h"
+#include "player/ui/HandsetMenu.h"
+#include "support/LocalHttpServer.h"
+
+namespace {
+
+template <class T> T* Child(QWidget* Parent, const char* Name) {
+    T* Found = Parent->findChild<T*>(QString::fromLatin1(Name));
+    if (!Found) qFatal("no control %s", Name);
+    return Found;
+}
+
+// Runs Act once on the modal window named Name when it shows.
+void OnDialog(const char* Name, std::function<void(QWidget*)> Act) {
+    auto* Poll = new QTimer;
+    QObject::connect(Poll, &QTimer::timeout, [Poll, Name, Act] {
+        QWidget* Dialog = QApplication::activeModalWidget();
+        if (!Dialog || Dialog->objectName() != QLatin1String(Name)) return;
+        Poll->stop();
+        Poll->deleteLater();
+        Act(Dialog);
+    });
+    Poll->start(20);
+}
+
+QByteArray Png() {
+    QImage Image(300, 300, QImage::Format_RGB32);
+    Image.fill(Qt::darkBlue);
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    Image.save(&Buffer, "PNG");
+    return Bytes;
+}
+
+struct TLookupRig {
+    explicit TLookupRig(std::function<THttpAnswer(const QByteArray&)> Answer)
+        : Server(std::move(Answer)), Rig(
+                                         THandsetRig::drSimulated,
+                                         [this](TPlayerSettings& S) {
+                                             S.LookupMusicBrainzServer = S.LookupGnudbServer =
+                                                 S.LookupCoverArtServer = Server.BaseUrl().toStdString();
+                                             S.LookupInterval = 0;
+                                         },
+                                         RigDisc(3, 180)) {
+        Rig.Handset->show();
+        Rig.Tick();
+    }
+    void Edit(const std::function<void(QWidget*)>& Act) {
+        OnDialog("frmCDData", Act);
+        Rig.Handset->Menu().Item("EditCD1")->trigger();
+    }
+    TDiscRecord Stored() {
+        TDiscRecord Rec;
+        TStringGridData Grid;
+        std::string Memo;
+        TDiscKeys Keys;
+        std::int32_t RecNo = 0;
+        Rig.Catalogue.LoadDisc(Rig.Catalogue.CurrentDiscCode, Rec, Grid, Memo, Keys, RecNo);
+        Tracks = Grid;
+        return Rec;
+    }
+    TLocalHttpServer Server;
+    THandsetRig Rig;
+    TStringGridData Tracks;
+};
+
+} // namespace
+
+class TLookupEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void ChoosesAReleaseAndStoresItWithItsCoverOnOk() {
+        const QByteArray Cover = Png();
+        TLookupRig L([&](const QByteArray& Target) -> THttpAnswer {
+            if (Target.startsWith("/ws/2/discid/")) return {200, LookupFixtures::MusicBrainzReleases(3)};
+            if (Target.endsWith("/front-500")) return {307, {}, {{"Location", "/img/front.png"}}};
+            if (Target == "/img/front.png") return {200, Cover, {}, 0, false, "image/png"};
+            return {404, "none"};
+        });
+        L.Edit([&](QWidget* D) {
+            auto* Status = Child<QLabel>(D, "labLookup");
+            OnDialog("frmLookupChooser", [](QWidget* C) {
+                auto* Matches = Child<QTreeWidget>(C, "tvMatches");
+                QCOMPARE(Matches->topLevelItemCount(), 3);
+                QCOMPARE(Matches->topLevelItem(1)->text(0), QStringLiteral("Album 2"));
+                QCOMPARE(Matches->topLevelItem(1)->text(3), QStringLiteral("G2"));
+                QCOMPARE(Matches->topLevelItem(1)->text(5), QStringLiteral("3"));
+                Matches->setCurrentItem(Matches->topLevelItem(1));
+                Child<QPushButton>(C, "btnOK")->click();
+            });
+            Child<QPushButton>(D, "btnLookup")->click();
+            QTRY_VERIFY_WITH_TIMEOUT(Status->text().contains(QStringLiteral("with its cover")), 5000);
+            QCOMPARE(Child<QLineEdit>(D, "edName")->text(), QStringLiteral("Album 2"));
+            QCOMPARE(Child<QLineEdit>(D, "edArt")->text(), QStringLiteral("Ann Example & The Band"));
+            QCOMPARE(Child<QLineEdit>(D, "edLab")->text(), QStringLiteral("Label 2"));
+            QCOMPARE(Child<QLineEdit>(D, "edYear")->text(), QStringLiteral("1992"));
+            QVERIFY(Child<QListWidget>(D, "lbTracks")->item(0)->text().contains(QStringLiteral("First 2")));
+            QVERIFY(Child<QLabel>(D, "imgCover")->isVisible());
+            Child<QPushButton>(D, "btnOK")->click();
+        });
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        const TDiscRecord Rec = L.Stored();
+        QCOMPARE(Rec.DiscName, std::string("Album 2"));
+        QCOMPARE(Rec.Composer, std::string("Ann Example & The Band"));
+        QVERIFY(Rec.PictureRef != 0);
+        QCOMPARE(L.Tracks.Cells(0, 2), std::string("Second from recording"));
+    }
+
+    void FailuresChangeNothingAndCancelStoresNothing() {
+        int MusicBrainzAsked = 0;
+        TLookupRig L([&](const QByteArray& Target) -> THttpAnswer {
+            if (Target.startsWith("/ws/2/discid/"))
+                return ++MusicBrainzAsked == 1 ? THttpAnswer{503, "busy", {{"Retry-After", "20"}}}
+                                               : THttpAnswer{404, R"({"error":"Not Found"})"};
+            if (Target.contains("cddb+query"))
+                return {200, "200 rock 12345678 Someone / Gnudb Disc\r\n", {}, 0, false, "text/plain"};
+            return {
+                200,
+                LookupFixtures::CddbEntry("rock", "12345678", QStringLiteral("Someone / Gnudb Disc"), true),
+                {},
+                0,
+                false,
+                "text/plain"};
+        });
+        L.Edit([&](QWidget* D) {
+            auto* Status = Child<QLabel>(D, "labLookup");
+            auto* Lookup = Child<QPushButton>(D, "btnLookup");
+            Lookup->click();
+            QTRY_VERIFY_WITH_TIMEOUT(Status->text().contains(QStringLiteral("try again in 20 seconds")),
+                                     5000);
+            QCOMPARE(Child<QLineEdit>(D, "edName")->text(), QStringLiteral("Unknown"));
+            QCOMPARE(Lookup->text(), QStringLiteral("&Look up"));
+            // One gnudb match fills the fields without a chooser.
+            Lookup->click();
+            QTRY_VERIFY_WITH_TIMEOUT(Status->text().startsWith(QStringLiteral("Filled from")), 5000);
+            QCOMPARE(Child<QLineEdit>(D, "edName")->text(), QStringLiteral("Gnudb Disc"));
+            QVERIFY(Child<QListWidget>(D, "lbTracks")->item(0)->text().contains(QString::fromUtf8("Café")));
+            Child<QPushButton>(D, "btnCancel")->click();
+        });
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(L.Stored().DiscName, std::string("Unknown"));
+    }
+};
+
+QTEST_MAIN(TLookupEditorTest)
+#include "LookupEditorTest.moc"
