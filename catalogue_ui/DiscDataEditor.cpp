@@ -214,6 +214,8 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
                        "ids and table of contents are sent."));
     labLookup = MakeLabel("labLookup", {}, this);
     labLookup->setTextFormat(Qt::PlainText);
+    // A long message is cut by the window's edge rather than widening it; its tip has it whole.
+    labLookup->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     imgCover = MakeLabel("imgCover", {}, this);
     imgCover->setToolTip(QStringLiteral("The looked-up cover: it becomes the disc's picture on OK."));
     imgCover->setFixedSize(CoverPreviewSize, CoverPreviewSize);
@@ -351,6 +353,7 @@ void TfrmCDData::LookupEnded(const QString& Status) {
     unsetCursor();
     btnLookup->setText(QStringLiteral("&Look up"));
     labLookup->setText(Status);
+    labLookup->setToolTip(Status);
 }
 
 void TfrmCDData::LookupFinished(const TLookupResult& Result) {
@@ -381,6 +384,7 @@ void TfrmCDData::TakeMatch(const TLookupMatch& Match) {
     edYear->setText(Texts.Year > 0 ? QString::number(Texts.Year) : QString());
     PutLookupTracks(Match, FEdit.Tracks, FEdit.TrackCount());
     FillTrackList();
+    btnCdText->setEnabled(false);
     FTaken = Q(Match.Line());
     FCover.reset();
     imgCover->clear();

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TfrmLookupChooser::TfrmLookupChooser(const std::vector<TLookupMatch>& Matches, QWidget* Parent)
     : QDialog(Parent) {
@@ -39,7 +40,8 @@ TfrmLookupChooser::TfrmLookupChooser(const std::vector<TLookupMatch>& Matches, Q
     }
     for (int c = 0; c < 7; ++c)
         tvMatches->resizeColumnToContents(c);
-    tvMatches->setMinimumSize(640, 200);
+    // Wide enough for every column, as far as the screen allows.
+    tvMatches->setMinimumSize(std::min(tvMatches->header()->length() + 8, 1000), 200);
     tvMatches->setCurrentItem(tvMatches->topLevelItem(0));
     connect(tvMatches, &QTreeWidget::itemActivated, this, &QDialog::accept);
 

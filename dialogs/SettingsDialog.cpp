@@ -290,8 +290,29 @@ QWidget* Tfrmconf::BuildOtherPage() {
     Grid->addWidget(new QLabel(QStringLiteral("Record:"), System), Row, 0);
     Grid->addWidget(labRec, Row, 1);
     Grid->addWidget(SpeedButton2, Row++, 2);
+    // Nothing is sent over the network unless the user asks: both are off by default.
+    auto* Lookup = new QGroupBox(QStringLiteral("Disc lookup (MusicBrainz, gnudb)"), Page);
+    auto* LookupGrid = new QGridLayout(Lookup);
+    cbLookupNew =
+        MakeCheckBox("cbLookupNew", "Look up ne&w discs on the internet when they are inserted", Lookup);
+    cbLookupNew->setToolTip(
+        QStringLiteral("Sends the disc's ids and table of contents to MusicBrainz and gnudb."));
+    cbLookupStore =
+        MakeCheckBox("cbLookupStore", "Sto&re a looked-up disc at once, without the editor's OK", Lookup);
+    edContact = MakeEdit("edContact", Lookup);
+    edContact->setToolTip(
+        QStringLiteral("Named in every request, as the services ask; gnudb wants an e-mail address."));
+    connect(cbLookupNew, &QCheckBox::toggled, cbLookupStore, &QWidget::setEnabled);
+    LookupGrid->addWidget(cbLookupNew, 0, 0, 1, 2);
+    LookupGrid->addWidget(cbLookupStore, 1, 0, 1, 2);
+    auto* ContactLabel =
+        new QLabel(QStringLiteral("Your contact for the services (&gnudb asks for an e-mail):"), Lookup);
+    ContactLabel->setBuddy(edContact);
+    LookupGrid->addWidget(ContactLabel, 2, 0);
+    LookupGrid->addWidget(edContact, 2, 1);
     auto* Layout = new QVBoxLayout(Page);
     Layout->addWidget(System);
+    Layout->addWidget(Lookup);
     Layout->addStretch();
     return Page;
 }
@@ -343,6 +364,10 @@ void Tfrmconf::SetSettings(const TPlayerSettings& Source) {
     cbPrintBM->setChecked(Source.PrintBitmap);
     cbStop->setChecked(Source.AutoStopOnCloseDown);
     cbSave->setChecked(Source.SaveNewEntries);
+    cbLookupNew->setChecked(Source.LookupNewDiscs);
+    cbLookupStore->setChecked(Source.StoreLookedUpDiscs);
+    cbLookupStore->setEnabled(Source.LookupNewDiscs);
+    edContact->setText(QString::fromStdString(Source.LookupContact));
     const auto Seconds = [](TMinSec Time) {
         const double Value = std::round(Time * 100);
         return std::isfinite(Value) ? static_cast<int>(std::clamp(Value, 0.0, 59.0)) : 0;
@@ -378,6 +403,9 @@ void Tfrmconf::GetSettings(TPlayerSettings& Target) const {
     Target.PrintBitmap = cbPrintBM->isChecked();
     Target.AutoStopOnCloseDown = cbStop->isChecked();
     Target.SaveNewEntries = cbSave->isChecked();
+    Target.LookupNewDiscs = cbLookupNew->isChecked();
+    Target.StoreLookedUpDiscs = cbLookupStore->isChecked();
+    Target.LookupContact = CutText255(edContact->text().trimmed().toStdString());
     Target.SkipTime = edSkip->value() * 0.01;
     Target.IntroTime = edIntro->value() * 0.01;
 }

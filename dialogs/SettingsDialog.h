@@ -74,6 +74,9 @@ private:
     QCheckBox* cbPrintBM = nullptr;
     QCheckBox* cbStop = nullptr;
     QCheckBox* cbSave = nullptr;
+    QCheckBox* cbLookupNew = nullptr;
+    QCheckBox* cbLookupStore = nullptr;
+    QLineEdit* edContact = nullptr;
     QSpinBox* edSkip = nullptr;
     QSpinBox* edIntro = nullptr;
     QLabel* labMix = nullptr;

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -135,6 +136,11 @@ private slots:
         OnNextDialog([](QWidget* Dialog) {
             ChooseTimeColour(Dialog, NewInk);
             Child<QSpinBox>(Dialog, "edSkip")->setValue(45);
+            // Storing at once follows looking up.
+            QVERIFY(!Child<QCheckBox>(Dialog, "cbLookupStore")->isEnabled());
+            Child<QCheckBox>(Dialog, "cbLookupNew")->setChecked(true);
+            Child<QCheckBox>(Dialog, "cbLookupStore")->setChecked(true);
+            Child<QLineEdit>(Dialog, "edContact")->setText(QStringLiteral(" me@example.org "));
             // A time display font chosen in italic but not bold is stored as not bold.
             Child<QRadioButton>(Dialog, "rbTimeFont")->click();
             OnNextDialog([](QWidget* Picker) {
@@ -154,6 +160,8 @@ private slots:
         QCOMPARE(ColorToQColor(After.DisplayFontColor), NewInk);
         QCOMPARE(After.SkipTime, 0.45);
         QVERIFY(!After.DisplayBold);
+        QVERIFY(After.LookupNewDiscs && After.StoreLookedUpDiscs);
+        QCOMPARE(After.LookupContact, std::string("me@example.org"));
         QCOMPARE(After.HandsetBackground, clBtnFace); // a system colour stays one
         QVERIFY(Rig.Answers.Errors.empty());
     }
