@@ -6,7 +6,10 @@
 // code, then the operations as the program runs them, each opening and closing the files (SQLite: open,
 // one transaction with its default synchronous mode, close), on 40 discs spread over the whole catalogue
 // (medians): loading a disc, re-saving an edited disc whose track grid grows by a name, deleting a disc;
-// then packing (SQLite: VACUUM). Ratios are catalogue / SQLite.
+// then packing (SQLite: VACUUM). Then the same single operations each in a new process, as orbelune-cat, an
+// import of one file or the player's first save after its start meet them: load, edit and save one disc,
+// and delete one disc found by its code (the time from the process's start of the operation to its end;
+// SQLite: open, the statements, close). Ratios are catalogue / SQLite.
 //
 // Usage: bench_catalogue [largest size, default 10000; 100000 for the full run] [--keep FOLDER]
 // --keep leaves the largest catalogue (disc.DAT, disc.IX, disc.VLF) and its SQLite twin (catalogue.db)
@@ -138,6 +141,86 @@ struct TFigures {
 void Print(const char* What, const TFigures& F, double Scale, const char* Unit) {
     std::printf("  %-44s %10.3f %10.3f %s   ratio %5.2f\n", What, F.Catalogue * Scale, F.Sqlite * Scale, Unit,
                 F.Sqlite > 0 ? F.Catalogue / F.Sqlite : 0.0);
+}
+
+// One operation in this new process: "save" or "delete" on the catalogue in Folder, "sql-save" or
+// "sql-delete" on its SQLite twin, for the N-th disc. Prints the seconds it took, or "-" when the disc
+// is not there.
+int One(const std::string& Op, const std::string& Folder, int N) {
+    const auto at = Clock::now();
+    bool found = true;
+    if (Op == "save" || Op == "delete") {
+        TPlayerSettings settings;
+        TDiscCatalogue cat(Folder + "/", settings);
+        TDiscRecord rec;
+        TStringGridData grid;
+        std::string memo;
+        TDiscKeys keys;
+        std::int32_t recNo = 0;
+        cat.LoadDisc(Code(N), rec, grid, memo, keys, recNo);
+        found = recNo > 0;
+        if (found && Op == "save") {
+            GrowGrid(grid, N);
+            rec.Year = static_cast<std::int16_t>(1900 + N % 100);
+            cat.SaveDisc(rec, grid, memo, recNo, keys);
+        } else if (found) {
+            cat.DeleteDisc(recNo);
+        }
+    } else {
+        sqlite3* db = OpenDb(Folder + "/catalogue.db");
+        if (Op == "sql-save") {
+            TStatement read(db, "SELECT tracks FROM discs WHERE code = ?1");
+            read.Text(1, Code(N));
+            std::string tracks;
+            if (sqlite3_step(read.Get()) == SQLITE_ROW)
+                tracks.assign(static_cast<const char*>(sqlite3_column_blob(read.Get(), 0)),
+                              static_cast<std::size_t>(sqlite3_column_bytes(read.Get(), 0)));
+            else
+                found = false;
+            sqlite3_reset(read.Get());
+            TDiscRecord edited = Disc(N);
+            edited.Year = static_cast<std::int16_t>(1900 + N % 100);
+            const TDiscRecordBytes bytes = EncodeDiscRecord(edited);
+            tracks += "Added track " + std::to_string(N) + "\n";
+            Exec(db, "BEGIN");
+            TStatement(db, "UPDATE discs SET name = ?2, composer = ?3, artist = ?4, label = ?5, type = ?6, "
+                           "record = ?7, tracks = ?8 WHERE code = ?1")
+                .Text(1, edited.DiscCode)
+                .Text(2, edited.DiscName)
+                .Text(3, edited.Composer)
+                .Text(4, edited.Artist)
+                .Text(5, edited.RecordLabel)
+                .Text(6, edited.MusicType)
+                .Blob(7, bytes.data(), static_cast<int>(bytes.size()))
+                .Blob(8, tracks.data(), static_cast<int>(tracks.size()))
+                .Run();
+            Exec(db, "COMMIT");
+        } else {
+            Exec(db, "BEGIN");
+            TStatement(db, "DELETE FROM discs WHERE code = ?1").Text(1, Code(N)).Run();
+            found = sqlite3_changes(db) > 0;
+            Exec(db, "COMMIT");
+        }
+        sqlite3_close(db);
+    }
+    const double took = Seconds(at);
+    if (found)
+        std::printf("%.9f\n", took);
+    else
+        std::printf("-\n");
+    return 0;
+}
+
+// Runs One in a new process of this program; the seconds it took, or -1.
+double InNewProcess(const std::string& Op, const std::string& Folder, int N) {
+    const std::string command =
+        "/proc/" + std::to_string(::getpid()) + "/exe --one " + Op + " '" + Folder + "' " + std::to_string(N);
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    char line[64] = {};
+    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+    ::pclose(pipe);
+    return read && line[0] != '-' ? std::atof(line) : -1;
 }
 
 void Run(int Count, const std::string& Keep) {
@@ -286,6 +369,30 @@ void Run(int Count, const std::string& Keep) {
     const TFigures resave{median(saves[0]), median(saves[1])};
     const TFigures remove{median(removes[0]), median(removes[1])};
 
+    // The same in a new process for each operation, on discs not touched above.
+    std::vector<double> fresh[4];
+    std::mt19937 freshRng(static_cast<unsigned>(Count) * 7u + 1u);
+    for (int n = 0; n < 15; ++n) {
+        const int p = static_cast<int>(freshRng() % static_cast<unsigned>(Count)) + 1;
+        const int gone = static_cast<int>(freshRng() % static_cast<unsigned>(Count)) + 1;
+        const std::pair<const char*, int> ops[4] = {
+            {"save", p}, {"sql-save", p}, {"delete", gone}, {"sql-delete", gone}};
+        double took[4];
+        for (int o = 0; o < 4; ++o)
+            took[o] = InNewProcess(ops[o].first, dir.string(), ops[o].second);
+        if (took[0] >= 0 && took[1] >= 0) {
+            fresh[0].push_back(took[0]);
+            fresh[1].push_back(took[1]);
+        }
+        if (took[2] >= 0 && took[3] >= 0) {
+            fresh[2].push_back(took[2]);
+            fresh[3].push_back(took[3]);
+        }
+    }
+    const auto medianOrZero = [&](const std::vector<double>& V) { return V.empty() ? 0.0 : median(V); };
+    const TFigures freshSave{medianOrZero(fresh[0]), medianOrZero(fresh[1])};
+    const TFigures freshDelete{medianOrZero(fresh[2]), medianOrZero(fresh[3])};
+
     TFigures pack;
     if (Keep.empty()) {
         start = Clock::now();
@@ -304,6 +411,8 @@ void Run(int Count, const std::string& Keep) {
     Print("load one disc, open+close (ms)", loadAlone, 1e3, "ms");
     Print("re-save an edited disc, open+close (ms)", resave, 1e3, "ms");
     Print("delete a disc, open+close (ms)", remove, 1e3, "ms");
+    Print("load, edit, save a disc, new process (ms)", freshSave, 1e3, "ms");
+    Print("delete a disc by code, new process (ms)", freshDelete, 1e3, "ms");
     if (Keep.empty()) Print("rebuild / VACUUM (s)", pack, 1, "s ");
     std::fflush(stdout);
     if (Keep.empty()) fs::remove_all(dir);
@@ -312,6 +421,11 @@ void Run(int Count, const std::string& Keep) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--one") {
+        TYes yes;
+        SetMessageSink(&yes);
+        return One(argv[2], argv[3], std::atoi(argv[4]));
+    }
     int largest = 10000;
     std::string keep;
     for (int i = 1; i < argc; ++i) {

@@ -212,6 +212,8 @@ bool TDiscCatalogue::OpenDiscVlf() {
     }
     // A missing disc.VLF would be created empty while the records name blocks in disc2.VLF.
     if (!DiscFile && !FinishInterruptedSwap()) return false;
+    // A new process then finds the index of the store's blocks without walking the whole store.
+    fvlf.Vlf.KeepIndexFile = true;
     if (!fvlf.Vlf.OpenStore(VlfFileName())) {
         // Said once for the reads of a run; a change to be saved says it again.
         if (!FToldVlf || FWriting) ShowError("Cannot open VLF file");

@@ -113,6 +113,11 @@ void KeepIndex(const struct stat& St, std::unique_ptr<TVlfIndex> Index) {
     if (Kept.size() > MaxKept) Kept.erase(Kept.begin());
 }
 
+void ForgetKept() {
+    std::lock_guard<std::mutex> Guard(KeptLock);
+    Kept.clear();
+}
+
 // True when the file was modified so recently that another change within the same clock tick could leave
 // its modification time as it is.
 bool RecentlyModified(const struct stat& St) {
@@ -145,6 +150,10 @@ struct TVlf::TMerge {
     std::int32_t Length = 0;
     std::vector<std::int32_t> Absorbed;
 };
+
+void TVlf::ForgetKeptIndexes() {
+    ForgetKept();
+}
 
 TVlf::~TVlf() {
     if (IsOpen()) CloseStore();
@@ -261,14 +270,31 @@ std::int64_t TVlf::FileSize() {
 // The index of the chain, built by one walk when the store has none. Without a lock other programs may
 // write the file at any time, so then every operation walks afresh.
 TVlfIndex* TVlf::Index() {
-    if (FLock == 0) FIndex.reset();
+    if (FLock == 0 || (FIndex && FIndex->Broken())) FIndex.reset();
+    // The index file is read once, and only while the store is as it was opened.
+    if (!FIndex && !FIndexFile.empty() && !FIndexFileRead && !FWritten) {
+        FIndexFileRead = true;
+        struct stat St;
+        auto Kept = std::make_unique<TVlfIndex>();
+        if (::fstat(FHandle, &St) == 0 && Kept->Load(FIndexFile, St)) {
+            FIndex = std::move(Kept);
+            FIndexSettled = true;
+        }
+    }
     if (!FIndex) {
         FIndex = std::make_unique<TVlfIndex>();
         FIndex->Build(FHandle, FileSize());
+        ++FIndexWalks;
         struct stat St;
         FIndexSettled = ::fstat(FHandle, &St) == 0 && !RecentlyModified(St);
     }
     return FIndex.get();
+}
+
+const TVlfIndex::TBlock* TVlf::IndexedBlock(std::int32_t Pos) {
+    const TVlfIndex::TBlock* B = Index()->Find(Pos);
+    if (FIndex->Broken()) B = Index()->Find(Pos);
+    return B;
 }
 
 void TVlf::DropIndex() {
@@ -357,6 +383,8 @@ bool TVlf::OpenStore(const std::string& Name) {
         }
     }
     FLock = Lock;
+    FIndexFile = KeepIndexFile && Lock == LOCK_EX && !FSalvage ? Path + IndexFileSuffix : std::string();
+    FIndexFileRead = false;
     FHandle = Fd.Release();
     return true;
 }
@@ -375,7 +403,7 @@ int TVlf::CloseStore() {
     if (!IsOpen()) return -1;
     if (BeforeFileClose) BeforeFileClose(*this);
     if (!EndAppendBatch()) FIndex.reset();
-    const bool Keep = FLock == LOCK_EX && FIndex && (FWritten || FIndexSettled);
+    const bool Keep = FLock == LOCK_EX && FIndex && !FIndex->Broken() && (FWritten || FIndexSettled);
     if (FWritten) {
         if (Keep) {
             timespec Times[2]{};
@@ -387,7 +415,11 @@ int TVlf::CloseStore() {
         ::fsync(FHandle);
     }
     struct stat St;
-    if (Keep && ::fstat(FHandle, &St) == 0) KeepIndex(St, std::move(FIndex));
+    if (Keep && ::fstat(FHandle, &St) == 0) {
+        // Still under the lock, so no other process writes the store or its index file meanwhile.
+        if (!FIndexFile.empty()) (void)FIndex->Save(FIndexFile, St);
+        KeepIndex(St, std::move(FIndex));
+    }
     FWindowLength = 0;
     FIndex.reset();
     ::close(FHandle); // also drops the lock
@@ -418,12 +450,12 @@ bool TVlf::ReadBlock(std::int32_t Pos, TBlockHeader& Header) {
 // ends the chain: nothing past it is found.
 TVlf::TWalkResult TVlf::Walk(std::int32_t FitLength, std::int32_t Target, std::int32_t TargetLength) {
     TWalkResult R;
-    const TVlfIndex* I = Index();
     if (Target != 0)
-        if (const TVlfIndex::TBlock* B = I->Find(Target)) {
+        if (const TVlfIndex::TBlock* B = IndexedBlock(Target)) {
             R.TargetFound = true;
             R.Target = {B->Free ? MarkFree : MarkInUse, MarkInUse, B->Kind, B->Length};
         }
+    const TVlfIndex* I = Index();
     const bool Search = FitLength >= 0 && Recycle;
     if (Search) R.Fit = I->FirstFit(FitLength, Target, R.TargetFound ? TargetLength : -1, R.FitRoom);
     R.Damaged = I->Damaged() && ((Search && R.Fit == 0) || (Target != 0 && !R.TargetFound));
@@ -549,10 +581,11 @@ bool TVlf::OnChain(std::int32_t Pos, TBlockHeader& Header) {
 TVlf::TMerge TVlf::PlanMerge(std::int32_t Pos, const TBlockHeader& Header) {
     TMerge M;
     M.Length = Header.Length;
-    const TVlfIndex* I = Index();
     std::int64_t Next = static_cast<std::int64_t>(Pos) + BlockHeaderSize + Header.Length;
     while (Next <= MaxPos) {
-        const TVlfIndex::TBlock* B = I->Find(static_cast<std::int32_t>(Next));
+        const std::uint64_t Walks = FIndexWalks;
+        const TVlfIndex::TBlock* B = IndexedBlock(static_cast<std::int32_t>(Next));
+        if (FIndexWalks != Walks) return PlanMerge(Pos, Header); // its file failed a check: walked again
         if (B == nullptr || !B->Free) break;
         std::int64_t Merged = static_cast<std::int64_t>(M.Length) + BlockHeaderSize + B->Length;
         if (Merged > MaxPos) break;

@@ -72,6 +72,17 @@ public:
     // is not written meanwhile.
     bool ReadAhead = false;
 
+    // With KeepIndexFile set, the store keeps the index of its blocks in a file beside it (its name and
+    // IndexFileSuffix), written when it is closed after a change: another process that opens the store
+    // then takes the index from there instead of walking the whole file, as long as that file provably
+    // describes the store as it is.
+    bool KeepIndexFile = false;
+    static constexpr const char* IndexFileSuffix = ".blocks";
+    // Forgets the indexes this process kept of stores it closed, as if it had just started.
+    static void ForgetKeptIndexes();
+    // How often this object built the index by walking the whole file.
+    std::uint64_t IndexWalks() const { return FIndexWalks; }
+
     // Opens Name (empty: FileName), creating an empty store when the file is missing or empty. A file
     // that is not a store is refused and left alone.
     bool OpenStore(const std::string& Name = std::string());
@@ -181,6 +192,8 @@ private:
     bool HoldsLiveBlock(std::int64_t From, std::int64_t To, std::int64_t Limit);
 
     TVlfIndex* Index();
+    // The block of the index at Pos, with the index walked again when its file failed a check.
+    const TVlfIndex::TBlock* IndexedBlock(std::int32_t Pos);
     void DropIndex();
     void ForgetAbsorbed(const std::vector<std::int32_t>& Absorbed);
     bool FlushBatch();
@@ -191,6 +204,9 @@ private:
     // What the last walk learnt, kept up to date by every header written; only while a lock keeps other
     // programs from writing the file.
     std::unique_ptr<TVlfIndex> FIndex;
+    std::string FIndexFile;        // the index file kept beside the store, empty without one
+    bool FIndexFileRead = false;   // the index file was tried since the open
+    std::uint64_t FIndexWalks = 0; // indexes built by walking the file
     int FLock = 0;
     std::int64_t FSize = 0;           // the file's size while a lock is held
     bool FWritten = false;            // anything written since the open
