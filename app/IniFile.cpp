@@ -99,7 +99,9 @@ TIniFile::TIniFile(std::string FileName) : FFileName(std::move(FileName)) {
     std::ifstream in(FFileName, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // Every carriage return at the end goes: a line ending in two would lose one more at each save.
+        while (!line.empty() && line.back() == '\r')
+            line.pop_back();
         FLines.push_back(line);
     }
 }

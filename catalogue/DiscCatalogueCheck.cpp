@@ -77,7 +77,10 @@ void CheckBlobs(const std::string& DataDir, const std::map<std::int32_t, TLiveRe
     for (const TVlf::TBlockInfo& block : blocks)
         chain.emplace(block.Pos, &block);
     std::map<std::int32_t, std::int32_t> owners;
-    for (const auto& [recNo, rec] : Live) {
+    for (const auto& live : Live) {
+        // Named here rather than bound: a lambda of older compilers cannot capture a structured binding.
+        const std::int32_t recNo = live.first;
+        const TLiveRecord& rec = live.second;
         const auto check = [&](std::int32_t Ref, std::int16_t Kind, const char* What) {
             if (Ref == 0) return;
             if (const auto [it, fresh] = owners.emplace(Ref, recNo); !fresh) {

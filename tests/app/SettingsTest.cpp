@@ -70,7 +70,7 @@ TEST(Settings, CaseInsensitiveKeysGarbageAndSystemColours) {
 
 TEST(Settings, SaveKeepsForeignLinesAndReplacesOwnKeys) {
     TTempHome home;
-    WriteFileBytes(SettingsFileName(), "; written by hand\n[Plugins]\nfoo=bar\n\n[general]\nmain TOP=77\n"
+    WriteFileBytes(SettingsFileName(), "; written by hand\r\r\n[Plugins]\nfoo=bar\n\n[general]\nmain TOP=77\n"
                                        "Something else=5\n");
     TPlayerSettings s;
     LoadSettings(s);
@@ -83,6 +83,8 @@ TEST(Settings, SaveKeepsForeignLinesAndReplacesOwnKeys) {
     EXPECT_NE(text.find("Main top=5"), std::string::npos);
     EXPECT_EQ(text.find("main TOP=77"), std::string::npos);
     EXPECT_EQ(text.find("[General]"), std::string::npos) << "the existing section is reused";
+    ASSERT_TRUE(SaveSettings(s));
+    EXPECT_EQ(ReadFileBytes(SettingsFileName()), text) << "a second save changes nothing";
 }
 
 TEST(Settings, TextsAreCutTo255CharactersWithoutSplittingOne) {
