@@ -14,6 +14,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Held-button repeats (ms): faster than 10 ms would keep the event loop busy, slower than 5 s is no repeat.
+constexpr int MinRepeatTime = 10;
+constexpr int MaxRepeatTime = 5000;
+// Window positions: the span of the display server's 16-bit coordinates; the windows are brought onto a
+// screen when shown.
+constexpr int MinWindowPos = -32768;
+constexpr int MaxWindowPos = 32767;
+// Skip, intro and fit times as stored (minutes.seconds x 100): 0.00 to 99.59, the longest time a disc and
+// the time fields can hold.
+constexpr int MinStoredTime = 0;
+constexpr int MaxStoredTime = 9959;
+// Drive numbers as the drive chooser lists them.
+constexpr int MinDriveNumber = 0;
+constexpr int MaxDriveNumber = 99;
+
 std::string WithSlash(std::string dir) {
     if (dir.empty() || dir.back() != '/') dir += '/';
     return dir;
@@ -76,7 +91,8 @@ public:
             return;
         }
         const long long value = FIni.ReadInteger(Section, Key, stored);
-        if (Fits32(value)) Field = static_cast<TMinSec>(value * 0.01L);
+        if (Fits32(value))
+            Field = static_cast<TMinSec>(std::clamp<long long>(value, MinStoredTime, MaxStoredTime) * 0.01L);
     }
 
 private:
@@ -108,16 +124,16 @@ void ExchangeAll(TExchange& x, TPlayerSettings& s) {
     x.Colour("Color", "Volume display background", s.VolumeDisplayBackground);
     x.Colour("Color", "Volume bar background", s.VolumeBarBackground);
     x.Colour("Color", "Volume bar foreground", s.VolumeBarForeground);
-    x.Integer("Repeat buttons", "Volume delay", s.VolumeDelay);
-    x.Integer("Repeat buttons", "Volume interval", s.VolumeInterval);
-    x.Integer("Repeat buttons", "Skip interval", s.SkipInterval);
+    x.Integer("Repeat buttons", "Volume delay", s.VolumeDelay, MinRepeatTime, MaxRepeatTime);
+    x.Integer("Repeat buttons", "Volume interval", s.VolumeInterval, MinRepeatTime, MaxRepeatTime);
+    x.Integer("Repeat buttons", "Skip interval", s.SkipInterval, MinRepeatTime, MaxRepeatTime);
     x.Integer("Volume", "Left", s.VolumeLeft, MinVolume, MaxVolume);
     x.Integer("Volume", "Right", s.VolumeRight, MinVolume, MaxVolume);
     x.Boolean("General", "Show hints", s.ShowHints);
-    x.Integer("General", "Main top", s.MainTop);
-    x.Integer("General", "Main left", s.MainLeft);
-    x.Integer("General", "Small top", s.SmallTop);
-    x.Integer("General", "Small left", s.SmallLeft);
+    x.Integer("General", "Main top", s.MainTop, MinWindowPos, MaxWindowPos);
+    x.Integer("General", "Main left", s.MainLeft, MinWindowPos, MaxWindowPos);
+    x.Integer("General", "Small top", s.SmallTop, MinWindowPos, MaxWindowPos);
+    x.Integer("General", "Small left", s.SmallLeft, MinWindowPos, MaxWindowPos);
     x.Time("General", "Skip time", s.SkipTime);
     x.Time("General", "Intro time", s.IntroTime);
     x.Time("General", "Fit tracks time", s.FitTracksTime);
@@ -138,7 +154,7 @@ void ExchangeAll(TExchange& x, TPlayerSettings& s) {
     x.Text("General", "Previous command line", s.PreviousCommandLine);
     x.Text("General", "Recording control", s.RecordingControl);
     x.Text("General", "Mixer control", s.MixerControl);
-    x.Integer("General", "CDROM in use", s.CDROMInUse);
+    x.Integer("General", "CDROM in use", s.CDROMInUse, MinDriveNumber, MaxDriveNumber);
     x.Text("General", "CDROM drive", s.CDROMDrive);
     x.Boolean("General", "Deleted records present", s.DeletedRecordsPresent);
     x.Text("General", "Collector name", s.CollectorName);

@@ -7,11 +7,15 @@ namespace {
 // The part of a window that must be reachable: its title and first controls.
 constexpr int GripWidth = 100;
 constexpr int GripHeight = 30;
+// Far beyond any screen, yet far enough from the ends of int that the rectangles below cannot overflow.
+constexpr int FarAway = 1 << 24;
 
 } // namespace
 
 QPoint PlaceOnScreen(QPoint Wanted, QSize Size, const std::vector<QRect>& Screens) {
     if (Screens.empty()) return Wanted;
+    Wanted = QPoint(std::clamp(Wanted.x(), -FarAway, FarAway), std::clamp(Wanted.y(), -FarAway, FarAway));
+    Size = QSize(std::clamp(Size.width(), 0, FarAway), std::clamp(Size.height(), 0, FarAway));
     const QRect grip(Wanted,
                      QSize(std::clamp(Size.width(), 1, GripWidth), std::clamp(Size.height(), 1, GripHeight)));
     const auto onScreen = [&](QPoint Point) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "app/IniFile.h"
 #include "app/Settings.h"
 #include "app/WindowPlacement.h"
@@ -144,6 +146,41 @@ TEST(Settings, ValuesOutOfRangeAreClampedAndBeyond32BitsRefused) {
     EXPECT_EQ(s.CDROMInUse, 0);
 }
 
+// Each value is brought into the range where it means something when read, so what is saved back is sane.
+TEST(Settings, ValuesBeyondSenseAreClampedWhenRead) {
+    const struct {
+        const char *Section, *Key, *Read, *Saved;
+    } cases[] = {
+        {"Repeat buttons", "Volume delay", "-1", "10"},
+        {"Repeat buttons", "Volume delay", "2147483647", "5000"},
+        {"Repeat buttons", "Volume interval", "0", "10"},
+        {"Repeat buttons", "Skip interval", "-2147483648", "10"},
+        {"Repeat buttons", "Skip interval", "750", "750"},
+        {"General", "Main left", "2147483647", "32767"},
+        {"General", "Main top", "-2147483648", "-32768"},
+        {"General", "Small left", "-40", "-40"},
+        {"General", "Small top", "99999", "32767"},
+        {"General", "Skip time", "-30", "0"},
+        {"General", "Skip time", "100", "100"},
+        {"General", "Intro time", "2147483647", "9959"},
+        {"General", "Fit tracks time", "-2147483648", "0"},
+        {"General", "Fit tracks time", "9000", "9000"},
+        {"General", "CDROM in use", "-3", "0"},
+        {"General", "CDROM in use", "2147483647", "99"},
+        {"General", "CDROM in use", "7", "7"},
+    };
+    TTempHome home;
+    for (const auto& c : cases) {
+        const std::string key = std::string(c.Key) + "=";
+        WriteFileBytes(SettingsFileName(), "[" + std::string(c.Section) + "]\n" + key + c.Read + "\n");
+        TPlayerSettings s;
+        LoadSettings(s);
+        ASSERT_TRUE(SaveSettings(s));
+        EXPECT_NE(ReadFileBytes(SettingsFileName()).find("\n" + key + c.Saved + "\n"), std::string::npos)
+            << c.Key << " " << c.Read;
+    }
+}
+
 TEST(Settings, LineBreaksInTextsAreStoredAsBlanks) {
     TTempHome home;
     TPlayerSettings s;
@@ -165,10 +202,11 @@ TEST(WindowPlacement, StoredPositionsStayOnAScreen) {
     const QSize size(400, 300);
     const struct {
         QPoint Wanted, Placed;
-    } cases[] = {{{10, 10}, {10, 10}},      {{2000, 500}, {2000, 500}},
-                 {{10, 100000}, {10, 780}}, {{100000, 100000}, {1520, 780}},
-                 {{-5000, 20}, {0, 20}},    {{3150, 20}, {2800, 20}},
-                 {{1900, 500}, {1900, 500}}};
+    } cases[] = {{{10, 10}, {10, 10}},        {{2000, 500}, {2000, 500}},
+                 {{10, 100000}, {10, 780}},   {{100000, 100000}, {1520, 780}},
+                 {{-5000, 20}, {0, 20}},      {{3150, 20}, {2800, 20}},
+                 {{1900, 500}, {1900, 500}},  {{INT_MAX, INT_MAX}, {1520, 780}},
+                 {{INT_MIN, INT_MIN}, {0, 0}}};
     for (const auto& c : cases)
         EXPECT_EQ(PlaceOnScreen(c.Wanted, size, screens), c.Placed) << c.Wanted.x() << "," << c.Wanted.y();
 }
