@@ -15,6 +15,7 @@
 #include "catalogue/DiscCatalogue.h"
 #include "devices/CdAudio.h"
 #include "devices/DriveList.h"
+#include "devices/SampleRecorder.h"
 #include "devices/TocReport.h"
 #include "devices/WaveAudio.h"
 #include "player/PlayerState.h"
@@ -30,6 +31,17 @@ int RunPlayer(QApplication& App, const TStartupOptions& Options) {
 
     TQtMessageSink Messages;
     SetMessageSink(&Messages);
+    // Log-out, kill and Ctrl+C end the player as its Exit command does, whatever window is open: every
+    // event loop is left, the nested ones of modal windows and message boxes too, and the close steps run
+    // once the stack has unwound. Listening starts before the first window, which may already ask.
+    TExitSignals Signals;
+    QObject::connect(&Signals, &TExitSignals::ExitRequested, &App, [&Messages] {
+        Messages.SetQuiet(true);
+        QCoreApplication::exit(0);
+    });
+    const auto Ending = [&Signals] { return Signals.LastSignal() != 0; };
+    // A recording cut short by a kill or a crash left its working file behind.
+    RemoveLeftoverRecording(ProgramDir());
     TPlayerSettings Settings;
     TPlayerState State;
     THandsetFlags Flags;
@@ -49,14 +61,14 @@ int RunPlayer(QApplication& App, const TStartupOptions& Options) {
                 Play && Flags.DiscShown)
                 Play->click();
         });
-        // Log-out, kill and Ctrl+C end the player as its Exit command does.
-        TExitSignals Signals;
-        QObject::connect(&Signals, &TExitSignals::ExitRequested, &Handset, &TORB::Exit1Click);
-        Handset.show();
+        if (!Ending()) Handset.show();
         // Media keys and the desktop's player controls; without a session bus the player runs alone.
         TMprisPlayer Mpris(Handset, Settings, State, Cd, Catalogue);
         Mpris.Register();
-        Result = App.exec();
+        // A signal met before the main loop (under a start-up message) ended only that message's loop; the
+        // main loop is then not started, as nothing would end it.
+        if (!Ending()) Result = App.exec();
+        if (Ending()) Handset.Exit1Click();
     }
     SetMessageSink(nullptr);
     return Result;

@@ -20,10 +20,23 @@ TSampleRecorder::TSampleRecorder(TPlayerState& State, TCdAudio& Cd, TWaveAudio& 
 TSampleRecorder::~TSampleRecorder() {
     FCore.EndRecording = nullptr;
     FWave.OnSetTimer = nullptr;
+    if (FState.Recording) {
+        FState.Recording = false;
+        FWave.CloseWave();
+    }
+    DeleteFileQuietly(TempFileName());
+}
+
+std::string RecordingFileName(const std::string& DataDir) {
+    return DataDir + "$temp.wav";
+}
+
+void RemoveLeftoverRecording(const std::string& DataDir) {
+    DeleteFileQuietly(RecordingFileName(DataDir));
 }
 
 std::string TSampleRecorder::TempFileName() const {
-    return FCatalogue.DataDir() + "$temp.wav";
+    return RecordingFileName(FCatalogue.DataDir());
 }
 
 bool TSampleRecorder::StartRecording(bool Tracks, const TRecordFormat& Format) {

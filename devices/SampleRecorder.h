@@ -28,11 +28,18 @@ extern const char* const msgCannotOpenFile;
 // stored; the catalogue is then as it was.
 bool KeepSampleWithDisc(TDiscCatalogue& Catalogue, const std::string& File);
 
+// The recording's working file in the data folder DataDir: "$temp.wav".
+std::string RecordingFileName(const std::string& DataDir);
+// Removes the working file a recording cut short (the program killed or crashed) left in DataDir. Run at
+// start by the first copy of the program, before anything records.
+void RemoveLeftoverRecording(const std::string& DataDir);
+
 class TSampleRecorder {
 public:
     // Sets the player core's end-of-recording hook and the wave device's timer hook.
     TSampleRecorder(TPlayerState& State, TCdAudio& Cd, TWaveAudio& Wave, TDiscCatalogue& Catalogue,
                     TPlayerCore& Core);
+    // A recording still running (the program ends meanwhile) is dropped with its working file.
     ~TSampleRecorder();
     TSampleRecorder(const TSampleRecorder&) = delete;
     TSampleRecorder& operator=(const TSampleRecorder&) = delete;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <iostream>
 
 namespace {
 
@@ -21,12 +22,20 @@ QString BoxCaption(QWidget* Parent, const char* Caption) {
 } // namespace
 
 void TQtMessageSink::Information(const std::string& Msg) {
+    if (FQuiet) {
+        std::cerr << "orbelune: " << Msg << '\n';
+        return;
+    }
     QApplication::beep();
     QWidget* Parent = BoxParent();
     QMessageBox::information(Parent, BoxCaption(Parent, "Information"), QString::fromStdString(Msg));
 }
 
 int TQtMessageSink::Confirm(const std::string& Msg) {
+    if (FQuiet) {
+        std::cerr << "orbelune: " << Msg << " - No\n";
+        return idNo;
+    }
     QWidget* Parent = BoxParent();
     const auto answer =
         QMessageBox::question(Parent, BoxCaption(Parent, "Confirm"), QString::fromStdString(Msg),

@@ -202,6 +202,22 @@ TEST_F(SampleRecording, NoTemporaryFileLeavesEverythingAsItWas) {
     EXPECT_EQ(P->Cd->GetCDMode(), cmStopped);
 }
 
+TEST_F(SampleRecording, ProgramEndingMidwayDropsTheWorkingFile) {
+    ASSERT_TRUE(Recorder->StartRecording(true, {}));
+    ASSERT_TRUE(TickUntil([&] { return P->State.CurrentTrack == 2; }));
+    const std::string Temp = Recorder->TempFileName();
+    ASSERT_TRUE(std::filesystem::exists(Temp));
+    const std::size_t Asked = P->Answers.Questions.size();
+    Recorder.reset();
+    EXPECT_FALSE(std::filesystem::exists(Temp));
+    EXPECT_FALSE(P->State.Recording);
+    EXPECT_EQ(P->Answers.Questions.size(), Asked) << "nothing is asked on the way out";
+    // One left by a kill goes at the next start.
+    WriteFileBytes(Temp, "RIFF");
+    RemoveLeftoverRecording(P->Catalogue->DataDir());
+    EXPECT_FALSE(std::filesystem::exists(Temp));
+}
+
 TEST_F(SampleRecording, DiscTakenOutEndsTheRecordingAndKeepsWhatWasHeard) {
     P->Answers.Answers.push_back(idNo);
     const std::string Saved = Folder.File("kept.wav");
