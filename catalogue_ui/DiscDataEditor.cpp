@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "app/Settings.h"
 #include "catalogue/DiscCatalogue.h"
@@ -62,6 +63,15 @@ QLineEdit* MakeEdit(const char* Name, const char* Hint, int MaxBytes, QWidget* P
     Edit->setToolTip(QString::fromUtf8(Hint));
     LimitBytes(Edit, MaxBytes);
     return Edit;
+}
+
+std::string NotesCutMessage(int MaxBytes, const TTextCut& Cut) {
+    std::string Msg = "The notes can hold no more than " + std::to_string(MaxBytes) +
+                      " bytes (an accented letter or a line break takes two): ";
+    if (Cut.Kept == 0) return Msg + "none of the " + std::to_string(Cut.Given) + " characters put in fit.";
+    return Msg + "of the " + std::to_string(Cut.Given) + " characters put in, the first " +
+           std::to_string(Cut.Kept) + (Cut.AtLineEnd ? " are kept, to the end of a line" : " are kept") +
+           "; the rest is left out.";
 }
 
 } // namespace
@@ -290,7 +300,10 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     labID->setText(Q(R.DiscCode));
     labTime->setText(Q(FormatMinSec(R.TotalTime)));
     FillTrackList();
-    LimitBytes(memDisc, FEdit.NotesLimit());
+    LimitBytes(memDisc, FEdit.NotesLimit(), [this, Max = FEdit.NotesLimit()](const TTextCut& Cut) {
+        FNotesCut = NotesCutMessage(Max, Cut);
+        QTimer::singleShot(0, this, &TfrmCDData::TellNotesCut);
+    });
     memDisc->setPlainText(Q(FEdit.Notes));
 
     // A disc in the drive is looked up by its own table of contents, another by its stored track lengths.
@@ -571,7 +584,13 @@ void TfrmCDData::btnWaveDelClick() {
     }
 }
 
+void TfrmCDData::TellNotesCut() {
+    if (FNotesCut.empty()) return;
+    ShowError(std::exchange(FNotesCut, std::string()));
+}
+
 void TfrmCDData::btnOKClick() {
+    TellNotesCut();
     if (FLookup) FLookup->Cancel();
     if (FCover) FEdit.StorePicture(FCover->fileName().toStdString());
     if (FSettings.SaveNewEntries) {

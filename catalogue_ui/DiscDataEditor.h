@@ -104,6 +104,8 @@ private:
     void CompleteFromList(TListField& Field);
     TListField* FieldOf(QObject* Object);
     void PlaceOverlay(const TListField& Field);
+    // Tells what a paste into the notes left out, once; OK tells it before storing if it is still due.
+    void TellNotesCut();
 
     TDiscEdit& FEdit;
     TPlayerSettings& FSettings;
@@ -114,6 +116,7 @@ private:
     TDiscLookup* FLookup = nullptr;
     QString FTaken; // the match the fields were filled from
     std::unique_ptr<QTemporaryFile> FCover;
+    std::string FNotesCut;
     bool FShown = false;
 };
 

@@ -3,7 +3,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QValidator>
+#include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -32,6 +35,14 @@ qsizetype StoredBytes(QStringView Text, bool CrLf) {
         i += Width;
     }
     return Bytes;
+}
+
+// Characters as the user sees them: a surrogate pair is one.
+qsizetype Characters(QStringView Text) {
+    qsizetype Count = 0;
+    for (qsizetype i = 0; i < Text.size(); i += WidthAt(Text, i))
+        ++Count;
+    return Count;
 }
 
 // Code units to remove before Pos (at most Pos of them) so that Text fits MaxBytes.
@@ -83,19 +94,45 @@ void LimitBytes(QLineEdit* Edit, int MaxBytes) {
     Edit->setValidator(new TByteValidator(MaxBytes, Edit));
 }
 
-void LimitBytes(QPlainTextEdit* Edit, int MaxBytes) {
-    QObject::connect(Edit, &QPlainTextEdit::textChanged, Edit, [Edit, MaxBytes] {
+void LimitBytes(QPlainTextEdit* Edit, int MaxBytes, std::function<void(const TTextCut&)> OnCut) {
+    // The span changed since the text was last checked; the document reports each change before the edit
+    // tells that its text changed.
+    struct TSpan {
+        qsizetype Start = -1, End = -1;
+    };
+    auto Changed = std::make_shared<TSpan>();
+    QObject::connect(
+        Edit->document(), &QTextDocument::contentsChange, Edit, [Changed](int Position, int, int Added) {
+            Changed->Start = Changed->Start < 0 ? Position : std::min<qsizetype>(Changed->Start, Position);
+            Changed->End = std::max<qsizetype>(Changed->End, Position + Added);
+        });
+    QObject::connect(Edit, &QPlainTextEdit::textChanged, Edit, [Edit, MaxBytes, Changed, OnCut] {
+        const TSpan Span = *Changed;
+        *Changed = {};
         const QString Text = Edit->toPlainText();
-        if (StoredBytes(Text, true) <= MaxBytes) return;
-        QTextCursor Cursor = Edit->textCursor();
-        const qsizetype Remove = ExcessBefore(Text, Cursor.position(), MaxBytes, true);
-        if (Remove > 0) {
-            const int End = Cursor.position();
-            Cursor.setPosition(End - static_cast<int>(Remove));
-            Cursor.setPosition(End, QTextCursor::KeepAnchor);
-            Cursor.removeSelectedText();
+        qsizetype Excess = StoredBytes(Text, true) - MaxBytes;
+        if (Excess <= 0) return;
+        const qsizetype Start = std::clamp<qsizetype>(Span.Start, 0, Text.size());
+        const qsizetype End =
+            Span.End < 0 ? Text.size() : std::clamp<qsizetype>(Span.End, Start, Text.size());
+        // Cut from the end of what was put in, back to the last whole line that fits.
+        qsizetype KeepEnd = End;
+        while (Excess > 0 && KeepEnd > Start) {
+            const qsizetype Width = WidthBefore(Text, KeepEnd);
+            Excess -= CharBytes(Text, KeepEnd - Width, Width, true);
+            KeepEnd -= Width;
         }
-        // Still too long (text put in without typing): cut the end.
+        if (KeepEnd < End && KeepEnd > Start) {
+            const qsizetype Break = Text.lastIndexOf(u'\n', KeepEnd - 1);
+            if (Break >= Start) KeepEnd = Break + 1;
+        }
+        if (KeepEnd < End) {
+            QTextCursor Cut(Edit->document());
+            Cut.setPosition(static_cast<int>(KeepEnd));
+            Cut.setPosition(static_cast<int>(End), QTextCursor::KeepAnchor);
+            Cut.removeSelectedText();
+        }
+        // Still too long (the text before the change did not fit either): cut the end.
         const QString Now = Edit->toPlainText();
         const qsizetype Fits = FittingLength(Now, MaxBytes, true);
         if (Fits < Now.size()) {
@@ -104,5 +141,11 @@ void LimitBytes(QPlainTextEdit* Edit, int MaxBytes) {
             Tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
             Tail.removeSelectedText();
         }
+        *Changed = {};
+        const QStringView Given = QStringView(Text).sliced(Start, End - Start);
+        const qsizetype GivenChars = Characters(Given);
+        if (OnCut && GivenChars > 1)
+            OnCut({GivenChars, Characters(Given.first(KeepEnd - Start)),
+                   KeepEnd > Start && Text[KeepEnd - 1] == u'\n'});
     });
 }

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
@@ -209,6 +210,43 @@ private slots:
         QVERIFY(StoredNotes(Code, Notes).size() <= std::size_t(VlfFormat::TextMax));
         QVERIFY(StoredNotes(Code, Notes).size() > std::size_t(VlfFormat::TextMax) - 4);
         QCOMPARE(Rig.Catalogue.CurrentDisc.Reference, std::string("abŘŘcdefghijklmnopqrstuvwxyz"));
+    }
+
+    // Notes pasted beyond what the store holds keep their whole lines (or whole characters when one line
+    // is too long), and the user is told how much before anything is stored.
+    void NotesTooLongAreCutAtALineAndTold() {
+        TEditorRig Rig;
+        const struct {
+            QString Pasted, Told;
+        } Cases[] = {
+            {QString::fromUtf8("é").repeated(99).append(u'\n').repeated(6400),
+             "of the 640000 characters put in, the first 16300 are kept, to the end of a line;"},
+            {QString::fromUtf8("😀").repeated(10000),
+             "of the 10000 characters put in, the first 8183 are kept;"},
+        };
+        for (const auto& C : Cases) {
+            QString Shown;
+            const std::size_t Told = Rig.Answers.Errors.size();
+            Rig.Edit([&](QWidget* D) {
+                auto* memDisc = Child<QPlainTextEdit>(D, "memDisc");
+                memDisc->setPlainText(QStringLiteral("before\nafter"));
+                QTextCursor At = memDisc->textCursor();
+                At.setPosition(7);
+                memDisc->setTextCursor(At);
+                memDisc->insertPlainText(C.Pasted);
+                Shown = memDisc->toPlainText();
+                Click(D, "btnOK");
+            });
+            QCOMPARE(Rig.Answers.Errors.size(), Told + 1);
+            QVERIFY2(Rig.Answers.Errors.back().find(C.Told.toStdString()) != std::string::npos,
+                     Rig.Answers.Errors.back().c_str());
+            QVERIFY(Shown.startsWith(QStringLiteral("before\n")) && Shown.endsWith(QStringLiteral("after")));
+            QVERIFY(C.Pasted.startsWith(Shown.mid(7, Shown.size() - 12)));
+            const std::string Memo = Stored(Rig.Catalogue).Memo;
+            QCOMPARE(Memo, StoredNotes(Rig.Catalogue.CurrentDiscCode, Shown.toStdString()));
+            QVERIFY(Memo.size() <= std::size_t(VlfFormat::TextMax));
+            QCOMPARE(QString::fromUtf8(Memo).toUtf8().toStdString(), Memo); // whole characters only
+        }
     }
 
     // The sample plays to its end while the window goes on painting; then it can be cleared.
