@@ -22,3 +22,7 @@ std::string DataFolderReadOnlyMessage(const std::string& Dir) {
            " cannot be written, so nothing can be saved while the program runs: changes to the settings and "
            "the catalogue will be lost when it closes. The player goes on with what it can read.";
 }
+
+std::string DataFolderNotWrittenMessage(const std::string& Dir) {
+    return "The data folder " + Dir + " cannot be written.";
+}

@@ -9,3 +9,6 @@ bool DataFolderWritable(const std::string& Dir);
 
 // "The data folder ... cannot be written ...": the one message of a start in such a folder.
 std::string DataFolderReadOnlyMessage(const std::string& Dir);
+
+// "The data folder ... cannot be written.": what an action that would save there is told first.
+std::string DataFolderNotWrittenMessage(const std::string& Dir);

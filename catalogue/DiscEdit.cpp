@@ -325,9 +325,15 @@ void MoveTrackRow(TStringGridData& Tracks, int From, int To) {
         Tracks.SetCells(c, To, Moved[c]);
 }
 
-void AddNewReferenceEntry(std::vector<std::string>& Names, const std::string& Text, const std::string& File,
-                          const std::string& Title) {
-    if (Text.empty() || ContainsReferenceName(Names, Text)) return;
+bool AddNewReferenceEntry(std::vector<std::string>& Names, const std::string& Text, const std::string& File) {
+    if (Text.empty() || ContainsReferenceName(Names, Text)) return true;
     InsertReferenceName(Names, Text);
-    if (!WriteReferenceList(File, Names)) ShowError("Cannot save " + Title + " file!");
+    return WriteReferenceList(File, Names);
+}
+
+std::string CannotSaveListsMessage(const std::vector<std::string>& Titles) {
+    std::string Names;
+    for (std::size_t i = 0; i < Titles.size(); ++i)
+        Names += (i == 0 ? "" : i + 1 == Titles.size() ? " and " : ", ") + Titles[i];
+    return "Cannot save " + Names + (Titles.size() > 1 ? " files!" : " file!");
 }

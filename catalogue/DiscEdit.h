@@ -118,6 +118,7 @@ void DeleteTrackRow(TStringGridData& Tracks, int TrackCount, int Row);
 void MoveTrackRow(TStringGridData& Tracks, int From, int To);
 
 // Adds Text to the sorted list Names and rewrites File when Text is not empty and not yet listed
-// (compared without regard to case); a failed write shows "Cannot save " Title " file!".
-void AddNewReferenceEntry(std::vector<std::string>& Names, const std::string& Text, const std::string& File,
-                          const std::string& Title);
+// (compared without regard to case). False when File could not be written.
+bool AddNewReferenceEntry(std::vector<std::string>& Names, const std::string& Text, const std::string& File);
+// "Cannot save " Title " file!", the lists that could not be written named in one message.
+std::string CannotSaveListsMessage(const std::vector<std::string>& Titles);

@@ -14,6 +14,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/DataFolder.h"
 #include "catalogue/CatalogueAttach.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/RecordEngine.h"
@@ -58,6 +59,14 @@ void ForceUpperCase(QLineEdit* Edit) {
 
 void DeleteQuietly(const std::string& File) {
     DeleteFileQuietly(File);
+}
+
+// A catalogue in a folder that cannot be written drops every change; an action that would make one says
+// why it does nothing.
+bool RefusedReadOnly(const TDiscCatalogue& Catalogue, const std::string& Refused) {
+    if (!Catalogue.ReadOnly()) return false;
+    ShowError(DataFolderNotWrittenMessage(Catalogue.DataDir()) + " " + Refused);
+    return true;
 }
 
 } // namespace
@@ -336,6 +345,7 @@ void TfrmCat::btnDeleteClick() {
     QModelIndex Node;
     if (!SelectedDisc("Please first select the data record to delete.", Node)) return;
     const TCatalogueEntry* Disc = FModel->Disc(Node);
+    if (RefusedReadOnly(FCatalogue, "The data record called " + Disc->Name + " cannot be deleted.")) return;
     if (AskYesNo("Would you like to delete the CD data record called " + Disc->Name + "?") != idYes) return;
     if (!ReadCatRecord(Disc->RecNo)) return;
     if (!FCatalogue.CurrentDiscCode.empty() && CatRecord.DiscCode == FCatalogue.CurrentDiscCode) {
@@ -364,6 +374,7 @@ void TfrmCat::btnAttachClick() {
         ShowError("Please insert the CD to be attached.");
         return;
     }
+    if (RefusedReadOnly(FCatalogue, "The CD cannot be attached to a data record.")) return;
     const TCatalogueEntry* Disc = FModel->Disc(Node);
     if (FCatalogue.CurrentDiscRecNo > 0 &&
         AskYesNo("There is a current data record for this CD, if you continue it will be deleted. Do you "

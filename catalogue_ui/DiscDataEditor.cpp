@@ -26,6 +26,7 @@
 #include <exception>
 #include <utility>
 
+#include "app/DataFolder.h"
 #include "app/Settings.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/ReferenceCompletion.h"
@@ -592,17 +593,28 @@ void TfrmCDData::TellNotesCut() {
 void TfrmCDData::btnOKClick() {
     TellNotesCut();
     if (FLookup) FLookup->Cancel();
+    const TDiscCatalogue& Catalogue = FEdit.Catalogue();
+    // A folder that cannot be written takes neither the record nor the lists: one message says so.
+    if (Catalogue.ReadOnly()) {
+        ShowError(DataFolderNotWrittenMessage(Catalogue.DataDir()) +
+                  " The changes of this record are kept only until the program closes.");
+        accept();
+        return;
+    }
     if (FCover) FEdit.StorePicture(FCover->fileName().toStdString());
     if (FSettings.SaveNewEntries) {
+        std::vector<std::string> Failed;
         for (TListField& Field : FFields) {
-            AddNewReferenceEntry(Field.Names, Field.Edit->text().toStdString(),
-                                 FEdit.Catalogue().DataDir() + Field.FileName, Field.Title);
+            if (!AddNewReferenceEntry(Field.Names, Field.Edit->text().toStdString(),
+                                      Catalogue.DataDir() + Field.FileName))
+                Failed.push_back(Field.Title);
             const QString Text = Field.Edit->text();
             Field.Combo->clear();
             for (const std::string& Name : Field.Names)
                 Field.Combo->addItem(Q(Name));
             Field.Combo->setCurrentIndex(Field.Combo->findText(Text, Qt::MatchFixedString));
         }
+        if (!Failed.empty()) ShowError(CannotSaveListsMessage(Failed));
     }
     accept();
 }

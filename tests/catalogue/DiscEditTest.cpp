@@ -274,17 +274,18 @@ TEST(DiscEdit, ASampleRecordedWhileTheEditorIsOpenIsKept) {
 
 TEST(DiscEdit, NewReferenceEntriesAreAddedOnceAndFailuresReported) {
     TTempHome home;
-    TRecordingAnswerer answers;
     std::vector<std::string> names = {"Bach", "Haydn"};
     const std::string file = home.File("composer.fle");
-    AddNewReferenceEntry(names, "BACH", file, "Composers");
-    AddNewReferenceEntry(names, "", file, "Composers");
+    EXPECT_TRUE(AddNewReferenceEntry(names, "BACH", file));
+    EXPECT_TRUE(AddNewReferenceEntry(names, "", file));
     EXPECT_FALSE(fs::exists(file));
-    AddNewReferenceEntry(names, "Dvořák", file, "Composers");
+    EXPECT_TRUE(AddNewReferenceEntry(names, "Dvořák", file));
     EXPECT_EQ(ReadFileBytes(file), "Bach\r\nDvořák\r\nHaydn\r\n");
     fs::create_directory(home.File("label.fle"));
-    AddNewReferenceEntry(names, "Zelenka", home.File("label.fle"), "Labels");
-    EXPECT_EQ(answers.Errors, std::vector<std::string>{"Cannot save Labels file!"});
+    EXPECT_FALSE(AddNewReferenceEntry(names, "Zelenka", home.File("label.fle")));
+    EXPECT_EQ(CannotSaveListsMessage({"Labels"}), "Cannot save Labels file!");
+    EXPECT_EQ(CannotSaveListsMessage({"Composers", "Artists", "Labels"}),
+              "Cannot save Composers, Artists and Labels files!");
 }
 
 TEST(DiscEdit, NotesKeepTheirCodeLine) {

@@ -199,6 +199,24 @@ private slots:
         QCOMPARE(Again->labStatus->text(), QStringLiteral("Unused space - Rebuild."));
     }
 
+    // A folder that cannot be written: Delete says why it does nothing, and asks nothing first.
+    void ReadOnlyFolderSaysWhyNothingIsDeleted() {
+        TBrowserRig Rig;
+        Rig.Add(Bach1);
+        TReadOnlyFolder ReadOnly(Rig.Home.Path());
+        if (!ReadOnly.Active()) QSKIP("cannot make a folder read-only here");
+        Rig.Cat.SetReadOnly(true); // as a start in such a folder leaves it
+        auto Form = Rig.Open();
+        Select(*Form, Node(*Form, "Zeta partitas"));
+        const std::size_t Asked = Rig.Answers.Questions.size();
+        Form->btnDelete->click();
+        QCOMPARE(Rig.Answers.Questions.size(), Asked);
+        QCOMPARE(Rig.Answers.Errors.size(), std::size_t(1));
+        QVERIFY(Rig.Answers.Errors[0].find(Rig.Home.Dir() + " cannot be written") != std::string::npos);
+        QVERIFY(Rig.Answers.Errors[0].find("Zeta partitas cannot be deleted") != std::string::npos);
+        QCOMPARE(TreeText(*Form), QStringList({"Zeta partitas"}));
+    }
+
     void AttachJoinsDriveDiscToRecord() {
         TBrowserRig Rig;
         Rig.Add(Bach1);

@@ -249,6 +249,30 @@ private slots:
         }
     }
 
+    // A folder that cannot be written takes neither the record nor the name lists: one message says so.
+    void ReadOnlyFolderIsToldOnceOnOK() {
+        TEditorRig Rig;
+        const std::string Name = Stored(Rig.Catalogue).Rec.DiscName;
+        const std::string Composers = ReadFileBytes(Rig.Home.File("composer.fle"));
+        {
+            TReadOnlyFolder ReadOnly(Rig.Home.Path());
+            if (!ReadOnly.Active()) QSKIP("cannot make a folder read-only here");
+            Rig.Catalogue.SetReadOnly(true); // as a start in such a folder leaves it
+            const std::size_t Told = Rig.Answers.Errors.size();
+            Rig.Edit([](QWidget* D) {
+                for (const char* Field : {"edName", "edComp", "edArt", "edLab", "edCat"})
+                    Child<QLineEdit>(D, Field)->setText(QStringLiteral("New"));
+                Click(D, "btnOK");
+            });
+            QCOMPARE(Rig.Answers.Errors.size(), Told + 1);
+            QVERIFY(Rig.Answers.Errors.back().find(Rig.Home.Dir() + " cannot be written") !=
+                    std::string::npos);
+        }
+        Rig.Catalogue.SetReadOnly(false);
+        QCOMPARE(Stored(Rig.Catalogue).Rec.DiscName, Name);
+        QCOMPARE(ReadFileBytes(Rig.Home.File("composer.fle")), Composers);
+    }
+
     // The sample plays to its end while the window goes on painting; then it can be cleared.
     void PlaysAndClearsTheSample() {
         TEditorRig Rig;
