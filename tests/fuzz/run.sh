@@ -4,12 +4,12 @@
 # Build first (clang):
 #   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DORBELUNE_FUZZ=ON \
 #     -DORBELUNE_TESTS=OFF && cmake --build build-fuzz --target fuzz_image fuzz_store fuzz_engine fuzz_import \
-#     fuzz_settings
+#     fuzz_settings fuzz_repair
 # Corpora and crash files go to BUILD_DIR/fuzz-work/<target>/. The image target is seeded with the shared
 # test images (sheets naming "data.bin", and the Nero image's footer over a small data area).
 set -euo pipefail
 build=$(realpath "$1"); seconds=${2:-600}; shift 2 || shift $#
-targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(fuzz_image fuzz_store fuzz_engine fuzz_import fuzz_settings)
+targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(fuzz_image fuzz_store fuzz_engine fuzz_import fuzz_settings fuzz_repair)
 testdata=${ORBELUNE_TESTDATA:-$(dirname "$0")/../../../shared/testdata}
 [ -d "$testdata/cd-images" ] || testdata=/work/shared/testdata
 work=$build/fuzz-work
