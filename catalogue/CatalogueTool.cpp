@@ -102,15 +102,13 @@ void SortByText(std::vector<T>& Items, const std::vector<TTextKey>& Keys, TText 
         std::uint32_t Index;
     };
     std::vector<TSortItem> order(Items.size());
-    // Texts that are not plain ASCII, made into Qt's strings once.
-    std::vector<QString> wide(Items.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
+    for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = {Keys[i], static_cast<std::uint32_t>(i)};
-        if (!Keys[i].Ascii) wide[i] = QString::fromStdString(Text(Items[i]));
-    }
-    const auto wideText = [&](const TSortItem& I) {
-        return I.Key.Ascii ? QString::fromStdString(Text(Items[I.Index])) : wide[I.Index];
-    };
+    // With any text that is not plain ASCII, every text's folded form, made once.
+    const bool wide = std::any_of(Keys.begin(), Keys.end(), [](const TTextKey& K) { return !K.Ascii; });
+    std::vector<std::u16string> folded(wide ? Items.size() : 0);
+    for (std::size_t i = 0; i < folded.size(); ++i)
+        folded[i] = CaseFoldedText(Text(Items[i]));
     std::stable_sort(order.begin(), order.end(), [&](const TSortItem& A, const TSortItem& B) {
         const TTextKey &a = A.Key, &b = B.Key;
         int c;
@@ -121,7 +119,7 @@ void SortByText(std::vector<T>& Items, const std::vector<TTextKey>& Keys, TText 
             if (a.Length == b.Length && a.Length <= TTextKey::HeadBytes) return a.Upper > b.Upper;
             c = CompareAsciiIgnoringCase(Text(Items[A.Index]), Text(Items[B.Index]));
         } else {
-            c = wideText(A).compare(wideText(B), Qt::CaseInsensitive);
+            c = folded[A.Index].compare(folded[B.Index]);
         }
         if (c != 0) return c < 0;
         return Text(Items[A.Index]) < Text(Items[B.Index]);
@@ -229,6 +227,24 @@ int Pack(const std::string& DataDir, bool Repair, std::ostream& Out, std::ostrea
 }
 
 } // namespace
+
+std::u16string CaseFoldedText(const std::string& Text) {
+    const QString Wide = QString::fromStdString(Text);
+    std::u16string Out;
+    Out.reserve(static_cast<std::size_t>(Wide.size()));
+    char16_t last = 0;
+    for (const QChar Unit : Wide) {
+        const char16_t ch = Unit.unicode();
+        char32_t ucs4 = ch;
+        if (QChar::isLowSurrogate(ucs4) && QChar::isHighSurrogate(last))
+            ucs4 = QChar::surrogateToUcs4(last, ch);
+        last = ch;
+        const char32_t folded = QChar::toCaseFolded(ucs4);
+        Out.push_back(QChar::requiresSurrogates(folded) ? QChar::lowSurrogate(folded)
+                                                        : static_cast<char16_t>(folded));
+    }
+    return Out;
+}
 
 int CatalogueOrderKey(const std::string& Name) {
     if (Name == "name") return kDiscName;

@@ -25,6 +25,11 @@ constexpr int UnreadableDataStatus = 3;
 int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err,
                      TPrintRunner Print = RunPrintCommand);
 
+// UTF-8 text as Qt's case-insensitive comparison sees it: UTF-16 units, each case-folded on its own (a low
+// surrogate together with the high one before it). Two such texts compare as Qt compares the texts, so a
+// sort folds each text once instead of at every comparison.
+std::u16string CaseFoldedText(const std::string& Text);
+
 // The orders of the catalogue browser: name, composer, artist, label, type; 0 for an unknown name,
 // otherwise the index used (4, 2, 3, 5, 6).
 int CatalogueOrderKey(const std::string& Name);

@@ -5,10 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <random>
 #include <sys/wait.h>
 
 #include "DiscTestSupport.h"
 #include "catalogue/CatalogueTool.h"
+
+#include <QString>
 
 namespace {
 
@@ -265,6 +268,28 @@ TEST(CatalogueTool, NameOrderIgnoresCaseBeyondAscii) {
               (std::vector<std::string>{"A VERY long disc name, part 1", "a very long disc name, Part 1",
                                         "A very long disc name, part 2", "ABC", "Abc", "aBc", "Apple",
                                         "apple", "eclair", "oak", "sun", "ſz", "zebra", "Éclair", "Ölberg"}));
+}
+
+// The folded texts the list sorts on compare as Qt compares the texts ignoring case, letters with and
+// without case, outside the first plane and broken UTF-8 among them.
+TEST(CatalogueTool, FoldedTextsCompareAsQtComparesTexts) {
+    const std::vector<std::string> pieces = {"a", "A", "z",    "_",    "é", "É", "ß", "ẞ", "ſ", "s", "Σ",
+                                             "ς", "σ", "İ",    "ı",    "i", "Ж", "ж", "ǅ", "ǆ", "Ǆ", "𐐀",
+                                             "𐐨", "😀", "\xff", "\xc3", "ﬀ", "Ω", "Ω", "ω", "µ", "μ"};
+    std::mt19937 rng(5);
+    const auto text = [&] {
+        std::string t;
+        for (std::size_t n = rng() % 4; n > 0; --n)
+            t += pieces[rng() % pieces.size()];
+        return t;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::string a = text(), b = text();
+        const int qt = QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive);
+        const int ours = CaseFoldedText(a).compare(CaseFoldedText(b));
+        ASSERT_EQ(qt < 0, ours < 0) << a << " / " << b;
+        ASSERT_EQ(qt == 0, ours == 0) << a << " / " << b;
+    }
 }
 
 // A missing store or one disc's damaged track list: export and print write what they can, name each
