@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# orbelune-cat against the sqlite3 command on the same discs, process start included: list by name and by
-# composer, show one disc, the usage text, check, and rebuild against VACUUM. Each run times the two
+# orbelune-cat against the sqlite3 command on the same discs, process start included: list in each of the
+# five orders, show one disc, the usage text, check, and rebuild against VACUUM. Each run times the two
 # programs one after the other, so both see the same load; the figures are the medians of RUNS runs
 # (rebuild: of at most 3) of wall-clock time and of CPU time (user + system, to the millisecond), and the
 # ratios orbelune-cat / sqlite3. The load average is printed with them: on a shared machine it says how
@@ -57,8 +57,10 @@ printf '  %-20s %8s %8s  %5s   %8s %8s  %5s\n' "$(sqlite3 "$db" 'SELECT count(*)
   "wall: us" sqlite3 ratio "CPU: us" sqlite3 ratio
 row "list --by name" "$runs" -- "$tool" --dir "$dir" list --by name \
   -- sqlite3 -separator $'\t' "$db" 'SELECT name, code FROM discs ORDER BY name COLLATE NOCASE'
-row "list --by composer" "$runs" -- "$tool" --dir "$dir" list --by composer \
-  -- sqlite3 -separator $'\t' "$db" 'SELECT composer, name, code FROM discs ORDER BY composer COLLATE NOCASE, name COLLATE NOCASE'
+for field in composer artist label type; do
+  row "list --by $field" "$runs" -- "$tool" --dir "$dir" list --by "$field" \
+    -- sqlite3 -separator $'\t' "$db" "SELECT $field, name, code FROM discs ORDER BY $field COLLATE NOCASE, name COLLATE NOCASE"
+done
 row "show" "$runs" -- "$tool" --dir "$dir" show "$code" \
   -- sqlite3 "$db" "SELECT code, name, artist, composer, label, type, tracks, notes FROM discs WHERE code = '$code'"
 row "--help / -version" "$runs" -- "$tool" --help -- sqlite3 -version
