@@ -27,7 +27,3 @@ std::vector<TLibraryVersion> LibraryVersions() {
         {"libsoxr", AfterName(soxr_version(), "libsoxr")},
     };
 }
-
-const char* ProgramVersion() {
-    return ORBELUNE_VERSION;
-}

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgramVersion.h"
+
 struct TLibraryVersion {
     std::string Name;
     std::string Version;
@@ -11,6 +13,3 @@ struct TLibraryVersion {
 
 // Qt, libcdio, libsndfile and libsoxr, in that order.
 std::vector<TLibraryVersion> LibraryVersions();
-
-// The program's own version, from the build.
-const char* ProgramVersion();

@@ -11,6 +11,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "app/ProgramVersion.h"
 #include "app/Settings.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecordFile.h"
@@ -39,7 +40,8 @@ const char* const msgCatalogueInUse =
 
 namespace {
 
-const char* const Usage = "usage: orbelune-cat [--dir FOLDER] list [--by name|composer|artist|label|type]\n"
+const char* const Usage = "usage: orbelune-cat --help | --version\n"
+                          "       orbelune-cat [--dir FOLDER] list [--by name|composer|artist|label|type]\n"
                           "       orbelune-cat [--dir FOLDER] show CODE\n"
                           "       orbelune-cat [--dir FOLDER] check | rebuild | repair\n";
 
@@ -104,8 +106,12 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
         Err << "orbelune-cat: " << error << "\n";
         return 1;
     }
+    // Codes are stored in upper-case hexadecimal; one typed in lower case names the same disc.
+    std::string key = Code;
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
     std::int32_t recNo = 0;
-    FindKey(cat.File, kDiscCode, recNo, CutKey(Code, kDiscCode));
+    FindKey(cat.File, kDiscCode, recNo, CutKey(key, kDiscCode));
     TDiscRecordBytes bytes;
     if (!EngineOK || !ReadDiscRecord(cat.File, recNo, bytes) || DiscRecordStatus(bytes) != 0) {
         Err << "orbelune-cat: no disc with the code " << Code << " in the catalogue\n";
@@ -144,7 +150,8 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
             if (rec.NotesRef && store.LoadText(rec.NotesRef, notes)) {
                 while (!notes.empty() && notes.back() == '\0')
                     notes.pop_back();
-                notes = DecodeStoredText(notes);
+                // The first line holds the disc's code, which the editor does not show either.
+                notes = NotesForEditing(DecodeStoredText(notes));
             } else if (rec.NotesRef) {
                 notesFault = "its block in disc.VLF is damaged";
             }
@@ -190,8 +197,6 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
             Out << " | " << grid.Cells(1, t) << " | " << grid.Cells(2, t);
         Out << "\n";
     }
-    // Stored notes end their lines with CR LF.
-    notes.erase(std::remove(notes.begin(), notes.end(), '\r'), notes.end());
     Out << "Notes:";
     if (!notesFault.empty()) Out << " the notes cannot be read (" << notesFault << ")";
     Out << "\n" << notes;
@@ -282,6 +287,9 @@ int RunQuickCatalogueCommand(const std::vector<std::string>& Args, std::ostream&
             dir = Args[++i];
         } else if (Args[i] == "--help" || Args[i] == "-h") {
             Out << CatalogueToolUsage();
+            return 0;
+        } else if (Args[i] == "--version") {
+            Out << "orbelune-cat " << ProgramVersion() << "\n";
             return 0;
         } else {
             rest.push_back(Args[i]);

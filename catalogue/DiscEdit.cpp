@@ -275,29 +275,6 @@ bool PictureAsBitmap(const std::string& FileName, const std::string& Target, std
     return true;
 }
 
-std::string NotesForEditing(const std::string& Stored) {
-    const std::size_t FirstEnd = Stored.find('\n');
-    if (FirstEnd == std::string::npos) return {};
-    std::string Notes;
-    Notes.reserve(Stored.size() - FirstEnd);
-    for (std::size_t i = FirstEnd + 1; i < Stored.size(); ++i)
-        if (Stored[i] != '\r' || i + 1 >= Stored.size() || Stored[i + 1] != '\n') Notes += Stored[i];
-    return Notes;
-}
-
-std::string StoredNotes(const std::string& Code, const std::string& Notes) {
-    std::string Stored = Code;
-    if (Notes.empty()) return Stored;
-    Stored += "\r\n";
-    for (char C : Notes) {
-        if (C == '\n')
-            Stored += "\r\n";
-        else
-            Stored += C;
-    }
-    return Stored;
-}
-
 void InsertTrackRow(TStringGridData& Tracks, int TrackCount, int Row) {
     if (Row < 1 || Row > TrackCount) return;
     for (int j = TrackCount; j > Row; --j)

@@ -103,11 +103,6 @@ std::string CheckPictureFile(const std::string& FileName);
 // Writes the picture of FileName as a BMP file to Target (a BMP is copied as it is); false with Error set.
 bool PictureAsBitmap(const std::string& FileName, const std::string& Target, std::string& Error);
 
-// The notes as the editor shows them: the stored text without its first line, lines ended by "\n".
-std::string NotesForEditing(const std::string& Stored);
-// The stored text: Code as the first line, then the notes, lines ended by CR LF.
-std::string StoredNotes(const std::string& Code, const std::string& Notes);
-
 // Track texts of the track grid dialog, rows 1 to TrackCount; each row is a fixed track position and
 // the texts move between positions.
 // Moves the texts from Row down by one (the last row's are lost) and empties Row.

@@ -151,3 +151,8 @@ std::int32_t DiscRecordStatus(const TDiscRecordBytes& Bytes);
 // The record of a disc that is not in the catalogue: "Unknown" in name, artist, composer, music type
 // and record label, the code cut to 16 bytes, the given volumes, everything else empty or 0.
 TDiscRecord NewDiscRecord(const std::string& Code, int VolumeLeft, int VolumeRight);
+
+// The notes as the editor shows them: the stored text without its first line, lines ended by "\n".
+std::string NotesForEditing(const std::string& Stored);
+// The stored text: Code as the first line, then the notes, lines ended by CR LF.
+std::string StoredNotes(const std::string& Code, const std::string& Notes);

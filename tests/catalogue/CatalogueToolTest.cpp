@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include "DiscTestSupport.h"
+#include "app/ProgramVersion.h"
 #include "catalogue/CatalogueTool.h"
 
 #include <QString>
@@ -41,7 +42,7 @@ TRun RunTool(const std::string& Args, const TTempHome& Home) {
 }
 
 void FillCatalogue(TCatalogueFolder& F) {
-    F.Save(MakeDisc(CodeOf(1), "Goldberg Variations", "Bach", "Gould"), 2, "Recorded 1981.\nSecond line");
+    F.Save(MakeDisc(CodeOf(1), "Goldberg Variations", "Bach", "Gould"), 2);
     F.Save(MakeDisc(CodeOf(2), "Mass in B minor", "Bach", "Herreweghe"));
     F.Save(MakeDisc(CodeOf(3), "abba gold", "BACH", "Abba"));
     F.Save(MakeDisc(CodeOf(4), "Symphony 4", "Brahms", "Kleiber"));
@@ -68,13 +69,21 @@ TEST(CatalogueTool, ListsInTheBrowsersOrdersAndShowsADisc) {
     run = RunTool("list --by artist", f.Home);
     EXPECT_EQ(run.Out.substr(0, 5), "Abba\n");
 
-    run = RunTool("show " + CodeOf(1), f.Home);
-    EXPECT_EQ(run.Status, 0) << run.Err;
-    for (const std::string& line :
-         {"Disc ID: " + CodeOf(1) + "\n", std::string("Name: Goldberg Variations\n"),
-          std::string("Picture: no\n"), std::string(" 1 03.10 Track 1\n"),
-          std::string("Notes:\nRecorded 1981.\nSecond line\n")})
-        EXPECT_NE(run.Out.find(line), std::string::npos) << line << "\nin\n" << run.Out;
+    // A code typed in lower case names the same disc; the notes are shown without the code line the
+    // editor stores first.
+    const std::string code = CodeOf(0xFACE1);
+    f.Save(MakeDisc(code, "Goldberg Variations", "Bach", "Gould"), 2,
+           StoredNotes(code, "Recorded 1981.\nSecond line"));
+    std::string lower = code;
+    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+    for (const std::string& typed : {code, lower}) {
+        run = RunTool("show " + typed, f.Home);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        for (const std::string& line : {"Disc ID: " + code + "\n", std::string("Name: Goldberg Variations\n"),
+                                        std::string("Picture: no\n"), std::string(" 1 03.10 Track 1\n"),
+                                        std::string("\nNotes:\nRecorded 1981.\nSecond line\n")})
+            EXPECT_NE(run.Out.find(line), std::string::npos) << line << "\nin\n" << run.Out;
+    }
 
     run = RunTool("show 0000000000000002", f.Home);
     EXPECT_EQ(run.Status, 1);
@@ -191,6 +200,9 @@ TEST(CatalogueTool, ShowsAndTellsItsUsageWithoutQt) {
     EXPECT_EQ(help.Status, 0);
     for (const char* command : {" list ", " show ", " check ", " print ", " export ", " import "})
         EXPECT_NE(help.Out.find(command), std::string::npos) << command;
+    const TRun version = RunTool("--version", f.Home);
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, std::string("orbelune-cat ") + ProgramVersion() + "\n");
     const TRun bare = RunTool("", f.Home); // the usage, told as an error
     EXPECT_EQ(bare.Status, 2);
     EXPECT_EQ(bare.Err, help.Out);

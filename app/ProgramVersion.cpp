@@ -1,0 +1,5 @@
+#include "app/ProgramVersion.h"
+
+const char* ProgramVersion() {
+    return ORBELUNE_VERSION;
+}
