@@ -208,10 +208,22 @@ std::vector<std::string> TPrintLayout::WrapLines(const std::vector<std::string>&
             if (!pending.empty() && metrics.horizontalAdvance(QString::fromStdString(joined)) < limit &&
                 QString::fromStdString(joined).size() < 256) {
                 pending = joined;
-            } else {
-                if (!pending.empty()) out.push_back(pending);
-                pending = word;
+                continue;
             }
+            if (!pending.empty()) out.push_back(pending);
+            // A word wider than the column is broken a character short of the column's edge, so that it
+            // never runs into the next column.
+            QString rest = QString::fromStdString(word);
+            const double room = limit - Page.CharWidth;
+            while (rest.size() > 1 && metrics.horizontalAdvance(rest) >= limit) {
+                qsizetype fit = 1;
+                while (fit < rest.size() && metrics.horizontalAdvance(rest.left(fit + 1)) < room)
+                    ++fit;
+                if (rest.at(fit - 1).isHighSurrogate() && fit > 1) --fit;
+                out.push_back(rest.left(fit).toStdString());
+                rest.remove(0, fit);
+            }
+            pending = rest.toStdString();
         }
     }
     while (!pending.empty() && pending.back() == ' ')
