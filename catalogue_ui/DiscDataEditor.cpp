@@ -326,7 +326,8 @@ void TfrmCDData::ShowDiscIds(const TDriveToc& Toc) {
     const auto Link = [](const std::string& Url, const std::string& Id) {
         return QStringLiteral("<a href=\"%1\">%2</a>").arg(Q(Url).toHtmlEscaped(), Q(Id).toHtmlEscaped());
     };
-    labMBID->setText(Link(MusicBrainzDiscUrl(Ids.MusicBrainz), Ids.MusicBrainz));
+    labMBID->setText(Ids.MusicBrainz.empty() ? QString()
+                                             : Link(MusicBrainzDiscUrl(Ids.MusicBrainz), Ids.MusicBrainz));
     labFreeDBID->setText(Link(FreeDbDiscUrl(Ids.FreeDb), Ids.FreeDb));
     labMBID->parentWidget()->show();
 }

@@ -3,7 +3,9 @@
 
 #include <discid/discid.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -42,6 +44,27 @@ TDiscIdPtr PutToc(const TDriveToc& Toc, int Count, int LeadOut, std::string& Err
     return Disc;
 }
 
+// The FreeDB id as the published algorithm computes it from the tracks' start seconds (counted from the
+// start of the lead-in), the disc's length in seconds and the number of tracks.
+std::string FreeDbId(const TDriveToc& Toc) {
+    const auto DigitSum = [](int Value) {
+        int Sum = 0;
+        for (; Value > 0; Value /= 10)
+            Sum += Value % 10;
+        return Sum;
+    };
+    constexpr int FramesPerSecond = 75;
+    unsigned Sums = 0;
+    for (const TTocTrack& Track : Toc.Tracks)
+        Sums += static_cast<unsigned>(DigitSum(Track.StartFrame / FramesPerSecond));
+    const unsigned Seconds = static_cast<unsigned>(Toc.LeadOutFrame / FramesPerSecond -
+                                                   Toc.Tracks.front().StartFrame / FramesPerSecond);
+    const unsigned Id = (Sums % 0xff) << 24 | Seconds << 8 | static_cast<unsigned>(Toc.TrackCount());
+    char Text[9];
+    std::snprintf(Text, sizeof Text, "%08x", Id);
+    return Text;
+}
+
 } // namespace
 
 TDiscIds ComputeDiscIds(const TDriveToc& Toc) {
@@ -52,7 +75,9 @@ TDiscIds ComputeDiscIds(const TDriveToc& Toc) {
     }
     TDiscIdPtr All = PutToc(Toc, Toc.TrackCount(), Toc.LeadOutFrame, Ids.Error);
     if (!All) return Ids;
-    Ids.FreeDb = discid_get_freedb_id(All.get());
+    Ids.FreeDb = FreeDbId(Toc);
+    if (std::none_of(Toc.Tracks.begin(), Toc.Tracks.end(), [](const TTocTrack& T) { return T.Audio; }))
+        return Ids;
 
     int AudioCount = Toc.TrackCount();
     while (AudioCount > 1 && !Toc.Tracks[static_cast<std::size_t>(AudioCount - 1)].Audio)

@@ -51,9 +51,9 @@ int RunTocReport(const std::string& Path, std::ostream& Out, std::ostream& Err) 
         const MSF Start = Toc.TrackStart(T);
         const MSF Length = Toc.TrackLength(T);
         char Line[96];
-        std::snprintf(Line, sizeof Line, "%2d  start %s (%s)  length %s (%s)", T, MSFText(Start).c_str(),
-                      FormatMinSec(MSFToMinSec(Start)).c_str(), MSFText(Length).c_str(),
-                      FormatMinSec(MSFToMinSec(Length)).c_str());
+        std::snprintf(Line, sizeof Line, "%2d  start %s (%s)  length %s (%s)", Track.Number,
+                      MSFText(Start).c_str(), FormatMinSec(MSFToMinSec(Start)).c_str(),
+                      MSFText(Length).c_str(), FormatMinSec(MSFToMinSec(Length)).c_str());
         Out << Line;
         if (!Track.Audio) Out << "  data";
         const std::size_t I = static_cast<std::size_t>(T - 1);
@@ -65,11 +65,11 @@ int RunTocReport(const std::string& Path, std::ostream& Out, std::ostream& Err) 
     Out << "Identity: " << Identity << "\n";
     Out << "Disc code: " << DiscCodeText(Identity) << "\n";
     const TDiscIds Ids = ComputeDiscIds(Toc);
-    if (Ids.Valid()) {
+    if (!Ids.MusicBrainz.empty())
         Out << "MusicBrainz disc ID: " << Ids.MusicBrainz << "  " << MusicBrainzDiscUrl(Ids.MusicBrainz)
             << "\n";
+    if (!Ids.FreeDb.empty())
         Out << "FreeDB disc ID: " << Ids.FreeDb << "  " << FreeDbDiscUrl(Ids.FreeDb) << "\n";
-    }
     if (!AnyAudio) {
         Err << "orbelune: " << Source << ": " << DeviceErrorText(deNoAudio) << "\n";
         return 1;

@@ -471,9 +471,21 @@ TEST_F(CdioDriveTest, TocReport) {
     EXPECT_EQ(Err2.str(), "orbelune: " + (Home.Path() / "missing.cue").string() +
                               ": The CD drive or disc image cannot be found.\n");
 
+    // A disc of data alone has a FreeDB id but no MusicBrainz id.
     std::ostringstream Out3, Err3;
     EXPECT_EQ(RunTocReport(Fixture("isofs-m1", "isofs-m1.cue").string(), Out3, Err3), 1);
     EXPECT_NE(Err3.str().find("no audio tracks"), std::string::npos);
+    EXPECT_EQ(Out3.str().find("MusicBrainz"), std::string::npos) << Out3.str();
+    EXPECT_NE(Out3.str().find("FreeDB disc ID: "), std::string::npos) << Out3.str();
+
+    // Tracks numbered from 3 are reported by their numbers; the FreeDB id ends in the number of tracks.
+    const fs::path Late = MakeDiscImage(Home.Path(), "late", 900, {0, 450}, {}, 3);
+    std::ostringstream Out4, Err4;
+    EXPECT_EQ(RunTocReport(Late.string(), Out4, Err4), 0) << Err4.str();
+    for (const char* Line :
+         {"\n 3  start 00:02:00 (00.02)  length 00:06:00 (00.06)  Tone 3\n",
+          "\n 4  start 00:08:00 (00.08)  length 00:05:74 (00.05)  Tone 4\n", "FreeDB disc ID: 0a000c02"})
+        EXPECT_NE(Out4.str().find(Line), std::string::npos) << Line << " in\n" << Out4.str();
 }
 
 TEST_F(CdioDriveTest, DriveNumbers) {

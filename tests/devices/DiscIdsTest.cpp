@@ -62,6 +62,24 @@ TEST(DiscIdsTest, PublishedVectors) {
     }
 }
 
+// The FreeDB id's last byte counts the tracks, wherever their numbers start; a disc of data tracks alone
+// has no MusicBrainz id.
+TEST(DiscIdsTest, TrackCountAndDataDiscs) {
+    const auto Row = ReadVectors().at("libdiscid-test_put");
+    TDriveToc Toc = TocOf(Row, 0);
+    for (TTocTrack& Track : Toc.Tracks)
+        Track.Number += 2;
+    TDiscIds Ids = ComputeDiscIds(Toc);
+    EXPECT_EQ(Ids.FreeDb, Row[6]);
+    EXPECT_EQ(Ids.MusicBrainz.size(), 28u);
+    for (TTocTrack& Track : Toc.Tracks)
+        Track.Audio = false;
+    Ids = ComputeDiscIds(Toc);
+    EXPECT_TRUE(Ids.Valid());
+    EXPECT_EQ(Ids.FreeDb, Row[6]);
+    EXPECT_EQ(Ids.MusicBrainz, "");
+}
+
 // Tables libdiscid refuses give no ids and say why.
 TEST(DiscIdsTest, UnusableTables) {
     const TDriveToc Tables[] = {

@@ -16,11 +16,11 @@ inline std::int16_t ImageSample(int Sector, int Index, int Channel) {
     return static_cast<std::int16_t>(std::lround(12000.0 * std::sin(2 * M_PI * 441.0 * Index / 44100.0)));
 }
 
-// A disc of Sectors sectors with tracks starting at the given sectors (the first at 0). The data file is
-// Name.bin unless DataName names it otherwise. Returns the cue sheet's path.
+// A disc of Sectors sectors with tracks starting at the given sectors (the first at 0), numbered from
+// FirstTrack on. The data file is Name.bin unless DataName names it otherwise. Returns the cue sheet's path.
 inline std::filesystem::path MakeDiscImage(const std::filesystem::path& Folder, const std::string& Name,
                                            int Sectors, const std::vector<int>& TrackSectors,
-                                           const std::string& DataName = {}) {
+                                           const std::string& DataName = {}, int FirstTrack = 1) {
     const std::string DataFile = DataName.empty() ? Name + ".bin" : DataName;
     const auto Bin = Folder / DataFile;
     std::ofstream Data(Bin, std::ios::binary);
@@ -36,7 +36,7 @@ inline std::filesystem::path MakeDiscImage(const std::filesystem::path& Folder, 
     const auto Cue = Folder / (Name + ".cue");
     std::ofstream Sheet(Cue);
     Sheet << "TITLE \"Generated\"\nFILE \"" << DataFile << "\" BINARY\n";
-    int N = 1;
+    int N = FirstTrack;
     for (int Start : TrackSectors) {
         char Line[160];
         std::snprintf(Line, sizeof Line,
