@@ -170,25 +170,67 @@ std::string ExecArgument(const std::string& Text) {
     return Quoted + "\"";
 }
 
-bool WriteDesktopEntry(std::string& Error) {
+// The desktop entry this program writes when none is installed; empty when its own file is not found.
+std::string OwnDesktopEntry() {
     std::error_code Code;
     const fs::path Executable = fs::read_symlink("/proc/self/exe", Code);
-    if (Code) {
+    if (Code) return {};
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Orbelune\n"
+           "Comment=Play audio CDs and keep a catalogue of them\n"
+           "Exec=" +
+           ExecArgument(Executable.string()) +
+           " %U\n"
+           "Icon=media-optical-audio\n"
+           "Terminal=false\n"
+           "Categories=AudioVideo;Audio;Player;\n"
+           "MimeType=x-content/audio-cdda;\n";
+}
+
+bool WriteDesktopEntry(std::string& Error) {
+    const std::string Entry = OwnDesktopEntry();
+    if (Entry.empty()) {
         Error = "The program's own file cannot be found, so it cannot be made the player for audio CDs.";
         return false;
     }
-    const std::string Entry = "[Desktop Entry]\n"
-                              "Type=Application\n"
-                              "Name=Orbelune\n"
-                              "Comment=Play audio CDs and keep a catalogue of them\n"
-                              "Exec=" +
-                              ExecArgument(Executable.string()) +
-                              " %U\n"
-                              "Icon=media-optical-audio\n"
-                              "Terminal=false\n"
-                              "Categories=AudioVideo;Audio;Player;\n"
-                              "MimeType=x-content/audio-cdda;\n";
     return WriteWholeFile(UserDesktopEntryFileName(), Entry, Error);
+}
+
+// Removes the entry WriteDesktopEntry wrote, which would otherwise still offer this program for audio CDs;
+// an entry the user has changed, or one written by another copy of the program, stays.
+void RemoveOwnDesktopEntry() {
+    const fs::path Folder = fs::path(UserDesktopEntryFileName()).parent_path();
+    for (const char* Name : {OrbeluneDesktopEntry, FormerDesktopEntry}) {
+        const std::string FileName = (Folder / Name).string();
+        std::string Text, Error;
+        std::error_code Code;
+        if (fs::is_regular_file(FileName, Code) && ReadWholeFile(FileName, Text, Error) &&
+            Text == OwnDesktopEntry())
+            fs::remove(FileName, Code);
+    }
+}
+
+bool IsOwnEntry(const std::string& Application) {
+    return Application == OrbeluneDesktopEntry || Application == FormerDesktopEntry;
+}
+
+// The lists of default applications in $XDG_CONFIG_HOME in the order the desktop reads them: one for each
+// desktop of $XDG_CURRENT_DESKTOP ("gnome-mimeapps.list"), then mimeapps.list. The first that names a
+// default for a type decides it.
+std::vector<std::string> MimeAppsLookup() {
+    const std::string Dir = XdgDir("XDG_CONFIG_HOME", ".config");
+    std::vector<std::string> Files;
+    const char* Desktops = std::getenv("XDG_CURRENT_DESKTOP");
+    std::stringstream List(Desktops ? Desktops : "");
+    for (std::string Desktop; std::getline(List, Desktop, ':');) {
+        if (Desktop.empty() || Desktop.find('/') != std::string::npos) continue;
+        for (char& c : Desktop)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        Files.push_back(Dir + "/" + Desktop + "-mimeapps.list");
+    }
+    Files.push_back(MimeAppsFileName());
+    return Files;
 }
 
 } // namespace
@@ -273,25 +315,31 @@ std::string WithDefaultApplication(const std::string& Text, const std::string& C
 }
 
 bool SetAutoPlayHandler(TPlayerSettings& Settings, bool On, std::string& Error) {
-    const std::string FileName = MimeAppsFileName();
-    std::string Text;
-    if (!ReadWholeFile(FileName, Text, Error)) return false;
+    // The default is changed where the desktop reads it first: in the first list that names one, else in
+    // mimeapps.list, which comes before every list outside $XDG_CONFIG_HOME.
+    std::string FileName, Text;
+    for (const std::string& Candidate : MimeAppsLookup()) {
+        if (!ReadWholeFile(Candidate, Text, Error)) return false;
+        FileName = Candidate;
+        if (!DefaultApplication(Text, AudioCdContentType).empty()) break;
+    }
     const std::string Current = DefaultApplication(Text, AudioCdContentType);
     std::string Previous = Settings.PreviousCommandLine;
     std::string Wanted;
     if (On) {
         if (!DesktopEntryInstalled() && !WriteDesktopEntry(Error)) return false;
         // Turning it on twice must not lose the default from before the first time.
-        if (Current != OrbeluneDesktopEntry) Previous = Current;
+        if (!IsOwnEntry(Current)) Previous = Current;
         Wanted = OrbeluneDesktopEntry;
     } else {
         // A default the user chose after ours is theirs to keep.
-        Wanted = Current == OrbeluneDesktopEntry ? Settings.PreviousCommandLine : Current;
+        Wanted = IsOwnEntry(Current) ? Settings.PreviousCommandLine : Current;
     }
     if (Wanted != Current) {
         const std::string NewText = WithDefaultApplication(Text, AudioCdContentType, Wanted);
         if (!WriteWholeFile(FileName, NewText, Error)) return false;
     }
+    if (!On && !IsOwnEntry(Wanted)) RemoveOwnDesktopEntry();
     Settings.AutoPlayHandler = On;
     Settings.PreviousCommandLine = Previous;
     return true;

@@ -72,8 +72,9 @@ std::string StartupUsage() {
            "  /P, /p         play every disc as soon as it is detected\n"
            "  cdda://DEVICE  as /P, on that drive (how the desktop starts the player for a new CD)\n"
            "  --drive PATH   use this CD device (/dev/sr0) or disc image (CUE/BIN, TOC, NRG)\n"
-           "  --toc [PATH]   print the table of contents, CD-TEXT and disc code, then end\n"
-           "  --help         print this help and end\n"
+           "  --toc [PATH]   print the table of contents, CD-TEXT, disc code and the MusicBrainz\n"
+           "                 and FreeDB disc IDs, then end\n"
+           "  -h, --help     print this help and end\n"
            "  --version      print the version and end\n";
 }
 

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <cstdlib>
 
+#include "app/DesktopMixer.h"
 #include "app/HelpTopics.h"
 #include "app/ui/HelpWindow.h"
 #include "app/ui/HintControl.h"
@@ -196,6 +198,15 @@ void TORB::miExtClick() {
 void TORB::miVolClick() {
     QString Mixer = QString::fromStdString(FSettings.MixerControl);
     if (!QFileInfo(Mixer).isFile()) {
+        // The first volume control found stands in for one not installed; it is not kept, so the
+        // settings still name the program chosen there.
+        const char* Path = std::getenv("PATH");
+        const char* Desktops = std::getenv("XDG_CURRENT_DESKTOP");
+        if (const TProgramCall Found = FindMixer(Path ? Path : "", Desktops ? Desktops : "");
+            !Found.Program.empty()) {
+            RunProgram(Found.Program, Found.Arguments, std::string(), SW_SHOW);
+            return;
+        }
         Mixer = QFileDialog::getOpenFileName(this, QStringLiteral("Volume control"), QFileInfo(Mixer).path(),
                                              QStringLiteral("Applications (*)"));
         if (Mixer.isEmpty()) return;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -15,7 +16,8 @@ namespace {
 class AutoPlay : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* Name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
+        for (const char* Name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
+                                 "XDG_CURRENT_DESKTOP"}) {
             const char* Old = std::getenv(Name);
             Saved.emplace_back(Name, Old ? std::optional<std::string>(Old) : std::nullopt);
         }
@@ -55,16 +57,75 @@ TEST_F(AutoPlay, OnAndOffGiveBackTheFileByteForByte) {
         EXPECT_EQ(s.PreviousCommandLine, Case.Previous);
         const std::string On = ReadFileBytes(File);
         EXPECT_EQ(DefaultApplication(On, AudioCdContentType), OrbeluneDesktopEntry);
+        // No entry was installed, so one was written that starts this program with the disc's address,
+        // which asks for automatic play; off removes it again.
+        const std::string Entry = ReadFileBytes(UserDesktopEntryFileName());
+        EXPECT_NE(Entry.find("MimeType=x-content/audio-cdda;"), std::string::npos);
+        EXPECT_NE(Entry.find("\" %U\n"), std::string::npos);
         EXPECT_EQ(DefaultApplication(On, "text/plain"), Case.Text == WithPrevious ? "gedit.desktop" : "");
         ASSERT_TRUE(SetAutoPlayHandler(s, false, Error)) << Error;
         EXPECT_FALSE(s.AutoPlayHandler);
         EXPECT_EQ(ReadFileBytes(File), Case.Text);
+        EXPECT_FALSE(fs::exists(UserDesktopEntryFileName()));
     }
-    // No entry was installed, so one was written that starts this program with the disc's address,
-    // which asks for automatic play.
-    const std::string Entry = ReadFileBytes(UserDesktopEntryFileName());
-    EXPECT_NE(Entry.find("MimeType=x-content/audio-cdda;"), std::string::npos);
-    EXPECT_NE(Entry.find("\" %U\n"), std::string::npos);
+}
+
+// What the desktop's own tools answer: xdg-mime and gio, which read a desktop's own list before
+// mimeapps.list. Off leaves nothing of this program answering where nothing did before.
+TEST_F(AutoPlay, TheDesktopsToolsAnswerOrbeluneAndThenWhatTheyDidBefore) {
+    setenv("XDG_CONFIG_DIRS", Home.File("system").c_str(), 1);
+    const auto Query = [](const char* Command) {
+        std::string Answer;
+        if (FILE* Pipe = ::popen(Command, "r")) {
+            char Buffer[256];
+            while (std::fgets(Buffer, sizeof Buffer, Pipe))
+                Answer += Buffer;
+            ::pclose(Pipe);
+        }
+        return Answer;
+    };
+    const auto XdgMime = [&] { return Query("xdg-mime query default x-content/audio-cdda 2>/dev/null"); };
+    // gio names the default on its first line.
+    const auto Gio = [&] {
+        const std::string Out = Query("gio mime x-content/audio-cdda 2>/dev/null");
+        return Out.substr(0, Out.find('\n'));
+    };
+    if (std::system("command -v xdg-mime >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdg-mime not installed";
+    const bool HaveGio = std::system("command -v gio >/dev/null 2>&1") == 0;
+    const struct {
+        const char* Desktop;
+        std::string GnomeList; // $XDG_CONFIG_HOME/gnome-mimeapps.list, when there is one
+        std::string Before;    // xdg-mime's answer before and after
+    } Cases[] = {{"", "", ""},
+                 {"GNOME", "[Default Applications]\nx-content/audio-cdda=other.desktop\n", "other.desktop\n"},
+                 {"ubuntu:GNOME", "", ""}};
+    fs::create_directories(Home.File("data/applications"));
+    WriteFileBytes(Home.File("data/applications/other.desktop"),
+                   "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true %U\n");
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Desktop);
+        setenv("XDG_CURRENT_DESKTOP", Case.Desktop, 1);
+        fs::remove(MimeAppsFileName());
+        const std::string GnomeList = Home.File("config/gnome-mimeapps.list");
+        fs::remove(GnomeList);
+        if (!Case.GnomeList.empty()) WriteFileBytes(GnomeList, Case.GnomeList);
+        ASSERT_EQ(XdgMime(), Case.Before);
+        TPlayerSettings s;
+        std::string Error;
+        ASSERT_TRUE(SetAutoPlayHandler(s, true, Error)) << Error;
+        EXPECT_EQ(XdgMime(), std::string(OrbeluneDesktopEntry) + "\n");
+        if (HaveGio) {
+            EXPECT_NE(Gio().find(OrbeluneDesktopEntry), std::string::npos) << Gio();
+        }
+        ASSERT_TRUE(SetAutoPlayHandler(s, false, Error)) << Error;
+        EXPECT_EQ(XdgMime(), Case.Before);
+        if (HaveGio) {
+            EXPECT_EQ(Gio().find(OrbeluneDesktopEntry), std::string::npos) << Gio();
+        }
+        if (!Case.GnomeList.empty()) {
+            EXPECT_EQ(ReadFileBytes(GnomeList), Case.GnomeList);
+        }
+    }
 }
 
 TEST_F(AutoPlay, ADefaultChosenSinceIsKept) {

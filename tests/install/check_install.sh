@@ -16,11 +16,14 @@ if ! DESTDIR=$stage cmake --install "$build" --prefix /usr >"$build/install-stag
   exit 1
 fi
 usr=$stage/usr
-for f in bin/orbelune bin/orbelune-cat bin/orbelune-cat-full bin/orbelune-cat-print share/applications/orbelune.desktop \
-         share/metainfo/org.orbelune.Orbelune.metainfo.xml share/icons/hicolor/scalable/apps/orbelune.svg \
+for f in bin/orbelune bin/orbelune-cat libexec/orbelune/orbelune-cat-full libexec/orbelune/orbelune-cat-print \
+         share/applications/org.orbelune.orbelune.desktop share/solid/actions/orbelune-audiocd.desktop \
+         share/metainfo/org.orbelune.orbelune.metainfo.xml share/icons/hicolor/scalable/apps/orbelune.svg \
          share/man/man1/orbelune.1 share/man/man1/orbelune-cat.1 share/orbelune/demo/orbelune-demo.cue; do
   [ -e "$usr/$f" ] || fail "not installed: $f"
 done
+# Only the programs a user runs are commands; the helpers of orbelune-cat are not.
+[ "$(ls "$usr/bin" | tr '\n' ' ')" = "orbelune orbelune-cat " ] || fail "bin/ holds $(ls "$usr/bin" | tr '\n' ' ')"
 for size in 16 22 24 32 48 64 128 256; do
   png=$usr/share/icons/hicolor/${size}x${size}/apps/orbelune.png
   # The PNG header's width and height (big-endian, bytes 16-23) must be the folder's size.
@@ -28,21 +31,32 @@ for size in 16 22 24 32 48 64 128 256; do
   [ "$dims" = "${size}x${size}" ] || fail "icon $png is ${dims:-missing}"
 done
 
-# The installed orbelune-cat finds its print helper beside it.
+# The installed orbelune-cat finds its helpers, also when the whole tree has moved.
 empty=$stage/empty && mkdir -p "$empty"
-if "$usr/bin/orbelune-cat" --dir "$empty" print --pdf "$empty/x.pdf" 2>&1 | grep -q "cannot start"; then
-  fail "installed orbelune-cat cannot start its print helper"
-fi
+mv "$usr" "$stage/moved"
+out=$("$stage/moved/bin/orbelune-cat" --dir "$empty" print --pdf "$empty/x.pdf" 2>&1)
+mv "$stage/moved" "$usr"
+grep -q "cannot start" <<<"$out" && fail "installed orbelune-cat cannot start its helpers: $out"
 
-desktop=$usr/share/applications/orbelune.desktop
+desktop=$usr/share/applications/org.orbelune.orbelune.desktop
+metainfo=$usr/share/metainfo/org.orbelune.orbelune.metainfo.xml
 # Every Exec names an installed program and the icon is installed under its name.
 while read -r exe; do
   [ -x "$usr/bin/$exe" ] || fail "desktop entry runs $exe, which is not installed"
 done < <(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 [ -e "$usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no icon named '$icon'"
-grep -q '<launchable type="desktop-id">orbelune.desktop</launchable>' \
-  "$usr/share/metainfo/org.orbelune.Orbelune.metainfo.xml" || fail "metainfo does not launch orbelune.desktop"
+# The component's ID is the desktop entry's name; it names the player's bus name and describes its release.
+grep -q '<id>org.orbelune.orbelune</id>' "$metainfo" || fail "metainfo's ID is not the desktop entry's name"
+grep -q '<launchable type="desktop-id">org.orbelune.orbelune.desktop</launchable>' "$metainfo" ||
+  fail "metainfo does not launch org.orbelune.orbelune.desktop"
+grep -q '<dbus type="user">org.mpris.MediaPlayer2.orbelune</dbus>' "$metainfo" || fail "metainfo lacks the MPRIS name"
+sed -n '/<release /,/<\/release>/p' "$metainfo" | grep -q '<description>' || fail "the release has no description"
+
+# KDE's device notifier offers the player for an audio CD, with the drive's address as the desktop gives it.
+solid=$usr/share/solid/actions/orbelune-audiocd.desktop
+grep -qx "X-KDE-Solid-Predicate=OpticalDisc.availableContent & 'Audio'" "$solid" || fail "Solid action: no audio CD predicate"
+[ "$(sed -n 's/^Exec=//p' "$solid")" = "orbelune cdda://%d" ] || fail "Solid action does not hand the drive over"
 
 # The desktop starts the handler for an inserted audio CD with the disc's address, which the player takes
 # for automatic play on that drive.
@@ -63,7 +77,7 @@ else
   echo "desktop-file-validate not installed: skipped"
 fi
 if command -v appstreamcli >/dev/null; then
-  appstreamcli validate --no-net "$usr/share/metainfo/org.orbelune.Orbelune.metainfo.xml" ||
+  appstreamcli validate --no-net "$metainfo" ||
     fail "appstreamcli validate"
 else
   echo "appstreamcli not installed: skipped"
