@@ -95,6 +95,24 @@ public:
             Field = static_cast<TMinSec>(std::clamp<long long>(value, MinStoredTime, MaxStoredTime) * 0.01L);
     }
 
+    // A list is its count and one numbered key per item ("Image 1", "Image 2", ...); a path is kept whole.
+    void List(const char* Section, const char* Key, std::vector<std::string>& Field) {
+        const std::string count = std::string(Key) + " count";
+        if (FSaving) {
+            FIni.WriteInteger(Section, count, static_cast<long long>(Field.size()));
+            for (std::size_t i = 0; i < Field.size(); ++i)
+                FIni.WriteString(Section, std::string(Key) + " " + std::to_string(i + 1), Field[i]);
+            return;
+        }
+        const long long n = FIni.ReadInteger(Section, count, 0);
+        Field.clear();
+        for (long long i = 1; i <= std::min<long long>(n, MaxListItems); ++i)
+            if (std::string item = FIni.ReadString(Section, std::string(Key) + " " + std::to_string(i), "");
+                !item.empty())
+                Field.push_back(std::move(item));
+    }
+    static constexpr long long MaxListItems = 1000;
+
 private:
     TIniFile& FIni;
     bool FSaving;
@@ -156,6 +174,9 @@ void ExchangeAll(TExchange& x, TPlayerSettings& s) {
     x.Text("General", "Mixer control", s.MixerControl);
     x.Integer("General", "CDROM in use", s.CDROMInUse, MinDriveNumber, MaxDriveNumber);
     x.Text("General", "CDROM drive", s.CDROMDrive);
+    x.List("Disc images", "Image", s.DiscImages);
+    x.Text("General", "Print file", s.PrintFile);
+    x.Boolean("General", "Print to file", s.PrintToFile);
     x.Boolean("General", "Deleted records present", s.DeletedRecordsPresent);
     x.Text("General", "Collector name", s.CollectorName);
     x.Text("User config", "Disc user 1", s.DiscUser1Caption);

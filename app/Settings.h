@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "devices/TimeValues.h"
 
@@ -77,6 +78,9 @@ struct TPlayerSettings {
     std::string MixerControl;     // default: WindowsDir + "/pavucontrol"
     int CDROMInUse = 0;
     std::string CDROMDrive; // the device or disc image of CDROMInUse, which stays valid when numbers move
+    std::vector<std::string> DiscImages; // the disc images named in the drive chooser, listed as drives
+    std::string PrintFile;               // the file the print dialog last printed into
+    bool PrintToFile = false;            // whether the last report went into PrintFile
     bool DeletedRecordsPresent = false;
     std::string DiscUser1Caption = "User field 1";
     std::string DiscUser2Caption = "User field 2";

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "devices/CdErrors.h"
 #include "devices/DriveList.h"
 #include "devices/MessageBoxes.h"
 
@@ -36,6 +37,8 @@ TfrmCD::TfrmCD(int DeviceCount, int Current, QWidget* Parent) : QDialog(Parent) 
     btnImage = new QPushButton(QStringLiteral("&Disc image..."), this);
     btnImage->setObjectName(QStringLiteral("btnImage"));
     btnImage->setToolTip(QStringLiteral("Play a disc image (CUE, TOC or NRG) as a drive."));
+    // Enter after naming an image chooses OK, not this button, which has the focus again.
+    btnImage->setAutoDefault(false);
     auto* Buttons = new QHBoxLayout;
     Buttons->addWidget(btnImage);
     Buttons->addStretch();
@@ -68,9 +71,16 @@ void TfrmCD::btnImageClick() {
         this, QStringLiteral("Disc image"), QString(),
         QStringLiteral("Disc images (*.cue *.toc *.nrg *.CUE *.TOC *.NRG);;All files (*)"));
     if (Image.isEmpty()) return;
-    const int Drive = AddVirtualDrive(Image.toStdString());
-    // Naming the first image takes the demo disc's place, so every line is written again.
+    const std::string Path = Image.toStdString();
+    if (const int Error = CheckDriveImage(Path)) {
+        ShowError("The disc image " + Path + " cannot be played: " + DeviceErrorText(Error));
+        return;
+    }
+    const int Before = DriveCount();
+    const int Drive = AddVirtualDrive(Path);
+    if (DriveCount() > Before) AddedImages.push_back(Path);
     FormShow(DriveCount(), Drive);
+    lbDrives->setFocus();
 }
 
 void TfrmCD::btnOKClick() {

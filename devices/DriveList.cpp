@@ -10,13 +10,14 @@
 
 #include "devices/CdioDrive.h"
 #include "devices/DemoDisc.h"
+#include "devices/NullSoundOutput.h"
 
 namespace {
 
 std::mutex ListLock;
 bool PhysicalListed = false;
 std::vector<std::string> PhysicalDrives;
-std::vector<std::string> VirtualDrives;
+std::vector<std::string> ImageDrives;
 
 // The file a path names, symbolic links resolved; the path itself when it cannot be resolved.
 std::string Resolved(const std::string& Path) {
@@ -68,9 +69,10 @@ std::vector<TDriveEntry> DriveList() {
     std::vector<TDriveEntry> List;
     for (const std::string& Path : PhysicalDrives)
         List.push_back({Path, dkPhysical});
-    for (const std::string& Path : VirtualDrives)
+    for (const std::string& Path : ImageDrives)
         List.push_back({Path, IsDevice(Path) ? dkPhysical : dkImage});
-    if (List.empty()) {
+    // The demo disc stays listed beside the images, so naming one does not take it away.
+    if (PhysicalDrives.empty()) {
         const std::string Demo = DemoDiscPath();
         if (!Demo.empty()) List.push_back({Demo, dkDemo});
     }
@@ -88,19 +90,36 @@ void RefreshDriveList() {
 
 void SetVirtualDrives(const std::vector<std::string>& Paths) {
     std::lock_guard Guard(ListLock);
-    VirtualDrives.clear();
+    ImageDrives.clear();
     for (const std::string& Path : Paths)
-        if (!Path.empty()) VirtualDrives.push_back(Absolute(Path));
+        if (!Path.empty()) ImageDrives.push_back(Absolute(Path));
 }
 
 int AddVirtualDrive(const std::string& Path) {
     std::lock_guard Guard(ListLock);
     ListPhysical();
     const std::string Full = Absolute(Path);
-    for (std::size_t I = 0; I < VirtualDrives.size(); ++I)
-        if (VirtualDrives[I] == Full) return static_cast<int>(PhysicalDrives.size() + I);
-    VirtualDrives.push_back(Full);
-    return static_cast<int>(PhysicalDrives.size() + VirtualDrives.size() - 1);
+    for (std::size_t I = 0; I < ImageDrives.size(); ++I)
+        if (ImageDrives[I] == Full) return static_cast<int>(PhysicalDrives.size() + I);
+    ImageDrives.push_back(Full);
+    return static_cast<int>(PhysicalDrives.size() + ImageDrives.size() - 1);
+}
+
+std::vector<std::string> VirtualDrives() {
+    std::lock_guard Guard(ListLock);
+    return ImageDrives;
+}
+
+int CheckDriveImage(const std::string& Path) {
+    int Error = deOK;
+    // Opened as the player would open it, playing nothing.
+    const auto Drive = OpenDrivePath(
+        Path, [] { return std::make_unique<TNullSoundOutput>(); }, Error);
+    TDriveToc Toc;
+    if (!Drive || (Error = Drive->ReadToc(Toc))) return Error;
+    const bool Audio =
+        std::any_of(Toc.Tracks.begin(), Toc.Tracks.end(), [](const TTocTrack& T) { return T.Audio; });
+    return Audio ? deOK : deNoAudio;
 }
 
 int DriveNumberFor(const std::string& Path) {
@@ -118,14 +137,16 @@ int DriveNumberFor(const std::string& Path) {
 int StoredDriveNumber(const std::string& Path, int Number) {
     std::error_code Ec;
     if (Path.empty() || !std::filesystem::exists(Path, Ec)) return Number;
+    const std::vector<TDriveEntry> List = DriveList();
+    for (std::size_t I = 0; I < List.size(); ++I)
+        if (List[I].Kind == dkDemo && List[I].Path == Path) return static_cast<int>(I);
     return DriveNumberFor(Path);
 }
 
 std::string StoredDrivePath(int Drive) {
     const std::vector<TDriveEntry> List = DriveList();
     if (Drive < 0 || Drive >= static_cast<int>(List.size())) return {};
-    const TDriveEntry& Entry = List[static_cast<std::size_t>(Drive)];
-    return Entry.Kind == dkDemo ? std::string() : Entry.Path;
+    return List[static_cast<std::size_t>(Drive)].Path;
 }
 
 std::string DriveLabel(int Drive) {

@@ -1,6 +1,6 @@
 // The drives the player can use, numbered as the settings and the drive chooser number them: the
-// physical drives in the order libcdio lists them, then the disc images named as virtual drives, or the
-// built-in demo disc as drive 0 when there is nothing else.
+// physical drives in the order libcdio lists them, then the disc images named as virtual drives, then the
+// built-in demo disc when the machine has no drive (drive 0 when no image is named either).
 #pragma once
 
 #include <memory>
@@ -28,13 +28,18 @@ void RefreshDriveList();
 void SetVirtualDrives(const std::vector<std::string>& Paths);
 // Adds a disc image as a virtual drive (if not yet listed) and returns its drive number.
 int AddVirtualDrive(const std::string& Path);
+// The disc images named as virtual drives, as absolute paths.
+std::vector<std::string> VirtualDrives();
+// Whether the disc image at Path can be played: deOK, the error opening it gives, or deNoAudio.
+int CheckDriveImage(const std::string& Path);
 // The drive number for a path given on the command line: a listed physical drive keeps its number, any
 // other path becomes a virtual drive.
 int DriveNumberFor(const std::string& Path);
 // The drive the settings keep: the device or disc image Path when it exists (a listed drive keeps its
 // number, an image becomes a virtual drive), else drive Number.
 int StoredDriveNumber(const std::string& Path, int Number);
-// What the settings keep of drive n: its device or image, empty for the demo disc or a drive not listed.
+// What the settings keep of drive n: its device or image (the demo disc's too), empty for a drive not
+// listed.
 std::string StoredDrivePath(int Drive);
 // "CD ROM n <device>", as the drive chooser shows it.
 std::string DriveLabel(int Drive);

@@ -1,5 +1,7 @@
 // The handset's commands that open the catalogue's windows for the disc in the drive and the reference
 // lists, play samples, rebuild the catalogue and choose the drive.
+#include <algorithm>
+
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/ui/ListsWindow.h"
 #include "catalogue_ui/CatalogueBrowser.h"
@@ -106,7 +108,17 @@ void TORB::Rebuilddatabase1Click() {
 
 void TORB::SelectCDRomdrive1Click() {
     TfrmCD Chooser(FCd.CountCDDevices(), FDriveOverride >= 0 ? FDriveOverride : FSettings.CDROMInUse, this);
-    if (Chooser.exec() != QDialog::Accepted) return;
+    const bool Chosen = Chooser.exec() == QDialog::Accepted;
+    // The images named there are listed again at the next start, however the chooser closed.
+    bool Named = false;
+    for (const std::string& Image : Chooser.AddedImages)
+        if (std::find(FSettings.DiscImages.begin(), FSettings.DiscImages.end(), Image) ==
+            FSettings.DiscImages.end()) {
+            FSettings.DiscImages.push_back(Image);
+            Named = true;
+        }
+    if (Named) SaveSettings(FSettings);
+    if (!Chosen) return;
     // The disc of the drive given up goes as a disc taken out does, so the new drive's disc is read anew.
     FCd.CloseCD();
     FCore->TimerTimer();

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QShowEvent>
 #include <QToolButton>
+#include <filesystem>
 
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/RecordEngine.h"
@@ -22,6 +23,9 @@ void TORB::showEvent(QShowEvent* Event) {
 void TORB::FormShow() {
     if (!FFlags.SmallHandsetActive && !FShownOnce) {
         FShownOnce = true;
+        // The images named in the drive chooser in earlier runs; one not there now is left out of the list.
+        for (const std::string& Image : FSettings.DiscImages)
+            if (std::error_code Ec; std::filesystem::is_regular_file(Image, Ec)) AddVirtualDrive(Image);
         FCd.CountCDDevices();
         FCore->SetButtons(bsNoDisc);
         FMenu->SetChecked(QStringLiteral("miDiscData"), FSettings.ShowDiscData);

@@ -2,9 +2,11 @@
 // with the catalogue rebuild of the same menu.
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -111,7 +113,7 @@ private slots:
         const auto A = CopyFixture("cd-images/cdda/cdda.cue", Home.Path());
         CopyFixture("cd-images/cdda/cdda.bin", Home.Path());
         SetVirtualDrives({A.string(), A.string()});
-        const int First = DriveCount() - 2; // after the machine's own drives
+        const int First = AddVirtualDrive(A.string()); // after the machine's own drives
         TfrmCD Chooser(DriveCount(), -1);
         QCOMPARE(Chooser.lbDrives->count(), DriveCount());
         QCOMPARE(Chooser.lbDrives->item(First + 1)->text(),
@@ -133,7 +135,7 @@ private slots:
         for (const char* Part : {"cdtext.bin", "cdtext.cdt"})
             CopyFixture(std::string("cd-images/cdtext-3track/") + Part, Images.Path());
         SetVirtualDrives({A.string(), B.string()});
-        const int First = DriveCount() - 2;
+        const int First = AddVirtualDrive(A.string());
         THandsetRig Rig(THandsetRig::drProgram, [First](TPlayerSettings& S) { S.CDROMInUse = First; });
         Rig.Handset->show();
         QCOMPARE(Rig.Cd.DriveName(), A.string());
@@ -157,6 +159,59 @@ private slots:
         QVERIFY(!Rig.Cd.CDOpen);
         QCOMPARE(Rig.Settings.CDROMInUse, First + 1);
         QCOMPARE(SavedDrive(), std::pair(First + 1, B.string()));
+        SetVirtualDrives({});
+    }
+
+    // "Disc image..." opens an image before listing it; Enter then chooses OK. The images named stay listed,
+    // the demo disc with them, and are listed again at the next start.
+    void ChooserChecksImagesAndTheyAreKept() {
+        TTempHome Images;
+        const auto Good = CopyFixture("cd-images/cdda/cdda.cue", Images.Path()).string();
+        CopyFixture("cd-images/cdda/cdda.bin", Images.Path());
+        const std::string Bad = Images.File("bad.cue");
+        WriteFileBytes(Bad, "FILE \"missing.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+        SetVirtualDrives({});
+        const bool NoDrive = DriveList().back().Kind == dkDemo;
+        TPlayerSettings Saved;
+        {
+            THandsetRig Rig(THandsetRig::drProgram);
+            Rig.Handset->show();
+            const int Listed = DriveCount();
+            QAction* Item = Rig.Handset->Menu().Item(QStringLiteral("SelectCDRomdrive1"));
+            // Names Image with "Disc image..." and presses Enter where the focus was, on that button.
+            const auto Name = [&](const std::string& Image) {
+                AnswerNextDialog([Image](QWidget* D) {
+                    auto* Chooser = qobject_cast<TfrmCD*>(D);
+                    AnswerNextDialog([Image](QWidget* F) {
+                        auto* Files = qobject_cast<QFileDialog*>(F);
+                        Files->selectFile(QString::fromStdString(Image));
+                        static_cast<QDialog*>(Files)->accept(); // QFileDialog hides accept()
+                    });
+                    Chooser->btnImage->click();
+                    Chooser->btnImage->setFocus();
+                    QTest::keyClick(Chooser->btnImage, Qt::Key_Return);
+                    if (Chooser->isVisible()) Chooser->reject();
+                });
+                Item->trigger();
+            };
+            const std::size_t Told = Rig.Answers.Errors.size();
+            Name(Bad);
+            QCOMPARE(Rig.Answers.Errors.size(), Told + 1);
+            QVERIFY(Rig.Answers.Errors.back().find("bad.cue cannot be played") != std::string::npos);
+            QCOMPARE(DriveCount(), Listed);
+            Name(Good);
+            QCOMPARE(Rig.Answers.Errors.size(), Told + 1);
+            QCOMPARE(DriveCount(), Listed + 1);
+            QCOMPARE(Rig.Cd.DriveName(), Good);
+            QCOMPARE(DriveList().back().Kind == dkDemo, NoDrive);
+            LoadSettings(Saved);
+            QCOMPARE(Saved.DiscImages, std::vector<std::string>{Good});
+        }
+        SetVirtualDrives({}); // as a new run starts
+        THandsetRig Rig(THandsetRig::drProgram, [&Saved](TPlayerSettings& S) { S = Saved; });
+        Rig.Handset->show();
+        QCOMPARE(Rig.Cd.DriveName(), Good);
+        QCOMPARE(VirtualDrives(), std::vector<std::string>{Good});
         SetVirtualDrives({});
     }
 
@@ -184,6 +239,7 @@ private slots:
         Rig.Answers.Answers.push_back(idYes);
         Rig.Handset->Menu().Item(QStringLiteral("Rebuilddatabase1"))->trigger();
         QVERIFY(!Rig.Settings.DeletedRecordsPresent);
+        QCOMPARE(Rig.Answers.Errors, std::vector<std::string>{"The catalogue has been rebuilt: 1 disc."});
         {
             TfrmCat Browser(Rig.Catalogue, nullptr, {});
             Browser.show();
