@@ -236,10 +236,10 @@ bool TDiscCatalogue::RebuildDatabase(const TRebuildProgress& Progress) {
 
 bool TDiscCatalogue::PackCatalogue(const TRebuildProgress& Progress) {
     if (!DoPack(false, Progress)) return false;
-    if (LastPack.SkippedDuplicates > 0 || !LastPack.Losses.empty())
-        ShowError("The catalogue has been rebuilt: " + Discs(LastPack.Records) + "." +
-                  (LastPack.SkippedDuplicates > 0 ? " " + SkippedText(LastPack.SkippedDuplicates) : "") +
-                  LossesText(LastPack.Losses));
+    // One closing message with the counts, as the shell tells them.
+    ShowError("The catalogue has been rebuilt: " + Discs(LastPack.Records) + "." +
+              (LastPack.SkippedDuplicates > 0 ? " " + SkippedText(LastPack.SkippedDuplicates) : "") +
+              LossesText(LastPack.Losses));
     FSettings.DeletedRecordsPresent = false;
     WriteSettings();
     return true;

@@ -72,7 +72,7 @@ void PrintCDClick(QWidget* Parent, TDiscCatalogue& Catalogue, std::int32_t Selec
     const bool userFields = AskYesNo(msgUserFields) == idYes;
     AskCollectorNameOnce(Parent, Catalogue);
 
-    TPrinterTarget target(Parent);
+    TPrinterTarget target(Parent, Catalogue.Settings(), Catalogue.DataDir() + "ORBELUNE.INI");
     TPrintLayout layout(target, &PrintingDlg());
     if (!PrintDiscReport(layout, disc, userFields, settings)) Report(target);
 }
@@ -86,7 +86,7 @@ void PrintCatClick(QWidget* Parent, TDiscCatalogue& Catalogue, int KeyNo, const 
         return;
     }
     AskCollectorNameOnce(Parent, Catalogue);
-    TPrinterTarget target(Parent);
+    TPrinterTarget target(Parent, Catalogue.Settings(), Catalogue.DataDir() + "ORBELUNE.INI");
     TPrintLayout layout(target, &PrintingDlg());
     // The files are opened at the first disc, once the user has chosen the printer.
     bool tried = false, open = false;

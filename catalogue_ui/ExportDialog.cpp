@@ -200,15 +200,18 @@ void TfrmExport::btnOKClick() {
         if (!Result.Error.empty()) ShowError(Result.Error);
         return;
     }
+    // One closing message with the count, as the shell tells it, and the discs left incomplete.
+    std::string Done = "Exported " + std::to_string(Result.Discs) + (Result.Discs == 1 ? " disc" : " discs") +
+                       " to " + FileName + ".";
     if (!Result.Unreadable.empty()) {
         std::string Discs;
         for (std::size_t I = 0; I < Result.Unreadable.size() && I < 10; ++I)
             Discs += (I == 0 ? "" : "; ") + Result.Unreadable[I];
         if (Result.Unreadable.size() > 10)
             Discs += "; and " + std::to_string(Result.Unreadable.size() - 10) + " more";
-        ShowError("The export was written, but the track names of these discs could not be read and are "
-                  "missing from it: " +
-                  Discs + ". 'orbelune-cat check' names the damage.");
+        Done += " The track names of these discs could not be read and are missing from it: " + Discs +
+                ". 'orbelune-cat check' names the damage.";
     }
+    ShowError(Done);
     accept();
 }

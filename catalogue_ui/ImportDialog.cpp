@@ -126,11 +126,8 @@ void TfrmImport::btnOKClick() {
         ShowError(Result.Error);
         return;
     }
-    // The discs read before a stop stay imported, so the window closes either way, but the user learns
-    // where the file went wrong and what else the import had to pass over.
-    if (Result.Stopped)
-        ShowError(Result.Error);
-    else if (Result.TracksCut || Result.BrokenSections)
-        ShowError(ImportSummary(Result, FileName));
+    // The discs read before a stop stay imported, so the window closes either way. One closing message
+    // gives the counts as the shell does, or where the file went wrong and how many discs came before.
+    ShowError(Result.Stopped ? Result.Error : ImportSummary(Result, FileName));
     accept();
 }

@@ -1,13 +1,25 @@
 #include "catalogue_ui/PrinterTarget.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QPrintDialog>
 
-TPrinterTarget::TPrinterTarget(QWidget* Parent) : FParent(Parent) {}
+TPrinterTarget::TPrinterTarget(QWidget* Parent, TPlayerSettings& Settings, std::string SettingsFile)
+    : FParent(Parent), FSettings(Settings), FSettingsFile(std::move(SettingsFile)) {}
 
 bool TPrinterTarget::Choose() {
+    const QString File = QString::fromStdString(FSettings.PrintFile);
+    if (FSettings.PrintToFile && !File.isEmpty()) FPrinter.setOutputFileName(File);
     QPrintDialog dialog(&FPrinter, FParent);
-    return dialog.exec() == QDialog::Accepted;
+    // After a report on a printer the printer is proposed again, and the file should the user switch.
+    if (auto* Name = dialog.findChild<QLineEdit*>(QStringLiteral("filename")); Name && !File.isEmpty())
+        Name->setText(File);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const QString Chosen = FPrinter.outputFileName();
+    FSettings.PrintToFile = !Chosen.isEmpty();
+    if (!Chosen.isEmpty()) FSettings.PrintFile = Chosen.toStdString();
+    SaveSettingsTo(FSettingsFile, FSettings);
+    return true;
 }
 
 std::string TPrinterTarget::PrinterName() const {

@@ -127,6 +127,22 @@ private slots:
         const std::string text = PdfText(file);
         QVERIFY2(text.find("Disc 2") != std::string::npos, text.c_str());
         QVERIFY(text.find("Collector: Ada Example") != std::string::npos);
+
+        // The next print proposes the file printed into, also after a restart (the settings keep it).
+        TPlayerSettings saved;
+        LoadSettingsFrom(f.Home.File("ORBELUNE.INI"), saved);
+        QCOMPARE(saved.PrintFile, file);
+        QString proposed;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+                proposed = name->text();
+            dialog->reject();
+        });
+        f.Answers.Answers.push_back(idNo);
+        PrintCDClick(nullptr, *f.Cat, f.RecNos[1]);
+        QCOMPARE(proposed, QString::fromStdString(file));
     }
 };
 

@@ -73,6 +73,7 @@ private slots:
         F.Answers.Answers.push_back(idYes);
         Dialog.btnOK->click();
         QCOMPARE(Dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(F.Answers.Errors.back(), "Exported 1 disc to " + F.Home.File("EXPORT.TXT") + ".");
         QVERIFY(
             ReadFileBytes(F.Home.File("EXPORT.TXT")).starts_with("[0000000000003039]\r\nNight Music\r\n"));
         Dialog.edFile->setText(QString::fromStdString(F.Home.File("no/such/folder/x.txt")));
@@ -99,6 +100,16 @@ private slots:
                                               "EXPORT.TXT: the track count is not a number. 0 discs were "
                                               "imported before it.");
         QCOMPARE(Dialog.result(), int(QDialog::Accepted));
+
+        // Success closes with the counts.
+        QVERIFY(ExportCatalogue(F.Catalogue, F.Home.File("EXPORT.TXT"), Version4Layout()).Ok);
+        const std::size_t Told = F.Answers.Errors.size();
+        Dialog.btnOK->click();
+        QCOMPARE(F.Answers.Errors.size(), Told + 1);
+        QCOMPARE(F.Answers.Errors.back(),
+                 "Imported from " + F.Home.Dir() +
+                     "EXPORT.TXT: 0 discs added, 0 merged, 1 skipped because they were "
+                     "held already.");
     }
 
     void MenuItemsOpenTheWindows() {
