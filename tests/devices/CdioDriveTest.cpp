@@ -504,7 +504,9 @@ TEST_F(CdioDriveTest, DriveNumbers) {
     // Without a drive of its own the machine keeps the demo disc after the images.
     const int Demo = Physical == 0 && !DemoDiscPath().empty() ? 1 : 0;
     EXPECT_EQ(DriveCount(), Number + 1 + Demo);
-    if (Demo) EXPECT_EQ(StoredDriveNumber(DemoDiscPath(), 0), Number + 1);
+    if (Demo) {
+        EXPECT_EQ(StoredDriveNumber(DemoDiscPath(), 0), Number + 1);
+    }
     EXPECT_FALSE(ProgramDriveFactory()(Number + 1 + Demo, Error));
     EXPECT_EQ(Error, deNoDrives);
     SetVirtualDrives({});
