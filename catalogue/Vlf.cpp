@@ -404,12 +404,15 @@ int TVlf::CloseStore() {
     if (BeforeFileClose) BeforeFileClose(*this);
     if (!EndAppendBatch()) FIndex.reset();
     const bool Keep = FLock == LOCK_EX && FIndex && !FIndex->Broken() && (FWritten || FIndexSettled);
+    // Only a store whose modification time this process set to the nanosecond gets its index file: a
+    // change by another program within the same clock tick could otherwise leave every time as it was.
+    bool Stamped = !FWritten;
     if (FWritten) {
         if (Keep) {
             timespec Times[2]{};
             Times[0].tv_nsec = UTIME_OMIT;
             ::clock_gettime(CLOCK_REALTIME, &Times[1]);
-            (void)::futimens(FHandle, Times);
+            Stamped = ::futimens(FHandle, Times) == 0;
         }
         // Only a store that was written is flushed: loading a disc costs no trip to the disk.
         ::fsync(FHandle);
@@ -417,7 +420,7 @@ int TVlf::CloseStore() {
     struct stat St;
     if (Keep && ::fstat(FHandle, &St) == 0) {
         // Still under the lock, so no other process writes the store or its index file meanwhile.
-        if (!FIndexFile.empty()) (void)FIndex->Save(FIndexFile, St);
+        if (!FIndexFile.empty() && Stamped) (void)FIndex->Save(FIndexFile, St);
         KeepIndex(St, std::move(FIndex));
     }
     FWindowLength = 0;
