@@ -12,6 +12,7 @@
 #include "devices/CdDrive.h"
 
 class TDiscCatalogue;
+struct TLookupMatch;
 
 // The texts the editor's fields give back on OK.
 struct TDiscTexts {
@@ -24,6 +25,7 @@ struct TDriveDisc {
     std::string Code;
     TDriveToc Toc;
     TCdText Text;
+    const TLookupMatch* LookedUp = nullptr; // what the lookup of a new disc found, not yet stored
 };
 
 // What the disc's CD-TEXT gives the editor's disc name and artist (empty: nothing to give).

@@ -317,6 +317,8 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
             FCdText = Drive->Text;
             btnCdText->show();
         }
+        // What the lookup of the new disc found fills the fields as Look up would; OK stores it.
+        if (Drive->LookedUp && R.DiscName == NewDiscRecord({}, 0, 0).DiscName) TakeMatch(*Drive->LookedUp);
     }
 }
 
@@ -347,17 +349,21 @@ void TfrmCDData::btnCdTextClick() {
 
 TfrmCDData::~TfrmCDData() = default;
 
-void TfrmCDData::btnLookupClick() {
-    if (FLookup && FLookup->Busy()) {
-        FLookup->Cancel();
-        return;
-    }
+void TfrmCDData::EnsureLookup() {
     if (!FLookup) {
         FLookup = new TDiscLookup(LookupServersOf(FSettings), this);
         connect(FLookup, &TDiscLookup::Progress, labLookup, &QLabel::setText);
         connect(FLookup, &TDiscLookup::Finished, this, &TfrmCDData::LookupFinished);
         connect(FLookup, &TDiscLookup::CoverFinished, this, &TfrmCDData::CoverFinished);
     }
+}
+
+void TfrmCDData::btnLookupClick() {
+    if (FLookup && FLookup->Busy()) {
+        FLookup->Cancel();
+        return;
+    }
+    EnsureLookup();
     // The window stays usable meanwhile; the button stops the lookup.
     setCursor(Qt::BusyCursor);
     btnLookup->setText(QStringLiteral("Stop &look-up"));
@@ -407,6 +413,7 @@ void TfrmCDData::TakeMatch(const TLookupMatch& Match) {
     if (Match.Source != TLookupSource::MusicBrainz)
         return LookupEnded(QStringLiteral("Filled from ") + FTaken + QStringLiteral(". OK stores it."));
     setCursor(Qt::BusyCursor);
+    EnsureLookup();
     FLookup->StartCover(Match.ReleaseId);
 }
 

@@ -97,6 +97,7 @@ private:
     void TakeMatch(const TLookupMatch& Match);
     void CoverFinished(const QByteArray& Picture, const QString& Error, bool Cancelled);
     void LookupEnded(const QString& Status);
+    void EnsureLookup();
     void OpenDiscPage(const QString& Url);
     void FormShow();
     void FillTrackList();

@@ -77,7 +77,12 @@ TORB::TORB(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags,
     FRecord = std::make_unique<TfrmRecord>(FSettings, FState, FCd, FWave, FCatalogue, *FCore, this);
     Timer.setObjectName(QStringLiteral("Timer"));
     Timer.setInterval(ClockInterval);
-    connect(&Timer, &QTimer::timeout, this, [this] { GuardedCall([this] { FCore->TimerTimer(); }); });
+    connect(&Timer, &QTimer::timeout, this, [this] {
+        GuardedCall([this] {
+            FCore->TimerTimer();
+            WatchNewDisc();
+        });
+    });
     tmrSkip.setObjectName(QStringLiteral("tmrSkip"));
     tmrSkip.setSingleShot(true);
     connect(&tmrSkip, &QTimer::timeout, this, &TORB::tmrSkipTimer);

@@ -26,6 +26,11 @@ class TTrackStrip;
 class TWaveAudio;
 class TfrmRecord;
 class TfrmSmall;
+class TDiscLookup;
+struct TLookupMatch;
+struct TLookupResult;
+struct TDiscRecord;
+class TStringGridData;
 
 // The designed sizes until the first layout.
 struct THandsetSizes {
@@ -154,6 +159,10 @@ private:
     // The handset's and the volume panel's colours from the settings.
     void ApplyColours();
     void ExtractDiscPicture();
+    // The lookup of a new disc when the settings ask for it: started when the clock finds a disc the
+    // catalogue does not hold; what it finds is shown, and kept for the editor unless stored at once.
+    void WatchNewDisc();
+    void NewDiscLookedUp(const TLookupResult& Result);
     QToolButton* MakeButton(const char* Name, const QString& Caption, const QString& Hint, QRect Place,
                             QWidget* Parent);
 
@@ -167,6 +176,11 @@ private:
     // The recording window, created once; freed before the core whose hook it sets.
     std::unique_ptr<TfrmRecord> FRecord;
     std::unique_ptr<TfrmSmall> FSmall;
+    TDiscLookup* FAutoLookup = nullptr;
+    std::string FWatchedCode;                 // the disc the last lookup was for
+    std::shared_ptr<TLookupMatch> FAutoMatch; // shown, not stored
+    std::shared_ptr<TDiscRecord> FAutoBefore; // the new disc's record before the match was shown
+    std::shared_ptr<TStringGridData> FAutoBeforeTracks;
 
     THandsetSizes FSizes;
     QImage FBackgroundImage;

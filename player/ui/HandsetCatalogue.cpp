@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/DiscCatalogue.h"
+#include "catalogue/DiscLookup.h"
 #include "catalogue/ui/ListsWindow.h"
 #include "catalogue_ui/CatalogueBrowser.h"
 #include "catalogue_ui/DiscDataEditor.h"
@@ -39,7 +40,16 @@ void TORB::btnDataClick() {
         Drive.Code = DiscCodeText(DiscIdentity(Drive.Toc));
         Drive.Text = FCd.GetCdText();
     }
+    // A looked-up new disc: the editor starts from the record as it was and fills the match in, so that
+    // only OK stores it.
+    const std::shared_ptr<TLookupMatch> Match = FAutoMatch;
+    if (Match && RecNo == 0 && FWatchedCode == Code && FAutoBefore) {
+        Rec = *FAutoBefore;
+        Tracks = *FAutoBeforeTracks;
+        Drive.LookedUp = Match.get();
+    }
     EditDiscData(this, Cat, &FWave, Rec, Tracks, Memo, Keys, RecNo, Code, &Drive);
+    if (Drive.LookedUp) FAutoMatch.reset();
     if (Cat.CurrentDiscCode != Code) return;
     Cat.CurrentDisc = Rec;
     Cat.fvlf.Tracks = Tracks;
@@ -51,6 +61,49 @@ void TORB::btnDataClick() {
     if (FFlags.HighlightedTrack > 0 && FFlags.TrackListShown) DrawTrackNumber(FFlags.HighlightedTrack, false);
     FFlags.HighlightedTrack = -1;
     if (!FFlags.TrackListShown) FStrip->ShowBitmap();
+}
+
+void TORB::WatchNewDisc() {
+    const std::string& Code = FCatalogue.CurrentDiscCode;
+    if (Code == FWatchedCode) return;
+    FWatchedCode = Code;
+    FAutoMatch.reset();
+    if (FAutoLookup) FAutoLookup->Cancel();
+    if (Code.empty() || FCatalogue.CurrentDiscRecNo != 0 || !FSettings.LookupNewDiscs) return;
+    TDriveToc Toc;
+    if (!FCd.GetToc(Toc)) return;
+    const TLookupToc LookupToc = LookupTocOf(Toc);
+    if (!LookupToc.Valid()) return;
+    if (!FAutoLookup) {
+        FAutoLookup = new TDiscLookup(LookupServersOf(FSettings), this);
+        connect(FAutoLookup, &TDiscLookup::Finished, this, &TORB::NewDiscLookedUp);
+    }
+    FAutoLookup->Start(LookupToc);
+}
+
+void TORB::NewDiscLookedUp(const TLookupResult& Result) {
+    // The disc may have gone, or been stored, meanwhile; a failure leaves the disc as it is, unannounced.
+    if (Result.Cancelled || !Result.Answered() || Result.Matches.empty()) return;
+    if (FCatalogue.CurrentDiscCode != FWatchedCode || FCatalogue.CurrentDiscRecNo != 0) return;
+    TDiscRecord& Disc = FCatalogue.CurrentDisc;
+    FAutoBefore = std::make_shared<TDiscRecord>(Disc);
+    FAutoBeforeTracks = std::make_shared<TStringGridData>(FCatalogue.fvlf.Tracks);
+    const TLookupMatch& Match = Result.Matches.front();
+    const TDiscTexts Texts = LookupTexts(Match, TextsOf(Disc));
+    Disc.DiscName = Texts.DiscName;
+    Disc.Artist = Texts.Artist;
+    Disc.Composer = Texts.Composer;
+    Disc.RecordLabel = Texts.RecordLabel;
+    Disc.Year = static_cast<std::int16_t>(Texts.Year);
+    PutLookupTracks(Match, FCatalogue.fvlf.Tracks, Disc.TrackCount);
+    // Several matches are only shown: the user chooses in the editor, where Look up lists them.
+    if (FSettings.StoreLookedUpDiscs && Result.Matches.size() == 1) {
+        FCatalogue.SaveCurrentDisc();
+    } else {
+        FAutoMatch = std::make_shared<TLookupMatch>(Match);
+    }
+    DData->SetDisc(Disc.DiscName, Disc.Composer, Disc.Artist);
+    DData->SetTrack(FCatalogue.TrackName(FState.CurrentTrack));
 }
 
 void TORB::btnBrowseClick() {

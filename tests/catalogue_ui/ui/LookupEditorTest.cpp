@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "../../player/ui/HandsetRig.h"
 #include "catalogue_ui/DiscDataEditor.h"
@@ -48,13 +49,14 @@ QByteArray Png() {
 }
 
 struct TLookupRig {
-    explicit TLookupRig(std::function<THttpAnswer(const QByteArray&)> Answer)
+    explicit TLookupRig(std::function<THttpAnswer(const QByteArray&)> Answer, bool LookUpNewDiscs = false)
         : Server(std::move(Answer)), Rig(
                                          THandsetRig::drSimulated,
-                                         [this](TPlayerSettings& S) {
+                                         [this, LookUpNewDiscs](TPlayerSettings& S) {
                                              S.LookupMusicBrainzServer = S.LookupGnudbServer =
                                                  S.LookupCoverArtServer = Server.BaseUrl().toStdString();
                                              S.LookupInterval = 0;
+                                             S.LookupNewDiscs = LookUpNewDiscs;
                                          },
                                          RigDisc(3, 180)) {
         Rig.Handset->show();
@@ -154,6 +156,26 @@ private slots:
         });
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(L.Stored().DiscName, std::string("Unknown"));
+    }
+
+    void NewDiscIsShownLookedUpAndStoredOnlyOnOk() {
+        TLookupRig L(
+            [&](const QByteArray& Target) -> THttpAnswer {
+                if (Target.startsWith("/ws/2/discid/")) return {200, LookupFixtures::MusicBrainzReleases(1)};
+                return {404, "none"};
+            },
+            true);
+        auto* Name = L.Rig.Handset->findChild<QLabel*>(QStringLiteral("labName"));
+        QVERIFY(Name);
+        QTRY_COMPARE_WITH_TIMEOUT(Name->text(), QStringLiteral("Album 1"), 5000);
+        QCOMPARE(L.Rig.Catalogue.CurrentDiscRecNo, 0); // shown, not stored
+        L.Edit([&](QWidget* D) {
+            QCOMPARE(Child<QLineEdit>(D, "edName")->text(), QStringLiteral("Album 1"));
+            Child<QPushButton>(D, "btnOK")->click();
+        });
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(L.Stored().DiscName, std::string("Album 1"));
+        QCOMPARE(L.Tracks.Cells(0, 1), std::string("First 1"));
     }
 };
 
