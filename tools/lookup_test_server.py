@@ -3,7 +3,7 @@
 taking the README's pictures) without the internet. It answers every disc with three releases whose
 track count is the disc's own, from the documented answer formats.
 
-    python3 tools/lookup_test_server.py [PORT]        (default 8765)
+    python3 tools/lookup_test_server.py [PORT] [RELEASES]    (default 8765, 3 releases a disc)
 
 then, in ORBELUNE.INI:
 
@@ -13,6 +13,7 @@ then, in ORBELUNE.INI:
     Cover art server=http://127.0.0.1:8765
     Request interval=0
 """
+import functools
 import json
 import struct
 import sys
@@ -25,10 +26,12 @@ RELEASES = [
     ("Nocturnes and Preludes", "Clara Example", 2004, "DE", "Edition Nordwind", (120, 60, 40)),
     ("Nocturnes and Preludes (remastered)", "Clara Example", 2015, "US", "Harbor Classics", (40, 110, 70)),
 ]
+COUNT = 3
 TITLES = ["Nocturne in E flat", "Prelude in D flat", "Nocturne in C minor", "Prelude in E minor",
           "Barcarolle", "Berceuse", "Nocturne in B major", "Prelude in A major", "Fantaisie", "Mazurka"]
 
 
+@functools.lru_cache(maxsize=None)
 def png(rgb, size=500):
     """A square picture: a gradient of rgb with a lighter disc in the middle."""
     rows = []
@@ -47,7 +50,7 @@ def png(rgb, size=500):
 
 def releases(disc_id, tracks):
     out = []
-    for i, (title, artist, year, country, label, _) in enumerate(RELEASES):
+    for i, (title, artist, year, country, label, _) in enumerate(RELEASES[:COUNT]):
         out.append({
             "id": "%08d-0000-4000-8000-00000000000%d" % (i + 1, i + 1), "title": title, "date": "%d-03-01" % year,
             "country": country, "status": "Official",
@@ -89,4 +92,5 @@ class Handler(BaseHTTPRequestHandler):
 
 if __name__ == "__main__":
     port = int(sys.argv[1]) if len(sys.argv) > 1 else 8765
+    COUNT = int(sys.argv[2]) if len(sys.argv) > 2 else 3
     ThreadingHTTPServer(("127.0.0.1", port), Handler).serve_forever()
