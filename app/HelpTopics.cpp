@@ -10,11 +10,10 @@ struct TWindowTopic {
     const char* Anchor;
 };
 
-// The about box shares its number with the fit-tracks window; it has a section of that page.
 constexpr TWindowTopic WindowTopics[] = {
     {"ORB", 1051, ""},
     {"frmSmall", 1052, ""},
-    {"AboutBox", 1025, "about"},
+    {"AboutBox", hcAbout, ""},
     {"frmMode", 1007, ""},
     {"frmTracks", 1007, "goto"},
     {"frmProgramme", 1014, ""},
@@ -45,7 +44,8 @@ const std::vector<THelpTopic>& HelpTopics() {
         {1052, "small.html", "The small handset"},
         {1007, "mode.html", "Play mode and Goto track"},
         {1014, "programme.html", "Custom programme"},
-        {1025, "fit.html", "Fit tracks to time, and About Orbelune"},
+        {1025, "fit.html", "Fit tracks to time"},
+        {hcAbout, "about.html", "About Orbelune"},
         {1011, "settings.html", "System settings"},
         {1022, "editor.html", "Edit CD data record"},
         {1020, "track.html", "Track information"},

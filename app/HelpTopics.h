@@ -8,6 +8,8 @@
 
 constexpr int hcContents = 1012;
 constexpr int hcHandset = 1051;
+// The about box's own page (the fit-tracks window keeps 1025).
+constexpr int hcAbout = 1026;
 
 struct THelpTopic {
     int Context;

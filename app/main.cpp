@@ -16,6 +16,7 @@
 #include "devices/CdAudio.h"
 #include "devices/DriveList.h"
 #include "devices/SampleRecorder.h"
+#include "devices/SoundOutput.h"
 #include "devices/TocReport.h"
 #include "devices/WaveAudio.h"
 #include "player/PlayerState.h"
@@ -50,6 +51,10 @@ int RunPlayer(QApplication& App, const TStartupOptions& Options) {
     TDiscCatalogue Catalogue(ProgramDir(), Settings);
     int Result = 0;
     {
+        // Media keys and the desktop's player controls, on the bus before anything can ask a start-up
+        // question; without a session bus the player runs alone.
+        TMprisPlayer Mpris(Settings, State, Cd, Catalogue);
+        Mpris.Register();
         TORB Handset(Settings, State, Flags, Cd, Wave, Catalogue, Options.AutoPlaySwitch);
         if (!Options.DrivePath.empty()) Handset.SetDriveOverride(DriveNumberFor(Options.DrivePath));
         QObject::connect(&Guard, &TSingleInstance::RaiseRequested, &Handset, &TORB::RaiseHandset);
@@ -62,9 +67,7 @@ int RunPlayer(QApplication& App, const TStartupOptions& Options) {
                 Play->click();
         });
         if (!Ending()) Handset.show();
-        // Media keys and the desktop's player controls; without a session bus the player runs alone.
-        TMprisPlayer Mpris(Handset, Settings, State, Cd, Catalogue);
-        Mpris.Register();
+        Mpris.Attach(Handset);
         // A signal met before the main loop (under a start-up message) ended only that message's loop; the
         // main loop is then not started, as nothing would end it.
         if (!Ending()) Result = App.exec();
@@ -96,8 +99,14 @@ int main(int argc, char* argv[]) {
         return RunTocReport(Raw.TocPath, std::cout, std::cerr);
     }
 
+    // The sound server names the player's stream after the client: Orbelune with its icon, as music,
+    // in the desktop's mixers (the sound library would call it after itself). A user's own setting of
+    // these properties wins; programs started from the player do not inherit this one.
+    if (qEnvironmentVariableIsEmpty("PULSE_PROP_OVERRIDE"))
+        qputenv("PULSE_PROP_OVERRIDE", SoundStreamProperties);
     QApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbelune"));
+    QApplication::setDesktopFileName(QStringLiteral("orbelune"));
     QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersion()));
     // Window titles are the windows' own: the player's status goes into the handset's title only, so no
     // name is added to every dialog's caption.

@@ -1,9 +1,12 @@
 #include "devices/MessageBoxes.h"
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <iostream>
+
+#include "devices/SoundOutput.h"
 
 namespace {
 TConsoleMessageSink ConsoleSink;
@@ -46,9 +49,16 @@ int RunProgram(const std::string& FileName, const std::string& Params, const std
 int StartDetachedProgram(const std::string& FileName, const std::string& Params,
                          const std::string& Directory) {
     // Each text is passed whole: a path cut short would start another program or none.
-    const QStringList arguments = QProcess::splitCommand(QString::fromStdString(Params));
-    const bool started = QProcess::startDetached(QString::fromStdString(FileName), arguments,
-                                                 QString::fromStdString(Directory));
+    QProcess Child;
+    Child.setProgram(QString::fromStdString(FileName));
+    Child.setArguments(QProcess::splitCommand(QString::fromStdString(Params)));
+    Child.setWorkingDirectory(QString::fromStdString(Directory));
+    // The sound server's name for the player's own stream is not handed on to the programs it starts.
+    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+    if (Environment.value(QStringLiteral("PULSE_PROP_OVERRIDE")) == QLatin1String(SoundStreamProperties))
+        Environment.remove(QStringLiteral("PULSE_PROP_OVERRIDE"));
+    Child.setProcessEnvironment(Environment);
+    const bool started = Child.startDetached();
     // Values of 32 and below were failures for the launcher the callers were written against.
     return started ? 42 : 2;
 }

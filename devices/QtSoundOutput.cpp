@@ -420,6 +420,11 @@ bool HaveAudioOutputDevice() {
     return !QMediaDevices::audioOutputs().isEmpty();
 }
 
+bool SoundOutputPresent() {
+    const char* Choice = std::getenv("ORBELUNE_AUDIO");
+    return (Choice && std::string(Choice) == "null") || HaveAudioOutputDevice();
+}
+
 std::unique_ptr<TSoundOutput> CreateSoundOutput() {
     const char* Choice = std::getenv("ORBELUNE_AUDIO");
     if (Choice && std::string(Choice) == "null") return std::make_unique<TNullSoundOutput>();

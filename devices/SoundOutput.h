@@ -32,3 +32,10 @@ using TSoundOutputFactory = std::function<std::unique_ptr<TSoundOutput>()>;
 std::unique_ptr<TSoundOutput> CreateSoundOutput();
 // Whether the desktop has an audio output device (needs a QCoreApplication).
 bool HaveAudioOutputDevice();
+// The sound server's properties of the player's stream (PULSE_PROP_OVERRIDE): its name and icon in
+// the desktop's mixers, and music as its role.
+constexpr const char* SoundStreamProperties =
+    "application.name='Orbelune' application.icon_name='orbelune' media.role='music'";
+// Whether CreateSoundOutput gives a sound output that is heard (or the null output by choice): false when
+// there is no sound server or device, where it falls back to the silent clock.
+bool SoundOutputPresent();

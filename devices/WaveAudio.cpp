@@ -21,7 +21,11 @@ constexpr int MaxRecordRate = 192000;
 
 TWaveAudio::TWaveAudio(TCdAudio& CD, TSoundOutputFactory Output)
     : FCD(CD), FOutputFactory(std::move(Output)) {
-    if (!FOutputFactory) FOutputFactory = CreateSoundOutput;
+    FOutputPresent = [] { return true; };
+    if (!FOutputFactory) {
+        FOutputFactory = CreateSoundOutput;
+        FOutputPresent = SoundOutputPresent;
+    }
 }
 
 TWaveAudio::~TWaveAudio() {
@@ -52,6 +56,9 @@ void TWaveAudio::OpenWave(const std::string& FileName) {
     if (!FileName.empty()) {
         LastMCIError = LoadWaveFile(FileName, Wave);
         if (LastMCIError) throw EMCIDeviceError(MCIErrorText());
+    } else if (!FOutputPresent()) {
+        LastMCIError = deNoSoundOutput;
+        throw EMCIDeviceError(MCIErrorText());
     }
     {
         std::lock_guard Guard(FLock);

@@ -28,7 +28,8 @@ public:
     std::function<void(int Interval)> OnSetTimer;
 
     // An empty name opens a new, empty wave (11025 Hz, 8 bits, mono). Raises EMCIDeviceError when the
-    // file is missing or no wave file.
+    // file is missing or no wave file, and for the empty name when the desktop's sound output is not
+    // there (no sound server), as the start-up's probe of the device must learn.
     void OpenWave(const std::string& FileName);
     void CloseWave();
     // Plays from the start; with Wait it returns when the play has ended. Returns 0 or an error code.
@@ -62,6 +63,8 @@ private:
 
     TCdAudio& FCD;
     TSoundOutputFactory FOutputFactory;
+    // Whether the output the factory makes is heard; a factory given by the caller always is.
+    std::function<bool()> FOutputPresent;
     std::unique_ptr<TSoundOutput> FOutput;
 
     std::mutex FLock;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -437,7 +438,12 @@ void Tfrmconf::btnBackClick() {
 
 void Tfrmconf::btnFontClick() {
     QRadioButton* Button = FFontItems[static_cast<std::size_t>(SelectedFontItem - 1)];
-    dlgFont->setCurrentFont(Button->font());
+    // The dialog lists the fonts there are: it is given the family the item is really drawn in (a
+    // family that is not installed stands for another one), so it finds the font and its bold style,
+    // and a change of the size alone keeps the rest.
+    QFont Shown = Button->font();
+    Shown.setFamily(QFontInfo(Shown).family());
+    dlgFont->setCurrentFont(Shown);
     if (dlgFont->exec() != QDialog::Accepted) return;
     QFont Font = dlgFont->selectedFont();
     if (Font.pointSize() < MinFontSize || Font.pointSize() > MaxFontSize)

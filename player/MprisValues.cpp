@@ -2,6 +2,7 @@
 
 #include "catalogue/DiscCatalogue.h"
 #include "devices/CdAudio.h"
+#include "devices/CdDrive.h"
 
 std::string MprisPlaybackStatus(bool DiscLoaded, bool Playing, bool Paused) {
     if (!DiscLoaded) return "Stopped";
@@ -35,7 +36,8 @@ std::string MprisTrackId(const std::string& DiscCode, int Track) {
     return "/org/orbelune/Orbelune/Disc_" + Code + "/Track_" + std::to_string(Track);
 }
 
-TMprisTrack MprisTrackOf(const TDiscCatalogue& Catalogue, const TCdAudio& Cd, int Track) {
+TMprisTrack MprisTrackOf(const TDiscCatalogue& Catalogue, const TCdAudio& Cd, int Track,
+                         const TCdText* Text) {
     TMprisTrack T;
     if (Catalogue.CurrentDiscCode.empty() || Track < 1 || Track > Cd.TrackCount || Track > 99) return T;
     const TDiscRecord& Disc = Catalogue.CurrentDisc;
@@ -47,5 +49,17 @@ TMprisTrack MprisTrackOf(const TDiscCatalogue& Catalogue, const TCdAudio& Cd, in
     T.Album = Disc.DiscName;
     T.Artist = Disc.Artist;
     T.Composer = Disc.Composer;
+    if (Text && Catalogue.CurrentDiscRecNo <= 0) {
+        const auto Given = [](const std::string& Value) {
+            return Value.find_first_not_of(' ') != std::string::npos;
+        };
+        const std::size_t At = static_cast<std::size_t>(Track - 1);
+        if (At < Text->TrackTitles.size() && Given(Text->TrackTitles[At])) T.Title = Text->TrackTitles[At];
+        if (Given(Text->DiscTitle)) T.Album = Text->DiscTitle;
+        if (At < Text->TrackPerformers.size() && Given(Text->TrackPerformers[At]))
+            T.Artist = Text->TrackPerformers[At];
+        else if (Given(Text->DiscPerformer))
+            T.Artist = Text->DiscPerformer;
+    }
     return T;
 }

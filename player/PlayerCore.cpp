@@ -414,12 +414,40 @@ void TPlayerCore::btnModeClick() {
     if (FCatalogue.CurrentDiscRecNo > 0) SaveCurrentDisc();
 }
 
-bool TPlayerCore::SetPlayMode(TPlayMode Mode) {
-    if (FCd.GetCDMode() == cmPlaying) return false;
+void TPlayerCore::SetPlayMode(TPlayMode Mode) {
+    const TPlayMode Before = FState.PlayMode;
     FState.PlayMode = Mode;
     FCatalogue.CurrentDisc.PlayMode = Mode;
     if (FCatalogue.CurrentDiscRecNo > 0) SaveCurrentDisc();
-    return true;
+    if (Mode == Before || !FCd.Playing || FState.Recording) return;
+    const int Track = FCd.GetCurrentTrack();
+    if (Track < 1 || Track > FCd.TrackCount) return;
+    if (Mode == pmShuffle) {
+        DealShuffle();
+        // The track heard comes first; the others follow in the dealt order.
+        std::vector<int> Order{Track};
+        for (int Pos = 1; Pos <= FState.ShuffleOrder.Count; ++Pos)
+            if (FState.ShuffleOrder[Pos] != Track) Order.push_back(FState.ShuffleOrder[Pos]);
+        FState.ShuffleOrder.Clear();
+        for (int T : Order)
+            FState.ShuffleOrder.Append(T);
+        FState.ProgrammePos = 1;
+    }
+    if (Mode == pmCustom) {
+        const TPlayProgramme& List = FCatalogue.CurrentDisc.Programme;
+        FState.ProgrammePos = List.Count + 1;
+        for (int Pos = 1; Pos <= List.Count; ++Pos)
+            if (List[Pos] == Track) {
+                FState.ProgrammePos = Pos;
+                break;
+            }
+    }
+    FState.RepeatTrack = Track;
+    // The play is sent again so it ends where the new mode ends it; a pause stays a pause.
+    const bool WasPaused = FCd.Paused;
+    FCd.PlayFrom(FCd.GetDiscPosition(), Track);
+    if (FCd.LastMCIError == deOK) FState.AdvanceArmed = false;
+    if (WasPaused) FCd.PauseCD();
 }
 
 void TPlayerCore::btnRepeatClick() {

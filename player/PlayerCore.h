@@ -38,9 +38,10 @@ public:
     void btnRepeatClick();
     void btnTrackClick();
     void btnBegClick();
-    // The mode chosen without the mode dialog (the desktop's shuffle switch): refused while the disc
-    // plays, as the dialog is; kept with the disc like the dialog's choice.
-    bool SetPlayMode(TPlayMode Mode);
+    // The mode chosen without the mode dialog (the desktop's shuffle and loop switches), kept with the
+    // disc like the dialog's choice. A play under way goes on from where it is under the new mode: into
+    // shuffle the track heard is the first of the new order, into track mode it is the track played.
+    void SetPlayMode(TPlayMode Mode);
 
     void SetButtons(TButtonState State);
     TButtonState ButtonState() const { return FButtonState; }

@@ -104,7 +104,7 @@ void TORB::BuildControls() {
     FClient->installEventFilter(this);
     setCentralWidget(FClient);
 
-    panDisplay = MakePanel("panDisplay", {6, 8, 223, 49}, FClient);
+    panDisplay = MakePanel("panDisplay", DesignedDisplay, FClient);
     panDisplay->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     const char* TimeHint = "Click left mouse button to toggle disk and track time display.";
     Display = MakeImage("Display", {94, 2, 126, 45}, TimeHint, panDisplay);
@@ -217,7 +217,26 @@ void TORB::FormCreate() {
 
 void TORB::SetDisplay() {
     FLed->SetDisplay();
+    PlaceAroundDisplay();
     LayoutDiscPanel();
+}
+
+void TORB::PlaceAroundDisplay() {
+    if (FDesignedPlaces.empty()) {
+        // The right-hand column beside the display, and everything below it.
+        for (QWidget* W : std::initializer_list<QWidget*>{ImgPanel, panVolume, B4})
+            FDesignedPlaces.push_back({W, W->pos(), true});
+        for (QWidget* W : FClient->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            // The hidden accelerator buttons far below stay where they are.
+            if (W != DData && W != B4 && W->y() > DesignedDisplay.bottom() && W->y() < 1000)
+                FDesignedPlaces.push_back({W, W->pos(), false});
+        FDesignedPlaces.push_back({DData, DData->pos(), false});
+    }
+    // A display grown for a large font pushes the column right and the rows below it down.
+    const int Wider = std::max(panDisplay->width() - DesignedDisplay.width(), 0);
+    const int Taller = std::max(panDisplay->height() - DesignedDisplay.height(), 0);
+    for (const TDesignedPlace& P : FDesignedPlaces)
+        P.Widget->move(P.Place + (P.Beside ? QPoint(Wider, 0) : QPoint(0, Taller)));
 }
 
 void TORB::LayoutDiscPanel() {
@@ -225,7 +244,9 @@ void TORB::LayoutDiscPanel() {
     FSizes.HeightWithData = DData->y() + DData->height() + 7;
     FSizes.HeightPlain = btnBeg->y() + btnBeg->height() + 7;
     FSizes.WidthExtended = B4->x() + B4->width() + 13;
-    FSizes.WidthPlain = btnBeg->x() + btnBeg->width() + 13;
+    // A display grown for its font widens the plain handset by as much.
+    FSizes.WidthPlain =
+        btnBeg->x() + btnBeg->width() + 13 + std::max(panDisplay->width() - DesignedDisplay.width(), 0);
     ApplyWindowSize();
 }
 

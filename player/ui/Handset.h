@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
 #include "app/Settings.h"
 #include "player/HandsetView.h"
@@ -84,6 +85,8 @@ public:
 
     // Display and controls.
     void SetDisplay();
+    // The display panel at the designed size; a larger font makes it larger.
+    static constexpr QRect DesignedDisplay{6, 8, 223, 49};
     void SetBitmapButtons();
     void LayoutDiscPanel();
     TLedDisplay& Led() { return *FLed; }
@@ -136,6 +139,9 @@ public slots:
     void Small2Click();
     // A second copy asks to be shown: the small handset while it is up, else the handset.
     void RaiseHandset();
+    // Plays the disc in the drive or disc image at Path (the drive in use when empty), taking that drive
+    // for this run without storing it, as "--drive" does; the desktop's players ask for this.
+    void PlayDrive(const std::string& Path);
 
 protected:
     void showEvent(QShowEvent* Event) override;
@@ -154,6 +160,8 @@ private:
     void SmallHandsetClosed();
     // Sets the client area; the window takes the menu bar's height on top.
     void SetClientSize(int Width, int Height);
+    // Moves the controls beside and below the display by what the display has grown.
+    void PlaceAroundDisplay();
     void ApplyWindowSize();
     void VolumeChanged();
     // The handset's and the volume panel's colours from the settings.
@@ -183,6 +191,12 @@ private:
     std::shared_ptr<TStringGridData> FAutoBeforeTracks;
 
     THandsetSizes FSizes;
+    struct TDesignedPlace {
+        QWidget* Widget;
+        QPoint Place;
+        bool Beside; // right of the display, else below it
+    };
+    std::vector<TDesignedPlace> FDesignedPlaces;
     QImage FBackgroundImage;
     bool FClosed = false;
     // The drive is opened at the first show only: showing the window again (raised from a second copy,
@@ -195,6 +209,8 @@ private:
     bool FPlayJustStarted = false;
     // How long after a whole second of play the tick comes: more than the sound output needs to start.
     static constexpr int PlayStartAllowance = 150;
+    // How long after an intro's last frame the tick comes that starts the next one.
+    static constexpr int IntroEndAllowance = 20;
     int FDriveOverride = -1;
 
     QWidget* FClient = nullptr;

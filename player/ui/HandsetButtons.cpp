@@ -90,7 +90,8 @@ void TORB::BuildButtons() {
         {"SpeedButton5", "&C", btnClose},      {"SpeedButton6", "&B", btnStart},
         {"SpeedButton7", "&L", btnBack},       {"SpeedButton8", "&N", btnForward},
         {"SpeedButton11", "&Track", btnTrack}, {"SpeedButton13", "&D", btnData},
-        {"SpeedButton15", "&J", btnSample},
+        {"SpeedButton14", "&W", btnBrowse},    {"SpeedButton15", "&J", btnSample},
+        {"SpeedButton16", "&Y", btnPlaySamp},
     };
     int Left = 0;
     for (const THidden& H : Hidden) {

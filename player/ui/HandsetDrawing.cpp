@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QWindow>
 
+#include "devices/CdAudio.h"
 #include "player/ui/DiscDataPanel.h"
 #include "player/ui/Handset.h"
 #include "player/ui/LedDisplay.h"
@@ -61,8 +62,8 @@ void TORB::SetTrackLine(const std::string& Text) {
 void TORB::SetTimes(const std::string& Caption, TMinSec Elapsed, TMinSec Remaining) {
     FLed->WriteLine(imgTime, QString::fromStdString(Caption));
     const int Top = FLed->TimesTop();
-    FLed->Out(0, Top, Elapsed);
-    FLed->Out(65, Top, Remaining);
+    FLed->Out(FLed->ElapsedLeft(), Top, Elapsed);
+    FLed->Out(FLed->RemainingLeft(), Top, Remaining);
 }
 
 // The status is the handset's own title, which the task bar shows; other windows keep their captions.
@@ -72,7 +73,15 @@ void TORB::SetApplicationTitle(const std::string& Title) {
 
 void TORB::SetTimerEnabled(bool Enabled) {
     if (Enabled) {
-        Timer.start(FPlayJustStarted ? FClockInterval + PlayStartAllowance : FClockInterval);
+        int Interval = FPlayJustStarted ? FClockInterval + PlayStartAllowance : FClockInterval;
+        // An intro ends between two ticks: the tick comes just after its end instead, so the next intro
+        // follows at once rather than up to a second later.
+        if (FState.PlayMode == pmIntro && FCd.Playing && !FCd.Paused && FCd.IntroEnd != 0) {
+            const int Frames = MSFToFrames(FCd.IntroEnd) - MSFToFrames(FState.DiscPosition);
+            if (Frames > 0)
+                Interval = std::min(Interval, Frames * 1000 / FramesPerSecond + IntroEndAllowance);
+        }
+        Timer.start(Interval);
         FPlayJustStarted = false;
     } else {
         Timer.stop();

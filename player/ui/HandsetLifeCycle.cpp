@@ -11,6 +11,7 @@
 #include "devices/DriveList.h"
 #include "devices/MessageBoxes.h"
 #include "devices/WaveAudio.h"
+#include "player/ui/GuardedCall.h"
 #include "player/ui/Handset.h"
 #include "player/ui/HandsetMenu.h"
 #include "player/ui/LedDisplay.h"
@@ -62,6 +63,29 @@ void TORB::FormShow() {
         if (FCatalogue.OpenDiscVlf()) FCatalogue.CloseDiscVlf();
     }
     FFlags.JustShown = true;
+}
+
+void TORB::PlayDrive(const std::string& Path) {
+    const int Drive = Path.empty() ? -1 : DriveNumberFor(Path);
+    const int InUse = FDriveOverride >= 0 ? FDriveOverride : FSettings.CDROMInUse;
+    if (Drive >= 0 && (Drive != InUse || !FCd.CDOpen)) {
+        // The disc of the drive given up goes as a disc taken out does; the new one is read at once.
+        FCd.CloseCD();
+        GuardedCall([this] { FCore->TimerTimer(); });
+        if (!GuardedCall([this, Drive] { FCd.OpenCD(Drive); })) {
+            FCore->SetButtons(bsNoDisc);
+            return;
+        }
+        FDriveOverride = Drive;
+        GuardedCall([this] {
+            FCd.ApplyVolume();
+            FCore->SetButtons(FCore->ButtonState());
+            FCore->TimerTimer();
+        });
+        if (!Timer.isActive()) Timer.start(FClockInterval);
+    }
+    if (QToolButton* Play = findChild<QToolButton*>(QStringLiteral("btnPlay")); Play && Play->isEnabled())
+        Play->click();
 }
 
 void TORB::closeEvent(QCloseEvent* Event) {

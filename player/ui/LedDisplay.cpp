@@ -50,7 +50,46 @@ QFont TLedDisplay::DisplayFont() const {
     return Font;
 }
 
+void TLedDisplay::Layout() {
+    const QFontMetrics Metrics(DisplayFont());
+    // The widest texts the three lines show.
+    int LineWidth = 89;
+    for (const char* Text : {"Mode: Shuffle", "Mode: Random", "Mode: Custom", "RECORDING...", "Paused...",
+                             "Track: 99", "Track time", "Disc time"})
+        LineWidth = std::max(LineWidth, Metrics.horizontalAdvance(QString::fromLatin1(Text)) + 2);
+    // The ink of the lines' texts (no descenders), with a pixel above and below.
+    int Ink = 0;
+    for (const char* Text : {"Mode: Shuffle", "RECORDING...", "Track: 99", "Disc time"})
+        Ink = std::max(Ink, Metrics.tightBoundingRect(QString::fromLatin1(Text)).height());
+    const int LineHeight = std::max(14, Ink + 2);
+    // A time is five places of LED digits, 55 pixels; each caption is centred over its time.
+    constexpr int TimeWidth = 55;
+    FElapsedWidth = std::max(55, Metrics.horizontalAdvance(QStringLiteral("Elapsed")) + 2);
+    FRemainingWidth = std::max(64, Metrics.horizontalAdvance(QStringLiteral("Remaining")) + 2);
+    const int RemainingColumn = FElapsedWidth + 5;
+    FElapsedLeft = (FElapsedWidth - TimeWidth) / 2;
+    FRemainingLeft = RemainingColumn + (FRemainingWidth - TimeWidth + 1) / 2;
+    // The digits start below the captions' descenders.
+    FTimesTop = std::max(20, 2 + Metrics.ascent() + Metrics.descent() + 1);
+    const int DisplayWidth = std::max(126, RemainingColumn + FRemainingWidth + 2);
+    const int DisplayHeight = std::max(45, FTimesTop + DigitHeight + 2);
+
+    const int Step = LineHeight - 1;
+    const int LinesHeight = 3 * Step + 1;
+    // The lines stand in the middle of the display's height.
+    const int LinesTop = std::max(4, 2 + (DisplayHeight - LinesHeight) / 2);
+    int Top = LinesTop;
+    for (TImageControl* Line : {FMode, FTrack, FTime}) {
+        Line->SetBounds(4, Top, LineWidth, LineHeight);
+        Top += Step;
+    }
+    const int DisplayLeft = 4 + LineWidth + 1;
+    FDisplay->SetBounds(DisplayLeft, 2, DisplayWidth, DisplayHeight);
+    FPanel->resize(DisplayLeft + DisplayWidth + 3, std::max(DisplayHeight, LinesTop + LinesHeight) + 4);
+}
+
 void TLedDisplay::SetDisplay() {
+    Layout();
     const QColor Back = ColorToQColor(FSettings.DisplayBackground);
     const QColor Ink = ColorToQColor(FSettings.DisplayFontColor);
     QPalette Palette = FPanel->palette();
@@ -65,9 +104,11 @@ void TLedDisplay::SetDisplay() {
     const QFontMetrics Metrics(Painter.font());
     const QString Elapsed = QStringLiteral("Elapsed");
     const QString Remaining = QStringLiteral("Remaining");
-    const int ElapsedX = static_cast<int>(std::nearbyint((55 - Metrics.horizontalAdvance(Elapsed)) * 0.5));
+    const int ElapsedX =
+        static_cast<int>(std::nearbyint((FElapsedWidth - Metrics.horizontalAdvance(Elapsed)) * 0.5));
     const int RemainingX =
-        static_cast<int>(std::nearbyint((64 - Metrics.horizontalAdvance(Remaining)) * 0.5)) + 60;
+        static_cast<int>(std::nearbyint((FRemainingWidth - Metrics.horizontalAdvance(Remaining)) * 0.5)) +
+        FElapsedWidth + 5;
     Painter.drawText(ElapsedX, 2 + Metrics.ascent(), Elapsed);
     Painter.drawText(RemainingX, 2 + Metrics.ascent(), Remaining);
     Painter.end();
@@ -88,7 +129,7 @@ void TLedDisplay::WriteLine(TImageControl* Line, const QString& Text) {
 }
 
 int TLedDisplay::TimesTop() const {
-    return (FDisplay->height() - 45) / 2 + 20;
+    return FTimesTop;
 }
 
 void TLedDisplay::FreeBitmaps() {

@@ -12,18 +12,19 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "app/StartupOptions.h"
 #include "app/ui/ProgramPictures.h"
 #include "catalogue/DiscCatalogue.h"
 #include "devices/CdAudio.h"
+#include "devices/CdErrors.h"
+#include "devices/DiscImageCheck.h"
 #include "player/ui/FourWayVolume.h"
 #include "player/ui/GuardedCall.h"
 #include "player/ui/Handset.h"
-#include "player/ui/MprisPlayerAdaptor.h"
-#include "player/ui/MprisRootAdaptor.h"
+#include "player/ui/MprisBusObject.h"
 
 namespace {
 
-const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString NoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
 // A jump on the handset (a skip, start of track) moves the position further than a tick's lateness.
 constexpr qlonglong JumpTolerance = 2000000;
@@ -42,9 +43,9 @@ bool SessionBusAvailable() {
 
 } // namespace
 
-TMprisPlayer::TMprisPlayer(TORB& Handset, TPlayerSettings& Settings, TPlayerState& State, TCdAudio& Cd,
+TMprisPlayer::TMprisPlayer(TPlayerSettings& Settings, TPlayerState& State, TCdAudio& Cd,
                            TDiscCatalogue& Catalogue, QObject* Parent)
-    : QObject(Parent), FHandset(Handset), FSettings(Settings), FState(State), FCd(Cd), FCatalogue(Catalogue),
+    : QObject(Parent), FSettings(Settings), FState(State), FCd(Cd), FCatalogue(Catalogue),
       FBus(QStringLiteral("orbelune-no-bus")) {}
 
 TMprisPlayer::~TMprisPlayer() {
@@ -58,9 +59,8 @@ bool TMprisPlayer::Register() {
     if (FRegistered || !SessionBusAvailable()) return FRegistered;
     FBus = QDBusConnection::sessionBus();
     if (!FBus.isConnected()) return false;
-    new TMprisRootAdaptor(this);
-    new TMprisPlayerAdaptor(this);
-    if (!FBus.registerObject(QString::fromLatin1(ObjectPath), this)) return false;
+    FObject = new TMprisBusObject(*this, this);
+    if (!FBus.registerVirtualObject(QString::fromLatin1(ObjectPath), FObject)) return false;
     // A second player on the same bus (another runtime folder) takes a name of its own.
     FServiceName = QString::fromLatin1(ServiceName);
     if (!FBus.registerService(FServiceName)) {
@@ -71,20 +71,27 @@ bool TMprisPlayer::Register() {
         }
     }
     FRegistered = true;
-    // Every change the handset makes comes with a tick of its clock or one of its controls.
-    connect(&FHandset.Timer, &QTimer::timeout, this, &TMprisPlayer::Refresh);
-    for (QToolButton* B : FHandset.findChildren<QToolButton*>())
-        connect(B, &QToolButton::clicked, this, &TMprisPlayer::Refresh, Qt::QueuedConnection);
-    for (QAction* A : FHandset.findChildren<QAction*>())
-        connect(A, &QAction::triggered, this, &TMprisPlayer::Refresh, Qt::QueuedConnection);
     FLast = Take();
     return true;
+}
+
+void TMprisPlayer::Attach(TORB& Handset) {
+    FHandset = &Handset;
+    connect(&Handset, &QObject::destroyed, this, [this] { FHandset = nullptr; });
+    if (!FRegistered) return;
+    // Every change the handset makes comes with a tick of its clock or one of its controls.
+    connect(&Handset.Timer, &QTimer::timeout, this, &TMprisPlayer::Refresh);
+    for (QToolButton* B : Handset.findChildren<QToolButton*>())
+        connect(B, &QToolButton::clicked, this, &TMprisPlayer::Refresh, Qt::QueuedConnection);
+    for (QAction* A : Handset.findChildren<QAction*>())
+        connect(A, &QAction::triggered, this, &TMprisPlayer::Refresh, Qt::QueuedConnection);
+    Refresh();
 }
 
 // --- state --------------------------------------------------------------------------------------------
 
 QToolButton* TMprisPlayer::Button(const char* Name) const {
-    return FHandset.findChild<QToolButton*>(QString::fromLatin1(Name));
+    return FHandset ? FHandset->findChild<QToolButton*>(QString::fromLatin1(Name)) : nullptr;
 }
 
 bool TMprisPlayer::Enabled(const char* Name) const {
@@ -92,8 +99,38 @@ bool TMprisPlayer::Enabled(const char* Name) const {
     return B && B->isEnabled();
 }
 
+bool TMprisPlayer::AudioDiscIn() const {
+    if (!FHandset || !FCd.CDOpen || !FState.DiscLoaded || FCatalogue.CurrentDiscCode.empty()) return false;
+    try {
+        return FCd.NextAudioTrack(0) != 0;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+int TMprisPlayer::CurrentTrack() const {
+    if (!FCd.CDOpen || !FState.DiscLoaded) return 0;
+    try {
+        return FCd.GetCurrentTrack();
+    } catch (const std::exception&) {
+        return FState.CurrentTrack;
+    }
+}
+
+TMprisTrack TMprisPlayer::CurrentMprisTrack() const {
+    if (!FHandset || !FCd.CDOpen || !FState.DiscLoaded) return {};
+    TCdText Text;
+    if (FCatalogue.CurrentDiscRecNo <= 0) {
+        try {
+            Text = FCd.GetCdText();
+        } catch (const std::exception&) {
+        }
+    }
+    return MprisTrackOf(FCatalogue, FCd, CurrentTrack(), &Text);
+}
+
 QString TMprisPlayer::PlaybackStatus() const {
-    const bool Loaded = FCd.CDOpen && FState.DiscLoaded && !FCatalogue.CurrentDiscCode.empty();
+    const bool Loaded = FHandset && FCd.CDOpen && FState.DiscLoaded && !FCatalogue.CurrentDiscCode.empty();
     return Text(MprisPlaybackStatus(Loaded, FCd.Playing, FCd.Paused));
 }
 
@@ -122,7 +159,7 @@ qlonglong TMprisPlayer::PositionIn(int Track) const {
 }
 
 qlonglong TMprisPlayer::Position() const {
-    return PositionIn(FState.CurrentTrack);
+    return FHandset ? PositionIn(CurrentTrack()) : 0;
 }
 
 QVariantMap TMprisPlayer::MetadataOf(const TMprisTrack& Track, const QString& ArtUrl) const {
@@ -143,18 +180,36 @@ QVariantMap TMprisPlayer::MetadataOf(const TMprisTrack& Track, const QString& Ar
 }
 
 QVariantMap TMprisPlayer::Metadata() const {
-    const bool Loaded = FCd.CDOpen && FState.DiscLoaded;
-    const TMprisTrack Track = Loaded ? MprisTrackOf(FCatalogue, FCd, FState.CurrentTrack) : TMprisTrack{};
     const bool ArtCurrent = !FArtFile.isEmpty() && ArtKey() == FArtKey;
-    return MetadataOf(Track, ArtCurrent ? QUrl::fromLocalFile(FArtFile).toString() : QString());
+    return MetadataOf(CurrentMprisTrack(), ArtCurrent ? QUrl::fromLocalFile(FArtFile).toString() : QString());
 }
 
+bool TMprisPlayer::HasStep(int Step) const {
+    if (!AudioDiscIn()) return false;
+    try {
+        if (FState.PlayMode == pmCustom || FState.PlayMode == pmShuffle) {
+            const TPlayProgramme& List =
+                FState.PlayMode == pmCustom ? FCatalogue.CurrentDisc.Programme : FState.ShuffleOrder;
+            for (int Pos = std::clamp(FState.ProgrammePos, 0, List.Count + 1) + Step;
+                 Pos >= 1 && Pos <= List.Count; Pos += Step)
+                if (List[Pos] <= FCd.TrackCount && FCd.IsAudioTrack(List[Pos])) return true;
+            return false;
+        }
+        const int Track = CurrentTrack();
+        return Step > 0 ? Track < FCd.TrackCount && FCd.NextAudioTrack(Track) != 0
+                        : Track > 1 && FCd.PreviousAudioTrack(Track) != 0;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// With repeat on the play goes round, so there is always a next and a previous track.
 bool TMprisPlayer::CanGoNext() const {
-    return Enabled("btnForward");
+    return Enabled("btnForward") && (FState.RepeatOn || HasStep(+1));
 }
 
 bool TMprisPlayer::CanGoPrevious() const {
-    return Enabled("btnBack");
+    return Enabled("btnBack") && (FState.RepeatOn || HasStep(-1));
 }
 
 // Play is possible while the disc plays or pauses too: it then leaves the play as it is or resumes it.
@@ -162,12 +217,14 @@ bool TMprisPlayer::CanPlay() const {
     return Enabled("btnPlay") || Enabled("btnPause");
 }
 
+// Pause and Seek stay possible while a disc with audio is in: a pause while stopped does nothing, a
+// seek while stopped moves the head.
 bool TMprisPlayer::CanPause() const {
-    return Enabled("btnPause");
+    return AudioDiscIn();
 }
 
 bool TMprisPlayer::CanSeek() const {
-    return Enabled("btnStart");
+    return AudioDiscIn();
 }
 
 std::string TMprisPlayer::ArtKey() const {
@@ -207,7 +264,7 @@ TMprisPlayer::TSnapshot TMprisPlayer::Take() const {
     S.Loop = LoopStatus();
     S.Shuffle = Shuffle();
     S.Volume = Volume();
-    if (FCd.CDOpen && FState.DiscLoaded) S.Track = MprisTrackOf(FCatalogue, FCd, FState.CurrentTrack);
+    S.Track = CurrentMprisTrack();
     S.CanGoNext = CanGoNext();
     S.CanGoPrevious = CanGoPrevious();
     S.CanPlay = CanPlay();
@@ -222,7 +279,7 @@ void TMprisPlayer::NoteJumps(const TSnapshot& Now) {
         Now.Status == FLast.Status && Now.Status != QLatin1String("Stopped")) {
         const qlonglong Expected =
             FLastPosition + (Now.Status == QLatin1String("Playing") ? FSinceLast.elapsed() * 1000 : 0);
-        if (std::abs(Here - Expected) > JumpTolerance) emit Seeked(Here);
+        if (std::abs(Here - Expected) > JumpTolerance) SendSeeked(Here);
     }
     FLastPosition = Now.Track.Track != 0 ? Here : -1;
     FSinceLast.restart();
@@ -253,7 +310,14 @@ void TMprisPlayer::Refresh() {
     QDBusMessage Signal = QDBusMessage::createSignal(QString::fromLatin1(ObjectPath),
                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
                                                      QStringLiteral("PropertiesChanged"));
-    Signal << PlayerInterface << Changed << QStringList();
+    Signal << TMprisBusObject::PlayerInterface << Changed << QStringList();
+    FBus.send(Signal);
+}
+
+void TMprisPlayer::SendSeeked(qlonglong Position) {
+    QDBusMessage Signal = QDBusMessage::createSignal(
+        QString::fromLatin1(ObjectPath), TMprisBusObject::PlayerInterface, QStringLiteral("Seeked"));
+    Signal << Position;
     FBus.send(Signal);
 }
 
@@ -261,6 +325,7 @@ void TMprisPlayer::Refresh() {
 
 void TMprisPlayer::Later(std::function<void()> Command) {
     QTimer::singleShot(0, this, [this, Command = std::move(Command)] {
+        if (!FHandset) return;
         Command();
         Refresh();
     });
@@ -271,11 +336,11 @@ void TMprisPlayer::Click(const char* Name) {
 }
 
 void TMprisPlayer::Raise() {
-    Later([this] { FHandset.RaiseHandset(); });
+    Later([this] { FHandset->RaiseHandset(); });
 }
 
 void TMprisPlayer::Quit() {
-    Later([this] { FHandset.Exit1Click(); });
+    Later([this] { FHandset->Exit1Click(); });
 }
 
 void TMprisPlayer::Play() {
@@ -296,60 +361,103 @@ void TMprisPlayer::Stop() {
     Later([this] { Click("btnStop"); });
 }
 
+void TMprisPlayer::Step(int Direction) {
+    const char* Name = Direction > 0 ? "btnForward" : "btnBack";
+    if (!Enabled(Name)) return;
+    if (HasStep(Direction)) {
+        Click(Name);
+        return;
+    }
+    if (!FState.RepeatOn) {
+        // Nothing further this way: the play ends, as a desktop expects of Next at the last track.
+        if (FCd.Playing || FCd.Paused) Click("btnStop");
+        return;
+    }
+    if (FState.PlayMode == pmCustom || FState.PlayMode == pmShuffle) {
+        const TPlayProgramme& List =
+            FState.PlayMode == pmCustom ? FCatalogue.CurrentDisc.Programme : FState.ShuffleOrder;
+        FState.ProgrammePos = Direction > 0 ? 0 : List.Count + 1;
+        Click(Name);
+        return;
+    }
+    GuardedCall([&] {
+        const int Track = Direction > 0 ? FCd.NextAudioTrack(0) : FCd.PreviousAudioTrack(FCd.TrackCount + 1);
+        if (Track >= 1) FCd.GoToTrack(Track);
+    });
+}
+
 void TMprisPlayer::Next() {
-    Later([this] { Click("btnForward"); });
+    Later([this] { Step(+1); });
 }
 
 void TMprisPlayer::Previous() {
-    Later([this] { Click("btnBack"); });
+    Later([this] { Step(-1); });
 }
 
 void TMprisPlayer::JumpTo(int Track, qlonglong Position) {
     const int Frames = MSFToFrames(FCd.TrackStart[Track]) + MicrosecondsToFrames(Position);
-    if (!GuardedCall([&] { FCd.SeekTo(FramesToMSF(Frames), Track); })) return;
+    if (!GuardedCall([&] {
+            FCd.SeekTo(FramesToMSF(Frames), Track);
+            // A stopped drive keeps the new place instead of going back to the disc's start.
+            if (!FCd.Playing) FCd.Positioned = true;
+        }))
+        return;
     FLastPosition = Position;
     FSinceLast.restart();
-    emit Seeked(Position);
+    SendSeeked(Position);
 }
 
 void TMprisPlayer::Seek(qlonglong Offset) {
     Later([this, Offset] {
-        const int Track = FState.CurrentTrack;
-        const TMprisTrack Current = MprisTrackOf(FCatalogue, FCd, Track);
+        const TMprisTrack Current = CurrentMprisTrack();
         if (!CanSeek() || Current.Track == 0) return;
-        const qlonglong Target = std::max<qlonglong>(PositionIn(Track) + Offset, 0);
-        // Past the end of the track is the next track.
+        const qlonglong Target = std::max<qlonglong>(PositionIn(Current.Track) + Offset, 0);
+        // Past the end of the track is the next track, as Next goes there.
         if (Target >= Current.Length)
-            Click("btnForward");
+            Step(+1);
         else
-            JumpTo(Track, Target);
+            JumpTo(Current.Track, Target);
     });
 }
 
 void TMprisPlayer::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
     Later([this, Id = TrackId.path(), Position] {
-        const int Track = FState.CurrentTrack;
-        const TMprisTrack Current = MprisTrackOf(FCatalogue, FCd, Track);
+        const TMprisTrack Current = CurrentMprisTrack();
         if (!CanSeek() || Current.Track == 0 || Id != Text(Current.TrackId)) return;
         if (Position < 0 || Position > Current.Length) return;
-        JumpTo(Track, Position);
+        JumpTo(Current.Track, Position);
     });
 }
 
-void TMprisPlayer::SetLoopStatus(const QString& Loop) {
+QString TMprisPlayer::SetLoopStatus(const QString& Loop) {
     bool Valid = false;
     const bool Repeat = MprisLoopWantsRepeat(Loop.toStdString(), Valid);
-    if (!Valid) return;
-    Later([this, Repeat] {
-        if (Repeat != FState.RepeatOn) Click("btnRepeat");
+    if (!Valid) return QStringLiteral("LoopStatus is None, Track or Playlist, not \"%1\"").arg(Loop);
+    Later([this, Repeat, Loop] {
+        // Track repeats the track heard, which is the handset's track mode with repeat on; Playlist
+        // repeats the play of every other mode.
+        const bool OneTrack = Loop == QLatin1String("Track");
+        if (Repeat && OneTrack != (FState.PlayMode == pmTrack))
+            GuardedCall([&] { FHandset->Core().SetPlayMode(OneTrack ? pmTrack : pmDisc); });
+        if (Repeat != FState.RepeatOn) GuardedCall([this] { FHandset->Core().btnRepeatClick(); });
     });
+    return {};
+}
+
+QString TMprisPlayer::SetRate(double Rate) {
+    // A disc plays at its own speed only; a rate of 0 is a pause, as the interface asks.
+    if (Rate == 0.0) {
+        Pause();
+        return {};
+    }
+    if (Rate != 1.0) return QStringLiteral("Rate is 1.0 only, not %1").arg(Rate);
+    return {};
 }
 
 void TMprisPlayer::SetShuffle(bool On) {
     Later([this, On] {
-        // The mode changes only where the handset's mode button could change it.
-        if (On == (FState.PlayMode == pmShuffle) || !Enabled("btnMode")) return;
-        GuardedCall([&] { FHandset.Core().SetPlayMode(On ? pmShuffle : pmDisc); });
+        if (On == (FState.PlayMode == pmShuffle) || !AudioDiscIn()) return;
+        GuardedCall([&] { FHandset->Core().SetPlayMode(On ? pmShuffle : pmDisc); });
     });
 }
 
@@ -366,8 +474,33 @@ void TMprisPlayer::SetVolume(double Volume) {
             FSettings.VolumeRight =
                 static_cast<int>(std::lround(1.0 * FSettings.VolumeRight * Wanted / Loudest));
         }
-        TFourWayVolume& Control = FHandset.FourWay();
+        TFourWayVolume& Control = FHandset->FourWay();
         if (Control.OnVolumeChanged) Control.OnVolumeChanged();
         if (Control.OnVolumeReleased) Control.OnVolumeReleased();
     });
+}
+
+QStringList TMprisPlayer::UriSchemes() const {
+    return {QStringLiteral("cdda"), QStringLiteral("file")};
+}
+
+QStringList TMprisPlayer::MimeTypes() const {
+    return {QStringLiteral("application/x-cue"), QStringLiteral("x-content/audio-cdda")};
+}
+
+QString TMprisPlayer::OpenUri(const QString& Uri) {
+    std::string Path;
+    const QUrl Url(Uri);
+    if (IsDiscAddress(Uri.toStdString(), Path)) {
+        if (Path.empty()) Path = FSettings.CDROMDrive;
+    } else if (Url.isLocalFile()) {
+        Path = Url.toLocalFile().toStdString();
+        TPreparedImage Image;
+        if (!QFileInfo(Url.toLocalFile()).isFile() || PrepareDiscImage(Path, Image) != deOK)
+            return QStringLiteral("No disc image at %1").arg(Uri);
+    } else {
+        return QStringLiteral("Only cdda: and file: addresses are opened, not %1").arg(Uri);
+    }
+    Later([this, Path] { FHandset->PlayDrive(Path); });
+    return {};
 }

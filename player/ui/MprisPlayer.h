@@ -19,18 +19,23 @@
 
 class QToolButton;
 class TCdAudio;
+class TMprisBusObject;
 class TDiscCatalogue;
 class TORB;
 
 class TMprisPlayer : public QObject {
     Q_OBJECT
 public:
-    TMprisPlayer(TORB& Handset, TPlayerSettings& Settings, TPlayerState& State, TCdAudio& Cd,
-                 TDiscCatalogue& Catalogue, QObject* Parent = nullptr);
+    TMprisPlayer(TPlayerSettings& Settings, TPlayerState& State, TCdAudio& Cd, TDiscCatalogue& Catalogue,
+                 QObject* Parent = nullptr);
     ~TMprisPlayer() override;
 
-    // Takes the bus name and the object; false, quietly, when there is no session bus.
+    // Takes the bus name and the object; false, quietly, when there is no session bus. Run before the
+    // handset is made, so the player is on the bus while a start-up question waits for its answer:
+    // until the handset is attached the player reports no disc and its commands do nothing.
     bool Register();
+    // The handset the commands go to; its clock and controls trigger Refresh from now on.
+    void Attach(TORB& Handset);
     // Looks at the handset again and tells the bus of every property that changed; run after each tick
     // of the handset's clock and each command.
     void Refresh();
@@ -38,6 +43,9 @@ public:
     // The root interface.
     void Raise();
     void Quit();
+    // Disc images and drives by address, opened as the command line opens them.
+    QStringList UriSchemes() const;
+    QStringList MimeTypes() const;
 
     // The player interface: the commands go to the handset's buttons, which do nothing while disabled.
     void Play();
@@ -48,10 +56,14 @@ public:
     void Previous();
     void Seek(qlonglong Offset);
     void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position);
+    // Empty when the address is taken, else why not.
+    QString OpenUri(const QString& Uri);
 
     QString PlaybackStatus() const;
     QString LoopStatus() const;
-    void SetLoopStatus(const QString& Loop);
+    // Empty when the value is taken, else why not.
+    QString SetLoopStatus(const QString& Loop);
+    QString SetRate(double Rate);
     bool Shuffle() const;
     void SetShuffle(bool On);
     double Volume() const;
@@ -66,10 +78,6 @@ public:
 
     static constexpr const char* ServiceName = "org.mpris.MediaPlayer2.orbelune";
     static constexpr const char* ObjectPath = "/org/mpris/MediaPlayer2";
-
-signals:
-    // The position jumped (microseconds into the track).
-    void Seeked(qlonglong Position);
 
 private:
     // What the bus was last told.
@@ -88,6 +96,15 @@ private:
     };
     TSnapshot Take() const;
     QVariantMap MetadataOf(const TMprisTrack& Track, const QString& ArtUrl) const;
+    // The track the drive stands in now (not the one the handset showed at its last tick), so a skip
+    // is told at once.
+    int CurrentTrack() const;
+    TMprisTrack CurrentMprisTrack() const;
+    // A disc with an audio track is in an open drive.
+    bool AudioDiscIn() const;
+    // Whether a track follows (Step +1) or comes before (-1) the current one in the play's order, or
+    // repeat goes round to one.
+    bool HasStep(int Step) const;
     // The current track's picture as a PNG in the cache folder, written when the disc or its picture
     // changes; empty for a disc without one.
     QString ArtUrl();
@@ -98,16 +115,21 @@ private:
     // Runs a command after the bus call has been answered: a command may show a message box.
     void Later(std::function<void()> Command);
     void Click(const char* Name);
+    // Steps to the next or previous track as the handset's buttons do; with none in that direction the
+    // play stops, or with repeat on goes round to the other end.
+    void Step(int Direction);
     void JumpTo(int Track, qlonglong Position);
     qlonglong PositionIn(int Track) const;
     void NoteJumps(const TSnapshot& Now);
+    void SendSeeked(qlonglong Position);
 
-    TORB& FHandset;
+    TORB* FHandset = nullptr;
     TPlayerSettings& FSettings;
     TPlayerState& FState;
     TCdAudio& FCd;
     TDiscCatalogue& FCatalogue;
     QDBusConnection FBus;
+    TMprisBusObject* FObject = nullptr;
     bool FRegistered = false;
     QString FServiceName;
     TSnapshot FLast;

@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
-#include <QShowEvent>
 #include <QToolButton>
 
 #include "app/ColourValues.h"
@@ -184,9 +183,9 @@ void TfrmSmall::BuildMenu() {
     Add("Full1", "&Full", &TfrmSmall::btnFullClick);
 }
 
-void TfrmSmall::showEvent(QShowEvent* Event) {
-    QWidget::showEvent(Event);
-    if (!Event->spontaneous()) FormShow();
+void TfrmSmall::setVisible(bool Visible) {
+    if (Visible && !isVisible()) FormShow();
+    QWidget::setVisible(Visible);
 }
 
 void TfrmSmall::FormShow() {
@@ -214,7 +213,14 @@ void TfrmSmall::FormShow() {
     FSmallSize = QSize(Pan1->geometry().right() + 1 + 4, Pan->geometry().bottom() + 1 + 2);
     FTinySize = QSize(btnMix->geometry().right() + 1 + 4, btnMix->geometry().bottom() + 1 + 2);
     ApplySize();
-    move(KeepOnScreen(QPoint(FSettings.SmallLeft, FSettings.SmallTop), size()));
+    // Placed by the frame's corner, with room for the frame the handset has (the window is not framed
+    // yet), so the title bar is on the screen too. Moved once it is up, the window would be placed by
+    // its inside, and the frame added round it would shift it by its own size on every show.
+    const QRect Client = FHandset.geometry();
+    const QRect Framed = FHandset.frameGeometry();
+    const QSize Frame(std::max(Framed.width() - Client.width(), 0),
+                      std::max(Framed.height() - Client.height(), 0));
+    move(KeepOnScreen(QPoint(FSettings.SmallLeft, FSettings.SmallTop), size() + Frame));
     timSTimer();
 }
 

@@ -25,6 +25,10 @@ public:
     // still set ends the program.
     bool ExitOnClose = false;
 
+    // Lays the window out and places it before it is shown: a window placed before it has a frame is
+    // placed by its frame's corner, which is what SmallTop and SmallLeft keep.
+    void setVisible(bool Visible) override;
+
     QSize SmallSize() const { return FSmallSize; }
     QSize TinySize() const { return FTinySize; }
     QTimer timS;
@@ -46,7 +50,6 @@ signals:
     void Closed();
 
 protected:
-    void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void contextMenuEvent(QContextMenuEvent* Event) override;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PlayerTestSupport.h"
+#include "devices/CdDrive.h"
 #include "player/MprisValues.h"
 
 TEST(MprisValues, StatusAndLoop) {
@@ -44,17 +45,39 @@ TEST(MprisValues, TrackFromTheCatalogue) {
     p.StoreRecord(Rec);
     p.Open();
     p.Catalogue->fvlf.Tracks.SetCells(0, 3, "");
-    const TMprisTrack Two = MprisTrackOf(*p.Catalogue, *p.Cd, 2);
-    EXPECT_EQ(Two.Title, "Song 2");
-    EXPECT_EQ(Two.Album, "Harbour Lights");
-    EXPECT_EQ(Two.Artist, "The Quartet");
-    EXPECT_EQ(Two.Composer, "Unknown");
-    EXPECT_EQ(Two.Length, 30000000);
-    EXPECT_EQ(Two.TrackId, "/org/orbelune/Orbelune/Disc_" + p.Code() + "/Track_2");
+    const TMprisTrack Stored = MprisTrackOf(*p.Catalogue, *p.Cd, 2);
+    EXPECT_EQ(Stored.Title, "Song 2");
+    EXPECT_EQ(Stored.Album, "Harbour Lights");
+    EXPECT_EQ(Stored.Artist, "The Quartet");
+    EXPECT_EQ(Stored.Composer, "Unknown");
+    EXPECT_EQ(Stored.Length, 30000000);
+    EXPECT_EQ(Stored.TrackId, "/org/orbelune/Orbelune/Disc_" + p.Code() + "/Track_2");
     EXPECT_EQ(MprisTrackOf(*p.Catalogue, *p.Cd, 3).Title, "Track 3");
     EXPECT_EQ(MprisTrackOf(*p.Catalogue, *p.Cd, 6).Track, 0);
+    // The record's names win over the disc's CD-TEXT.
+    TCdText Text;
+    Text.DiscTitle = "The Voice";
+    Text.DiscPerformer = "A Gnu";
+    Text.TrackTitles = {"One", "Two"};
+    EXPECT_EQ(MprisTrackOf(*p.Catalogue, *p.Cd, 2, &Text).Title, "Song 2");
     p.Catalogue->CurrentDiscCode.clear();
     EXPECT_EQ(MprisTrackOf(*p.Catalogue, *p.Cd, 2).Track, 0);
+}
+
+// A disc without a record is named by its CD-TEXT where it has one.
+TEST(MprisValues, NewDiscFromItsCdText) {
+    TCdText Text;
+    Text.DiscTitle = "The Voice";
+    Text.DiscPerformer = "A Gnu";
+    Text.TrackTitles = {"One", "Two"};
+    TTestPlayer New;
+    New.Open();
+    New.Tick();
+    const TMprisTrack Two = MprisTrackOf(*New.Catalogue, *New.Cd, 2, &Text);
+    EXPECT_EQ(Two.Title, "Two");
+    EXPECT_EQ(Two.Album, "The Voice");
+    EXPECT_EQ(Two.Artist, "A Gnu");
+    EXPECT_EQ(MprisTrackOf(*New.Catalogue, *New.Cd, 3, &Text).Title, "Track 3");
 }
 
 TEST(MprisValues, JumpKeepsPlayingAndStoppedOnlyMovesTheHead) {
@@ -74,14 +97,14 @@ TEST(MprisValues, JumpKeepsPlayingAndStoppedOnlyMovesTheHead) {
     EXPECT_NEAR(MSFToFrames(p.State.DiscPosition), 150 + 6 * 75, 75);
 }
 
-TEST(MprisValues, ShuffleSwitchIsRefusedWhilePlayingAndKeptWithTheDisc) {
+TEST(MprisValues, ModeSwitchIsKeptWithTheDiscAndWhilePlayingGoesOnFromTheTrackHeard) {
     TTestPlayer p;
     TDiscRecord Rec = NewDiscRecord(p.Code(), 20000, 20000);
     Rec.TrackCount = 5;
     p.StoreRecord(Rec);
     p.Open();
     p.Tick();
-    EXPECT_TRUE(p.Core->SetPlayMode(pmShuffle));
+    p.Core->SetPlayMode(pmShuffle);
     EXPECT_EQ(p.State.PlayMode, pmShuffle);
     TDiscRecord Stored;
     TStringGridData Grid;
@@ -90,8 +113,28 @@ TEST(MprisValues, ShuffleSwitchIsRefusedWhilePlayingAndKeptWithTheDisc) {
     std::int32_t RecNo = 0;
     p.Catalogue->LoadDisc(p.Code(), Stored, Grid, Memo, Keys, RecNo);
     EXPECT_EQ(Stored.PlayMode, pmShuffle);
+
+    // Into shuffle while track 2 plays: track 2 heads the order and plays on; its end plays the next.
+    p.Core->SetPlayMode(pmDisc);
+    p.Cd->GoToTrack(2);
     p.Core->btnPlayClick();
     p.Tick();
-    EXPECT_FALSE(p.Core->SetPlayMode(pmDisc));
-    EXPECT_EQ(p.State.PlayMode, pmShuffle);
+    p.Core->SetPlayMode(pmShuffle);
+    EXPECT_EQ(p.Cd->GetCDMode(), cmPlaying);
+    EXPECT_EQ(p.Cd->GetCurrentTrack(), 2);
+    ASSERT_EQ(p.State.ShuffleOrder.Count, 5);
+    EXPECT_EQ(p.State.ShuffleOrder[1], 2);
+    for (int Tick = 0; Tick < 40 && p.State.ProgrammePos == 1; ++Tick)
+        p.Tick();
+    EXPECT_EQ(p.State.ProgrammePos, 2);
+    p.Tick();
+    EXPECT_EQ(p.State.CurrentTrack, p.State.ShuffleOrder[2]);
+
+    // Into track mode: the track heard plays to its end, then the play is over.
+    const int Heard = p.State.CurrentTrack;
+    p.Core->SetPlayMode(pmTrack);
+    EXPECT_EQ(p.State.RepeatTrack, Heard);
+    EXPECT_TRUE(p.TickUntil(cmStopped, 40));
+    p.Tick();
+    EXPECT_FALSE(p.Cd->Playing);
 }

@@ -47,6 +47,25 @@ private slots:
         QVERIFY(Rig.Answers.Errors.empty());
     }
 
+    // In intro scan the tick before an intro's end comes just after that end instead of up to a second
+    // later, so the next intro starts at once.
+    void IntroEndBringsTheTickForward() {
+        THandsetRig Rig(THandsetRig::drSimulated, [](TPlayerSettings& S) { S.IntroTime = 0.05; });
+        Rig.Handset->show();
+        Rig.Tick();
+        Rig.State.PlayMode = pmIntro;
+        Rig.Find<QToolButton>("btnPlay")->click();
+        Rig.Clock.Advance(4300);
+        Rig.Tick();
+        QVERIFY(Rig.Handset->Timer.interval() >= 700);
+        QVERIFY(Rig.Handset->Timer.interval() <= 700 + 50);
+        Rig.Clock.Advance(720);
+        Rig.Tick();
+        QCOMPARE(Rig.State.CurrentTrack, 2);
+        QCOMPARE(Rig.Cd.GetCDMode(), cmPlaying);
+        QCOMPARE(Rig.Handset->Timer.interval(), 1000 + 150);
+    }
+
     void DriveThatCannotBeOpened() {
         THandsetRig Rig(THandsetRig::drMissing);
         Rig.Handset->show();

@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -129,6 +132,56 @@ private slots:
         QCOMPARE(ReadFileBytes(MimeAppsFileName()), std::string("\0\xff", 2));
     }
 
+    // The time display is bold: the font dialog opens on its real font, bold, and a larger size alone
+    // keeps bold; the display then lays itself out for the font.
+    void FontDialogOpensOnTheDisplayFontAndASizeKeepsBold() {
+        THandsetRig Rig;
+        Rig.Handset->show();
+        QVERIFY(Rig.Settings.DisplayBold);
+        bool OpenedBold = false;
+        QString OpenedFamily;
+        OnNextDialog([&](QWidget* Dialog) {
+            Child<QRadioButton>(Dialog, "rbTimeFont")->click();
+            OnNextDialog([&](QWidget* Picker) {
+                auto* Fonts = static_cast<QFontDialog*>(Picker);
+                OpenedBold = Fonts->currentFont().bold();
+                OpenedFamily = Fonts->currentFont().family();
+                QFont Font = Fonts->currentFont();
+                Font.setPointSize(12);
+                Fonts->setCurrentFont(Font);
+                Fonts->accept();
+            });
+            Child<QPushButton>(Dialog, "btnFont")->click();
+            static_cast<QDialog*>(Dialog)->accept();
+        });
+        Rig.Handset->Menu().Item("ConfigureOrbelune1")->trigger();
+        QVERIFY(OpenedBold);
+        QCOMPARE(OpenedFamily, QFontInfo(Rig.Handset->Led().DisplayFont()).family());
+        TPlayerSettings After;
+        LoadSettings(After);
+        QVERIFY(After.DisplayBold);
+        QCOMPARE(After.DisplayFontSize, 12);
+
+        // Every text of the display fits beside or above the others.
+        const QFontMetrics Metrics(Rig.Handset->Led().DisplayFont());
+        const auto* Mode = Child<QWidget>(Rig.Handset.get(), "imgMode");
+        const auto* Time = Child<QWidget>(Rig.Handset.get(), "imgTime");
+        const auto* Display = Child<QWidget>(Rig.Handset.get(), "Display");
+        const auto* Panel = Child<QWidget>(Rig.Handset.get(), "panDisplay");
+        QVERIFY(Mode->width() >= Metrics.horizontalAdvance("Mode: Shuffle"));
+        QVERIFY(Mode->height() > Metrics.tightBoundingRect("Mode: Shuffle").height());
+        QVERIFY(Mode->geometry().right() < Display->x());
+        QVERIFY(Display->width() >=
+                Metrics.horizontalAdvance("Elapsed") + Metrics.horizontalAdvance("Remaining"));
+        QVERIFY(Rig.Handset->Led().RemainingLeft() + 55 <= Display->width());
+        QVERIFY(Rig.Handset->Led().TimesTop() > 2 + Metrics.ascent() + Metrics.descent());
+        QVERIFY(Time->geometry().bottom() < Panel->height());
+        QVERIFY(Display->geometry().bottom() < Panel->height());
+        // The controls around it make room.
+        QVERIFY(Child<QWidget>(Rig.Handset.get(), "ImgPanel")->x() > Panel->geometry().right());
+        QVERIFY(Child<QWidget>(Rig.Handset.get(), "btnPlay")->y() > Panel->geometry().bottom());
+    }
+
     void OkStoresAndRedrawsTheHandset() {
         THandsetRig Rig;
         Rig.Handset->show();
@@ -141,12 +194,16 @@ private slots:
             Child<QCheckBox>(Dialog, "cbLookupNew")->setChecked(true);
             Child<QCheckBox>(Dialog, "cbLookupStore")->setChecked(true);
             Child<QLineEdit>(Dialog, "edContact")->setText(QStringLiteral(" me@example.org "));
-            // A time display font chosen in italic but not bold is stored as not bold.
+            // A time display font chosen in a style that is not bold is stored as not bold.
             Child<QRadioButton>(Dialog, "rbTimeFont")->click();
             OnNextDialog([](QWidget* Picker) {
                 QFont Font = static_cast<QFontDialog*>(Picker)->currentFont();
+                for (const QString& Style : QFontDatabase::styles(Font.family()))
+                    if (!QFontDatabase::bold(Font.family(), Style)) {
+                        Font.setStyleName(Style);
+                        break;
+                    }
                 Font.setBold(false);
-                Font.setItalic(true);
                 static_cast<QFontDialog*>(Picker)->setCurrentFont(Font);
                 static_cast<QDialog*>(Picker)->accept();
             });

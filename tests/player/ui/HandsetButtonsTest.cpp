@@ -1,7 +1,9 @@
 // The handset's buttons: the three enabled-state combinations with the door open and shut, the colour
 // and mono glyphs, the repeat LED, the hidden accelerator buttons and the held skip.
 #include <QAction>
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "HandsetRig.h"
@@ -160,6 +162,24 @@ private slots:
         Rig.Find<QToolButton>("SpeedButton2")->click();
         QVERIFY(Rig.Cd.GetCDMode() != cmPlaying);
         QCOMPARE(Rig.Find<QToolButton>("SpeedButton11")->text(), QStringLiteral("&Track"));
+        // Alt+W opens the catalogue and Alt+Y the sample player, as their buttons do.
+        QString Opened;
+        QTimer Watch;
+        Watch.callOnTimeout([&Opened] {
+            if (QWidget* Modal = QApplication::activeModalWidget()) {
+                Opened = Modal->objectName();
+                Modal->close();
+            }
+        });
+        Watch.start(20);
+        for (const auto& [Key, Window] :
+             {std::pair{Qt::Key_W, "frmCat"}, std::pair{Qt::Key_Y, "frmSelectPlay"}}) {
+            Opened.clear();
+            Rig.Handset->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(Rig.Handset.get()));
+            QTest::keyClick(Rig.Handset.get(), Key, Qt::AltModifier);
+            QTRY_COMPARE_WITH_TIMEOUT(Opened, QString::fromLatin1(Window), 5000);
+        }
     }
 
     void SkipRepeatsWhileHeld() {

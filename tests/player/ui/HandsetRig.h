@@ -58,8 +58,9 @@ struct THandsetRig {
 
     // Prepare changes the settings written to the data folder before the handset loads them.
     explicit THandsetRig(TDrive Kind = drSimulated, const std::function<void(TPlayerSettings&)>& Prepare = {},
-                         TDriveToc DiscToc = RigDisc(12, 180), bool AutoPlaySwitch = false)
-        : Toc(std::move(DiscToc)), Cd(Settings, State, Factory(Kind)), Wave(Cd, SilentOutput()),
+                         TDriveToc DiscToc = RigDisc(12, 180), bool AutoPlaySwitch = false,
+                         TSoundOutputFactory WaveOutput = SilentOutput())
+        : Toc(std::move(DiscToc)), Cd(Settings, State, Factory(Kind)), Wave(Cd, std::move(WaveOutput)),
           Catalogue(Home.Dir(), Settings) {
         Answers.Answers.push_back(idYes); // create the catalogue files
         TPlayerSettings Initial;

@@ -1,7 +1,9 @@
 // The small handset: switching to it and back with the disc playing on, ending the program from it, its
 // two sizes and position kept in the settings file, and its once-a-second copy of the handset.
 #include <QAction>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -106,6 +108,30 @@ private slots:
         Small->move(120, 90);
         QTRY_COMPARE_WITH_TIMEOUT(Stored().SmallLeft, 120, 1500);
         QCOMPARE(Stored().SmallTop, 90);
+    }
+
+    // Each switch opens it where it was, all of it on a screen; a place off every screen (as a
+    // settings file from a larger desktop may hold) comes back onto one.
+    void OpensWhereItWasOnAScreenAcrossShows() {
+        const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
+        for (const QPoint Place : {QPoint(120, 90), QPoint(Screen.right() + 50, -40)}) {
+            THandsetRig Rig(THandsetRig::drSimulated, [Place](TPlayerSettings& S) {
+                S.SmallLeft = Place.x();
+                S.SmallTop = Place.y();
+            });
+            QPoint First;
+            for (int Show = 0; Show < 3; ++Show) {
+                TfrmSmall* Small = Show == 0 ? SwitchedToSmall(Rig)
+                                             : (Rig.Handset->Small2Click(), Rig.Handset->SmallHandset());
+                QVERIFY(QTest::qWaitForWindowExposed(Small));
+                if (Show == 0) First = Small->frameGeometry().topLeft();
+                QCOMPARE(Small->frameGeometry().topLeft(), First);
+                QVERIFY(Screen.contains(Small->frameGeometry()));
+                QCOMPARE(QPoint(Stored().SmallLeft, Stored().SmallTop), First);
+                Small->findChild<QToolButton*>("btnFull")->click();
+            }
+            if (Place == QPoint(120, 90)) QCOMPARE(First, Place);
+        }
     }
 
     void CopiesTheHandsetOnceASecond() {
