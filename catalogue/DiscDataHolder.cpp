@@ -10,6 +10,8 @@ void ConfigureDiscStore(TVlf& Store) {
     // The catalogue's items are grids, texts, bitmaps and waves: a block whose data disagrees with its
     // length is damaged and never written over.
     Store.CheckContent = true;
+    // A damaged store is left for the repair: a write could land on a block the damage hides.
+    Store.RefuseDamaged = true;
 }
 
 bool TrackGridFits(const TStringGridData& Grid, const std::string& Code) {

@@ -348,6 +348,8 @@ bool TVlf::OpenStore(const std::string& Name) {
     struct stat St;
     if (::fstat(Fd.Get(), &St) != 0) return Fail(std::strerror(errno));
     FWritten = false;
+    FDamageFound = false;
+    FCleanFree.clear();
     FIndex.reset();
     FIndexSettled = false;
     FSize = St.st_size;
@@ -402,7 +404,8 @@ bool TVlf::OpenStoreForSalvage(const std::string& Name) {
 int TVlf::CloseStore() {
     if (!IsOpen()) return -1;
     if (BeforeFileClose) BeforeFileClose(*this);
-    if (!EndAppendBatch()) FIndex.reset();
+    bool Ok = EndAppendBatch();
+    if (!Ok) FIndex.reset();
     const bool Keep = FLock == LOCK_EX && FIndex && !FIndex->Broken() && (FWritten || FIndexSettled);
     // Only a store whose modification time this process set to the nanosecond gets its index file: a
     // change by another program within the same clock tick could otherwise leave every time as it was.
@@ -415,7 +418,7 @@ int TVlf::CloseStore() {
             Stamped = ::futimens(FHandle, Times) == 0;
         }
         // Only a store that was written is flushed: loading a disc costs no trip to the disk.
-        ::fsync(FHandle);
+        if (::fsync(FHandle) != 0) Ok = Fail(std::string("cannot flush the store: ") + std::strerror(errno));
     }
     struct stat St;
     if (Keep && ::fstat(FHandle, &St) == 0) {
@@ -429,7 +432,7 @@ int TVlf::CloseStore() {
     FHandle = 0;
     FLock = 0;
     FWritten = false;
-    return 0;
+    return Ok ? 0 : -1;
 }
 
 // A readable header of a live block (in use or free) whose data lies inside the file.
@@ -544,23 +547,78 @@ bool TVlf::ContentFits(std::int32_t Pos, const TBlockHeader& Header) {
     }
 }
 
+bool TVlf::MayWrite() {
+    if (!RefuseDamaged) return true;
+    if (!FDamageFound && Index()->Damaged()) {
+        // Zeros up to the end of the file are space that an append stopped half-way had reserved, not
+        // damage: they are cut off.
+        std::vector<TBlockInfo> Blocks;
+        std::int64_t BrokenAt = -1;
+        if (WalkBlocks(Blocks, BrokenAt)) {
+            Truncate(Blocks.empty() ? HeaderSize
+                                    : Blocks.back().Pos + BlockHeaderSize +
+                                          static_cast<std::int64_t>(Blocks.back().Length));
+            DropIndex();
+        }
+        FDamageFound = Index()->Damaged();
+    }
+    return !FDamageFound || Fail("the store is damaged");
+}
+
+bool TVlf::HoldsSame(std::int32_t Pos, const void* Data, std::int32_t Length) {
+    const auto* Want = static_cast<const std::uint8_t*>(Data);
+    const std::int32_t Chunk = ChunkSize();
+    std::vector<std::uint8_t> Buffer(static_cast<std::size_t>(std::min(Chunk, std::max(Length, 1))));
+    for (std::int32_t Done = 0; Done < Length;) {
+        const std::int32_t N = std::min(Chunk, Length - Done);
+        if (!ReadAt(static_cast<std::int64_t>(Pos) + BlockHeaderSize + Done, Buffer.data(), N) ||
+            std::memcmp(Buffer.data(), Want + Done, static_cast<std::size_t>(N)) != 0)
+            return false;
+        Done += N;
+    }
+    return true;
+}
+
 bool TVlf::HoldsLiveBlock(std::int64_t From, std::int64_t To, std::int64_t Limit) {
     if (To <= From) return false;
-    std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(To - From));
-    if (!ReadAt(From, Bytes.data(), static_cast<std::int64_t>(Bytes.size()))) return true;
-    for (std::size_t I = 0; I + 1 < Bytes.size(); ++I) {
-        if (Bytes[I] != MarkInUse || Bytes[I + 1] != MarkInUse) continue;
-        std::uint8_t H[BlockHeaderSize];
-        const std::int64_t At = From + static_cast<std::int64_t>(I);
-        if (At + BlockHeaderSize > Limit || !ReadAt(At, H, BlockHeaderSize)) continue;
-        const TBlockHeader Header = TBlockHeader::Decode(H);
-        const bool Known = Header.Kind == KindText || Header.Kind == KindGrid || Header.Kind == KindBitmap ||
-                           Header.Kind == KindWave;
-        if (Known && Header.Length >= 0 && At + BlockHeaderSize + Header.Length <= Limit) {
-            Fail("free block at " + std::to_string(From) + " lies over the block at " + std::to_string(At));
-            return true;
+    // Read in pieces that overlap by a byte, so that a mark pair across two pieces is seen.
+    constexpr std::int64_t Piece = 64 * 1024;
+    std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(std::min(To - From, Piece + 1)));
+    for (std::int64_t At = From; At + 1 < To; At += Piece) {
+        const std::int64_t N = std::min(To - At, Piece + 1);
+        if (!ReadAt(At, Bytes.data(), N)) return true;
+        for (std::int64_t I = 0; I + 1 < N; ++I) {
+            if (Bytes[static_cast<std::size_t>(I)] != MarkInUse ||
+                Bytes[static_cast<std::size_t>(I) + 1] != MarkInUse)
+                continue;
+            std::uint8_t H[BlockHeaderSize];
+            const std::int64_t Pos = At + I;
+            if (Pos + BlockHeaderSize > Limit || !ReadAt(Pos, H, BlockHeaderSize)) continue;
+            const TBlockHeader Header = TBlockHeader::Decode(H);
+            const bool Known = Header.Kind == KindText || Header.Kind == KindGrid ||
+                               Header.Kind == KindBitmap || Header.Kind == KindWave;
+            if (!Known || Header.Length < 0 || Pos + BlockHeaderSize + Header.Length > Limit) continue;
+            // Only a block whose data agrees with its length counts: the bytes of an old item that only
+            // look like a header do not.
+            const std::string Saved = FLastError;
+            const bool Live = ContentFits(static_cast<std::int32_t>(Pos), Header);
+            FLastError = Saved;
+            if (Live) {
+                Fail("free block at " + std::to_string(From) + " lies over the block at " +
+                     std::to_string(Pos));
+                return true;
+            }
         }
     }
+    return false;
+}
+
+bool TVlf::FreeSpaceHoldsLiveBlock(std::int64_t From, std::int64_t To) {
+    auto It = FCleanFree.upper_bound(From);
+    if (It != FCleanFree.begin() && std::prev(It)->second >= To) return false;
+    if (HoldsLiveBlock(From, To, To)) return true;
+    std::int64_t& End = FCleanFree[From];
+    End = std::max(End, To);
     return false;
 }
 
@@ -629,7 +687,7 @@ bool TVlf::FreeBlock(std::int32_t Pos, const TBlockHeader& Header) {
 
 std::int32_t TVlf::FindFree(std::int32_t Length) {
     FLastError.clear();
-    if (!IsOpen() || Length < 0 || !Recycle) return 0;
+    if (!IsOpen() || Length < 0 || !Recycle || !MayWrite()) return 0;
     TWalkResult R = Walk(Length, 0, -1);
     if (R.Fit == 0) return 0;
     const std::int64_t Data = static_cast<std::int64_t>(R.Fit) + BlockHeaderSize;
@@ -652,13 +710,17 @@ std::int32_t TVlf::FindFree(std::int32_t Length) {
 std::int32_t TVlf::Commit(const TPlacement& Where, std::int16_t Kind, std::int32_t Length,
                           const TDataWriter& Writer) {
     if (Where.How != TPlacement::Append) {
-        // Free space about to be overwritten must not hide a live block (a damaged free block over one):
-        // the item then goes to the end and the space is left as it is.
+        // Free space about to be used must not hide a live block (a damaged free block over one): with
+        // RefuseDamaged nothing is written then, else the item goes to the end and the space is left as it
+        // is.
         const std::int64_t Data = static_cast<std::int64_t>(Where.Pos) + BlockHeaderSize;
         const std::int64_t Own =
             Where.How == TPlacement::InPlace && Where.Old.InUse() ? Data + Where.Old.Length : Data;
-        const std::int64_t End = Data + Length + (Where.Room != Length ? BlockHeaderSize : 0);
-        if (HoldsLiveBlock(Own, End, Data + Where.Room)) {
+        if (FreeSpaceHoldsLiveBlock(Own, Data + Where.Room)) {
+            if (RefuseDamaged) {
+                FDamageFound = true;
+                return 0;
+            }
             const std::int64_t FileEnd = FileSize();
             if (FileEnd < HeaderSize || FileEnd + BlockHeaderSize + Length > MaxPos) {
                 Fail("store full");
@@ -740,7 +802,7 @@ std::int32_t TVlf::Commit(const TPlacement& Where, std::int16_t Kind, std::int32
 // elsewhere. SameLengthOnly (grids) reuses the old block in place only at the same length; otherwise the
 // old block counts as free in the search, as if it had been deleted first.
 std::int32_t TVlf::Place(std::int32_t OldPos, bool SameLengthOnly, std::int16_t Kind, std::int32_t Length,
-                         const TDataWriter& Writer) {
+                         const TDataWriter& Writer, const void* Data) {
     if (!IsOpen()) {
         Fail("store not open");
         return 0;
@@ -749,12 +811,19 @@ std::int32_t TVlf::Place(std::int32_t OldPos, bool SameLengthOnly, std::int16_t 
         Fail("negative item length");
         return 0;
     }
+    if (!MayWrite()) return 0;
     TBlockHeader Old;
     // An old position that is not a block of this store is left alone and the item is written as new.
     bool HaveOld = OldPos >= HeaderSize && OnChain(OldPos, Old);
+    // An item stored again as it is needs no write at all.
+    if (HaveOld && Old.InUse() && Data != nullptr && Old.Kind == Kind && Old.Length == Length &&
+        HoldsSame(OldPos, Data, Length))
+        return OldPos;
+    // A kept item is never written over: its block must still hold it if the new one cannot be written.
+    const bool KeepOld = HaveOld && Old.InUse() && KeepSuperseded;
     TPlacement Where;
     TMerge M;
-    if (HaveOld) {
+    if (HaveOld && !KeepOld) {
         M = PlanMerge(OldPos, Old);
         Where.Old = Old;
         Where.Pos = OldPos;
@@ -823,7 +892,7 @@ std::int32_t TVlf::AppendItem(const void* Data, std::int32_t Length, std::int16_
     FLastError.clear();
     if (!IsOpen() || Length < 0 || (Data == nullptr && Length > 0)) return 0;
     std::int64_t End = FileSize();
-    if (End < HeaderSize || End + BlockHeaderSize + Length > MaxPos) return 0;
+    if (End < HeaderSize || End + BlockHeaderSize + Length > MaxPos || !MayWrite()) return 0;
     TPlacement Where;
     Where.Pos = static_cast<std::int32_t>(End);
     return Commit(Where, Kind, Length, [&](std::int64_t At) { return WriteAt(At, Data, Length); });
@@ -832,7 +901,8 @@ std::int32_t TVlf::AppendItem(const void* Data, std::int32_t Length, std::int16_
 std::int32_t TVlf::WriteItem(std::int32_t OldPos, const void* Data, std::int16_t Kind, std::int32_t Length) {
     FLastError.clear();
     if (Data == nullptr && Length > 0) return 0;
-    return Place(OldPos, false, Kind, Length, [&](std::int64_t At) { return WriteAt(At, Data, Length); });
+    return Place(
+        OldPos, false, Kind, Length, [&](std::int64_t At) { return WriteAt(At, Data, Length); }, Data);
 }
 
 bool TVlf::ReadItem(std::int32_t Pos, void* Buffer, std::int32_t Length) {
@@ -885,7 +955,7 @@ int TVlf::ReleaseSuperseded() {
 int TVlf::DeleteItem(std::int32_t Pos) {
     FLastError.clear();
     TBlockHeader H;
-    if (!OnChain(Pos, H)) return 0;
+    if (!OnChain(Pos, H) || !MayWrite()) return 0;
     return FreeBlock(Pos, H) ? 1 : 0;
 }
 
@@ -1010,7 +1080,9 @@ std::int32_t TVlf::SaveGrid(std::int32_t OldPos, const TStringGridData& Grid) {
     assert(At == Image.size());
 
     const auto N = static_cast<std::int32_t>(Length);
-    return Place(OldPos, true, KindGrid, N, [&](std::int64_t Pos) { return WriteAt(Pos, Image.data(), N); });
+    return Place(
+        OldPos, true, KindGrid, N, [&](std::int64_t Pos) { return WriteAt(Pos, Image.data(), N); },
+        Image.data());
 }
 
 bool TVlf::LoadGrid(std::int32_t Pos, TStringGridData& Grid) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,9 +52,10 @@ public:
     TProgress TextProgress;
     TSearchFunc TextSearchFunc;
 
-    // With KeepSuperseded set, the old block of an item that moves elsewhere stays in use and its position
-    // goes to Superseded, to be freed by ReleaseSuperseded once the caller has stored the new position:
-    // a process stopped in between then still finds the item at the position it had stored.
+    // With KeepSuperseded set, an item in use is never rewritten in place: the new one goes elsewhere, and
+    // the old block stays in use with its position in Superseded, to be freed by ReleaseSuperseded once the
+    // caller has stored the new position. A write that fails, or a process stopped in between, leaves the
+    // item at the position the caller had stored. An item saved unchanged stays where it is.
     bool KeepSuperseded = false;
     std::vector<std::int32_t> Superseded;
     // Frees (DeleteItem) and forgets the superseded blocks; gives how many were freed.
@@ -89,13 +91,15 @@ public:
     // Opens Name for reading only, even when its header is damaged (the signature lost), so that a repair
     // can still read the blocks behind it. False when the file is missing or holds no block.
     bool OpenStoreForSalvage(const std::string& Name);
-    // 0 after closing, -1 when the store was not open.
+    // 0 after closing; -1 when the store was not open, or when what was written could not be flushed to
+    // the disk (the store is closed all the same).
     int CloseStore();
     bool IsOpen() const { return FHandle > 0; }
 
     // Every operation below gives 0, false or -1 on a closed store, a position that is not a block, a
     // damaged block or a failed write, and then leaves the file as it was. The one exception is a rewrite
-    // in place whose data write fails: the old item is then partly overwritten and its block is freed.
+    // in place (without KeepSuperseded) whose data write fails: the old item is then partly overwritten and
+    // its block is freed.
     // An old position that is not a block of this store is left alone and the item is written as new.
 
     // Position of a new in-use block at the end of the file.
@@ -152,6 +156,14 @@ public:
     // whose own size field matches. A block whose length was damaged so that it covers others fails.
     bool ContentFits(std::int32_t Pos);
 
+    // With RefuseDamaged set, nothing is written into or freed in a store whose chain breaks at a damaged
+    // header or that has a free block lying over a block in use: the write fails and DamageFound is set.
+    // Without it such a store is still written, past the damage.
+    bool RefuseDamaged = false;
+    // Damage was found since the store was opened (the chain breaks, or a free block lies over a block in
+    // use); only a repair makes the store writable again.
+    bool DamageFound() const { return FDamageFound; }
+
     // Why the last failure happened; for diagnostics only.
     const std::string& LastError() const { return FLastError; }
 
@@ -180,16 +192,24 @@ private:
     void UpdateHint(std::int32_t Pos);
     void MarkAbsorbed(const std::vector<std::int32_t>& Absorbed, std::int64_t From);
     bool FreeBlock(std::int32_t Pos, const VlfFormat::TBlockHeader& Header);
+    // Data, when given, is the item's bytes: an old block that holds them already is kept as it is.
     std::int32_t Place(std::int32_t OldPos, bool SameLengthOnly, std::int16_t Kind, std::int32_t Length,
-                       const TDataWriter& Writer);
+                       const TDataWriter& Writer, const void* Data = nullptr);
+    // Whether the in-use block at Pos holds exactly Length bytes of Data.
+    bool HoldsSame(std::int32_t Pos, const void* Data, std::int32_t Length);
     std::int32_t Commit(const TPlacement& Where, std::int16_t Kind, std::int32_t Length,
                         const TDataWriter& Writer);
     bool Fail(const std::string& Why);
     bool ContentFits(std::int32_t Pos, const VlfFormat::TBlockHeader& Header);
     bool ScanGrid(std::int32_t Pos, TStringGridData* Into, const TGridCellVisitor* Visit = nullptr);
-    // True when the bytes from From to To, about to be overwritten as free space, hold the header of an
-    // in-use block that ends inside Limit: a damaged free block lying over a live one.
+    // True when the bytes from From to To, free space about to be used, hold the header of an in-use block
+    // that ends inside Limit and whose data agrees with its length: a damaged free block lying over a live
+    // one.
     bool HoldsLiveBlock(std::int64_t From, std::int64_t To, std::int64_t Limit);
+    // HoldsLiveBlock over the whole free space from From to To, each stretch read once per open.
+    bool FreeSpaceHoldsLiveBlock(std::int64_t From, std::int64_t To);
+    // With RefuseDamaged, false (and DamageFound set) when the chain is known to be damaged.
+    bool MayWrite();
 
     TVlfIndex* Index();
     // The block of the index at Pos, with the index walked again when its file failed a check.
@@ -201,6 +221,8 @@ private:
 
     int FHandle = 0;
     bool FSalvage = false; // opened by OpenStoreForSalvage
+    bool FDamageFound = false;
+    std::map<std::int64_t, std::int64_t> FCleanFree; // free space found to hide no block: start -> end
     // What the last walk learnt, kept up to date by every header written; only while a lock keeps other
     // programs from writing the file.
     std::unique_ptr<TVlfIndex> FIndex;

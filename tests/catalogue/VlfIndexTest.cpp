@@ -172,11 +172,12 @@ std::vector<std::pair<std::int32_t, TBlockHeader>> WalkFile(const std::string& B
     return Blocks;
 }
 
-// Hashes of the same sequences run by the store when it walked the file for every operation.
+// Hashes of the same sequences run by the store when it walked the file for every operation (taken again
+// when a save that keeps its old blocks stopped writing over them).
 TEST(VlfIndexTest, SameFileBytesAsWalkingAndTheIndexMatchesAWalk) {
     TTempHome Home;
     const std::pair<unsigned, std::uint64_t> Expected[] = {
-        {1, 0x97090b2d00abc020ULL}, {2, 0x7ac1c6c92bb8d82cULL}, {3, 0x973e3fca7f274a50ULL}};
+        {1, 0x4d74b2b79def57cfULL}, {2, 0xb498bcaf57155b65ULL}, {3, 0xa5f030935e73bf85ULL}};
     for (const bool IndexFile : {false, true})
         for (const auto& [Seed, Hash] : Expected) {
             SCOPED_TRACE(testing::Message() << Seed << (IndexFile ? " with the index file" : ""));
