@@ -396,7 +396,7 @@ TImportResult TImporter::Run(const TTransferProgress& Progress) {
         }
         if (Progress) Progress(FReader.Percent());
     }
-    FCat.ReleaseDiscFiles();
+    FResult.CloseFailed = !FCat.ReleaseDiscFiles();
     // The disc in the drive is held in memory with its blob positions: after its record changed here it is
     // loaded again, so that its next save does not write over blocks that now belong to the import.
     if (!FCat.CurrentDiscCode.empty() && saved.count(FCat.CurrentDiscCode)) {
@@ -470,5 +470,7 @@ std::string ImportSummary(const TImportResult& Result, const std::string& FileNa
         line += " " + std::to_string(Result.BrokenSections) +
                 (Result.BrokenSections == 1 ? " section was" : " sections were") +
                 " passed over because its name was broken.";
+    if (Result.CloseFailed)
+        line += " The catalogue files could not be written out, so these discs may not all be stored.";
     return line;
 }

@@ -39,6 +39,9 @@ struct TImportResult {
     std::string Error; // the stop or open failure, as told to the user
     // A disc could not be stored (the catalogue told the user); the import ended there.
     bool StoreFailed = false;
+    // The catalogue files could not be written out and closed at the end (the catalogue told the user):
+    // what the summary counts may not all be stored.
+    bool CloseFailed = false;
 };
 
 struct TIniLine {

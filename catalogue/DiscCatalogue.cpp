@@ -30,6 +30,10 @@ const char* const msgNotesCut =
 const char* const msgSwapInProgress = "Another program is replacing the catalogue files after a rebuild. "
                                       "Please try again when it has finished.";
 
+std::string StoreDamagedMessage() {
+    return std::string(msgCannotWriteVlf) + ": disc.VLF is damaged. " + msgRunRepair;
+}
+
 std::string DamageAdvice(std::int32_t Error) {
     return EngineErrorIsDamage(Error) ? std::string(". ") + msgRunRepair : std::string();
 }
@@ -194,10 +198,12 @@ bool TDiscCatalogue::OpenDiscFilesToWrite() {
     return OpenDiscFiles();
 }
 
-void TDiscCatalogue::CloseDiscFiles() {
-    if (!DiscFile || FHold > 0) return;
+bool TDiscCatalogue::CloseDiscFiles() {
+    if (!DiscFile || FHold > 0) return true;
     CloseRecordFile(DiscFile);
-    if (!EngineOK) ShowEngineError("Cannot close disc record file - ");
+    if (EngineOK) return true;
+    ShowEngineError("Cannot close disc record file - ");
+    return false;
 }
 
 bool TDiscCatalogue::OpenDiscVlf() {
@@ -224,9 +230,11 @@ bool TDiscCatalogue::OpenDiscVlf() {
     return true;
 }
 
-void TDiscCatalogue::CloseDiscVlf() {
-    if (FHold > 0) return;
-    if (fvlf.Vlf.CloseStore() == -1) ShowError("Cannot close VLF file");
+bool TDiscCatalogue::CloseDiscVlf() {
+    if (FHold > 0 || !fvlf.Vlf.IsOpen()) return true;
+    if (fvlf.Vlf.CloseStore() == 0) return true;
+    ShowError("Cannot close VLF file");
+    return false;
 }
 
 void TDiscCatalogue::ReportDiscFileError(int Code) {
@@ -253,10 +261,10 @@ bool TDiscCatalogue::HoldDiscFiles() {
     return true;
 }
 
-void TDiscCatalogue::ReleaseDiscFiles() {
-    if (FHold == 0 || --FHold > 0) return;
-    CloseDiscVlf();
-    CloseDiscFiles();
+bool TDiscCatalogue::ReleaseDiscFiles() {
+    if (FHold == 0 || --FHold > 0) return true;
+    const bool vlf = CloseDiscVlf();
+    return CloseDiscFiles() && vlf;
 }
 
 void TDiscCatalogue::WriteSettings() {
@@ -343,6 +351,10 @@ void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& R
     CloseDiscFiles();
 }
 
+bool TDiscCatalogue::SoundItem(std::int32_t Ref) {
+    return fvlf.Vlf.ItemLength(Ref) > 0 && fvlf.Vlf.ContentFits(Ref);
+}
+
 bool TDiscCatalogue::OwnTrackGrid(std::int32_t Ref, const std::string& Code) {
     if (Ref == 0) return false;
     TStringGridData grid(0, 0);
@@ -358,6 +370,27 @@ void TDiscCatalogue::DeleteSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Ke
         left = left || (!EngineOK && EngineError != eeDeleteNotFound);
     }
     if (left) KeepForRepair();
+}
+
+int TDiscCatalogue::TakeOldKeys(std::int32_t RecNo, const TDiscKeys& Stored, const TDiscKeys& Caller,
+                                std::vector<std::pair<int, std::string>>& Taken) {
+    for (int k = kComposer; k <= kMusicType; ++k) {
+        const std::size_t i = static_cast<std::size_t>(k - kComposer);
+        std::vector<std::string> values{Stored[i]};
+        if (Caller[i] != Stored[i]) values.push_back(Caller[i]);
+        bool found = false;
+        for (const std::string& key : values) {
+            DeleteKey(DiscFile, k, RecNo, key);
+            if (EngineOK) {
+                found = true;
+                Taken.emplace_back(k, key);
+            } else if (EngineError != eeDeleteNotFound) {
+                return k;
+            }
+        }
+        if (!found) return k;
+    }
+    return 0;
 }
 
 bool TDiscCatalogue::AddSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys) {
@@ -394,36 +427,40 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
         CloseDiscFiles();
         return false;
     }
-    // A failed write leaves the store as it was, so the record keeps pointing at the blob it had and is
-    // still stored with its other changes.
+    // The grid and notes are written to new blocks (or left where they are when unchanged) and the old
+    // blocks stay in use until the record names the new ones: a write that fails, or a program stopped in
+    // between, leaves the stored record with the blobs it had.
     bool ok = true;
     // The search for a free block reads every block header of the store; a store that never had one
     // appends at once.
     fvlf.Vlf.Recycle = StoreMayHoldFreeBlocks(VlfFileName());
-    // A grid or notes that move keep their old block until the record names the new one, so that a
-    // program stopped in between leaves the stored record with blobs that are still there.
     fvlf.Vlf.KeepSuperseded = true;
     const std::int32_t oldTracksRef = Rec.TracksRef;
     const std::int32_t oldNotesRef = Rec.NotesRef;
-    // A track list that names another disc is never written over: the grid goes to a new block.
-    const std::int32_t writeTracksAt =
-        OwnTrackGrid(Rec.TracksRef, CutKey(Rec.DiscCode, kDiscCode)) ? Rec.TracksRef : 0;
-    std::int32_t tracksRef = fvlf.Vlf.SaveGrid(writeTracksAt, GridAsStored(Grid));
-    if (tracksRef == 0) {
-        tracksRef = Rec.TracksRef;
-        ok = false;
-    }
-    std::int32_t notesRef = fvlf.Vlf.SaveText(Rec.NotesRef, Memo);
-    if (notesRef == 0) {
-        notesRef = Rec.NotesRef;
-        ok = false;
-    }
+    // A track list that names another disc is never given up: the grid goes to a new block.
+    const bool ownTracks = OwnTrackGrid(Rec.TracksRef, CutKey(Rec.DiscCode, kDiscCode));
+    const bool notesSound = Rec.NotesRef != 0 && SoundItem(Rec.NotesRef);
+    const std::int32_t tracksRef = fvlf.Vlf.SaveGrid(ownTracks ? Rec.TracksRef : 0, GridAsStored(Grid));
+    const std::int32_t notesRef = tracksRef == 0 ? 0 : fvlf.Vlf.SaveText(Rec.NotesRef, Memo);
     fvlf.Vlf.KeepSuperseded = false;
     fvlf.Vlf.Recycle = true;
-    if (!ok) ShowError(msgCannotWriteVlf);
+    if (tracksRef == 0 || notesRef == 0) {
+        // Nothing of the disc is stored: what was written is given up, and the record stays as it was
+        // (a new disc stays out of the catalogue).
+        for (const auto& [now, was] : {std::pair{tracksRef, oldTracksRef}, std::pair{notesRef, oldNotesRef}})
+            if (now != 0 && now != was) fvlf.Vlf.DeleteItem(now);
+        fvlf.Vlf.Superseded.clear();
+        ShowError(fvlf.Vlf.DamageFound() ? StoreDamagedMessage() : std::string(msgCannotWriteVlf));
+        // The old blocks are never written over; should one be lost all the same, the catalogue must not
+        // be closed as sound.
+        if ((ownTracks && !SoundItem(oldTracksRef)) || (notesSound && !SoundItem(oldNotesRef)))
+            KeepForRepair();
+        CloseDiscVlf();
+        CloseDiscFiles();
+        return false;
+    }
     // The store cuts notes at its limit; a cut must not go unnoticed.
-    else if (!NotesFitStore(Memo.substr(0, Memo.find('\0'))))
-        ShowError(msgNotesCut);
+    if (!NotesFitStore(Memo.substr(0, Memo.find('\0')))) ShowError(msgNotesCut);
     // Only a block given up leaves unused space; a new disc's first grid and notes leave none.
     const bool moved =
         (Rec.TracksRef != 0 && tracksRef != Rec.TracksRef) || (Rec.NotesRef != 0 && notesRef != Rec.NotesRef);
@@ -443,7 +480,12 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
         } else {
             fvlf.Vlf.ReleaseSuperseded();
         }
-        CloseDiscVlf();
+        // The grid and notes the record names may not have reached the disk: the catalogue is not to be
+        // closed as sound.
+        if (!CloseDiscVlf() && Stored) {
+            KeepForRepair();
+            ok = false;
+        }
     };
     const auto fail = [&] {
         finish(false);
@@ -463,22 +505,32 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
             ReportDiscFileError(kDiscCode);
             return fail();
         }
-        // The keys change after the record: a program stopped in between must leave a catalogue that is
+        // Keys and record change together: a program stopped in between must leave a catalogue that is
         // offered for repair.
         MarkRecordFileModified(DiscFile);
-        if (EngineOK) PutRecord(DiscFile, recNo, RecordView(bytes));
         if (!EngineOK) {
-            // The keys still describe the stored record: leave them.
             ReportDiscFileError(0);
+            return fail();
+        }
+        // The stored record names the keys that are really there; the caller's values cover a record
+        // whose fields were overwritten without its keys. An index that holds neither does not describe
+        // the record: the save is refused rather than adding a second entry for it.
+        std::vector<std::pair<int, std::string>> taken;
+        const int missing = TakeOldKeys(recNo, DiscSecondaryKeys(old), Keys, taken);
+        if (missing == 0) PutRecord(DiscFile, recNo, RecordView(bytes));
+        if (missing != 0 || !EngineOK) {
+            const std::int32_t error = missing != 0 ? eeIndexDamaged : EngineError;
+            for (const auto& [k, key] : taken) {
+                AddKey(DiscFile, k, recNo, key);
+                if (!EngineOK) KeepForRepair();
+            }
+            EngineOK = false;
+            EngineError = error;
+            ReportDiscFileError(missing);
             return fail();
         }
         RecNo = recNo;
         finish(true);
-        // The stored record names the keys that are really there; the caller's values cover a record
-        // whose fields were overwritten without its keys.
-        const TDiscKeys stored = DiscSecondaryKeys(old);
-        DeleteSecondaryKeys(RecNo, stored);
-        if (Keys != stored) DeleteSecondaryKeys(RecNo, Keys);
     } else {
         AddRecord(DiscFile, recNo, RecordView(bytes));
         if (!EngineOK) {
@@ -499,8 +551,7 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     }
     Keys = DiscSecondaryKeys(bytes);
     ok = AddSecondaryKeys(RecNo, Keys) && ok;
-    CloseDiscFiles();
-    return ok;
+    return CloseDiscFiles() && ok;
 }
 
 bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
@@ -550,8 +601,7 @@ bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
             }
         }
     }
-    CloseDiscFiles();
-    return ok;
+    return CloseDiscFiles() && ok;
 }
 
 bool TDiscCatalogue::DeleteDisc(std::int32_t RecNo) {
@@ -584,9 +634,11 @@ bool TDiscCatalogue::DeleteDisc(std::int32_t RecNo) {
     if (left) KeepForRepair();
     const TDiscBlobRefs refs = DiscBlobRefs(bytes);
     if (OpenDiscVlf()) {
+        // A damaged store frees nothing, and says so once.
         const auto free = [&](std::int32_t Ref, const char* Message) {
-            if (Ref != 0 && fvlf.Vlf.DeleteItem(Ref) != 1) {
-                ShowError(Message);
+            if (Ref == 0 || (!ok && fvlf.Vlf.DamageFound())) return;
+            if (fvlf.Vlf.DeleteItem(Ref) != 1) {
+                ShowError(fvlf.Vlf.DamageFound() ? StoreDamagedMessage() : std::string(Message));
                 ok = false;
             }
         };
@@ -599,14 +651,13 @@ bool TDiscCatalogue::DeleteDisc(std::int32_t RecNo) {
         free(refs.Notes, "Error deleting memo.");
         free(refs.Sample, "Error deleting wave.");
         free(refs.Picture, "Error deleting bitmap.");
-        CloseDiscVlf();
+        ok = CloseDiscVlf() && ok;
     } else {
         ok = false;
     }
     // The settings file is written (and flushed) only when the flag was clear.
     MarkDeletedRecords();
-    CloseDiscFiles();
-    return ok;
+    return CloseDiscFiles() && ok;
 }
 
 void TDiscCatalogue::DiscInserted(const std::string& Code, const TDiscToc& Toc) {

@@ -67,6 +67,8 @@ extern const char* const msgRunRepair;
 // ". " and msgRunRepair after an error number that means damage, else nothing.
 std::string DamageAdvice(std::int32_t Error);
 extern const char* const msgNotesCut;
+// What a save into a damaged disc.VLF is refused with: msgCannotWriteVlf, the damage, and msgRunRepair.
+std::string StoreDamagedMessage();
 
 class TDiscCatalogue {
 public:
@@ -91,9 +93,10 @@ public:
     // Opens disc.DAT/disc.IX (asking before creating a new set); true when open. A set left open by a
     // program that was stopped is offered for repair.
     bool OpenDiscFiles();
-    void CloseDiscFiles();
+    // False, with the user told, when the files could not be written out and closed.
+    bool CloseDiscFiles();
     bool OpenDiscVlf();
-    void CloseDiscVlf();
+    bool CloseDiscVlf();
     // "Error processing disc record file - " EngineError " Code " Code.
     void ReportDiscFileError(int Code);
 
@@ -155,7 +158,9 @@ public:
     // Keeps disc.DAT/disc.IX and disc.VLF open across operations until ReleaseDiscFiles, for runs of many
     // operations (an import, a benchmark); the close, which flushes the files to disk, happens once.
     bool HoldDiscFiles();
-    void ReleaseDiscFiles();
+    // False, with the user told, when the last release could not write out and close the files: what the
+    // operations stored may not have reached the disk.
+    bool ReleaseDiscFiles();
 
     // For a data folder that cannot be written: the catalogue is opened for reading only, never created
     // or repaired, and every change is dropped without a message (the user was told once).
@@ -194,10 +199,17 @@ private:
     void DeleteSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys);
     // Whether the block at Ref holds a track grid that may belong to the disc with Code (open store).
     bool OwnTrackGrid(std::int32_t Ref, const std::string& Code);
+    // Whether the block at Ref is an item in use whose data agrees with its length (open store).
+    bool SoundItem(std::int32_t Ref);
     // The records and keys no longer agree after a failed write: the pair keeps its modified flag at
     // close, so that the next open offers the repair. EngineOK and EngineError are kept.
     void KeepForRepair();
     bool AddSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys);
+    // Removes the entries of keys 2 to 6 of record RecNo: each key's Stored value, and its Caller value
+    // where that differs. Taken gets what was removed. Gives the first key for which neither was in the
+    // index or a removal failed otherwise (EngineError tells), 0 when every key had an entry.
+    int TakeOldKeys(std::int32_t RecNo, const TDiscKeys& Stored, const TDiscKeys& Caller,
+                    std::vector<std::pair<int, std::string>>& Taken);
 
     std::string FDataDir;
     TPlayerSettings& FSettings;

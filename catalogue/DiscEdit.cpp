@@ -222,6 +222,9 @@ bool TDiscEdit::Finish(bool Ok, const TDiscTexts& Texts) {
         for (int t = 1; t <= TrackCount(); ++t)
             for (int c = 0; c < TrackColumns; ++c)
                 FGrid.SetCells(c, t, Tracks.Cells(c, t));
+    } else if (FRecNo != 0) {
+        // What Cancel keeps was stored when it was made: a held record is not written again.
+        return true;
     }
     return FCatalogue.SaveDisc(FRec, FGrid, FMemo, FRecNo, FKeys);
 }

@@ -84,7 +84,8 @@ public:
     TCdTextNames TakeCdText(const TCdText& Text);
 
     // Ends the run: the caller's record becomes EditRecord; with Ok the texts, track texts and notes are
-    // taken over as well. Then the record is saved with its grid and notes, OK or not.
+    // taken over as well and the record is saved with its grid and notes. Without Ok nothing is written
+    // (what the window stored at once stays), except that a disc not yet in the catalogue is stored.
     bool Finish(bool Ok, const TDiscTexts& Texts);
 
 private:

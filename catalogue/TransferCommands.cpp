@@ -116,7 +116,7 @@ int Import(const std::string& DataDir, const TTransferArgs& A, std::ostream& Out
     }
     Out << ImportSummary(r, A.File) << "\n";
     if (r.Stopped) Err << "orbelune-cat: " << r.Error << "\n";
-    return r.Stopped || r.StoreFailed ? 1 : 0;
+    return r.Stopped || r.StoreFailed || r.CloseFailed ? 1 : 0;
 }
 
 } // namespace

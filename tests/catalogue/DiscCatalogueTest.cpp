@@ -275,7 +275,7 @@ TEST(DiscCatalogue, AnImportedRecordTakesOverTheDiscsTrackDataWhenInserted) {
     EXPECT_EQ(f.Cat().TrackName(1), "");
 }
 
-TEST(DiscCatalogue, AFailedStoreWriteKeepsTheRecordPointingAtItsOldBlobs) {
+TEST(DiscCatalogue, AFailedStoreWriteStoresNothingOfTheDisc) {
     TCatalogueFolder f;
     TDiscRecord rec = MakeDisc(CodeOf(9), "Disc");
     TStringGridData grid;
@@ -300,7 +300,7 @@ TEST(DiscCatalogue, AFailedStoreWriteKeepsTheRecordPointingAtItsOldBlobs) {
     TStringGridData backGrid;
     std::string notes;
     f.Cat().LoadDisc(rec.DiscCode, back, backGrid, notes, keys, recNo);
-    EXPECT_EQ(back.DiscName, "Renamed");
+    EXPECT_EQ(back.DiscName, "Disc");
     EXPECT_EQ(backGrid.Cells(0, 1), "Old name");
     EXPECT_EQ(notes, "old notes");
     EXPECT_TRUE(f.Check().Ok) << Problems(f.Check());
