@@ -439,7 +439,6 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     const std::int32_t oldNotesRef = Rec.NotesRef;
     // A track list that names another disc is never given up: the grid goes to a new block.
     const bool ownTracks = OwnTrackGrid(Rec.TracksRef, CutKey(Rec.DiscCode, kDiscCode));
-    const bool notesSound = Rec.NotesRef != 0 && SoundItem(Rec.NotesRef);
     const std::int32_t tracksRef = fvlf.Vlf.SaveGrid(ownTracks ? Rec.TracksRef : 0, GridAsStored(Grid));
     const std::int32_t notesRef = tracksRef == 0 ? 0 : fvlf.Vlf.SaveText(Rec.NotesRef, Memo);
     fvlf.Vlf.KeepSuperseded = false;
@@ -453,7 +452,7 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
         ShowError(fvlf.Vlf.DamageFound() ? StoreDamagedMessage() : std::string(msgCannotWriteVlf));
         // The old blocks are never written over; should one be lost all the same, the catalogue must not
         // be closed as sound.
-        if ((ownTracks && !SoundItem(oldTracksRef)) || (notesSound && !SoundItem(oldNotesRef)))
+        if ((ownTracks && !SoundItem(oldTracksRef)) || (oldNotesRef != 0 && !SoundItem(oldNotesRef)))
             KeepForRepair();
         CloseDiscVlf();
         CloseDiscFiles();
