@@ -106,7 +106,8 @@ int main(int argc, char* argv[]) {
         qputenv("PULSE_PROP_OVERRIDE", SoundStreamProperties);
     QApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbelune"));
-    QApplication::setDesktopFileName(QStringLiteral("orbelune"));
+    // The installed desktop entry, org.orbelune.orbelune.desktop: the desktop finds the icon and name by it.
+    QApplication::setDesktopFileName(QStringLiteral("org.orbelune.orbelune"));
     QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersion()));
     // Window titles are the windows' own: the player's status goes into the handset's title only, so no
     // name is added to every dialog's caption.
