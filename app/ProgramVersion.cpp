@@ -3,3 +3,7 @@
 const char* ProgramVersion() {
     return ORBELUNE_VERSION;
 }
+
+const char* ProgramHomepage() {
+    return ORBELUNE_HOMEPAGE;
+}

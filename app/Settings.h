@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgramVersion.h"
 #include "devices/TimeValues.h"
 
 // A colour as stored: $00BBGGRR for a fixed colour, $80000000 + index for a system colour.
@@ -93,7 +94,7 @@ struct TPlayerSettings {
     std::string LookupMusicBrainzServer = "https://musicbrainz.org";
     std::string LookupGnudbServer = "https://gnudb.gnudb.org";
     std::string LookupCoverArtServer = "https://coverartarchive.org";
-    std::string LookupContact = "https://orbelune.org"; // the project page
+    std::string LookupContact = ProgramHomepage();
     bool LookupNewDiscs = false;
     bool StoreLookedUpDiscs = false;
     int LookupInterval = 1000;

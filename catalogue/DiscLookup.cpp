@@ -15,8 +15,6 @@
 #include "app/Settings.h"
 #include "catalogue/MusicBrainzAnswer.h"
 
-const char* const DefaultLookupContact = "https://orbelune.org";
-
 namespace {
 
 using TClock = std::chrono::steady_clock;
@@ -44,7 +42,7 @@ TLookupServers LookupServersOf(const TPlayerSettings& Settings) {
     Servers.MusicBrainz = Settings.LookupMusicBrainzServer;
     Servers.Gnudb = Settings.LookupGnudbServer;
     Servers.CoverArt = Settings.LookupCoverArtServer;
-    Servers.Contact = Settings.LookupContact.empty() ? DefaultLookupContact : Settings.LookupContact;
+    Servers.Contact = Settings.LookupContact.empty() ? ProgramHomepage() : Settings.LookupContact;
     Servers.IntervalMs = Settings.LookupInterval;
     return Servers;
 }

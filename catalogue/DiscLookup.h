@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgramVersion.h"
 #include "catalogue/CddbAnswer.h"
 #include "catalogue/LookupMatch.h"
 
@@ -24,13 +25,12 @@ class QTimer;
 struct TPlayerSettings;
 
 // The contact a User-Agent names when the settings give none.
-extern const char* const DefaultLookupContact;
 
 struct TLookupServers {
     std::string MusicBrainz = "https://musicbrainz.org";
     std::string Gnudb = "https://gnudb.gnudb.org";
     std::string CoverArt = "https://coverartarchive.org";
-    std::string Contact = DefaultLookupContact;
+    std::string Contact = ProgramHomepage();
     int IntervalMs = 1000; // between two requests to one server
     int TimeoutMs = 15000; // of each request, from sending to the last byte
 };
