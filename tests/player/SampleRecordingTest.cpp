@@ -170,8 +170,9 @@ TEST_F(SampleRecording, ASecondSampleTakesTheFirstOnesPlace) {
     SaveWaveFile(B, Data);
     ASSERT_TRUE(Recorder->KeepSample(A));
     const std::int32_t First = P->Catalogue->CurrentDisc.SampleRef;
-    ASSERT_TRUE(Recorder->KeepSample(B)); // smaller: written over the first
-    EXPECT_EQ(P->Catalogue->CurrentDisc.SampleRef, First);
+    // Never written over the first, even when smaller: a write that failed halfway would lose both.
+    ASSERT_TRUE(Recorder->KeepSample(B));
+    EXPECT_NE(P->Catalogue->CurrentDisc.SampleRef, First);
     Data.Samples.assign(60000, 300);
     SaveWaveFile(B, Data);
     ASSERT_TRUE(Recorder->KeepSample(B)); // bigger: elsewhere, the first one freed
