@@ -98,12 +98,15 @@ void TDiscLookup::Send(const QUrl& Url, const QString& Service, TAnswer Answer) 
     FTimedOut = false;
     FReply = FNetwork->get(Request);
     FTimeout->start(std::max(1, FServers.TimeoutMs));
-    connect(FReply, &QNetworkReply::finished, this, [this, Service, Answer = std::move(Answer)] {
+    connect(FReply, &QNetworkReply::finished, this, [this, Url, Service, Answer = std::move(Answer)] {
         QNetworkReply* Reply = FReply;
         FReply = nullptr;
         FTimeout->stop();
         Reply->deleteLater();
         const QString Host = Reply->url().host();
+        // Redirects were followed inside this exchange: the next request waits from its end, so that the
+        // interval holds between every two requests a server sees.
+        LastRequests()[Url.host()] = LastRequests()[Host] = TClock::now();
         const int Status = Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (FTimedOut) {
             Fail(Service.toStdString() + " (" + Host.toStdString() + ") did not answer within " +
