@@ -1,6 +1,8 @@
 // The variable-length record store: block placement, merging and reuse, and the item kinds built on it.
 #include "catalogue/Vlf.h"
 
+#include "catalogue/FullIO.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cerrno>
@@ -51,32 +53,6 @@ public:
 private:
     int FFd;
 };
-
-bool FullRead(int Fd, std::int64_t Pos, void* Buffer, std::int64_t Count) {
-    auto* P = static_cast<char*>(Buffer);
-    while (Count > 0) {
-        ssize_t N = ::pread(Fd, P, static_cast<std::size_t>(Count), Pos);
-        if (N < 0 && errno == EINTR) continue;
-        if (N <= 0) return false;
-        P += N;
-        Pos += N;
-        Count -= N;
-    }
-    return true;
-}
-
-bool FullWrite(int Fd, std::int64_t Pos, const void* Buffer, std::int64_t Count) {
-    const auto* P = static_cast<const char*>(Buffer);
-    while (Count > 0) {
-        ssize_t N = ::pwrite(Fd, P, static_cast<std::size_t>(Count), Pos);
-        if (N < 0 && errno == EINTR) continue;
-        if (N <= 0) return false;
-        P += N;
-        Pos += N;
-        Count -= N;
-    }
-    return true;
-}
 
 // Indexes of stores this process closed, kept while their files stay as they were left: a reopen must find
 // the same device, inode, size and modification time. A store that has written sets the modification time

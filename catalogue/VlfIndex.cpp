@@ -1,5 +1,7 @@
 #include "catalogue/VlfIndex.h"
 
+#include "catalogue/FullIO.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -60,32 +62,6 @@ std::vector<std::uint8_t> Identity(const struct stat& St) {
     for (int I = 0; I < 7; ++I)
         Put64(Out.data() + 8 * I, static_cast<std::uint64_t>(Fields[I]));
     return Out;
-}
-
-bool ReadAll(int Fd, std::int64_t Pos, void* Buffer, std::int64_t Count) {
-    auto* P = static_cast<std::uint8_t*>(Buffer);
-    while (Count > 0) {
-        const ssize_t N = ::pread(Fd, P, static_cast<std::size_t>(Count), Pos);
-        if (N < 0 && errno == EINTR) continue;
-        if (N <= 0) return false;
-        P += N;
-        Pos += N;
-        Count -= N;
-    }
-    return true;
-}
-
-bool WriteAll(int Fd, std::int64_t Pos, const void* Buffer, std::int64_t Count) {
-    const auto* P = static_cast<const std::uint8_t*>(Buffer);
-    while (Count > 0) {
-        const ssize_t N = ::pwrite(Fd, P, static_cast<std::size_t>(Count), Pos);
-        if (N < 0 && errno == EINTR) continue;
-        if (N <= 0) return false;
-        P += N;
-        Pos += N;
-        Count -= N;
-    }
-    return true;
 }
 
 void EncodeBlock(std::uint8_t* P, std::int32_t Pos, const TVlfIndex::TBlock& B) {
@@ -184,7 +160,7 @@ const std::vector<TVlfIndex::TEntry>* TVlfIndex::Chunk(std::size_t C) const {
     const TChunk& K = FChunks[C];
     std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(K.Count * BlockEntrySize));
     std::int64_t At = FBlocksAt + static_cast<std::int64_t>(C) * ChunkBlocks * BlockEntrySize;
-    bool Ok = FFile >= 0 && ReadAll(FFile, At, Bytes.data(), static_cast<std::int64_t>(Bytes.size())) &&
+    bool Ok = FFile >= 0 && FullRead(FFile, At, Bytes.data(), static_cast<std::int64_t>(Bytes.size())) &&
               Checksum(Bytes.data(), Bytes.size()) == K.Sum;
     std::vector<TEntry> Blocks;
     Blocks.reserve(K.Count);
@@ -345,7 +321,7 @@ bool TVlfIndex::Load(const std::string& Path, const struct stat& Store) {
     };
     struct stat St;
     std::uint8_t Fixed[FixedSize];
-    if (::fstat(Fd, &St) != 0 || St.st_size < FixedSize || !ReadAll(Fd, 0, Fixed, FixedSize) ||
+    if (::fstat(Fd, &St) != 0 || St.st_size < FixedSize || !FullRead(Fd, 0, Fixed, FixedSize) ||
         std::memcmp(Fixed, Signature, 8) != 0 || GetU32(Fixed + 8) != Version ||
         GetU32(Fixed + 12) != ChunkBlocks)
         return Refuse();
@@ -358,7 +334,7 @@ bool TVlfIndex::Load(const std::string& Path, const struct stat& Store) {
     const std::int64_t LogAt = BlocksAt + static_cast<std::int64_t>(Count) * BlockEntrySize;
     if (LogAt > Length || Fixed[32] > 1) return Refuse();
     std::vector<std::uint8_t> Tables(static_cast<std::size_t>(TablesSize) + 1);
-    if (!ReadAll(Fd, FixedSize, Tables.data(), TablesSize) ||
+    if (!FullRead(Fd, FixedSize, Tables.data(), TablesSize) ||
         Checksum(Tables.data(), static_cast<std::size_t>(TablesSize), Checksum(Fixed, 96)) !=
             Get64(Fixed + 96))
         return Refuse();
@@ -394,7 +370,7 @@ bool TVlfIndex::Load(const std::string& Path, const struct stat& Store) {
     if (LogLength > static_cast<std::int64_t>(MaxLoggedEntries + 64) * ChangeEntrySize + 64 * ChangeHeadSize)
         return Refuse();
     std::vector<std::uint8_t> Changes(static_cast<std::size_t>(LogLength) + 1);
-    if (!ReadAll(Fd, LogAt, Changes.data(), LogLength)) return Refuse();
+    if (!FullRead(Fd, LogAt, Changes.data(), LogLength)) return Refuse();
     std::vector<TLogEntry> Entries;
     for (std::int64_t At = 0; At < LogLength;) {
         const std::uint8_t* P = Changes.data() + At;
@@ -460,7 +436,7 @@ bool TVlfIndex::AppendChanges(const std::string& Path, const struct stat& Store)
     Put64(P + Bytes.size() - 8, Checksum(P, Bytes.size() - 8));
     const int Fd = ::open(Path.c_str(), O_WRONLY | O_CLOEXEC);
     if (Fd < 0) return false;
-    const bool Ok = WriteAll(Fd, FFileLength, Bytes.data(), static_cast<std::int64_t>(Bytes.size()));
+    const bool Ok = FullWrite(Fd, FFileLength, Bytes.data(), static_cast<std::int64_t>(Bytes.size()));
     ::close(Fd);
     if (!Ok) return false;
     FFileLength += static_cast<std::int64_t>(Bytes.size());
@@ -547,7 +523,7 @@ bool TVlfIndex::WriteSnapshot(const std::string& Path, const struct stat& Store)
     const std::string Temporary = Path + ".new";
     const int Fd = ::open(Temporary.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (Fd < 0) return false;
-    if (!WriteAll(Fd, 0, Bytes.data(), static_cast<std::int64_t>(Bytes.size())) ||
+    if (!FullWrite(Fd, 0, Bytes.data(), static_cast<std::int64_t>(Bytes.size())) ||
         ::rename(Temporary.c_str(), Path.c_str()) != 0) {
         ::close(Fd);
         ::unlink(Temporary.c_str());
