@@ -33,13 +33,9 @@
 #include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;
-using BenchSupport::Clock;
+using namespace BenchSupport;
 
 namespace {
-
-using BenchSupport::Code;
-using BenchSupport::Seconds;
-using BenchSupport::TYes;
 
 TDiscRecord Disc(int N) {
     TDiscRecord rec = NewDiscRecord(Code(N), 30000, 30000);
@@ -146,6 +142,56 @@ void Print(const char* What, const TFigures& F, double Scale, const char* Unit) 
                 F.Sqlite > 0 ? F.Catalogue / F.Sqlite : 0.0);
 }
 
+// SQLite's load of a disc: its track names; false when the disc is not there.
+bool SqlReadTracks(sqlite3* Db, const std::string& DiscCode, std::string& Tracks) {
+    TStatement read(Db, "SELECT tracks FROM discs WHERE code = ?1");
+    read.Text(1, DiscCode);
+    const bool found = sqlite3_step(read.Get()) == SQLITE_ROW;
+    if (found)
+        Tracks.assign(static_cast<const char*>(sqlite3_column_blob(read.Get(), 0)),
+                      static_cast<std::size_t>(sqlite3_column_bytes(read.Get(), 0)));
+    sqlite3_reset(read.Get());
+    return found;
+}
+
+// SQLite's re-save of an edited disc in one transaction; with Notes, the note is written again too.
+void SqlSave(sqlite3* Db, const TDiscRecord& Edited, const TDiscRecordBytes& Bytes, const std::string& Tracks,
+             const std::string* Notes) {
+    Exec(Db, "BEGIN");
+    TStatement update(
+        Db, Notes ? "UPDATE discs SET name = ?2, composer = ?3, artist = ?4, label = ?5, type = ?6, "
+                    "record = ?7, tracks = ?8, notes = ?9 WHERE code = ?1"
+                  : "UPDATE discs SET name = ?2, composer = ?3, artist = ?4, label = ?5, type = ?6, "
+                    "record = ?7, tracks = ?8 WHERE code = ?1");
+    update.Text(1, Edited.DiscCode)
+        .Text(2, Edited.DiscName)
+        .Text(3, Edited.Composer)
+        .Text(4, Edited.Artist)
+        .Text(5, Edited.RecordLabel)
+        .Text(6, Edited.MusicType)
+        .Blob(7, Bytes.data(), static_cast<int>(Bytes.size()))
+        .Blob(8, Tracks.data(), static_cast<int>(Tracks.size()));
+    if (Notes) update.Text(9, *Notes);
+    update.Run();
+    Exec(Db, "COMMIT");
+}
+
+// SQLite's delete of a disc by its code in one transaction; false when it was not there.
+bool SqlDelete(sqlite3* Db, const std::string& DiscCode) {
+    Exec(Db, "BEGIN");
+    TStatement(Db, "DELETE FROM discs WHERE code = ?1").Text(1, DiscCode).Run();
+    const bool found = sqlite3_changes(Db) > 0;
+    Exec(Db, "COMMIT");
+    return found;
+}
+
+// A fresh grid of 20 named tracks for Rec.
+void FillGrid(TStringGridData& Grid, const TDiscRecord& Rec) {
+    ResetDiscGrid(Grid, Rec.DiscCode);
+    for (int t = 1; t <= 20; ++t)
+        Grid.SetCells(0, t, "Track name " + std::to_string(t));
+}
+
 // One operation in this new process: "save" or "delete" on the catalogue in Folder, "sql-save" or
 // "sql-delete" on its SQLite twin, for the N-th disc. Prints the seconds it took, or "-" when the disc
 // is not there.
@@ -172,37 +218,15 @@ int One(const std::string& Op, const std::string& Folder, int N) {
     } else {
         sqlite3* db = OpenDb(Folder + "/catalogue.db");
         if (Op == "sql-save") {
-            TStatement read(db, "SELECT tracks FROM discs WHERE code = ?1");
-            read.Text(1, Code(N));
             std::string tracks;
-            if (sqlite3_step(read.Get()) == SQLITE_ROW)
-                tracks.assign(static_cast<const char*>(sqlite3_column_blob(read.Get(), 0)),
-                              static_cast<std::size_t>(sqlite3_column_bytes(read.Get(), 0)));
-            else
-                found = false;
-            sqlite3_reset(read.Get());
+            found = SqlReadTracks(db, Code(N), tracks);
             TDiscRecord edited = Disc(N);
             edited.Year = static_cast<std::int16_t>(1900 + N % 100);
             const TDiscRecordBytes bytes = EncodeDiscRecord(edited);
             tracks += "Added track " + std::to_string(N) + "\n";
-            Exec(db, "BEGIN");
-            TStatement(db, "UPDATE discs SET name = ?2, composer = ?3, artist = ?4, label = ?5, type = ?6, "
-                           "record = ?7, tracks = ?8 WHERE code = ?1")
-                .Text(1, edited.DiscCode)
-                .Text(2, edited.DiscName)
-                .Text(3, edited.Composer)
-                .Text(4, edited.Artist)
-                .Text(5, edited.RecordLabel)
-                .Text(6, edited.MusicType)
-                .Blob(7, bytes.data(), static_cast<int>(bytes.size()))
-                .Blob(8, tracks.data(), static_cast<int>(tracks.size()))
-                .Run();
-            Exec(db, "COMMIT");
+            SqlSave(db, edited, bytes, tracks, nullptr);
         } else {
-            Exec(db, "BEGIN");
-            TStatement(db, "DELETE FROM discs WHERE code = ?1").Text(1, Code(N)).Run();
-            found = sqlite3_changes(db) > 0;
-            Exec(db, "COMMIT");
+            found = SqlDelete(db, Code(N));
         }
         sqlite3_close(db);
     }
@@ -227,11 +251,13 @@ double InNewProcess(const std::string& Op, const std::string& Folder, int N) {
 }
 
 void Run(int Count, const std::string& Keep) {
-    const fs::path dir = Keep.empty()
-                             ? fs::temp_directory_path() / ("orbelune-bench-" + std::to_string(::getpid()))
-                             : fs::path(Keep);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    fs::path dir = Keep;
+    if (Keep.empty())
+        dir = ScratchFolder("catalogue");
+    else {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
     TPlayerSettings settings;
     TDiscCatalogue cat(dir.string() + "/", settings);
     const std::string dbName = (dir / "catalogue.db").string();
@@ -242,37 +268,35 @@ void Run(int Count, const std::string& Keep) {
     // Every disc saved with the files held open, then the close that flushes them.
     cat.HoldDiscFiles();
     TFigures save;
-    auto start = Clock::now();
-    for (int i = 1; i <= Count; ++i) {
-        TDiscRecord rec = Disc(i);
-        ResetDiscGrid(grid, rec.DiscCode);
-        for (int t = 1; t <= 20; ++t)
-            grid.SetCells(0, t, "Track name " + std::to_string(t));
-        std::int32_t recNo = 0;
-        cat.SaveDisc(rec, grid, note, recNo, keys);
-    }
-    cat.ReleaseDiscFiles();
-    save.Catalogue = Seconds(start) / Count;
+    save.Catalogue = SecondsOf([&] {
+                         for (int i = 1; i <= Count; ++i) {
+                             TDiscRecord rec = Disc(i);
+                             FillGrid(grid, rec);
+                             std::int32_t recNo = 0;
+                             cat.SaveDisc(rec, grid, note, recNo, keys);
+                         }
+                         cat.ReleaseDiscFiles();
+                     }) /
+                     Count;
 
     sqlite3* db = OpenDb(dbName);
     Exec(db, "CREATE TABLE discs (code TEXT PRIMARY KEY, name TEXT, composer TEXT, artist TEXT, label TEXT, "
              "type TEXT, record BLOB, tracks BLOB, notes TEXT)");
     for (const char* field : {"name", "composer", "artist", "label", "type"})
         Exec(db, ("CREATE INDEX discs_" + std::string(field) + " ON discs (" + field + ")").c_str());
-    start = Clock::now();
-    Exec(db, "BEGIN");
-    {
-        TStatement insert(db, InsertSql);
-        for (int i = 1; i <= Count; ++i) {
-            TDiscRecord rec = Disc(i);
-            ResetDiscGrid(grid, rec.DiscCode);
-            for (int t = 1; t <= 20; ++t)
-                grid.SetCells(0, t, "Track name " + std::to_string(t));
-            Insert(insert, rec, grid, note);
-        }
-    }
-    Exec(db, "COMMIT");
-    save.Sqlite = Seconds(start) / Count;
+    save.Sqlite = SecondsOf([&] {
+                      Exec(db, "BEGIN");
+                      {
+                          TStatement insert(db, InsertSql);
+                          for (int i = 1; i <= Count; ++i) {
+                              TDiscRecord rec = Disc(i);
+                              FillGrid(grid, rec);
+                              Insert(insert, rec, grid, note);
+                          }
+                      }
+                      Exec(db, "COMMIT");
+                  }) /
+                  Count;
 
     // Every disc loaded by its code, files held open.
     TFigures load;
@@ -280,17 +304,19 @@ void Run(int Count, const std::string& Keep) {
     std::string memo;
     std::int32_t recNo = 0;
     cat.HoldDiscFiles();
-    start = Clock::now();
-    for (int i = 1; i <= Count; ++i)
-        cat.LoadDisc(Code(i), rec, grid, memo, keys, recNo);
-    load.Catalogue = Seconds(start) / Count;
+    load.Catalogue = SecondsOf([&] {
+                         for (int i = 1; i <= Count; ++i)
+                             cat.LoadDisc(Code(i), rec, grid, memo, keys, recNo);
+                     }) /
+                     Count;
     cat.ReleaseDiscFiles();
     {
         TStatement find(db, "SELECT * FROM discs WHERE code = ?1");
-        start = Clock::now();
-        for (int i = 1; i <= Count; ++i)
-            find.Text(1, Code(i)).Run();
-        load.Sqlite = Seconds(start) / Count;
+        load.Sqlite = SecondsOf([&] {
+                          for (int i = 1; i <= Count; ++i)
+                              find.Text(1, Code(i)).Run();
+                      }) /
+                      Count;
     }
     sqlite3_close(db);
 
@@ -306,63 +332,39 @@ void Run(int Count, const std::string& Keep) {
     std::vector<double> loads[2], saves[2], removes[2];
     for (int n = 0; n < samples; ++n) {
         const int p = picks[static_cast<std::size_t>(n)];
-        auto at = Clock::now();
-        cat.LoadDisc(Code(p), rec, grid, memo, keys, recNo);
-        loads[0].push_back(Seconds(at));
-        at = Clock::now();
-        sqlite3* one = OpenDb(dbName);
-        TStatement read(one, "SELECT tracks FROM discs WHERE code = ?1");
-        read.Text(1, Code(p));
+        loads[0].push_back(SecondsOf([&] { cat.LoadDisc(Code(p), rec, grid, memo, keys, recNo); }));
         std::string tracks;
-        if (sqlite3_step(read.Get()) == SQLITE_ROW)
-            tracks.assign(static_cast<const char*>(sqlite3_column_blob(read.Get(), 0)),
-                          static_cast<std::size_t>(sqlite3_column_bytes(read.Get(), 0)));
-        sqlite3_reset(read.Get());
-        sqlite3_close(one);
-        loads[1].push_back(Seconds(at));
+        loads[1].push_back(SecondsOf([&] {
+            sqlite3* one = OpenDb(dbName);
+            SqlReadTracks(one, Code(p), tracks);
+            sqlite3_close(one);
+        }));
 
         GrowGrid(grid, n);
         rec.Year = static_cast<std::int16_t>(1900 + n);
-        at = Clock::now();
-        cat.SaveDisc(rec, grid, memo, recNo, keys);
-        saves[0].push_back(Seconds(at));
+        saves[0].push_back(SecondsOf([&] { cat.SaveDisc(rec, grid, memo, recNo, keys); }));
         TDiscRecord edited = Disc(p);
         edited.Year = rec.Year;
         const TDiscRecordBytes bytes = EncodeDiscRecord(edited);
         tracks += "Added track " + std::to_string(n) + "\n";
-        at = Clock::now();
-        one = OpenDb(dbName);
-        Exec(one, "BEGIN");
-        TStatement(one, "UPDATE discs SET name = ?2, composer = ?3, artist = ?4, label = ?5, type = ?6, "
-                        "record = ?7, tracks = ?8, notes = ?9 WHERE code = ?1")
-            .Text(1, edited.DiscCode)
-            .Text(2, edited.DiscName)
-            .Text(3, edited.Composer)
-            .Text(4, edited.Artist)
-            .Text(5, edited.RecordLabel)
-            .Text(6, edited.MusicType)
-            .Blob(7, bytes.data(), static_cast<int>(bytes.size()))
-            .Blob(8, tracks.data(), static_cast<int>(tracks.size()))
-            .Text(9, note)
-            .Run();
-        Exec(one, "COMMIT");
-        sqlite3_close(one);
-        saves[1].push_back(Seconds(at));
+        saves[1].push_back(SecondsOf([&] {
+            sqlite3* one = OpenDb(dbName);
+            SqlSave(one, edited, bytes, tracks, &note);
+            sqlite3_close(one);
+        }));
 
         // Another disc than the ones re-saved; the catalogue's delete takes the record number the
         // browser holds.
         const std::string gone = Code(p % Count + 1);
         cat.LoadDisc(gone, rec, grid, memo, keys, recNo);
-        at = Clock::now();
-        if (recNo > 0) cat.DeleteDisc(recNo);
-        removes[0].push_back(Seconds(at));
-        at = Clock::now();
-        one = OpenDb(dbName);
-        Exec(one, "BEGIN");
-        TStatement(one, "DELETE FROM discs WHERE code = ?1").Text(1, gone).Run();
-        Exec(one, "COMMIT");
-        sqlite3_close(one);
-        removes[1].push_back(Seconds(at));
+        removes[0].push_back(SecondsOf([&] {
+            if (recNo > 0) cat.DeleteDisc(recNo);
+        }));
+        removes[1].push_back(SecondsOf([&] {
+            sqlite3* one = OpenDb(dbName);
+            SqlDelete(one, gone);
+            sqlite3_close(one);
+        }));
     }
     const auto median = [](std::vector<double> V) {
         std::sort(V.begin(), V.end());
@@ -398,14 +400,12 @@ void Run(int Count, const std::string& Keep) {
 
     TFigures pack;
     if (Keep.empty()) {
-        start = Clock::now();
-        cat.PackCatalogue();
-        pack.Catalogue = Seconds(start);
-        start = Clock::now();
-        db = OpenDb(dbName);
-        Exec(db, "VACUUM");
-        sqlite3_close(db);
-        pack.Sqlite = Seconds(start);
+        pack.Catalogue = SecondsOf([&] { cat.PackCatalogue(); });
+        pack.Sqlite = SecondsOf([&] {
+            db = OpenDb(dbName);
+            Exec(db, "VACUUM");
+            sqlite3_close(db);
+        });
     }
 
     std::printf("%d discs                                            catalogue     SQLite\n", Count);
@@ -425,8 +425,7 @@ void Run(int Count, const std::string& Keep) {
 
 int main(int argc, char** argv) {
     if (argc == 5 && std::string(argv[1]) == "--one") {
-        TYes yes;
-        SetMessageSink(&yes);
+        const TYesSink yes;
         return One(argv[2], argv[3], std::atoi(argv[4]));
     }
     int largest = 10000;
@@ -437,10 +436,8 @@ int main(int argc, char** argv) {
         else
             largest = std::atoi(argv[i]);
     }
-    TYes yes;
-    SetMessageSink(&yes);
+    const TYesSink yes;
     for (int count = 1000; count <= largest; count *= 10)
         Run(count, count * 10 > largest ? keep : std::string());
-    SetMessageSink(nullptr);
     return 0;
 }

@@ -8,7 +8,6 @@
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include <QImage>
 #include <QPainter>
@@ -21,13 +20,9 @@
 #include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;
-using BenchSupport::Clock;
+using namespace BenchSupport;
 
 namespace {
-
-using BenchSupport::Code;
-using BenchSupport::Seconds;
-using BenchSupport::TYes;
 
 const char* const Composers[] = {"Bach, Johann Sebastian",
                                  "Beethoven, Ludwig van",
@@ -110,12 +105,9 @@ int Print(const std::vector<std::string>& Args) {
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 500;
     const bool keep = argc > 2;
-    const fs::path dir =
-        keep ? fs::path(argv[2])
-             : fs::temp_directory_path() / ("orbelune-bench-print-" + std::to_string(::getpid()));
+    const fs::path dir = keep ? fs::path(argv[2]) : ScratchFolder("print");
     fs::create_directories(dir);
-    TYes yes;
-    SetMessageSink(&yes);
+    const TYesSink yes;
     TPlayerSettings settings;
     settings.CollectorName = "Ada Example";
     settings.DiscUser1Caption = "Conductor";

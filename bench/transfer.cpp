@@ -11,7 +11,6 @@
 #include <fstream>
 #include <string>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include "app/Settings.h"
 #include "bench/BenchSupport.h"
@@ -21,13 +20,9 @@
 #include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;
-using BenchSupport::Clock;
+using namespace BenchSupport;
 
 namespace {
-
-using BenchSupport::Code;
-using BenchSupport::Seconds;
-using BenchSupport::TYes;
 
 constexpr int Tracks = 15;
 
@@ -148,10 +143,8 @@ template <typename F> TSpan Time(F&& Step) {
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     const bool merge = !(argc > 2 && std::string(argv[2]) == "--no-merge");
-    TYes yes;
-    SetMessageSink(&yes);
-    const fs::path dir =
-        fs::temp_directory_path() / ("orbelune-bench-transfer-" + std::to_string(::getpid()));
+    const TYesSink yes;
+    const fs::path dir = ScratchFolder("transfer");
     fs::create_directories(dir / "full");
     fs::create_directories(dir / "empty");
     TPlayerSettings settings;
