@@ -2,12 +2,12 @@
 
 #include <QFileDialog>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/ui/DialogButtons.h"
 #include "devices/CdErrors.h"
 #include "devices/DriveList.h"
 #include "devices/MessageBoxes.h"
@@ -29,24 +29,18 @@ TfrmCD::TfrmCD(int DeviceCount, int Current, QWidget* Parent) : QDialog(Parent) 
     auto* PanelLayout = new QVBoxLayout(Panel);
     PanelLayout->addWidget(lbDrives);
 
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    const TDialogButtons Buttons = MakeDialogButtons(this);
+    btnOK = Buttons.OK;
+    btnCancel = Buttons.Cancel;
     btnImage = new QPushButton(QStringLiteral("&Disc image..."), this);
     btnImage->setObjectName(QStringLiteral("btnImage"));
     btnImage->setToolTip(QStringLiteral("Play a disc image (CUE, TOC or NRG) as a drive."));
     // Enter after naming an image chooses OK, not this button, which has the focus again.
     btnImage->setAutoDefault(false);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addWidget(btnImage);
-    Buttons->addStretch();
-    Buttons->addWidget(btnOK);
-    Buttons->addWidget(btnCancel);
+    Buttons.Row->insertWidget(0, btnImage);
     auto* Main = new QVBoxLayout(this);
     Main->addWidget(Panel, 1);
-    Main->addLayout(Buttons);
+    Main->addLayout(Buttons.Row);
     Main->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(btnOK, &QPushButton::clicked, this, &TfrmCD::btnOKClick);

@@ -2,36 +2,19 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QVBoxLayout>
 
-#include "app/Settings.h"
 #include "catalogue/CatalogueExport.h"
-#include "catalogue_ui/ProgressForm.h"
 #include "devices/MessageBoxes.h"
 
-namespace {
-
-template <typename T> T* Named(T* Widget, const char* Name) {
-    Widget->setObjectName(QString::fromLatin1(Name));
-    return Widget;
-}
-
-} // namespace
-
-TfrmExport::TfrmExport(TDiscCatalogue& Catalogue, QWidget* Parent) : QDialog(Parent), FCatalogue(Catalogue) {
-    setObjectName(QStringLiteral("frmExport"));
-    setWindowTitle(QStringLiteral("Export CD database"));
-    setProperty("HelpContext", 1024);
-
+TfrmExport::TfrmExport(TDiscCatalogue& Catalogue, QWidget* Parent)
+    : TTransferDialog(Catalogue, Parent, "frmExport", QStringLiteral("Export CD database"), 1024) {
     auto* Format = new QGroupBox(QStringLiteral("Format"), this);
     rbComma = Named(new QRadioButton(QStringLiteral("&Comma separated"), Format), "rbComma");
     rbLine = Named(new QRadioButton(QStringLiteral("&Line feed separated"), Format), "rbLine");
@@ -84,28 +67,7 @@ TfrmExport::TfrmExport(TDiscCatalogue& Catalogue, QWidget* Parent) : QDialog(Par
     ContentLayout->addWidget(cbDef2, 2, 1);
     ContentLayout->addWidget(Button1, 3, 1, Qt::AlignRight);
 
-    auto* FileBox = new QGroupBox(QStringLiteral("File name"), this);
-    edFile = Named(new QLineEdit(QString::fromStdString(ProgramDir() + "EXPORT.TXT"), FileBox), "edFile");
-    edFile->setMinimumWidth(320);
-    btnBrowse = Named(new QPushButton(QStringLiteral("&Browse"), FileBox), "btnBrowse");
-    auto* FileLayout = new QHBoxLayout(FileBox);
-    FileLayout->addWidget(edFile, 1);
-    FileLayout->addWidget(btnBrowse);
-
-    btnOK = Named(new QPushButton(QStringLiteral("&OK"), this), "btnOK");
-    btnOK->setDefault(true);
-    brnCancel = Named(new QPushButton(QStringLiteral("&Cancel"), this), "brnCancel");
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addStretch();
-    Buttons->addWidget(btnOK);
-    Buttons->addWidget(brnCancel);
-
-    auto* Layout = new QVBoxLayout(this);
-    Layout->addWidget(Format);
-    Layout->addWidget(Content);
-    Layout->addWidget(FileBox);
-    Layout->addLayout(Buttons);
-    Layout->setSizeConstraint(QLayout::SetFixedSize);
+    brnCancel = LayOut({Format, Content}, "brnCancel");
 
     connect(rbComma, &QRadioButton::clicked, this, &TfrmExport::rbCommaClick);
     connect(rbLine, &QRadioButton::clicked, this, &TfrmExport::rbLineClick);
@@ -115,9 +77,6 @@ TfrmExport::TfrmExport(TDiscCatalogue& Catalogue, QWidget* Parent) : QDialog(Par
     connect(rbFixed, &QRadioButton::clicked, this, &TfrmExport::rbFixedClick);
     connect(rbVariable, &QRadioButton::clicked, this, &TfrmExport::rbVariableClick);
     connect(Button1, &QPushButton::clicked, this, &TfrmExport::Button1Click);
-    connect(btnBrowse, &QPushButton::clicked, this, &TfrmExport::btnBrowseClick);
-    connect(btnOK, &QPushButton::clicked, this, &TfrmExport::btnOKClick);
-    connect(brnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TExportLayout TfrmExport::Layout() const {
@@ -176,26 +135,17 @@ void TfrmExport::Button1Click() {
 }
 
 void TfrmExport::btnBrowseClick() {
-    QFileDialog Dialog(this, QStringLiteral("Export CD database"));
-    Dialog.setAcceptMode(QFileDialog::AcceptSave);
-    Dialog.setFileMode(QFileDialog::AnyFile);
-    // The OK button asks before it overwrites.
-    Dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    Dialog.setDefaultSuffix(QStringLiteral("TXT"));
-    Dialog.setNameFilters({QStringLiteral("Text file (*.txt *.TXT)"), QStringLiteral("All files (*)")});
-    Dialog.selectFile(edFile->text());
-    if (Dialog.exec() == QDialog::Accepted && !Dialog.selectedFiles().isEmpty())
-        edFile->setText(Dialog.selectedFiles().constFirst());
+    ChooseFile(QFileDialog::AcceptSave,
+               {QStringLiteral("Text file (*.txt *.TXT)"), QStringLiteral("All files (*)")}, 0);
 }
 
 void TfrmExport::btnOKClick() {
     const std::string FileName = edFile->text().toStdString();
     if (QFileInfo::exists(edFile->text()) && AskYesNo(msgExportFileExists) != idYes) return;
-    TProgForm Progress(this);
-    Progress.Start(QStringLiteral("Exporting"));
-    const TExportResult Result = ExportCatalogue(FCatalogue, FileName, Layout(),
-                                                 [&Progress](int Percent) { Progress.SetProgress(Percent); });
-    Progress.close();
+    const TExportResult Result =
+        WithProgress(QStringLiteral("Exporting"), [&](const TTransferProgress& Progress) {
+            return ExportCatalogue(FCatalogue, FileName, Layout(), Progress);
+        });
     if (!Result.Ok) {
         if (!Result.Error.empty()) ShowError(Result.Error);
         return;

@@ -1,18 +1,17 @@
 // The export window: format, content and file of a catalogue export, and the run with its progress.
 #pragma once
 
-#include <QDialog>
 #include <string>
 
+#include "catalogue_ui/TransferDialog.h"
+
 class QCheckBox;
-class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
-class TDiscCatalogue;
 struct TExportLayout;
 
-class TfrmExport : public QDialog {
+class TfrmExport : public TTransferDialog {
     Q_OBJECT
 public:
     TfrmExport(TDiscCatalogue& Catalogue, QWidget* Parent = nullptr);
@@ -34,14 +33,11 @@ public:
     QCheckBox* cbDef2 = nullptr;
     QCheckBox* cbTimes = nullptr;
     QPushButton* Button1 = nullptr;
-    QLineEdit* edFile = nullptr;
-    QPushButton* btnBrowse = nullptr;
-    QPushButton* btnOK = nullptr;
     QPushButton* brnCancel = nullptr;
 
 public slots:
-    void btnBrowseClick();
-    void btnOKClick();
+    void btnBrowseClick() override;
+    void btnOKClick() override;
     void rbCommaClick();
     void rbLineClick();
     void rbDoubleClick();
@@ -52,7 +48,6 @@ public slots:
     void Button1Click();
 
 private:
-    TDiscCatalogue& FCatalogue;
     std::string FieldSeparator = ",";
     std::string TextQuote = "\"";
 };

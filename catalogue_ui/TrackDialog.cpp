@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Settings.h"
+#include "app/ui/DialogButtons.h"
 #include "catalogue/ui/ByteLimit.h"
 
 TfrmSTrack::TfrmSTrack(const TPlayerSettings& Settings, QWidget* Parent) : QDialog(Parent) {
@@ -49,21 +50,15 @@ TfrmSTrack::TfrmSTrack(const TPlayerSettings& Settings, QWidget* Parent) : QDial
     Fields->addRow(labUser1, edUser1);
     Fields->addRow(labUser2, edUser2);
 
-    BitBtn1 = new QPushButton(QStringLiteral("&OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("&Cancel"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    const TDialogButtons Buttons = MakeDialogButtons(this, "BitBtn1", "BitBtn2");
+    BitBtn1 = Buttons.OK;
+    BitBtn2 = Buttons.Cancel;
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addStretch();
-    Buttons->addWidget(BitBtn1);
-    Buttons->addWidget(BitBtn2);
 
     auto* Layout = new QVBoxLayout(this);
     Layout->addLayout(Top);
     Layout->addWidget(Panel);
-    Layout->addLayout(Buttons);
+    Layout->addLayout(Buttons.Row);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
 }

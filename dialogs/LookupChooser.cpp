@@ -1,12 +1,13 @@
 #include "dialogs/LookupChooser.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+
+#include "app/ui/DialogButtons.h"
 
 TfrmLookupChooser::TfrmLookupChooser(const std::vector<TLookupMatch>& Matches, QWidget* Parent)
     : QDialog(Parent) {
@@ -45,21 +46,16 @@ TfrmLookupChooser::TfrmLookupChooser(const std::vector<TLookupMatch>& Matches, Q
     tvMatches->setCurrentItem(tvMatches->topLevelItem(0));
     connect(tvMatches, &QTreeWidget::itemActivated, this, &QDialog::accept);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    const TDialogButtons Buttons =
+        MakeDialogButtons(this, "btnOK", "btnCancel", QStringLiteral("OK"), QStringLiteral("Cancel"));
+    btnOK = Buttons.OK;
+    btnCancel = Buttons.Cancel;
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addStretch();
-    Buttons->addWidget(btnOK);
-    Buttons->addWidget(btnCancel);
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(Caption);
     Layout->addWidget(tvMatches, 1);
-    Layout->addLayout(Buttons);
+    Layout->addLayout(Buttons.Row);
 }
 
 int TfrmLookupChooser::Chosen() const {

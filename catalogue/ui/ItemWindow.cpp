@@ -1,11 +1,11 @@
 #include "catalogue/ui/ItemWindow.h"
 
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ui/DialogButtons.h"
 #include "catalogue/ui/ByteLimit.h"
 
 TfrmItem::TfrmItem(const QString& Caption, const QString& Prompt, const QString& Name, int MaxBytes,
@@ -24,21 +24,15 @@ TfrmItem::TfrmItem(const QString& Caption, const QString& Prompt, const QString&
     auto* GroupLayout = new QVBoxLayout(gbItem);
     GroupLayout->addWidget(edName);
 
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    const TDialogButtons Buttons = MakeDialogButtons(this);
+    btnOK = Buttons.OK;
+    btnCancel = Buttons.Cancel;
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addStretch();
-    Buttons->addWidget(btnOK);
-    Buttons->addWidget(btnCancel);
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(gbItem);
-    Layout->addLayout(Buttons);
+    Layout->addLayout(Buttons.Row);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

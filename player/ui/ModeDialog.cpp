@@ -3,11 +3,12 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include "app/ui/DialogButtons.h"
 
 TfrmMode::TfrmMode(QWidget* Parent) : QDialog(Parent) {
     setObjectName(QStringLiteral("frmMode"));
@@ -37,20 +38,13 @@ TfrmMode::TfrmMode(QWidget* Parent) : QDialog(Parent) {
         GroupLayout->addWidget(Radio);
         FChoices.push_back({Radio, B.Mode});
     }
-    auto* btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    auto* btnCancel = new QPushButton(QStringLiteral("Cance&l"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* Buttons2 = new QHBoxLayout;
-    Buttons2->addStretch();
-    Buttons2->addWidget(btnOK);
-    Buttons2->addWidget(btnCancel);
+    const TDialogButtons Buttons2 =
+        MakeDialogButtons(this, "btnOK", "btnCancel", QStringLiteral("&OK"), QStringLiteral("Cance&l"));
+    connect(Buttons2.OK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Buttons2.Cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(Group);
-    Layout->addLayout(Buttons2);
+    Layout->addLayout(Buttons2.Row);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

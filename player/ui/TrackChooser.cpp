@@ -1,11 +1,11 @@
 #include "player/ui/TrackChooser.h"
 
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ui/DialogButtons.h"
 #include "devices/MessageBoxes.h"
 #include "player/ui/TrackLineDelegate.h"
 
@@ -21,21 +21,13 @@ TfrmTracks::TfrmTracks(QWidget* Parent) : QDialog(Parent) {
     lstTracks->setMinimumSize(300, 220);
     auto* GroupLayout = new QVBoxLayout(Group);
     GroupLayout->addWidget(lstTracks);
-    auto* btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    auto* btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(btnOK, &QPushButton::clicked, this, &TfrmTracks::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    const TDialogButtons Buttons = MakeDialogButtons(this);
+    connect(Buttons.OK, &QPushButton::clicked, this, &TfrmTracks::btnOKClick);
+    connect(Buttons.Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(lstTracks, &QListWidget::itemDoubleClicked, this, &TfrmTracks::btnOKClick);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addStretch();
-    Buttons->addWidget(btnOK);
-    Buttons->addWidget(btnCancel);
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(Group);
-    Layout->addLayout(Buttons);
+    Layout->addLayout(Buttons.Row);
 }
 
 void TfrmTracks::SetLines(const std::vector<std::string>& Lines) {
