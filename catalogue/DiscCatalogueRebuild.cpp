@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <unordered_set>
 
 #include <QFile>
 
@@ -431,12 +432,15 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
     const auto sourceSize = haveSource ? std::filesystem::file_size(VlfFileName(), sizeError) : 0;
     target.BeginAppendBatch(sizeError ? 0 : static_cast<std::int64_t>(sourceSize));
     bool stopped = false;
+    // The keys of the copied records, loaded into the new index in one pass once all are copied: sorted
+    // and packed into full pages, half the size of an index built by adding them one at a time.
+    std::vector<TKeyEntry> keys[DiscKeyCount];
+    std::unordered_set<std::string> codes;
     // Copies one live record with its blobs into the new set; false when the copy has to stop.
     const auto copyRecord = [&](TDiscRecordBytes bytes) {
         // Key 1 is unique: a second record with a code already copied could never be reached.
-        std::int32_t existing = 0;
-        FindKey(packed, kDiscCode, existing, DiscKeyValue(bytes, kDiscCode));
-        if (EngineOK) {
+        std::string code = DiscKeyValue(bytes, kDiscCode);
+        if (codes.count(code)) {
             ++LastPack.SkippedDuplicates;
             advance();
             return true;
@@ -461,13 +465,10 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
             ReportDiscFileError(0);
             return !(stopped = true);
         }
-        for (int k = kDiscCode; k <= kMusicType; ++k) {
-            AddKey(packed, k, newNo, DiscKeyValue(bytes, k));
-            if (!EngineOK) {
-                ReportDiscFileError(k);
-                return !(stopped = true);
-            }
-        }
+        for (int k = kComposer; k <= kMusicType; ++k)
+            keys[k - 1].push_back({DiscKeyValue(bytes, k), newNo});
+        keys[kDiscCode - 1].push_back({code, newNo});
+        codes.insert(std::move(code));
         ++LastPack.Records;
         return true;
     };
@@ -533,6 +534,14 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
     }
     source.ReadAhead = false;
     if (stopped) return abandon(true);
+    codes = {};
+    for (int k = kDiscCode; k <= kMusicType; ++k) {
+        LoadKeys(packed, k, keys[k - 1]);
+        if (!EngineOK) {
+            ReportDiscFileError(k);
+            return abandon(true);
+        }
+    }
     if (Progress && shown != 100) Progress(100);
 
     if (live) CloseRecordFile(live);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
@@ -576,6 +577,34 @@ void DeleteKey(TRecordFile* F, int KeyNr, std::int32_t RecNo, std::string_view K
     Succeed();
     if (const std::int32_t err = CheckEntry(F, ekWrite, KeyNr)) return Fail(err);
     Fail(TreeDelete(F, KeyNr, SearchKeyOf(Key, RecNo)));
+}
+
+void LoadKeys(TRecordFile* F, int KeyNr, std::vector<TKeyEntry>& Entries) {
+    Succeed();
+    if (const std::int32_t err = CheckEntry(F, ekWrite, KeyNr)) return Fail(err);
+    std::vector<TIndexEntry> entries;
+    try {
+        entries.resize(Entries.size());
+    } catch (const std::bad_alloc&) {
+        return Fail(eeNoMemoryKeys);
+    }
+    bool tooLong = false;
+    for (std::size_t i = 0; i < Entries.size(); ++i) {
+        const std::string& key = Entries[i].Key;
+        TIndexEntry& e = entries[i];
+        tooLong = tooLong || key.size() > MaxKeyBytes;
+        e.RecNo = Entries[i].RecNo;
+        e.Len = static_cast<std::uint8_t>(std::min<std::size_t>(key.size(), MaxKeyBytes));
+        std::memset(e.Key, 0, sizeof e.Key);
+        std::memcpy(e.Key, key.data(), e.Len);
+    }
+    Entries = {};
+    if (tooLong) return Fail(eeKeyTooLong);
+    try {
+        Fail(TreeBulkLoad(F, KeyNr, entries));
+    } catch (const std::bad_alloc&) {
+        Fail(eeNoMemoryKeys);
+    }
 }
 
 void FindKey(TRecordFile* F, int KeyNr, std::int32_t& RecNo, std::string_view Key) {

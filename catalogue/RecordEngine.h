@@ -87,6 +87,18 @@ void DeleteRecord(TRecordFile* F, std::int32_t RecNo);
 // used. KeyNr runs from 1 to the number of keys of the file. AddKey needs a record number of 1 or more.
 void AddKey(TRecordFile* F, int KeyNr, std::int32_t RecNo, std::string_view Key);
 void DeleteKey(TRecordFile* F, int KeyNr, std::int32_t RecNo, std::string_view Key);
+// One key of a record, for LoadKeys.
+struct TKeyEntry {
+    std::string Key;
+    std::int32_t RecNo = 0;
+};
+// Fills index KeyNr, which must never have held a page (as after CreateRecordFile: eeIndexNotEmpty
+// otherwise), with Entries in one pass: sorted, then packed into full pages from the leaves up, where
+// adding the keys one at a time leaves pages half full. The index is the one AddKey would have built in
+// its key order, lookups and checks, and later additions and deletions work on it as on any. Every entry
+// is checked first (eeRecordRange, eeKeyTooLong, eeDuplicateKey for a key or, with duplicates, a pair
+// given twice): a refused load writes nothing. Entries is left empty.
+void LoadKeys(TRecordFile* F, int KeyNr, std::vector<TKeyEntry>& Entries);
 // Finds Key; in an index with duplicates, the entry with the lowest record number. On success the key
 // position is set there; on failure (10200) it is undefined and NextKey fails with 10255 until ClearKey or
 // a successful FindKey.

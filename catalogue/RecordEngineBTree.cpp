@@ -519,6 +519,112 @@ std::int32_t TreeNext(TRecordFile* F, int K, std::int32_t& RecNo, std::string& K
     return 0;
 }
 
+namespace {
+
+// The pages of one level over Count entries (Count + 1 children): the fewest that hold them with one
+// separator between neighbours, which leaves every page 31 to 62 entries when there is more than one.
+std::int32_t PagesForLevel(std::int64_t Count) {
+    return Count <= PageCapacity ? 1
+                                 : static_cast<std::int32_t>((Count + PageCapacity + 1) / (PageCapacity + 1));
+}
+
+} // namespace
+
+std::int32_t TreeBulkLoad(TRecordFile* F, int K, std::vector<TIndexEntry>& Entries) {
+    TKeyInfo& key = KeyOf(F, K);
+    if (key.PagesInUse != 0 || key.Root != 0 || key.EntryCount != 0) return eeIndexNotEmpty;
+    const bool dups = key.Duplicates != 0;
+    for (const TIndexEntry& e : Entries) {
+        if (e.RecNo < 1) return eeRecordRange;
+        if (e.Len > key.KeyLength) return eeKeyTooLong;
+    }
+    std::sort(Entries.begin(), Entries.end(),
+              [dups](const TIndexEntry& A, const TIndexEntry& B) { return CompareEntries(A, B, dups) < 0; });
+    for (std::size_t i = 1; i < Entries.size(); ++i)
+        if (CompareEntries(Entries[i - 1], Entries[i], dups) == 0) return eeDuplicateKey;
+    if (Entries.empty()) return 0;
+    if (Entries.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 2))
+        return eeKeyHeaderDamaged;
+    const auto total = static_cast<std::int32_t>(Entries.size());
+
+    // Level by level from the leaves: the entries of a level go to its pages in order, one entry between
+    // each two neighbours moving up as their separator with the right page as its child; the level above
+    // is made of those separators, its children the pages just made.
+    const std::size_t pageSize = RawPageBytes; // room for PackPage's fixed-width key copies
+    std::vector<unsigned char> pages;          // page p at (p - 1) * pageSize, its used part only meaningful
+    std::vector<std::size_t> used;             // bytes to write of each page
+    std::vector<TIndexEntry> level = std::move(Entries);
+    std::vector<std::int32_t> children(level.size() + 1, 0);
+    std::int32_t pageNr = 0;
+    TIndexPage page;
+    for (;;) {
+        const auto count = static_cast<std::int64_t>(level.size());
+        const std::int32_t pageCount = PagesForLevel(count);
+        const std::int64_t inPages = count - (pageCount - 1);
+        std::vector<TIndexEntry> up;
+        std::vector<std::int32_t> upChildren;
+        up.reserve(static_cast<std::size_t>(pageCount - 1));
+        upChildren.reserve(static_cast<std::size_t>(pageCount));
+        pages.resize(pages.size() + static_cast<std::size_t>(pageCount) * pageSize);
+        std::size_t at = 0;
+        for (std::int32_t i = 0; i < pageCount; ++i) {
+            const int n = static_cast<int>(inPages / pageCount + (i < inPages % pageCount ? 1 : 0));
+            page.Count = n;
+            page.Left = children[at];
+            for (int j = 0; j < n; ++j, ++at) {
+                page.E[j] = level[at];
+                page.E[j].Child = children[at + 1];
+            }
+            ++pageNr;
+            used.push_back(
+                PackPage(page, key.KeyLength, &pages[static_cast<std::size_t>(pageNr - 1) * pageSize]));
+            upChildren.push_back(pageNr);
+            if (i + 1 < pageCount) up.push_back(level[at++]); // its child is set on the level above
+        }
+        if (pageCount == 1) break;
+        level = std::move(up);
+        children = std::move(upChildren);
+    }
+
+    // The pages go to slots 1 .. pageNr: into the slots the file has, and in whole zero-filled slots
+    // beyond them, written in large pieces.
+    if (const std::int32_t err = MarkModified(F)) return err;
+    ++key.ChangeCount;
+    key.Position = kpCleared;
+    key.Path.clear();
+    const std::int64_t slotSize = F->IndexSlotSize;
+    std::int32_t p = 1;
+    std::int32_t err = 0;
+    for (; !err && p <= pageNr && p < F->IndexSlotCount; ++p)
+        err = WriteAt(F->Index, p * slotSize + key.RegionOffset,
+                      &pages[static_cast<std::size_t>(p - 1) * pageSize],
+                      used[static_cast<std::size_t>(p - 1)]);
+    constexpr std::int32_t SlotsPerWrite = 256;
+    std::vector<unsigned char> slots;
+    while (!err && p <= pageNr) {
+        const std::int32_t n = std::min(SlotsPerWrite, pageNr - p + 1);
+        slots.assign(static_cast<std::size_t>(n * slotSize), 0);
+        for (std::int32_t i = 0; i < n; ++i)
+            std::copy_n(&pages[static_cast<std::size_t>(p + i - 1) * pageSize],
+                        used[static_cast<std::size_t>(p + i - 1)],
+                        &slots[static_cast<std::size_t>(i * slotSize + key.RegionOffset)]);
+        err = WriteAt(F->Index, p * slotSize, slots.data(), slots.size());
+        if (!err) {
+            F->IndexSlotCount = p + n;
+            p += n;
+        }
+    }
+    if (err) {
+        F->KeepModified = true; // part of the tree may be on disk
+        return err;
+    }
+    key.PagesInUse = pageNr;
+    key.Root = pageNr;
+    key.EntryCount = total;
+    key.HeaderDirty = true;
+    return 0;
+}
+
 void TreeClearPosition(TRecordFile* F, int K) {
     TKeyInfo& key = KeyOf(F, K);
     key.Position = kpCleared;

@@ -61,3 +61,4 @@ constexpr std::int32_t eeRecordTooLong = 10507;       // record longer than the 
 constexpr std::int32_t eeJournalNotSupported = 10508; // open in journal mode
 constexpr std::int32_t eeIndexSlotSize = 10509;       // index file shorter than its header slot, or its
                                                       // key headers do not match the data header's keys
+constexpr std::int32_t eeIndexNotEmpty = 10510;       // load keys: the index has held pages already

@@ -76,36 +76,19 @@ void Release(TPageBuffer* B) {
     PushOldest(B);
 }
 
-// Room for the largest page; keys are copied 30 bytes at a time, which stays within it.
-constexpr std::size_t RawPageBytes = PageHeaderSize + PageCapacity * (MaxKeyBytes + EntryOverhead);
-
 std::int64_t PageOffset(const TRecordFile* F, int K, std::int32_t P) {
     return std::int64_t(P) * F->IndexSlotSize + F->Keys[K - 1].RegionOffset;
 }
 
 std::int32_t WriteBack(TPageBuffer* B) {
     const TRecordFile* F = B->Owner;
-    const int keyLen = F->Keys[B->KeyNr - 1].KeyLength;
     unsigned char raw[RawPageBytes];
     std::size_t size;
     if (B->IsFree) {
         PutI32(raw, B->FreeLink);
         size = 4;
     } else {
-        const TIndexPage& pg = B->Page;
-        PutU16(raw + PageCount, static_cast<std::uint16_t>(pg.Count));
-        PutI32(raw + PageLeftChild, pg.Left);
-        unsigned char* e = raw + PageHeaderSize;
-        for (int i = 0; i < pg.Count; ++i, e += keyLen + EntryOverhead) {
-            const TIndexEntry& x = pg.E[i];
-            PutI32(e + EntryRecNo, x.RecNo);
-            PutI32(e + EntryChild, x.Child);
-            e[EntryKeyLength] = x.Len;
-            // A fixed 30 bytes copies faster than K; what lands beyond the entry is overwritten by the
-            // next one or lies beyond the used part, which is not written.
-            std::memcpy(e + EntryKey, x.Key, MaxKeyBytes);
-        }
-        size = static_cast<std::size_t>(UsedPageBytes(pg.Count, keyLen));
+        size = PackPage(B->Page, F->Keys[B->KeyNr - 1].KeyLength, raw);
     }
     const std::int32_t err = WriteAt(F->Index, PageOffset(F, B->KeyNr, B->PageNr), raw, size);
     if (err) return err; // stays dirty: written again at the next eviction or close
@@ -157,6 +140,22 @@ TPageBuffer* Find(const TRecordFile* F, int K, std::int32_t P) {
 }
 
 } // namespace
+
+std::size_t PackPage(const TIndexPage& Page, int KeyLength, unsigned char* Raw) {
+    PutU16(Raw + PageCount, static_cast<std::uint16_t>(Page.Count));
+    PutI32(Raw + PageLeftChild, Page.Left);
+    unsigned char* e = Raw + PageHeaderSize;
+    for (int i = 0; i < Page.Count; ++i, e += KeyLength + EntryOverhead) {
+        const TIndexEntry& x = Page.E[i];
+        PutI32(e + EntryRecNo, x.RecNo);
+        PutI32(e + EntryChild, x.Child);
+        e[EntryKeyLength] = x.Len;
+        // A fixed 30 bytes copies faster than K; what lands beyond the entry is overwritten by the next
+        // one or lies beyond the used part, which is not written.
+        std::memcpy(e + EntryKey, x.Key, MaxKeyBytes);
+    }
+    return static_cast<std::size_t>(UsedPageBytes(Page.Count, KeyLength));
+}
 
 std::int32_t CreatePageCache(int Count) {
     try {

@@ -7,6 +7,7 @@
 // several pages at once copies them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "catalogue/RecordFileHandle.h"
@@ -25,6 +26,15 @@ struct TPageBuffer {
     TPageBuffer* Older = nullptr;
     TPageBuffer* HashNext = nullptr; // next buffer in the same lookup bucket
 };
+
+// Room for the largest page; keys are copied 30 bytes at a time, which stays within it.
+constexpr std::size_t RawPageBytes =
+    RecordFormat::PageHeaderSize +
+    RecordFormat::PageCapacity * (RecordFormat::MaxKeyBytes + RecordFormat::EntryOverhead);
+
+// Packs Page into Raw (RawPageBytes of room) as it lies on disk for key length KeyLength; returns the
+// size of its used part, the bytes to write.
+std::size_t PackPage(const TIndexPage& Page, int KeyLength, unsigned char* Raw);
 
 // 0, or eeNoBuffers when the buffers cannot be allocated.
 std::int32_t CreatePageCache(int Count);

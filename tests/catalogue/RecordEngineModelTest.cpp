@@ -45,13 +45,18 @@ protected:
         return s;
     }
 
+    // Keys of added records kept back for a bulk load instead of added one by one, when Pending is set.
+    std::vector<TKeyEntry>* Pending = nullptr;
+
     std::string& UniqueKeyName(int Which, std::int32_t RecNo, std::string Key, int MaxLen) {
         static std::string out;
         out = std::move(Key);
         if (Unique[Which].count(out)) {
             // Taken: the engine must refuse it; then make it unique with the record number.
-            AddKey(F, Which == 0 ? 1 : 4, RecNo, out);
-            EXPECT_EQ(EngineError, eeDuplicateKey);
+            if (!Pending) {
+                AddKey(F, Which == 0 ? 1 : 4, RecNo, out);
+                EXPECT_EQ(EngineError, eeDuplicateKey);
+            }
             out = out.substr(0, static_cast<std::size_t>(MaxLen - 7)) + "#" + std::to_string(RecNo);
         }
         return out;
@@ -75,6 +80,10 @@ protected:
         r.Keys[2] = RandomKey(3, 2);
         r.Keys[3] = UniqueKeyName(1, recNo, std::string(22, 'x') + RandomKey(8, 6), 30);
         for (int k = 0; k < 4; ++k) {
+            if (Pending) {
+                Pending[k].push_back({r.Keys[k], recNo});
+                continue;
+            }
             AddKey(F, k + 1, recNo, r.Keys[k]);
             ASSERT_TRUE(EngineOK) << "key " << k + 1 << " error " << EngineError;
         }
@@ -83,7 +92,7 @@ protected:
         Dups[1].insert({r.Keys[2], recNo});
         Unique[1][r.Keys[3]] = recNo;
         // Adding the same pair again must fail in every index.
-        if (Rand(20) == 0) {
+        if (!Pending && Rand(20) == 0) {
             AddKey(F, 2, recNo, r.Keys[1]);
             EXPECT_EQ(EngineError, eeDuplicateKey);
         }
@@ -285,6 +294,94 @@ TEST_F(RecordEngineModel, DeletingEverythingEmptiesTheTreesAndReusesTheirPages) 
         EXPECT_LE(I32(index, offset + RecordFormat::KeyPagesInUse), pagesBefore[k] + pagesBefore[k] / 5);
         offset += static_cast<std::size_t>(RecordFormat::PageSizeFor(ModelKeys[k].KeyLength));
     }
+}
+
+// A bulk-loaded index is the index the same keys added one by one make (walk, finds, check), in full
+// pages, and takes random additions and deletions afterwards, around every level boundary of the tree.
+TEST_F(RecordEngineModel, BulkLoadedIndexesMatchTheModelAndTakeLaterChanges) {
+    for (const int count : {0, 1, 62, 63, 64, 126, 3968, 5000}) {
+        SCOPED_TRACE(count);
+        Records.clear();
+        for (auto& m : Unique)
+            m.clear();
+        for (auto& m : Dups)
+            m.clear();
+        FreeSlots.clear();
+        Slots = 0;
+        CreateRecordFile(Base(), RecordLen, 4, ModelKeys);
+        F = Open();
+        ASSERT_NE(F, nullptr);
+        std::vector<TKeyEntry> pending[4];
+        Pending = pending;
+        for (int i = 0; i < count; ++i)
+            AddOne();
+        Pending = nullptr;
+        for (int k = 0; k < 4; ++k) {
+            std::shuffle(pending[k].begin(), pending[k].end(), Rng);
+            LoadKeys(F, k + 1, pending[k]);
+            ASSERT_TRUE(EngineOK) << EngineError;
+        }
+        Verify();
+        Reopen();
+        Verify();
+        Close(F);
+        // Full pages: every key's pages are the fewest that hold its entries with one separator apiece.
+        const std::string index = ReadFileBytes(IndexName());
+        const auto fewestPages = [](auto Self, int N) -> int {
+            const int pages = N <= 62 ? (N > 0) : (N + 63) / 63;
+            return pages + (pages > 1 ? Self(Self, pages - 1) : 0);
+        };
+        std::size_t region = 0;
+        for (const TKeyDescriptor& key : ModelKeys) {
+            EXPECT_EQ(I32(index, region + RecordFormat::KeyPagesInUse), fewestPages(fewestPages, count));
+            region += static_cast<std::size_t>(RecordFormat::PageSizeFor(key.KeyLength));
+        }
+        F = Open();
+        for (int b = 0; b < 4; ++b) {
+            for (int i = 0; i < 300; ++i) {
+                if (Records.empty() || Rand(100) < (b % 2 ? 30 : 70))
+                    AddOne();
+                else
+                    DeleteOne();
+                if (HasFatalFailure()) return;
+            }
+            Verify();
+            if (HasFatalFailure()) return;
+        }
+        Close(F);
+    }
+}
+
+TEST_F(RecordEngineModel, RefusedBulkLoadsWriteNothing) {
+    CreateRecordFile(Base(), RecordLen, 4, ModelKeys);
+    F = Open();
+    std::int32_t recNo = 0;
+    AddRecord(F, recNo, "");
+    const std::string before = ReadFileBytes(IndexName());
+    const struct {
+        int KeyNr;
+        std::vector<TKeyEntry> Entries;
+        std::int32_t Error;
+    } cases[] = {
+        {1, {{"a", 1}, {"b", 1}, {"a", 2}}, eeDuplicateKey}, // unique key given twice
+        {2, {{"a", 1}, {"a", 2}, {"a", 1}}, eeDuplicateKey}, // the same pair twice
+        {3, {{"abcd", 1}}, eeKeyTooLong},
+        {2, {{"a", 0}}, eeRecordRange},
+        {5, {{"a", 1}}, eeBadKeyNumber},
+    };
+    for (auto c : cases) {
+        LoadKeys(F, c.KeyNr, c.Entries);
+        EXPECT_EQ(EngineError, c.Error);
+    }
+    EXPECT_EQ(ReadFileBytes(IndexName()), before);
+    // An index that holds pages takes no bulk load, even when it is empty again.
+    AddKey(F, 2, recNo, "x");
+    DeleteKey(F, 2, recNo, "x");
+    std::vector<TKeyEntry> one = {{"y", recNo}};
+    LoadKeys(F, 2, one);
+    EXPECT_EQ(EngineError, eeIndexNotEmpty);
+    EXPECT_EQ(CheckRecordFile(F), "");
+    Close(F);
 }
 
 } // namespace
