@@ -3,45 +3,19 @@
 
 #include <sndfile.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "devices/CdErrors.h"
 
-namespace {
-
-void Put16(std::string& Out, unsigned Value) {
-    Out += static_cast<char>(Value & 0xFF);
-    Out += static_cast<char>((Value >> 8) & 0xFF);
-}
-
-void Put32(std::string& Out, std::uint32_t Value) {
-    Put16(Out, Value & 0xFFFF);
-    Put16(Out, Value >> 16);
-}
-
-} // namespace
-
 int WriteWaveHeader(const std::string& Path, int Rate, int Bits, int Channels) {
     if (Rate <= 0 || (Bits != 8 && Bits != 16) || (Channels != 1 && Channels != 2)) return deWaveFormat;
-    const unsigned BlockAlign = static_cast<unsigned>(Channels * Bits / 8);
-    std::string Header = "RIFF";
-    Put32(Header, 36);
-    Header += "WAVEfmt ";
-    Put32(Header, 16);
-    Put16(Header, 1);
-    Put16(Header, static_cast<unsigned>(Channels));
-    Put32(Header, static_cast<std::uint32_t>(Rate));
-    Put32(Header, static_cast<std::uint32_t>(Rate) * BlockAlign);
-    Put16(Header, BlockAlign);
-    Put16(Header, static_cast<unsigned>(Bits));
-    Header += "data";
-    Put32(Header, 0);
-    std::ofstream File(Path, std::ios::binary | std::ios::trunc);
-    File.write(Header.data(), static_cast<std::streamsize>(Header.size()));
-    File.close();
-    return File ? deOK : deWaveWrite;
+    // An empty wave: libsndfile writes the plain 44-byte header and nothing else.
+    TWaveData Empty;
+    Empty.Rate = Rate;
+    Empty.Bits = Bits;
+    Empty.Channels = Channels;
+    return SaveWaveFile(Path, Empty);
 }
 
 int LoadWaveFile(const std::string& Path, TWaveData& Wave) {

@@ -1,7 +1,7 @@
-// Wave files on disk: the 44-byte PCM header that a recording starts from, and reading and writing whole
-// PCM wave files through libsndfile.
+// Wave files on disk, read and written through libsndfile: whole PCM wave files, and the empty one that a
+// recording starts from.
 //
-// The header (all fields little-endian):
+// The header libsndfile writes for a PCM wave (all fields little-endian):
 //   offset size field
 //   0      4    "RIFF"
 //   4      4    RIFF size: 36 + data size
@@ -34,7 +34,8 @@ struct TWaveData {
     }
 };
 
-// Writes a header-only PCM wave file. Returns 0 or an error code.
+// Writes a header-only PCM wave file (an empty wave of that format). Returns 0, deWaveFormat or
+// deWaveWrite.
 int WriteWaveHeader(const std::string& Path, int Rate, int Bits, int Channels);
 // Reads a PCM wave file. Returns 0, deWaveNotFound or deNotWave.
 int LoadWaveFile(const std::string& Path, TWaveData& Wave);

@@ -5,7 +5,9 @@
 #include "devices/VirtualClockWait.h"
 
 #include <chrono>
+#include <cstring>
 #include <thread>
+#include <tuple>
 
 #include "DiscImageMaker.h"
 #include "devices/CdAudio.h"
@@ -48,6 +50,41 @@ TEST_F(WaveAudioTest, RecordingHeader) {
     ASSERT_EQ(Stereo.size(), 44u);
     EXPECT_EQ(Stereo.substr(28, 8), std::string("\x10\xb1\x02\0\x04\0\x10\0", 8)); // 176400 bytes/s, align 4
     EXPECT_EQ(WriteWaveHeader(Path, 11025, 12, 1), deWaveFormat);
+}
+
+// A sample is kept in the catalogue as the wave that SaveWaveFile writes: the plain 44-byte header and the
+// samples (24-bit ones cut to their top 16 bits), none of the source file's other chunks. Stored samples
+// hold these bytes, so they must stay as they are.
+TEST_F(WaveAudioTest, ConvertedSampleBytes) {
+    const auto U32 = [](std::uint32_t V) {
+        std::string Out;
+        for (int I = 0; I < 4; ++I)
+            Out += static_cast<char>((V >> (8 * I)) & 0xFF);
+        return Out;
+    };
+    // The fixtures: stereo at 11025 Hz; their format chunk as the conversion writes it.
+    for (const auto& [Name, Format, Width] :
+         {std::tuple{"pluck-pcm8.wav", std::string("\x02\0\x11\x2b\0\0\x22\x56\0\0\x02\0\x08\0", 14), 1},
+          {"pluck-pcm16.wav", std::string("\x02\0\x11\x2b\0\0\x44\xac\0\0\x04\0\x10\0", 14), 2},
+          {"pluck-pcm24.wav", std::string("\x02\0\x11\x2b\0\0\x44\xac\0\0\x04\0\x10\0", 14), 3}}) {
+        const std::string Source = ReadFileBytes(TestDataDir() / "wav" / "cpython" / Name);
+        const std::size_t At = Source.find("data");
+        ASSERT_NE(At, std::string::npos) << Name;
+        std::uint32_t Size = 0;
+        std::memcpy(&Size, Source.data() + At + 4, 4);
+        std::string Samples;
+        for (std::size_t I = At + 8; I + Width <= At + 8 + Size; I += Width)
+            Samples += Width == 3 ? Source.substr(I + 1, 2) : Source.substr(I, Width);
+        TWaveData Data;
+        ASSERT_EQ(LoadWaveFile((TestDataDir() / "wav" / "cpython" / Name).string(), Data), deOK);
+        const std::string Path = Home.File("converted.wav");
+        ASSERT_EQ(SaveWaveFile(Path, Data), deOK);
+        const auto N = static_cast<std::uint32_t>(Samples.size());
+        EXPECT_EQ(ReadFileBytes(Path), "RIFF" + U32(36 + N) + "WAVEfmt " +
+                                           std::string("\x10\0\0\0\x01\0", 6) + Format + "data" + U32(N) +
+                                           Samples)
+            << Name;
+    }
 }
 
 TEST_F(WaveAudioTest, OpeningFiles) {
