@@ -284,6 +284,7 @@ void TDiscCatalogue::LoadDisc(const std::string& Code, TDiscRecord& Rec, TString
 }
 
 void TDiscCatalogue::LoadCurrentDisc(const TDiscToc& Toc, int VolumeLeft, int VolumeRight) {
+    Shown = {};
     LoadDiscWithVolumes(CurrentDiscCode, CurrentDisc, fvlf.Tracks, fvlf.Memo, LoadedKeys, CurrentDiscRecNo,
                         Toc, VolumeLeft, VolumeRight);
 }
@@ -294,6 +295,30 @@ bool TDiscCatalogue::SaveCurrentDisc() {
 
 std::string TDiscCatalogue::TrackName(int Track) const {
     return fvlf.Tracks.Cells(0, Track);
+}
+
+const TShownDisc* TDiscCatalogue::ShownNewDisc() const {
+    const bool Holds = Shown.Source != ssNone && CurrentDiscRecNo == 0 && !CurrentDiscCode.empty() &&
+                       Shown.Code == CurrentDiscCode;
+    return Holds ? &Shown : nullptr;
+}
+
+TShownDisc TDiscCatalogue::ShownTexts() const {
+    if (const TShownDisc* New = ShownNewDisc()) return *New;
+    TShownDisc Own;
+    Own.Code = CurrentDiscCode;
+    Own.DiscName = CurrentDisc.DiscName;
+    Own.Composer = CurrentDisc.Composer;
+    Own.Artist = CurrentDisc.Artist;
+    return Own;
+}
+
+std::string TDiscCatalogue::ShownTrackName(int Track) const {
+    const TShownDisc* New = ShownNewDisc();
+    if (New && Track >= 1 && static_cast<std::size_t>(Track) <= New->TrackNames.size() &&
+        !New->TrackNames[static_cast<std::size_t>(Track - 1)].empty())
+        return New->TrackNames[static_cast<std::size_t>(Track - 1)];
+    return TrackName(Track);
 }
 
 void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,

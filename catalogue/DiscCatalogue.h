@@ -14,6 +14,7 @@
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecord.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/ShownDisc.h"
 #include "catalogue/StringGridData.h"
 
 struct TRecordFile;
@@ -127,6 +128,18 @@ public:
     std::string TrackName(int Track) const;
     // The drive holds no disc any more.
     void DiscRemoved() { CurrentDiscCode.clear(); }
+
+    // What the handset shows of the disc in the drive while it has no record (its CD-TEXT, or what the
+    // automatic lookup found); loading a disc clears it. CurrentDisc and the holder's Tracks stay as they
+    // were loaded, so that whatever stores the disc stores only what the user gave it.
+    TShownDisc Shown;
+    // Shown while it belongs to the disc in the drive and that disc is still not stored, else nullptr.
+    const TShownDisc* ShownNewDisc() const;
+    // The disc name, composer and artist as shown: Shown's while it holds, else CurrentDisc's with
+    // Source ssNone.
+    TShownDisc ShownTexts() const;
+    // The name of track Track as shown: Shown's when it gives one, else TrackName.
+    std::string ShownTrackName(int Track) const;
 
     // The menu command: refuses while a disc is in the drive, asks, then packs the catalogue.
     bool RebuildDatabase(const TRebuildProgress& Progress = {});

@@ -78,10 +78,13 @@ bool TDiscEdit::OffersCdText(const TCdText& Text) const {
 }
 
 TCdTextNames TDiscEdit::TakeCdText(const TCdText& Text) {
-    const std::size_t Count = std::min(Text.TrackTitles.size(), static_cast<std::size_t>(TrackCount()));
-    for (std::size_t i = 0; i < Count; ++i)
-        if (!Text.TrackTitles[i].empty())
-            Tracks.SetCells(0, static_cast<int>(i) + 1, Cut(Text.TrackTitles[i], VlfFormat::GridCellMax));
+    const std::vector<std::string> Titles = CdTextTrackNames(Text, TrackCount());
+    for (std::size_t i = 0; i < Titles.size(); ++i)
+        if (!Titles[i].empty()) Tracks.SetCells(0, static_cast<int>(i) + 1, Titles[i]);
+    return CdTextNamesOf(Text);
+}
+
+TCdTextNames CdTextNamesOf(const TCdText& Text) {
     // A disc without a performer of its own whose tracks all name the same one is that performer's.
     std::string Artist = Text.DiscPerformer;
     if (Artist.empty() && !Text.TrackPerformers.empty() &&
@@ -89,6 +92,15 @@ TCdTextNames TDiscEdit::TakeCdText(const TCdText& Text) {
                     [&](const std::string& P) { return P == Text.TrackPerformers.front(); }))
         Artist = Text.TrackPerformers.front();
     return {Cut(Text.DiscTitle, DiscNameMax), Cut(Artist, ArtistMax)};
+}
+
+std::vector<std::string> CdTextTrackNames(const TCdText& Text, int TrackCount) {
+    const std::size_t Count =
+        std::min(Text.TrackTitles.size(), static_cast<std::size_t>(std::clamp(TrackCount, 0, MaxDiscTracks)));
+    std::vector<std::string> Titles;
+    for (std::size_t i = 0; i < Count; ++i)
+        Titles.push_back(Cut(Text.TrackTitles[i], VlfFormat::GridCellMax));
+    return Titles;
 }
 
 std::string TDiscEdit::TrackLineOf(int T) const {

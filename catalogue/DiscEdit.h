@@ -33,6 +33,13 @@ struct TCdTextNames {
     std::string DiscName, Artist;
 };
 
+// The disc name and artist that Text gives, cut to what the record keeps: its disc performer, else the
+// one performer all its tracks name.
+TCdTextNames CdTextNamesOf(const TCdText& Text);
+// Text's titles of tracks 1 to TrackCount (fewer when it has fewer), each cut to what a track name keeps;
+// an empty one is a track without a title.
+std::vector<std::string> CdTextTrackNames(const TCdText& Text, int TrackCount);
+
 // What stands in the picture dialog's file name after Clear.
 inline constexpr const char* PictureCleared = "...";
 

@@ -40,16 +40,17 @@ TMprisTrack MprisTrackOf(const TDiscCatalogue& Catalogue, const TCdAudio& Cd, in
                          const TCdText* Text) {
     TMprisTrack T;
     if (Catalogue.CurrentDiscCode.empty() || Track < 1 || Track > Cd.TrackCount || Track > 99) return T;
-    const TDiscRecord& Disc = Catalogue.CurrentDisc;
     T.Track = Track;
     T.TrackId = MprisTrackId(Catalogue.CurrentDiscCode, Track);
     T.Length = FramesToMicroseconds(MSFToFrames(Cd.TrackLength[Track]));
-    T.Title = Catalogue.TrackName(Track);
+    T.Title = Catalogue.ShownTrackName(Track);
     if (T.Title.find_first_not_of(' ') == std::string::npos) T.Title = "Track " + std::to_string(Track);
-    T.Album = Disc.DiscName;
-    T.Artist = Disc.Artist;
-    T.Composer = Disc.Composer;
-    if (Text && Catalogue.CurrentDiscRecNo <= 0) {
+    const TShownDisc Shown = Catalogue.ShownTexts();
+    T.Album = Shown.DiscName;
+    T.Artist = Shown.Artist;
+    T.Composer = Shown.Composer;
+    // What a lookup found is shown in place of the disc's own text.
+    if (Text && Catalogue.CurrentDiscRecNo <= 0 && Shown.Source != ssLookup) {
         const auto Given = [](const std::string& Value) {
             return Value.find_first_not_of(' ') != std::string::npos;
         };

@@ -270,8 +270,8 @@ void TPlayerCore::ShowTick() {
         }
         FView.SetVolumeBars(FSettings.VolumeLeft, FSettings.VolumeRight);
         FFlags.DiscShown = true;
-        const TDiscRecord& disc = FCatalogue.CurrentDisc;
-        FView.SetDiscLabels(disc.DiscName, "", disc.Composer, disc.Artist);
+        const TShownDisc shown = FCatalogue.ShownTexts();
+        FView.SetDiscLabels(shown.DiscName, "", shown.Composer, shown.Artist);
         FFlags.HighlightedTrack = -1;
         if ((FSettings.AutoPlayOnStartup || FFlags.AutoPlaySwitch) && FCd.GetCDMode() != cmPlaying)
             btnPlayClick();
@@ -456,7 +456,7 @@ void TPlayerCore::btnRepeatClick() {
 }
 
 std::string TPlayerCore::TrackName(int Track) const {
-    return FCatalogue.TrackName(Track);
+    return FCatalogue.ShownTrackName(Track);
 }
 
 std::vector<std::string> TPlayerCore::TrackChooserLines() const {

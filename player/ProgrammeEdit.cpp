@@ -6,7 +6,7 @@
 std::string CurrentDiscTrackLine(const TDiscCatalogue& Catalogue, int Track) {
     const MSF Length =
         Track >= 1 && Track <= MaxDiscTracks ? Catalogue.CurrentDisc.TrackLengths[Track - 1] : 0;
-    return TrackLine(Track, Length, Catalogue.TrackName(Track));
+    return TrackLine(Track, Length, Catalogue.ShownTrackName(Track));
 }
 
 void EditCurrentProgramme(TDiscCatalogue& Catalogue, bool Fit, const TProgrammeWindow& Window) {

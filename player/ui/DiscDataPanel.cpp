@@ -1,6 +1,7 @@
 #include "player/ui/DiscDataPanel.h"
 
 #include <QLabel>
+#include <algorithm>
 
 #include "app/ColourValues.h"
 
@@ -27,6 +28,9 @@ TDiscDataPanel::TDiscDataPanel(const TPlayerSettings& Settings, QWidget* Parent)
     labTrack = MakeLabel("labTrack", QString(), this);
     LabComp = MakeLabel("LabComp", QString(), this);
     labArt = MakeLabel("labArt", QString(), this);
+    labMark = MakeLabel("labMark", QString(), this);
+    labMark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    labMark->hide();
 }
 
 int TDiscDataPanel::LayoutRows() {
@@ -42,6 +46,9 @@ int TDiscDataPanel::LayoutRows() {
         Label->setPalette(Palette);
         Label->adjustSize();
     }
+    Font.setItalic(true);
+    labMark->setFont(Font);
+    labMark->setPalette(Palette);
     const int H = Label1->sizeHint().height();
     Label1->move(4, 2);
     Label2->move(4, H + 3);
@@ -60,6 +67,11 @@ void TDiscDataPanel::PlaceValues() {
     QLabel* Values[] = {labName, labTrack, LabComp, labArt};
     for (int I = 0; I < 4; ++I)
         Values[I]->setGeometry(Left, Captions[I]->y(), Width, Captions[I]->sizeHint().height());
+    if (labMark->isHidden()) return;
+    // The mark keeps its whole width (up to half the row); the name gives way to it.
+    const int MarkWidth = std::min(labMark->sizeHint().width(), Width / 2);
+    labMark->setGeometry(Left + Width - MarkWidth, labName->y(), MarkWidth, labName->height());
+    labName->resize(std::max(Width - MarkWidth - 6, 0), labName->height());
 }
 
 void TDiscDataPanel::SetWidth(int Width) {
@@ -78,7 +90,16 @@ void TDiscDataPanel::SetTrack(const std::string& Track) {
     labTrack->setText(QString::fromStdString(Track));
 }
 
+void TDiscDataPanel::SetMark(const std::string& Mark, const std::string& Hint) {
+    labMark->setText(Mark.empty() ? QString() : QStringLiteral("(%1)").arg(QString::fromStdString(Mark)));
+    labMark->setVisible(!Mark.empty());
+    labMark->setToolTip(QString::fromStdString(Hint));
+    labName->setToolTip(QString::fromStdString(Hint));
+    PlaceValues();
+}
+
 void TDiscDataPanel::Clear() {
     SetDisc({}, {}, {});
     SetTrack({});
+    SetMark({}, {});
 }

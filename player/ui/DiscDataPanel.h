@@ -19,9 +19,12 @@ public:
     void SetWidth(int Width);
     void SetDisc(const std::string& Name, const std::string& Composer, const std::string& Artist);
     void SetTrack(const std::string& Track);
+    // A mark at the end of the disc row, with Hint as its tooltip and the panel's; empty: none.
+    void SetMark(const std::string& Mark, const std::string& Hint);
     void Clear();
 
     QLabel* labName;
+    QLabel* labMark;
     QLabel* labTrack;
     QLabel* LabComp;
     QLabel* labArt;

@@ -131,6 +131,12 @@ void TORB::BuildControls() {
     FStrip->TrackCount = [this] { return FCd.TrackCount; };
     FStrip->CurrentTrack = [this] { return FState.CurrentTrack; };
     FStrip->ExtractDiscPicture = [this] { ExtractDiscPicture(); };
+    FStrip->TrackName = [this](int Track) {
+        if (FCatalogue.CurrentDiscCode.empty()) return std::string();
+        const TShownDisc* Shown = FCatalogue.ShownNewDisc();
+        const std::string Name = FCatalogue.ShownTrackName(Track);
+        return Shown && !Name.empty() ? Name + " (" + ShownMark(Shown->Source) + ")" : Name;
+    };
     connect(FStrip, &TTrackStrip::TrackClicked, this, &TORB::imgTracksClick);
 
     panVolume = MakePanel("panVolume", {340, 8, 39, 90}, FClient);

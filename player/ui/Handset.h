@@ -30,8 +30,6 @@ class TfrmSmall;
 class TDiscLookup;
 struct TLookupMatch;
 struct TLookupResult;
-struct TDiscRecord;
-class TStringGridData;
 
 // The designed sizes until the first layout.
 struct THandsetSizes {
@@ -169,8 +167,13 @@ private:
     void ExtractDiscPicture();
     // The lookup of a new disc when the settings ask for it: started when the clock finds a disc the
     // catalogue does not hold; what it finds is shown, and kept for the editor unless stored at once.
+    // A new disc's CD-TEXT is shown at once, marked as not stored, and so is what the lookup finds.
     void WatchNewDisc();
     void NewDiscLookedUp(const TLookupResult& Result);
+    // The disc panel's name, composer and artist as the catalogue shows them, with the mark of texts
+    // not stored; the track row is left to the caller.
+    void ShowDiscTexts();
+    void ShowUnstoredMark();
     QToolButton* MakeButton(const char* Name, const QString& Caption, const QString& Hint, QRect Place,
                             QWidget* Parent);
 
@@ -187,8 +190,6 @@ private:
     TDiscLookup* FAutoLookup = nullptr;
     std::string FWatchedCode;                 // the disc the last lookup was for
     std::shared_ptr<TLookupMatch> FAutoMatch; // shown, not stored
-    std::shared_ptr<TDiscRecord> FAutoBefore; // the new disc's record before the match was shown
-    std::shared_ptr<TStringGridData> FAutoBeforeTracks;
 
     THandsetSizes FSizes;
     struct TDesignedPlace {

@@ -1,5 +1,6 @@
 // The handset's commands that open the catalogue's windows for the disc in the drive and the reference
 // lists, play samples, rebuild the catalogue and choose the drive.
+#include <QLabel>
 #include <algorithm>
 
 #include "catalogue/DiscCatalogue.h"
@@ -40,23 +41,23 @@ void TORB::btnDataClick() {
         Drive.Code = DiscCodeText(DiscIdentity(Drive.Toc));
         Drive.Text = FCd.GetCdText();
     }
-    // A looked-up new disc: the editor starts from the record as it was and fills the match in, so that
-    // only OK stores it.
+    // A new disc shows what its CD-TEXT or the lookup gave without holding it: the editor starts from the
+    // record as it was loaded, offers "Use CD-TEXT" and fills in the looked-up match, so only OK stores.
     const std::shared_ptr<TLookupMatch> Match = FAutoMatch;
-    if (Match && RecNo == 0 && FWatchedCode == Code && FAutoBefore) {
-        Rec = *FAutoBefore;
-        Tracks = *FAutoBeforeTracks;
-        Drive.LookedUp = Match.get();
-    }
-    EditDiscData(this, Cat, &FWave, Rec, Tracks, Memo, Keys, RecNo, Code, &Drive);
-    if (Drive.LookedUp) FAutoMatch.reset();
+    if (Match && RecNo == 0 && FWatchedCode == Code && Cat.ShownNewDisc()) Drive.LookedUp = Match.get();
+    const int Result = EditDiscData(this, Cat, &FWave, Rec, Tracks, Memo, Keys, RecNo, Code, &Drive);
+    // Meanwhile the clock may have taken in another disc, whose own shown texts stay.
     if (Cat.CurrentDiscCode != Code) return;
+    if (Result == QDialog::Accepted || RecNo != 0) {
+        FAutoMatch.reset();
+        Cat.Shown = {};
+    }
     Cat.CurrentDisc = Rec;
     Cat.fvlf.Tracks = Tracks;
     Cat.fvlf.Memo = Memo;
     Cat.LoadedKeys = Keys;
     Cat.CurrentDiscRecNo = RecNo;
-    DData->SetDisc(Rec.DiscName, Rec.Composer, Rec.Artist);
+    ShowDiscTexts();
     DData->SetTrack({});
     if (FFlags.HighlightedTrack > 0 && FFlags.TrackListShown) DrawTrackNumber(FFlags.HighlightedTrack, false);
     FFlags.HighlightedTrack = -1;
@@ -65,11 +66,28 @@ void TORB::btnDataClick() {
 
 void TORB::WatchNewDisc() {
     const std::string& Code = FCatalogue.CurrentDiscCode;
+    // Stored meanwhile (a recorded sample stores a new disc as it was loaded): the record shows again.
+    if (!DData->labMark->isHidden() && !FCatalogue.ShownNewDisc()) {
+        ShowDiscTexts();
+        if (FFlags.DiscShown) DData->SetTrack(FCatalogue.ShownTrackName(FState.CurrentTrack));
+    }
     if (Code == FWatchedCode) return;
     FWatchedCode = Code;
     FAutoMatch.reset();
     if (FAutoLookup) FAutoLookup->Cancel();
-    if (Code.empty() || FCatalogue.CurrentDiscRecNo != 0 || !FSettings.LookupNewDiscs) return;
+    if (Code.empty() || FCatalogue.CurrentDiscRecNo != 0) return;
+    // What the disc itself says is shown at once, with no network; a drive that cannot read it shows
+    // the new record as it is.
+    try {
+        FCatalogue.Shown = ShownFromCdText(Code, FCd.GetCdText(), FCatalogue.CurrentDisc);
+    } catch (const std::exception&) {
+        FCatalogue.Shown = {};
+    }
+    if (FCatalogue.ShownNewDisc()) {
+        ShowDiscTexts();
+        if (FFlags.DiscShown) DData->SetTrack(FCatalogue.ShownTrackName(FState.CurrentTrack));
+    }
+    if (!FSettings.LookupNewDiscs) return;
     TDriveToc Toc;
     if (!FCd.GetToc(Toc)) return;
     const TLookupToc LookupToc = LookupTocOf(Toc);
@@ -85,25 +103,27 @@ void TORB::NewDiscLookedUp(const TLookupResult& Result) {
     // The disc may have gone, or been stored, meanwhile; a failure leaves the disc as it is, unannounced.
     if (Result.Cancelled || !Result.Answered() || Result.Matches.empty()) return;
     if (FCatalogue.CurrentDiscCode != FWatchedCode || FCatalogue.CurrentDiscRecNo != 0) return;
-    TDiscRecord& Disc = FCatalogue.CurrentDisc;
-    FAutoBefore = std::make_shared<TDiscRecord>(Disc);
-    FAutoBeforeTracks = std::make_shared<TStringGridData>(FCatalogue.fvlf.Tracks);
     const TLookupMatch& Match = Result.Matches.front();
-    const TDiscTexts Texts = LookupTexts(Match, TextsOf(Disc));
-    Disc.DiscName = Texts.DiscName;
-    Disc.Artist = Texts.Artist;
-    Disc.Composer = Texts.Composer;
-    Disc.RecordLabel = Texts.RecordLabel;
-    Disc.Year = static_cast<std::int16_t>(Texts.Year);
-    PutLookupTracks(Match, FCatalogue.fvlf.Tracks, Disc.TrackCount);
     // Several matches are only shown: the user chooses in the editor, where Look up lists them.
     if (FSettings.StoreLookedUpDiscs && Result.Matches.size() == 1) {
+        TDiscRecord& Disc = FCatalogue.CurrentDisc;
+        const TDiscTexts Texts = LookupTexts(Match, TextsOf(Disc));
+        Disc.DiscName = Texts.DiscName;
+        Disc.Artist = Texts.Artist;
+        Disc.Composer = Texts.Composer;
+        Disc.RecordLabel = Texts.RecordLabel;
+        Disc.Year = static_cast<std::int16_t>(Texts.Year);
+        PutLookupTracks(Match, FCatalogue.fvlf.Tracks, Disc.TrackCount);
+        FCatalogue.Shown = {};
         FCatalogue.SaveCurrentDisc();
     } else {
         FAutoMatch = std::make_shared<TLookupMatch>(Match);
+        // The match takes the place of the CD-TEXT shown so far.
+        FCatalogue.Shown =
+            ShownFromLookup(FWatchedCode, Match, FCatalogue.CurrentDisc, FCatalogue.fvlf.Tracks);
     }
-    DData->SetDisc(Disc.DiscName, Disc.Composer, Disc.Artist);
-    DData->SetTrack(FCatalogue.TrackName(FState.CurrentTrack));
+    ShowDiscTexts();
+    DData->SetTrack(FCatalogue.ShownTrackName(FState.CurrentTrack));
 }
 
 void TORB::btnBrowseClick() {
@@ -121,12 +141,7 @@ void TORB::btnBrowseClick() {
             this);
         Cat.exec();
     }
-    const TDiscRecord& Rec = FCatalogue.CurrentDisc;
-    if (FCatalogue.CurrentDiscCode.empty()) {
-        DData->SetDisc({}, {}, {});
-    } else {
-        DData->SetDisc(Rec.DiscName, Rec.Composer, Rec.Artist);
-    }
+    ShowDiscTexts();
     DData->SetTrack({});
     if (FFlags.HighlightedTrack > 0 && FFlags.TrackListShown) DrawTrackNumber(FFlags.HighlightedTrack, false);
     FFlags.HighlightedTrack = -1;

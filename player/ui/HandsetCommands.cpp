@@ -156,8 +156,7 @@ void TORB::Importdatabase1Click() {
     TfrmImport Dialog(FCatalogue, this);
     Dialog.exec();
     // The import may have merged into the record of the disc in the drive, which it then loaded again.
-    const TDiscRecord& Disc = FCatalogue.CurrentDisc;
-    if (!FCatalogue.CurrentDiscCode.empty()) DData->SetDisc(Disc.DiscName, Disc.Composer, Disc.Artist);
+    if (!FCatalogue.CurrentDiscCode.empty()) ShowDiscTexts();
 }
 
 void TORB::Exit1Click() {

@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QWindow>
 
+#include "catalogue/DiscCatalogue.h"
 #include "devices/CdAudio.h"
 #include "player/ui/DiscDataPanel.h"
 #include "player/ui/Handset.h"
@@ -45,6 +46,23 @@ void TORB::SetDiscLabels(const std::string& Name, const std::string& Track, cons
                          const std::string& Artist) {
     DData->SetDisc(Name, Composer, Artist);
     DData->SetTrack(Track);
+    ShowUnstoredMark();
+}
+
+void TORB::ShowDiscTexts() {
+    if (FCatalogue.CurrentDiscCode.empty()) {
+        DData->SetDisc({}, {}, {});
+    } else {
+        const TShownDisc Shown = FCatalogue.ShownTexts();
+        DData->SetDisc(Shown.DiscName, Shown.Composer, Shown.Artist);
+    }
+    ShowUnstoredMark();
+}
+
+void TORB::ShowUnstoredMark() {
+    const TShownDisc* Shown = FCatalogue.ShownNewDisc();
+    const TShownSource Source = Shown ? Shown->Source : ssNone;
+    DData->SetMark(ShownMark(Source), ShownMarkHint(Source));
 }
 
 void TORB::SetTrackLabel(const std::string& Track) {

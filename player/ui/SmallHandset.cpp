@@ -265,7 +265,9 @@ void TfrmSmall::timSTimer() {
         const auto* Label = FHandset.findChild<QLabel*>(QString::fromLatin1(Name));
         return Label ? Label->text() : QString();
     };
-    labName->setText(QStringLiteral("Disc: ") + Caption("labName"));
+    const QString Mark = Caption("labMark");
+    labName->setText(QStringLiteral("Disc: ") + Caption("labName") +
+                     (Mark.isEmpty() ? QString() : QStringLiteral(" ") + Mark));
     labTrack->setText(QStringLiteral("Track: ") + Caption("labTrack"));
     setWindowTitle(FHandset.windowTitle());
     Pan1->setText(QStringLiteral("Mode: ") + QString::fromStdString(PlayModeName(FState.PlayMode)));

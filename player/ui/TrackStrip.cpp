@@ -2,7 +2,9 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWidget>
 
 #include "app/ColourValues.h"
@@ -26,6 +28,21 @@ TTrackStrip::TTrackStrip(const TPlayerSettings& Settings, THandsetFlags& Flags, 
                          TImageControl* imgTracks)
     : FSettings(Settings), FFlags(Flags), FPanel(ImgPanel), FImage(imgTracks) {
     connect(FImage, &TImageControl::MouseDown, this, &TTrackStrip::imgTracksMouseDown);
+    FImage->installEventFilter(this);
+}
+
+bool TTrackStrip::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched != FImage || Event->type() != QEvent::ToolTip || !FFlags.TrackListShown || !TrackName)
+        return QObject::eventFilter(Watched, Event);
+    const auto* Help = static_cast<QHelpEvent*>(Event);
+    const int Track = TrackAtPoint(Help->pos().x(), Help->pos().y());
+    const std::string Name =
+        Track >= 1 && TrackCount && Track <= TrackCount() ? TrackName(Track) : std::string();
+    // A track without a name, or a cell beyond the last track, keeps the strip's own hint.
+    if (Name.find_first_not_of(' ') == std::string::npos) return QObject::eventFilter(Watched, Event);
+    QToolTip::showText(Help->globalPos(),
+                       QStringLiteral("%1. %2").arg(Track).arg(QString::fromStdString(Name)), FImage);
+    return true;
 }
 
 void TTrackStrip::imgTracksSetup() {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPoint>
 #include <functional>
+#include <string>
 
 #include "app/Settings.h"
 #include "player/PlayerState.h"
@@ -37,6 +38,8 @@ public:
     std::function<int()> CurrentTrack;
     // Writes the disc's picture to "disc.bmp" when it has one and the file is missing.
     std::function<void()> ExtractDiscPicture;
+    // The name shown for a track of the disc in the drive; a number held under the mouse shows it.
+    std::function<std::string(int)> TrackName;
 
 signals:
     // A left click asked for this track; it may lie beyond the disc's last track.
@@ -44,6 +47,9 @@ signals:
 
 public slots:
     void imgTracksMouseDown(Qt::MouseButton Button, QPoint Position);
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     const TPlayerSettings& FSettings;

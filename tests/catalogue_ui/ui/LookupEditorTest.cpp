@@ -2,6 +2,7 @@
 // Art Archive do: the chooser, the filled fields and cover, and what OK and Cancel store.
 #include <QApplication>
 #include <QBuffer>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,11 +10,17 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <algorithm>
+#include <map>
 
 #include "../../player/ui/HandsetRig.h"
 #include "catalogue_ui/DiscDataEditor.h"
+#include "devices/SampleRecorder.h"
+#include "devices/WaveFile.h"
+#include "player/MprisValues.h"
+#include "player/ui/HandsetGeometry.h"
 #include "player/ui/HandsetMenu.h"
 #include "support/LocalHttpServer.h"
 
@@ -48,8 +55,19 @@ QByteArray Png() {
     return Bytes;
 }
 
+// The catalogue's files as they are now.
+std::map<std::string, std::string> CatalogueFiles(const TTempHome& Home) {
+    std::map<std::string, std::string> Files;
+    for (const char* Name : {"disc.DAT", "disc.IX", "disc.VLF"})
+        Files[Name] = ReadFileBytes(Home.File(Name));
+    return Files;
+}
+
+const TCdText GnuText{"The Voice of the Gnu", "A Gnu", {"I Will Survive", "", "Gnu Opera"}, {}};
+
 struct TLookupRig {
-    explicit TLookupRig(std::function<THttpAnswer(const QByteArray&)> Answer, bool LookUpNewDiscs = false)
+    explicit TLookupRig(std::function<THttpAnswer(const QByteArray&)> Answer, bool LookUpNewDiscs = false,
+                        const TCdText& Text = {})
         : Server(std::move(Answer)), Rig(
                                          THandsetRig::drSimulated,
                                          [this, LookUpNewDiscs](TPlayerSettings& S) {
@@ -60,8 +78,13 @@ struct TLookupRig {
                                          },
                                          RigDisc(3, 180)) {
         Rig.Handset->show();
-        Rig.Tick();
+        Rig.Drive->SetCdText(Text);
+        Before = CatalogueFiles(Rig.Home);
+        Clock();
     }
+    // One tick of the handset's clock, the automatic lookup's watch included.
+    void Clock() { QMetaObject::invokeMethod(&Rig.Handset->Timer, "timeout"); }
+    QString Shown(const char* Label) { return Rig.Find<QLabel>(Label)->text(); }
     void Edit(const std::function<void(QWidget*)>& Act) {
         OnDialog("frmCDData", Act);
         Rig.Handset->Menu().Item("EditCD1")->trigger();
@@ -79,6 +102,7 @@ struct TLookupRig {
     TLocalHttpServer Server;
     THandsetRig Rig;
     TStringGridData Tracks;
+    std::map<std::string, std::string> Before; // the catalogue before the disc was seen
 };
 
 } // namespace
@@ -176,6 +200,81 @@ private slots:
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(L.Stored().DiscName, std::string("Album 1"));
         QCOMPARE(L.Tracks.Cells(0, 1), std::string("First 1"));
+    }
+
+    void NewDiscShowsItsCdTextUnstored() {
+        TLookupRig L([](const QByteArray&) -> THttpAnswer { return {404, "none"}; }, false, GnuText);
+        QCOMPARE(L.Shown("labName"), QStringLiteral("The Voice of the Gnu"));
+        QCOMPARE(L.Shown("labArt"), QStringLiteral("A Gnu"));
+        QCOMPARE(L.Shown("labTrack"), QStringLiteral("I Will Survive"));
+        QVERIFY(L.Rig.Find<QLabel>("labMark")->isVisible());
+        QCOMPARE(L.Shown("labMark"), QStringLiteral("(CD-TEXT, not stored)"));
+        const TMprisTrack Desktop = MprisTrackOf(L.Rig.Catalogue, L.Rig.Cd, 3);
+        QCOMPARE(Desktop.Title, std::string("Gnu Opera"));
+        QCOMPARE(Desktop.Album, std::string("The Voice of the Gnu"));
+        QVERIFY(L.Rig.Handset->Core().TrackChooserLines()[2].find("Gnu Opera") != std::string::npos);
+        // The strip names the track under the mouse.
+        auto* Strip = L.Rig.Find<QWidget>("imgTracks");
+        const QPoint Cell = TrackCellRect(3).center();
+        QHelpEvent Help(QEvent::ToolTip, Cell, Strip->mapToGlobal(Cell));
+        QApplication::sendEvent(Strip, &Help);
+        QCOMPARE(QToolTip::text(), QStringLiteral("3. Gnu Opera (CD-TEXT, not stored)"));
+        QVERIFY(!L.Before["disc.DAT"].empty());
+        QCOMPARE(CatalogueFiles(L.Rig.Home), L.Before);
+
+        // A recorded sample stores the new disc as it was loaded, without the text.
+        TWaveData Wave;
+        Wave.Bits = 16;
+        Wave.Samples.assign(2000, 100);
+        const std::string Sample = L.Rig.Home.File("sample.wav");
+        SaveWaveFile(Sample, Wave);
+        QVERIFY(KeepSampleWithDisc(L.Rig.Catalogue, Sample));
+        QCOMPARE(L.Stored().DiscName, std::string("Unknown"));
+        QCOMPARE(L.Tracks.Cells(0, 1), std::string());
+        QVERIFY(CatalogueFiles(L.Rig.Home) != L.Before);
+        L.Clock();
+        QCOMPARE(L.Shown("labName"), QStringLiteral("Unknown"));
+        QVERIFY(!L.Rig.Find<QLabel>("labMark")->isVisible());
+        // The editor starts from the record and offers the text.
+        L.Edit([](QWidget* D) {
+            QCOMPARE(Child<QLineEdit>(D, "edName")->text(), QStringLiteral("Unknown"));
+            QVERIFY(Child<QPushButton>(D, "btnCdText")->isVisible());
+            Child<QPushButton>(D, "btnCancel")->click();
+        });
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+    }
+
+    void CdTextTitlesStayAcrossTracksAndGiveWayToTheLookup() {
+        TLookupRig L(
+            [](const QByteArray& Target) -> THttpAnswer {
+                if (Target.startsWith("/ws/2/discid/")) return {200, LookupFixtures::MusicBrainzReleases(2)};
+                return {404, "none"};
+            },
+            true, GnuText);
+        QCOMPARE(L.Shown("labName"), QStringLiteral("The Voice of the Gnu"));
+        for (const auto& [Track, Title] : std::vector<std::pair<int, QString>>{
+                 {3, QStringLiteral("Gnu Opera")}, {2, QString()}, {1, QStringLiteral("I Will Survive")}}) {
+            L.Rig.Cd.GoToTrack(Track);
+            L.Rig.Tick();
+            QCOMPARE(L.Shown("labTrack"), Title);
+        }
+        // The first of the two matches replaces the text, still unstored; the editor gets it.
+        QTRY_COMPARE_WITH_TIMEOUT(L.Shown("labName"), QStringLiteral("Album 1"), 5000);
+        QCOMPARE(L.Shown("labMark"), QStringLiteral("(looked up, not stored)"));
+        QCOMPARE(L.Shown("labTrack"), QStringLiteral("First 1"));
+        QCOMPARE(MprisTrackOf(L.Rig.Catalogue, L.Rig.Cd, 3, &GnuText).Title, std::string("Third"));
+        QCOMPARE(CatalogueFiles(L.Rig.Home), L.Before);
+        L.Edit([](QWidget* D) {
+            QCOMPARE(Child<QLineEdit>(D, "edName")->text(), QStringLiteral("Album 1"));
+            Child<QPushButton>(D, "btnOK")->click();
+        });
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(L.Stored().DiscName, std::string("Album 1"));
+        QVERIFY(!L.Rig.Find<QLabel>("labMark")->isVisible());
+        // A disc taken out takes its shown texts along.
+        L.Rig.Drive->OpenDoor();
+        L.Clock();
+        QCOMPARE(L.Shown("labName"), QString());
     }
 };
 
