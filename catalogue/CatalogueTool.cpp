@@ -92,23 +92,37 @@ int CompareAsciiIgnoringCase(std::string_view A, std::string_view B) {
     return A.size() < B.size() ? -1 : A.size() > B.size() ? 1 : 0;
 }
 
-// Sorts Items by their text ignoring case, then by byte order (as the reference lists compare names).
-// Keys holds the items' keys, made where their texts were at hand; the sort moves only the keys, and the
-// items once.
-template <class T, class TText>
-void SortByText(std::vector<T>& Items, const std::vector<TTextKey>& Keys, TText Text) {
+// A lower-case ASCII text against a folded one, unit by unit: the ASCII text's folded form is its
+// lower-case bytes.
+int CompareLoweredWithFolded(std::string_view Ascii, const std::u16string& Folded) {
+    const std::size_t n = std::min(Ascii.size(), Folded.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = Ascii[i];
+        const auto a = static_cast<char16_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (a != Folded[i]) return a < Folded[i] ? -1 : 1;
+    }
+    return Ascii.size() < Folded.size() ? -1 : Ascii.size() > Folded.size() ? 1 : 0;
+}
+
+// The order of texts 0 .. Keys.size() - 1 by their text ignoring case, then by byte order (as the
+// reference lists compare names); equal texts keep their order. Keys holds the texts' keys, made where
+// the texts were at hand; Text(i) gives text i. A text that is not plain ASCII is case-folded once, as
+// Qt's case-insensitive comparison folds it; a plain ASCII one folds to its lower-case bytes.
+template <class TText> std::vector<std::uint32_t> TextOrder(const std::vector<TTextKey>& Keys, TText Text) {
     struct TSortItem {
         TTextKey Key;
         std::uint32_t Index;
+        std::uint32_t Folded; // into folded, for a text that is not plain ASCII
     };
-    std::vector<TSortItem> order(Items.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = {Keys[i], static_cast<std::uint32_t>(i)};
-    // With any text that is not plain ASCII, every text's folded form, made once.
-    const bool wide = std::any_of(Keys.begin(), Keys.end(), [](const TTextKey& K) { return !K.Ascii; });
-    std::vector<std::u16string> folded(wide ? Items.size() : 0);
-    for (std::size_t i = 0; i < folded.size(); ++i)
-        folded[i] = CaseFoldedText(Text(Items[i]));
+    std::vector<TSortItem> order(Keys.size());
+    std::vector<std::u16string> folded;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = {Keys[i], static_cast<std::uint32_t>(i), 0};
+        if (!Keys[i].Ascii) {
+            order[i].Folded = static_cast<std::uint32_t>(folded.size());
+            folded.push_back(CaseFoldedText(std::string(Text(i))));
+        }
+    }
     std::stable_sort(order.begin(), order.end(), [&](const TSortItem& A, const TSortItem& B) {
         const TTextKey &a = A.Key, &b = B.Key;
         int c;
@@ -117,20 +131,40 @@ void SortByText(std::vector<T>& Items, const std::vector<TTextKey>& Keys, TText 
             // Texts of the same length within the head are equal but for case: the one whose first
             // differing byte is upper case comes first in byte order.
             if (a.Length == b.Length && a.Length <= TTextKey::HeadBytes) return a.Upper > b.Upper;
-            c = CompareAsciiIgnoringCase(Text(Items[A.Index]), Text(Items[B.Index]));
+            c = CompareAsciiIgnoringCase(Text(A.Index), Text(B.Index));
+        } else if (a.Ascii) {
+            c = CompareLoweredWithFolded(Text(A.Index), folded[B.Folded]);
+        } else if (b.Ascii) {
+            c = -CompareLoweredWithFolded(Text(B.Index), folded[A.Folded]);
         } else {
-            c = folded[A.Index].compare(folded[B.Index]);
+            c = folded[A.Folded].compare(folded[B.Folded]);
         }
         if (c != 0) return c < 0;
-        return Text(Items[A.Index]) < Text(Items[B.Index]);
+        return std::string_view(Text(A.Index)) < std::string_view(Text(B.Index));
     });
+    std::vector<std::uint32_t> indexes(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        indexes[i] = order[i].Index;
+    return indexes;
+}
+
+// Sorts Items by their text as TextOrder orders it, moving each item once.
+template <class T, class TText>
+void SortByText(std::vector<T>& Items, const std::vector<TTextKey>& Keys, TText Text) {
+    const std::vector<std::uint32_t> order =
+        TextOrder(Keys, [&](std::uint32_t I) -> const std::string& { return Text(Items[I]); });
     std::vector<T> sorted;
     sorted.reserve(Items.size());
-    for (const TSortItem& item : order)
-        sorted.push_back(std::move(Items[item.Index]));
+    for (const std::uint32_t i : order)
+        sorted.push_back(std::move(Items[i]));
     Items = std::move(sorted);
 }
 
+// The list in the browser's order (CatalogueTreeOrder's, line for line), made with less than the tree
+// takes: of each live record only the code, the name and the field of the order, decoded into one buffer
+// as the records are read in file order; the index of the order then gives the groups, and the sort
+// moves record numbers. The index's own order is byte order, not the order ignoring case that the list
+// keeps, so the walk gives the groups and the sort the order.
 int ListCatalogue(const std::string& DataDir, const std::string& Order, std::ostream& Out,
                   std::ostream& Err) {
     const int keyNo = CatalogueOrderKey(Order);
@@ -139,23 +173,105 @@ int ListCatalogue(const std::string& DataDir, const std::string& Order, std::ost
         return 2;
     }
     std::string error;
-    const auto groups = CatalogueTreeOrder(DataDir, keyNo, error);
-    if (!error.empty()) {
+    TReadOnlyCatalogue cat;
+    if (!cat.Open(DataDir, error)) {
         Err << "orbelune-cat: " << error << "\n";
         return 1;
     }
-    // One write for the whole list.
-    std::string text;
     const bool grouped = keyNo != kDiscName;
-    const bool none =
-        std::all_of(groups.begin(), groups.end(), [](const auto& group) { return group.Discs.empty(); });
-    if (none) text = "The catalogue holds no discs.\n";
-    for (const auto& group : groups) {
-        if (grouped) text.append(group.Text).append("\n");
-        for (const auto& disc : group.Discs)
-            text.append(grouped ? "  " : "").append(disc.Name).append("\t").append(disc.Code).append("\n");
+    // A text in the buffer.
+    struct TSpan {
+        std::uint32_t At = 0, Length = 0;
+    };
+    struct TFields {
+        TSpan Code, Name, Group;
+        bool Live = false;
+    };
+    std::vector<TFields> records(static_cast<std::size_t>(std::max(RecordSlotCount(cat.File), 1)));
+    std::vector<TTextKey> nameKeys(records.size());
+    std::string texts;
+    const auto keep = [&texts](std::string_view Stored) {
+        TSpan span{static_cast<std::uint32_t>(texts.size()), 0};
+        if (IsValidUtf8(Stored))
+            texts.append(Stored);
+        else
+            texts.append(Windows1252ToUtf8(Stored));
+        span.Length = static_cast<std::uint32_t>(texts.size() - span.At);
+        return span;
+    };
+    const auto text = [&texts](TSpan Span) { return std::string_view(texts).substr(Span.At, Span.Length); };
+    ForEachDiscRecord(cat.File, [&](std::int32_t RecNo, const TDiscRecordBytes* Bytes) {
+        if (Bytes && DiscRecordStatus(*Bytes) == 0) {
+            TFields& f = records[static_cast<std::size_t>(RecNo)];
+            f.Live = true;
+            f.Code = keep(DiscKeyFieldBytes(Bytes->data(), kDiscCode));
+            f.Name = keep(DiscKeyFieldBytes(Bytes->data(), kDiscName));
+            if (grouped) f.Group = keep(DiscKeyFieldBytes(Bytes->data(), keyNo));
+            nameKeys[static_cast<std::size_t>(RecNo)] = TTextKey(text(f.Name));
+        }
+        return true;
+    });
+    // The records in index order, and the groups as runs of them: a new group whenever the field differs
+    // from the previous disc's, compared case-sensitively.
+    struct TRun {
+        TSpan Text;
+        std::size_t First = 0;
+    };
+    std::vector<std::int32_t> listed;
+    listed.reserve(records.size());
+    std::vector<TRun> runs;
+    if (!grouped) runs.push_back({});
+    ClearKey(cat.File, keyNo);
+    std::int32_t recNo = 0;
+    std::string key;
+    for (;;) {
+        NextKey(cat.File, keyNo, recNo, key);
+        if (!EngineOK) {
+            if (EngineError != eeNoNextKey) {
+                Err << "orbelune-cat: index " << keyNo << ": error " << EngineError << "\n";
+                return 1;
+            }
+            break;
+        }
+        if (recNo < 1 || static_cast<std::size_t>(recNo) >= records.size() ||
+            !records[static_cast<std::size_t>(recNo)].Live)
+            continue;
+        const TSpan group = records[static_cast<std::size_t>(recNo)].Group;
+        if (grouped && (runs.empty() || text(runs.back().Text) != text(group)))
+            runs.push_back({group, listed.size()});
+        listed.push_back(recNo);
     }
-    Out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (listed.empty()) {
+        Out << "The catalogue holds no discs.\n";
+        return 0;
+    }
+    std::vector<TTextKey> groupKeys(runs.size());
+    for (std::size_t g = 0; g < runs.size(); ++g)
+        groupKeys[g] = TTextKey(text(runs[g].Text));
+    // One write for the whole list.
+    std::string out;
+    out.reserve(texts.size() + listed.size() * (grouped ? 4 : 2) + runs.size());
+    std::vector<TTextKey> keys;
+    for (const std::uint32_t g : TextOrder(groupKeys, [&](std::uint32_t I) { return text(runs[I].Text); })) {
+        const std::size_t first = runs[g].First;
+        const std::size_t end = g + 1 < runs.size() ? runs[g + 1].First : listed.size();
+        if (grouped) out.append(text(runs[g].Text)).append("\n");
+        keys.resize(end - first);
+        for (std::size_t i = first; i < end; ++i)
+            keys[i - first] = nameKeys[static_cast<std::size_t>(listed[i])];
+        const auto name = [&](std::uint32_t I) {
+            return text(records[static_cast<std::size_t>(listed[first + I])].Name);
+        };
+        for (const std::uint32_t i : TextOrder(keys, name)) {
+            const TFields& f = records[static_cast<std::size_t>(listed[first + i])];
+            out.append(grouped ? "  " : "")
+                .append(text(f.Name))
+                .append("\t")
+                .append(text(f.Code))
+                .append("\n");
+        }
+    }
+    Out.write(out.data(), static_cast<std::streamsize>(out.size()));
     return 0;
 }
 

@@ -167,6 +167,11 @@ std::string DiscKeyFieldText(const void* Bytes, int KeyNo) {
     return GetString(static_cast<const std::uint8_t*>(Bytes), KeyFields[KeyNo - 1]);
 }
 
+std::string_view DiscKeyFieldBytes(const void* Bytes, int KeyNo) {
+    assert(KeyNo >= 1 && KeyNo <= DiscKeyCount);
+    return RawString(static_cast<const std::uint8_t*>(Bytes), KeyFields[KeyNo - 1]);
+}
+
 bool DiscHasSample(const void* Bytes) {
     return GetU32(static_cast<const std::uint8_t*>(Bytes) + oSampleRef) != 0;
 }

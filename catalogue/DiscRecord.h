@@ -41,6 +41,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "devices/TimeValues.h"
 #include "player/PlayerState.h"
@@ -122,6 +123,8 @@ TDiscRecord DecodeDiscRecord(const void* Bytes);
 // (as DecodeDiscRecord reads them): the text of key KeyNo's field (1 to 6), whether the record names a
 // sample, and whether it waits for its disc's track data.
 std::string DiscKeyFieldText(const void* Bytes, int KeyNo);
+// The same field's stored bytes, undecoded (DecodeStoredText makes them the text).
+std::string_view DiscKeyFieldBytes(const void* Bytes, int KeyNo);
 bool DiscHasSample(const void* Bytes);
 bool DiscTocPending(const void* Bytes);
 

@@ -282,6 +282,43 @@ TEST(CatalogueTool, NameOrderIgnoresCaseBeyondAscii) {
                                         "apple", "eclair", "oak", "sun", "ſz", "zebra", "Éclair", "Ölberg"}));
 }
 
+// The list is the browser's tree line for line in every order, on texts that mix case, letters beyond
+// ASCII, Windows-1252 bytes, equal names and long texts that share their first 20 bytes (the index's key).
+TEST(CatalogueTool, ListIsTheBrowsersTreeInEveryOrder) {
+    TCatalogueFolder f;
+    const std::vector<std::string> pieces = {"a", "A", "b", "B", "é", "É", "\xe9",
+                                             "ß", " ", "Ж", "ж", "_", "1"};
+    std::mt19937 rng(11);
+    const auto text = [&](std::size_t Max) {
+        std::string t = rng() % 3 == 0 ? "Johann Sebastian Bach " : "";
+        for (std::size_t n = 1 + rng() % Max; n > 0; --n)
+            t += pieces[rng() % pieces.size()];
+        return t;
+    };
+    for (int i = 1; i <= 150; ++i) {
+        TDiscRecord disc = MakeDisc(CodeOf(i), text(3), text(2), text(2));
+        disc.RecordLabel = text(1);
+        disc.MusicType = i % 7 == 0 ? "" : text(1);
+        f.Save(disc);
+    }
+    for (const char* order : {"name", "composer", "artist", "label", "type"}) {
+        SCOPED_TRACE(order);
+        std::string error;
+        const auto tree = CatalogueTreeOrder(f.Home.Dir(), CatalogueOrderKey(order), error);
+        ASSERT_TRUE(error.empty()) << error;
+        const bool grouped = std::string(order) != "name";
+        std::string expected;
+        for (const auto& group : tree) {
+            if (grouped) expected += group.Text + "\n";
+            for (const auto& disc : group.Discs)
+                expected += (grouped ? "  " : "") + disc.Name + "\t" + disc.Code + "\n";
+        }
+        const TRun run = RunTool("list --by " + std::string(order), f.Home);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Out, expected);
+    }
+}
+
 // The folded texts the list sorts on compare as Qt compares the texts ignoring case, letters with and
 // without case, outside the first plane and broken UTF-8 among them.
 TEST(CatalogueTool, FoldedTextsCompareAsQtComparesTexts) {
