@@ -298,9 +298,18 @@ std::string TDiscCatalogue::TrackName(int Track) const {
 }
 
 const TShownDisc* TDiscCatalogue::ShownNewDisc() const {
-    const bool Holds = Shown.Source != ssNone && CurrentDiscRecNo == 0 && !CurrentDiscCode.empty() &&
-                       Shown.Code == CurrentDiscCode;
+    const bool Holds = Shown.Source != ssNone && !CurrentDiscCode.empty() && Shown.Code == CurrentDiscCode &&
+                       (CurrentDiscRecNo == 0 || (Shown.Source == ssCdText && CurrentDiscBlank()));
     return Holds ? &Shown : nullptr;
+}
+
+bool TDiscCatalogue::CurrentDiscBlank() const {
+    if (CurrentDiscRecNo == 0) return true;
+    const TDiscRecord Fresh = NewDiscRecord({}, 0, 0);
+    if (CurrentDisc.DiscName != Fresh.DiscName || CurrentDisc.Artist != Fresh.Artist) return false;
+    for (int Track = 1; Track <= CurrentDisc.TrackCount && Track <= MaxDiscTracks; ++Track)
+        if (!TrackName(Track).empty()) return false;
+    return true;
 }
 
 TShownDisc TDiscCatalogue::ShownTexts() const {

@@ -134,7 +134,12 @@ public:
     // were loaded, so that whatever stores the disc stores only what the user gave it.
     TShownDisc Shown;
     // Shown while it belongs to the disc in the drive and that disc is still not stored, else nullptr.
+    // CD-TEXT holds also while the stored record has nothing of its own (CurrentDiscBlank), as the editor
+    // then still offers it.
     const TShownDisc* ShownNewDisc() const;
+    // Whether the disc in the drive has no record, or one that still holds only what a new disc gets:
+    // "Unknown" disc name and artist and no track names.
+    bool CurrentDiscBlank() const;
     // The disc name, composer and artist as shown: Shown's while it holds, else CurrentDisc's with
     // Source ssNone.
     TShownDisc ShownTexts() const;

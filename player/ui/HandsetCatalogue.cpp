@@ -48,10 +48,9 @@ void TORB::btnDataClick() {
     const int Result = EditDiscData(this, Cat, &FWave, Rec, Tracks, Memo, Keys, RecNo, Code, &Drive);
     // Meanwhile the clock may have taken in another disc, whose own shown texts stay.
     if (Cat.CurrentDiscCode != Code) return;
-    if (Result == QDialog::Accepted || RecNo != 0) {
-        FAutoMatch.reset();
-        Cat.Shown = {};
-    }
+    // OK stores what the user kept; after Cancel the disc's own text still shows while its record is blank.
+    if (Result == QDialog::Accepted || RecNo != 0) FAutoMatch.reset();
+    if (Result == QDialog::Accepted) Cat.Shown = {};
     Cat.CurrentDisc = Rec;
     Cat.fvlf.Tracks = Tracks;
     Cat.fvlf.Memo = Memo;
@@ -66,7 +65,8 @@ void TORB::btnDataClick() {
 
 void TORB::WatchNewDisc() {
     const std::string& Code = FCatalogue.CurrentDiscCode;
-    // Stored meanwhile (a recorded sample stores a new disc as it was loaded): the record shows again.
+    // Stored meanwhile (a recorded sample stores a new disc as it was loaded) with a looked-up match
+    // shown: the record shows again.
     if (!DData->labMark->isHidden() && !FCatalogue.ShownNewDisc()) {
         ShowDiscTexts();
         if (FFlags.DiscShown) DData->SetTrack(FCatalogue.ShownTrackName(FState.CurrentTrack));
@@ -75,9 +75,9 @@ void TORB::WatchNewDisc() {
     FWatchedCode = Code;
     FAutoMatch.reset();
     if (FAutoLookup) FAutoLookup->Cancel();
-    if (Code.empty() || FCatalogue.CurrentDiscRecNo != 0) return;
+    if (Code.empty() || !FCatalogue.CurrentDiscBlank()) return;
     // What the disc itself says is shown at once, with no network; a drive that cannot read it shows
-    // the new record as it is.
+    // the record as it is.
     try {
         FCatalogue.Shown = ShownFromCdText(Code, FCd.GetCdText(), FCatalogue.CurrentDisc);
     } catch (const std::exception&) {
@@ -87,7 +87,7 @@ void TORB::WatchNewDisc() {
         ShowDiscTexts();
         if (FFlags.DiscShown) DData->SetTrack(FCatalogue.ShownTrackName(FState.CurrentTrack));
     }
-    if (!FSettings.LookupNewDiscs) return;
+    if (FCatalogue.CurrentDiscRecNo != 0 || !FSettings.LookupNewDiscs) return;
     TDriveToc Toc;
     if (!FCd.GetToc(Toc)) return;
     const TLookupToc LookupToc = LookupTocOf(Toc);

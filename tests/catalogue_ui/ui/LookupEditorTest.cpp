@@ -232,16 +232,26 @@ private slots:
         QCOMPARE(L.Stored().DiscName, std::string("Unknown"));
         QCOMPARE(L.Tracks.Cells(0, 1), std::string());
         QVERIFY(CatalogueFiles(L.Rig.Home) != L.Before);
+        // The text still shows, as the editor still offers it: the editor starts from the record.
         L.Clock();
-        QCOMPARE(L.Shown("labName"), QStringLiteral("Unknown"));
-        QVERIFY(!L.Rig.Find<QLabel>("labMark")->isVisible());
-        // The editor starts from the record and offers the text.
+        QCOMPARE(L.Shown("labName"), QStringLiteral("The Voice of the Gnu"));
+        QCOMPARE(L.Shown("labMark"), QStringLiteral("(CD-TEXT, not stored)"));
         L.Edit([](QWidget* D) {
             QCOMPARE(Child<QLineEdit>(D, "edName")->text(), QStringLiteral("Unknown"));
             QVERIFY(Child<QPushButton>(D, "btnCdText")->isVisible());
             Child<QPushButton>(D, "btnCancel")->click();
         });
         QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(L.Shown("labName"), QStringLiteral("The Voice of the Gnu"));
+        // OK keeps the record as the user left it, and that is what shows.
+        L.Edit([](QWidget* D) {
+            Child<QLineEdit>(D, "edName")->setText(QStringLiteral("Gnu Songs"));
+            Child<QPushButton>(D, "btnOK")->click();
+        });
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(L.Stored().DiscName, std::string("Gnu Songs"));
+        QCOMPARE(L.Shown("labArt"), QStringLiteral("Unknown"));
+        QVERIFY(!L.Rig.Find<QLabel>("labMark")->isVisible());
     }
 
     void CdTextTitlesStayAcrossTracksAndGiveWayToTheLookup() {
