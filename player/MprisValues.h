@@ -41,8 +41,9 @@ struct TMprisTrack {
 // The track's path under the player's object, unique per disc and track.
 std::string MprisTrackId(const std::string& DiscCode, int Track);
 // Track Track of the disc in the drive, with the disc panel's names: the disc's name, artist and
-// composer from its record and the track's name from its track grid. A disc without a record yet is
-// described by its CD-TEXT where Text has one. A track without a name is called "Track N", as a desktop
-// shows an empty title as nothing at all.
+// composer as the catalogue shows them (its record, or what is shown of a disc not stored yet) and the
+// track's name likewise. A disc without a record yet is described by its CD-TEXT where Text has one,
+// track performers included, unless a looked-up match is shown. A track without a name is called
+// "Track N", as a desktop shows an empty title as nothing at all.
 TMprisTrack MprisTrackOf(const TDiscCatalogue& Catalogue, const TCdAudio& Cd, int Track,
                          const TCdText* Text = nullptr);
