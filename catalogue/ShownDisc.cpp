@@ -6,13 +6,25 @@
 #include "catalogue/StringGridData.h"
 #include "devices/CdDrive.h"
 
+namespace {
+
+// A text of blanks says nothing: it is left out.
+std::string Said(const std::string& Text) {
+    return Text.find_first_not_of(" \t") == std::string::npos ? std::string() : Text;
+}
+
+} // namespace
+
 TShownDisc ShownFromCdText(const std::string& Code, const TCdText& Text, const TDiscRecord& Rec) {
-    const TCdTextNames Names = CdTextNamesOf(Text);
+    TCdTextNames Names = CdTextNamesOf(Text);
+    Names.DiscName = Said(Names.DiscName);
+    Names.Artist = Said(Names.Artist);
     TShownDisc Shown;
-    Shown.TrackNames = CdTextTrackNames(Text, Rec.TrackCount);
     bool Given = !Names.DiscName.empty() || !Names.Artist.empty();
-    for (const std::string& Name : Shown.TrackNames)
-        Given = Given || !Name.empty();
+    for (const std::string& Name : CdTextTrackNames(Text, Rec.TrackCount)) {
+        Shown.TrackNames.push_back(Said(Name));
+        Given = Given || !Shown.TrackNames.back().empty();
+    }
     if (!Given) return {};
     Shown.Source = ssCdText;
     Shown.Code = Code;

@@ -9,6 +9,7 @@
 #include "catalogue/DiscEdit.h"
 #include "catalogue/ReferenceCompletion.h"
 #include "catalogue/ReferenceList.h"
+#include "catalogue/ShownDisc.h"
 #include "catalogue/VlfFormat.h"
 #include "devices/SampleRecorder.h"
 
@@ -321,4 +322,12 @@ TEST(DiscEdit, CdTextIsOfferedToANewDiscOnlyAndFillsItsNames) {
     edit.EditRecord.Artist = "Someone";
     EXPECT_FALSE(edit.OffersCdText(Text));
     EXPECT_EQ(disc.Grid.Cells(0, 1), "");
+
+    // What the handset shows of the text takes the same names; blanks are no text.
+    const TShownDisc Shown = ShownFromCdText("C", Text, disc.Rec);
+    EXPECT_EQ(Shown.Source, ssCdText);
+    EXPECT_EQ(Shown.DiscName, "Unknown");
+    EXPECT_EQ(Shown.Artist, "Band");
+    EXPECT_EQ(Shown.TrackNames, (std::vector<std::string>{std::string(VlfFormat::GridCellMax, 'x'), ""}));
+    EXPECT_EQ(ShownFromCdText("C", {" ", "\t", {"  "}, {}}, disc.Rec).Source, ssNone);
 }
