@@ -581,24 +581,26 @@ void DeleteKey(TRecordFile* F, int KeyNr, std::int32_t RecNo, std::string_view K
 
 void LoadKeys(TRecordFile* F, int KeyNr, std::vector<TKeyEntry>& Entries) {
     Succeed();
+    std::vector<TKeyEntry> given;
+    given.swap(Entries);
     if (const std::int32_t err = CheckEntry(F, ekWrite, KeyNr)) return Fail(err);
     std::vector<TIndexEntry> entries;
     try {
-        entries.resize(Entries.size());
+        entries.resize(given.size());
     } catch (const std::bad_alloc&) {
         return Fail(eeNoMemoryKeys);
     }
     bool tooLong = false;
-    for (std::size_t i = 0; i < Entries.size(); ++i) {
-        const std::string& key = Entries[i].Key;
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const std::string& key = given[i].Key;
         TIndexEntry& e = entries[i];
         tooLong = tooLong || key.size() > MaxKeyBytes;
-        e.RecNo = Entries[i].RecNo;
+        e.RecNo = given[i].RecNo;
         e.Len = static_cast<std::uint8_t>(std::min<std::size_t>(key.size(), MaxKeyBytes));
         std::memset(e.Key, 0, sizeof e.Key);
         std::memcpy(e.Key, key.data(), e.Len);
     }
-    Entries = {};
+    given = {};
     if (tooLong) return Fail(eeKeyTooLong);
     try {
         Fail(TreeBulkLoad(F, KeyNr, entries));

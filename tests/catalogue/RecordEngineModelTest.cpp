@@ -372,6 +372,7 @@ TEST_F(RecordEngineModel, RefusedBulkLoadsWriteNothing) {
     for (auto c : cases) {
         LoadKeys(F, c.KeyNr, c.Entries);
         EXPECT_EQ(EngineError, c.Error);
+        EXPECT_TRUE(c.Entries.empty());
     }
     EXPECT_EQ(ReadFileBytes(IndexName()), before);
     // An index that holds pages takes no bulk load, even when it is empty again.
