@@ -5,9 +5,9 @@
 #include <QToolButton>
 #include <iostream>
 
-#include "app/LibraryVersions.h"
-#include "app/Settings.h"
-#include "app/StartupOptions.h"
+#include "app/base/LibraryVersions.h"
+#include "app/base/Settings.h"
+#include "app/base/StartupOptions.h"
 #include "app/ui/ExitSignals.h"
 #include "app/ui/HelpKey.h"
 #include "app/ui/QtMessageSink.h"
@@ -19,7 +19,7 @@
 #include "devices/SoundOutput.h"
 #include "devices/TocReport.h"
 #include "devices/WaveAudio.h"
-#include "player/PlayerState.h"
+#include "player/base/PlayerState.h"
 #include "player/ui/Handset.h"
 #include "player/ui/MprisPlayer.h"
 

@@ -26,7 +26,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "bench/BenchSupport.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"

@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
-#include "player/TrackLine.h"
 #include "player/TrackLists.h"
+#include "player/base/TrackLine.h"
 
 int main(int argc, char** argv) {
     const int Discs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;

@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "bench/BenchSupport.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscEdit.h"

@@ -13,10 +13,10 @@
 #include <QPainter>
 #include <QRadialGradient>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "bench/BenchSupport.h"
-#include "catalogue/CatalogueTool.h"
 #include "catalogue/DiscCatalogue.h"
+#include "catalogue/tool/CatalogueTool.h"
 #include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;

@@ -22,7 +22,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 
 namespace fs = std::filesystem;
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "bench/BenchSupport.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "devices/MessageBoxes.h"
 #include "devices/SampleRecorder.h"
 #include "devices/WaveFile.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <sys/resource.h>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "bench/BenchSupport.h"
 #include "catalogue/CatalogueExport.h"
 #include "catalogue/CatalogueImport.h"

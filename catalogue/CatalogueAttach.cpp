@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/base/TextEncoding.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
-#include "catalogue/RecordEngineErrors.h"
-#include "catalogue/TextEncoding.h"
+#include "catalogue/store/RecordEngine.h"
+#include "catalogue/store/RecordEngineErrors.h"
 
 const char* const ExportLineBreak = "\r\n";
 const char* const msgExportFileExists = "File exists - do you wish to overwrite it?";

@@ -7,10 +7,10 @@
 
 #include <QString>
 
+#include "app/base/TextEncoding.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
-#include "catalogue/TextEncoding.h"
+#include "catalogue/store/RecordEngine.h"
 
 namespace {
 

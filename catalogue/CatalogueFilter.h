@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/CatalogueTool.h"
+#include "catalogue/CatalogueOrder.h"
 #include "catalogue/DiscRecord.h"
 #include "catalogue/StringGridData.h"
 

@@ -10,9 +10,9 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "app/base/TextEncoding.h"
 #include "catalogue/DiscCatalogue.h"
-#include "catalogue/RecordEngine.h"
-#include "catalogue/TextEncoding.h"
+#include "catalogue/store/RecordEngine.h"
 
 const char* const msgImportFileNotFound = "File not found";
 const char* const msgCannotOpenImport = "Cannot open requested file.";

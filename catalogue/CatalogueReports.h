@@ -10,8 +10,8 @@
 #include <QDate>
 #include <QImage>
 
-#include "app/Settings.h"
-#include "catalogue/CatalogueTool.h"
+#include "app/base/Settings.h"
+#include "catalogue/CatalogueOrder.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecord.h"
 #include "catalogue/PrintLayout.h"

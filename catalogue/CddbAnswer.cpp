@@ -3,7 +3,7 @@
 #include <QString>
 #include <map>
 
-#include "catalogue/TextEncoding.h"
+#include "app/base/TextEncoding.h"
 
 namespace {
 

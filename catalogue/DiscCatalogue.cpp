@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "app/base/TextEncoding.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
-#include "catalogue/RecordEngineErrors.h"
-#include "catalogue/TextEncoding.h"
+#include "catalogue/store/RecordEngine.h"
+#include "catalogue/store/RecordEngineErrors.h"
 #include "devices/MessageBoxes.h"
 
 const char* const msgCreateFiles = "Please confirm that a new set of data files are to be created?";

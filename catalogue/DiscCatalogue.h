@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecord.h"
 #include "catalogue/DiscRecordFile.h"

@@ -9,9 +9,9 @@
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecord.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
-#include "catalogue/RecordEngineErrors.h"
-#include "catalogue/Vlf.h"
+#include "catalogue/store/RecordEngine.h"
+#include "catalogue/store/RecordEngineErrors.h"
+#include "catalogue/store/Vlf.h"
 
 namespace {
 

@@ -14,13 +14,13 @@
 
 #include <QFile>
 
-#include "app/DataFolder.h"
+#include "app/base/DataFolder.h"
+#include "app/base/TextEncoding.h"
 #include "catalogue/BitmapCheck.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
-#include "catalogue/RecordEngineErrors.h"
-#include "catalogue/TextEncoding.h"
+#include "catalogue/store/RecordEngine.h"
+#include "catalogue/store/RecordEngineErrors.h"
 #include "devices/CdErrors.h"
 #include "devices/MessageBoxes.h"
 #include "devices/WaveFile.h"

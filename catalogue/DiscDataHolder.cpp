@@ -1,6 +1,6 @@
 #include "catalogue/DiscDataHolder.h"
 
-#include "catalogue/TextEncoding.h"
+#include "app/base/TextEncoding.h"
 
 void ConfigureDiscStore(TVlf& Store) {
     Store.BufferSize = 4096;

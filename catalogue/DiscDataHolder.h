@@ -6,7 +6,7 @@
 
 #include "catalogue/DiscRecord.h"
 #include "catalogue/StringGridData.h"
-#include "catalogue/Vlf.h"
+#include "catalogue/store/Vlf.h"
 
 // Rows and columns of a disc's track grid: row 0 holds the disc code, rows 1 to 99 the tracks.
 constexpr int DiscGridRows = 100;

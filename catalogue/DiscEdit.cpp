@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/base/TextEncoding.h"
 #include "catalogue/BitmapCheck.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/ReferenceList.h"
-#include "catalogue/TextEncoding.h"
-#include "catalogue/VlfFormat.h"
+#include "catalogue/store/VlfFormat.h"
 #include "devices/MessageBoxes.h"
-#include "player/TrackLine.h"
+#include "player/base/TrackLine.h"
 
 const char* const msgNoSample = "Selected disk does not have a recorded sample.";
 const char* const msgDeleteSample = "Do you wish to delete the sample for the CD?";

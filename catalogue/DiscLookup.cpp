@@ -11,8 +11,8 @@
 #include <chrono>
 #include <map>
 
-#include "app/LibraryVersions.h"
-#include "app/Settings.h"
+#include "app/base/LibraryVersions.h"
+#include "app/base/Settings.h"
 #include "catalogue/MusicBrainzAnswer.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgramVersion.h"
+#include "app/base/ProgramVersion.h"
 #include "catalogue/CddbAnswer.h"
 #include "catalogue/LookupMatch.h"
 

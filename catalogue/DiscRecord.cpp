@@ -4,7 +4,7 @@
 #include <cassert>
 #include <cstring>
 
-#include "catalogue/TextEncoding.h"
+#include "app/base/TextEncoding.h"
 #include "devices/Real48.h"
 
 namespace {

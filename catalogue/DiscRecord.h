@@ -43,8 +43,8 @@
 #include <string>
 #include <string_view>
 
-#include "devices/TimeValues.h"
-#include "player/PlayerState.h"
+#include "devices/base/TimeValues.h"
+#include "player/base/PlayerState.h"
 
 constexpr int DiscRecordSize = 1204;
 constexpr int MaxDiscTracks = 99;

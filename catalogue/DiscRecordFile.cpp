@@ -5,8 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "catalogue/RecordEngineErrors.h"
-#include "catalogue/VlfFormat.h"
+#include "catalogue/store/RecordEngineErrors.h"
+#include "catalogue/store/VlfFormat.h"
 
 std::vector<TKeyDescriptor> DiscKeyDescriptors() {
     std::vector<TKeyDescriptor> keys;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "catalogue/DiscRecord.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 
 // The six keys of disc.IX, in key order: the code (16, unique), then composer, artist, name, record
 // label and music type (20, duplicates allowed).

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "catalogue/TextEncoding.h"
-#include "catalogue/VlfFormat.h"
+#include "app/base/TextEncoding.h"
+#include "catalogue/store/VlfFormat.h"
 #include "devices/DiscIds.h"
 
 namespace {

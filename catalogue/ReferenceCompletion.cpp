@@ -1,6 +1,6 @@
 #include "catalogue/ReferenceCompletion.h"
 
-#include "catalogue/TextEncoding.h"
+#include "app/base/TextEncoding.h"
 
 TCompletion CompleteFromList(const QStringList& Entries, const QString& Typed, int MaxBytes) {
     TCompletion Result{Typed};

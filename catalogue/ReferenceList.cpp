@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/Settings.h"
-#include "catalogue/TextEncoding.h"
+#include "app/base/Settings.h"
+#include "app/base/TextEncoding.h"
 
 namespace {
 

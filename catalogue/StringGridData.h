@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 
 constexpr TColor clWindow = static_cast<TColor>(0x80000005);
 constexpr TColor clWindowText = static_cast<TColor>(0x80000008);

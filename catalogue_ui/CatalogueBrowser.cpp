@@ -14,10 +14,10 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "app/DataFolder.h"
+#include "app/base/DataFolder.h"
 #include "catalogue/CatalogueAttach.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "catalogue_ui/CataloguePrinting.h"
 #include "catalogue_ui/CatalogueTreeModel.h"
 #include "catalogue_ui/DiscDataEditor.h"

@@ -5,7 +5,7 @@
 #include "catalogue/CatalogueReports.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "catalogue_ui/PrinterTarget.h"
 #include "catalogue_ui/PrintingDlg.h"
 #include "devices/MessageBoxes.h"

@@ -8,7 +8,7 @@
 #include <array>
 #include <vector>
 
-#include "catalogue/CatalogueTool.h"
+#include "catalogue/CatalogueOrder.h"
 
 class TCatalogueTreeModel : public QAbstractItemModel {
     Q_OBJECT

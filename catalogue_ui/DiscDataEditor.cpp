@@ -26,8 +26,8 @@
 #include <exception>
 #include <utility>
 
-#include "app/DataFolder.h"
-#include "app/Settings.h"
+#include "app/base/DataFolder.h"
+#include "app/base/Settings.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/ReferenceCompletion.h"
 #include "catalogue/ReferenceList.h"

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscEdit.h"
 #include "devices/MessageBoxes.h"

@@ -4,7 +4,7 @@
 
 #include <QPrinter>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "catalogue/PrintLayout.h"
 
 class QWidget;

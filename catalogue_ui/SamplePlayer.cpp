@@ -11,10 +11,10 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
-#include "catalogue/CatalogueTool.h"
+#include "catalogue/CatalogueOrder.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "catalogue_ui/CatalogueImages.h"
 #include "catalogue_ui/SampleDisplay.h"
 #include "devices/MessageBoxes.h"

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "app/ui/DialogButtons.h"
 #include "catalogue/ui/ByteLimit.h"
 

@@ -9,7 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "catalogue/DiscEdit.h"
 #include "catalogue/ui/ByteLimit.h"
 #include "catalogue_ui/TrackDialog.h"

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "app/ui/DialogButtons.h"
 
 TTransferDialog::TTransferDialog(TDiscCatalogue& Catalogue, QWidget* Parent, const char* Name,

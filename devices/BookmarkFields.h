@@ -1,7 +1,7 @@
 // The bookmark as the adjust window shows it: minutes, seconds and frames from the start of track 1.
 #pragma once
 
-#include "devices/TimeValues.h"
+#include "devices/base/TimeValues.h"
 
 struct TMsfFields {
     int Minutes = 0;

@@ -8,11 +8,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/Settings.h"
-#include "devices/CDMode.h"
+#include "app/base/Settings.h"
 #include "devices/CdDrive.h"
-#include "devices/TimeValues.h"
-#include "player/PlayerState.h"
+#include "devices/base/CDMode.h"
+#include "devices/base/TimeValues.h"
+#include "player/base/PlayerState.h"
 
 // The one exception the device layer raises: a device that is not open or cannot be opened.
 class EMCIDeviceError : public std::runtime_error {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "devices/CDMode.h"
 #include "devices/CdErrors.h"
-#include "devices/TimeValues.h"
+#include "devices/base/CDMode.h"
+#include "devices/base/TimeValues.h"
 
 // One entry of a disc's table of contents. Positions are absolute frame counts (the 150-frame lead-in
 // included, so a normal track 1 starts at frame 150 = MSF 00:02:00).

@@ -2,7 +2,7 @@
 // with the choosers that fill the play list up to a playing time.
 #pragma once
 
-#include "devices/TimeValues.h"
+#include "devices/base/TimeValues.h"
 #include "dialogs/TrackListsDialog.h"
 
 class QLineEdit;

@@ -20,8 +20,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/AutoPlayHandler.h"
-#include "app/ColourValues.h"
+#include "app/base/AutoPlayHandler.h"
+#include "app/base/ColourValues.h"
 #include "devices/MessageBoxes.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <array>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 
 class QCheckBox;
 class QColorDialog;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "devices/TimeValues.h"
-#include "player/PlayerState.h"
+#include "devices/base/TimeValues.h"
+#include "player/base/PlayerState.h"
 
 // The three enabled-state combinations of the handset's controls.
 enum TButtonState { bsNoDisc, bsStopped, bsPlaying };

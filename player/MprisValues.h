@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "devices/TimeValues.h"
-#include "player/PlayerState.h"
+#include "devices/base/TimeValues.h"
+#include "player/base/PlayerState.h"
 
 class TCdAudio;
 class TDiscCatalogue;

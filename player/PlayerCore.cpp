@@ -4,7 +4,7 @@
 
 #include "catalogue/DiscCatalogue.h"
 #include "devices/MessageBoxes.h"
-#include "player/TrackLine.h"
+#include "player/base/TrackLine.h"
 
 TPlayerCore::TPlayerCore(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags, TCdAudio& Cd,
                          TDiscCatalogue& Catalogue, THandsetView& View)

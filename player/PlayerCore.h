@@ -8,10 +8,10 @@
 #include <random>
 #include <string>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "devices/CdAudio.h"
 #include "player/HandsetView.h"
-#include "player/PlayerState.h"
+#include "player/base/PlayerState.h"
 
 class TDiscCatalogue;
 

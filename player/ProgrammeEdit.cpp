@@ -1,7 +1,7 @@
 #include "player/ProgrammeEdit.h"
 
 #include "catalogue/DiscCatalogue.h"
-#include "player/TrackLine.h"
+#include "player/base/TrackLine.h"
 
 std::string CurrentDiscTrackLine(const TDiscCatalogue& Catalogue, int Track) {
     const MSF Length =

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "player/TrackLine.h"
+#include "player/base/TrackLine.h"
 
 const char* const msgTargetOutOfRange = "Value out of range - Please enter mm.ss";
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "devices/TimeValues.h"
-#include "player/PlayerState.h"
+#include "devices/base/TimeValues.h"
+#include "player/base/PlayerState.h"
 
 struct TTrackRow {
     std::string Text; // a track line: number, length, name

@@ -5,7 +5,7 @@
 #include <QVariant>
 #include <QWidget>
 
-#include "app/HelpTopics.h"
+#include "app/base/HelpTopics.h"
 #include "app/ui/HelpWindow.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "app/HelpTopics.h"
+#include "app/base/HelpTopics.h"
 #include "app/ui/ProgramResources.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/RegularFile.h"
+#include "app/base/RegularFile.h"
 #include "app/ui/ProgramResources.h"
 
 namespace {

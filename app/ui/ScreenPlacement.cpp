@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "app/WindowPlacement.h"
+#include "app/base/WindowPlacement.h"
 
 QPoint KeepOnScreen(QPoint Wanted, QSize Size) {
     std::vector<QRect> screens;

@@ -12,7 +12,7 @@
 
 #include "devices/CdAudio.h"
 #include "devices/MessageBoxes.h"
-#include "player/PlayerState.h"
+#include "player/base/PlayerState.h"
 
 const char* const msgStartAfterEnd = "Start position is after end position.";
 

@@ -9,13 +9,13 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "devices/CdAudio.h"
 #include "devices/MessageBoxes.h"
 #include "devices/WaveAudio.h"
 #include "devices/ui/AdjustBookmark.h"
 #include "player/PlayerCore.h"
-#include "player/PlayerState.h"
+#include "player/base/PlayerState.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/LibraryVersions.h"
-#include "app/Settings.h"
+#include "app/base/LibraryVersions.h"
+#include "app/base/Settings.h"
 
 namespace {
 

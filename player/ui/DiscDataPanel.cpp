@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <algorithm>
 
-#include "app/ColourValues.h"
+#include "app/base/ColourValues.h"
 
 namespace {
 

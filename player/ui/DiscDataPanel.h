@@ -5,7 +5,7 @@
 #include <QFrame>
 #include <string>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 
 class QLabel;
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/ColourValues.h"
+#include "app/base/ColourValues.h"
 #include "player/ui/ImageControl.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "player/ui/HandsetGeometry.h"
 
 class TImageControl;

@@ -8,14 +8,14 @@
 #include <QProgressBar>
 #include <QToolButton>
 
-#include "app/ColourValues.h"
-#include "app/DataFolder.h"
+#include "app/base/ColourValues.h"
+#include "app/base/DataFolder.h"
 #include "app/ui/HintControl.h"
 #include "app/ui/ProgramPictures.h"
 #include "app/ui/ProgramResources.h"
 #include "app/ui/ScreenPlacement.h"
 #include "catalogue/DiscCatalogue.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "devices/CdAudio.h"
 #include "devices/MessageBoxes.h"
 #include "devices/ui/RecordWindow.h"

@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "player/HandsetView.h"
 #include "player/PlayerCore.h"
-#include "player/PlayerState.h"
+#include "player/base/PlayerState.h"
 
 class QFrame;
 class QProgressBar;

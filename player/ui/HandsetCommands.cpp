@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <cstdlib>
 
-#include "app/DesktopMixer.h"
-#include "app/HelpTopics.h"
+#include "app/base/DesktopMixer.h"
+#include "app/base/HelpTopics.h"
 #include "app/ui/HelpWindow.h"
 #include "app/ui/HintControl.h"
 #include "catalogue/DiscCatalogue.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "catalogue/DiscCatalogue.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "devices/CdAudio.h"
 #include "devices/DriveList.h"
 #include "devices/MessageBoxes.h"

@@ -2,7 +2,7 @@
 #include <QFileInfo>
 #include <QProgressBar>
 
-#include "app/ColourValues.h"
+#include "app/base/ColourValues.h"
 #include "devices/MessageBoxes.h"
 #include "dialogs/SettingsDialog.h"
 #include "player/ui/FourWayVolume.h"

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <cmath>
 
-#include "app/ColourValues.h"
+#include "app/base/ColourValues.h"
 #include "player/ui/ImageControl.h"
 #include "player/ui/LedFont.h"
 

@@ -6,8 +6,8 @@
 #include <QImage>
 #include <array>
 
-#include "app/Settings.h"
-#include "devices/TimeValues.h"
+#include "app/base/Settings.h"
+#include "devices/base/TimeValues.h"
 
 class QWidget;
 class TImageControl;

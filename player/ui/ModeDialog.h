@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "player/PlayerState.h"
+#include "player/base/PlayerState.h"
 
 class QRadioButton;
 

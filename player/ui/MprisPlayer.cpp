@@ -12,7 +12,7 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "app/StartupOptions.h"
+#include "app/base/StartupOptions.h"
 #include "app/ui/ProgramPictures.h"
 #include "catalogue/DiscCatalogue.h"
 #include "devices/CdAudio.h"

@@ -13,9 +13,9 @@
 #include <functional>
 #include <string>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "player/MprisValues.h"
-#include "player/PlayerState.h"
+#include "player/base/PlayerState.h"
 
 class QToolButton;
 class TCdAudio;

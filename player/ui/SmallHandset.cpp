@@ -8,7 +8,7 @@
 #include <QPainterPath>
 #include <QToolButton>
 
-#include "app/ColourValues.h"
+#include "app/base/ColourValues.h"
 #include "app/ui/ScreenPlacement.h"
 #include "player/ui/GlyphIcon.h"
 #include "player/ui/Handset.h"

@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/Settings.h"
-#include "player/PlayerState.h"
+#include "app/base/Settings.h"
+#include "player/base/PlayerState.h"
 
 class QFrame;
 class QLabel;

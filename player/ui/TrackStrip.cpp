@@ -7,7 +7,7 @@
 #include <QToolTip>
 #include <QWidget>
 
-#include "app/ColourValues.h"
+#include "app/base/ColourValues.h"
 #include "app/ui/ProgramPictures.h"
 #include "player/ui/HandsetGeometry.h"
 #include "player/ui/ImageControl.h"

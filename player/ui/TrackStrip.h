@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "app/Settings.h"
-#include "player/PlayerState.h"
+#include "app/base/Settings.h"
+#include "player/base/PlayerState.h"
 
 class QWidget;
 class TImageControl;

@@ -2,7 +2,7 @@
 
 #include "DiscTestSupport.h"
 #include "catalogue/CatalogueFilter.h"
-#include "catalogue/VlfFormat.h"
+#include "catalogue/store/VlfFormat.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include "DiscTestSupport.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
-#include "catalogue/RecordEngineErrors.h"
-#include "catalogue/RecordEngineIO.h"
+#include "catalogue/store/RecordEngine.h"
+#include "catalogue/store/RecordEngineErrors.h"
+#include "catalogue/store/RecordEngineIO.h"
 #include "devices/Real48.h"
 
 namespace fs = std::filesystem;

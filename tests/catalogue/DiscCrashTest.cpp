@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "DiscTestSupport.h"
-#include "catalogue/RecordEngineIO.h"
+#include "catalogue/store/RecordEngineIO.h"
 
 namespace fs = std::filesystem;
 

@@ -16,7 +16,7 @@
 
 #include "DiscTestSupport.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 
 namespace fs = std::filesystem;
 

@@ -10,7 +10,7 @@
 #include "catalogue/ReferenceCompletion.h"
 #include "catalogue/ReferenceList.h"
 #include "catalogue/ShownDisc.h"
-#include "catalogue/VlfFormat.h"
+#include "catalogue/store/VlfFormat.h"
 #include "devices/SampleRecorder.h"
 
 namespace fs = std::filesystem;

@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "DiscTestSupport.h"
-#include "app/LibraryVersions.h"
-#include "catalogue/CatalogueTool.h"
+#include "app/base/LibraryVersions.h"
 #include "catalogue/DiscLookup.h"
+#include "catalogue/tool/CatalogueTool.h"
 #include "support/LocalHttpServer.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "DiscTestSupport.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 
 namespace fs = std::filesystem;
 

@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "DiscTestSupport.h"
-#include "catalogue/RecordEngineIO.h"
-#include "catalogue/VlfFormat.h"
+#include "catalogue/store/RecordEngineIO.h"
+#include "catalogue/store/VlfFormat.h"
 
 namespace fs = std::filesystem;
 

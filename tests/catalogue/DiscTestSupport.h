@@ -8,7 +8,7 @@
 
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "support/TestSupport.h"
 
 class TCatalogueFolder {

@@ -10,8 +10,8 @@
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/DiscEdit.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngineIO.h"
-#include "catalogue/TransferCommands.h"
+#include "catalogue/store/RecordEngineIO.h"
+#include "catalogue/tool/TransferCommands.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "catalogue/CatalogueFilter.h"
 #include "catalogue/CatalogueReports.h"
 #include "catalogue/PdfPrintTarget.h"
+#include "catalogue/tool/CatalogueTool.h"
 
 namespace {
 
@@ -71,8 +72,8 @@ TPdf ReadPdf(const std::string& File) {
         if (m[1].matched)
             pdf.Pages.emplace_back(std::stod(m[1]), std::stod(m[2]));
         else
-            pdf.Words.push_back(
-                {static_cast<int>(pdf.Pages.size()), std::stod(m[3]), std::stod(m[4]), std::stod(m[5]), m[6]});
+            pdf.Words.push_back({static_cast<int>(pdf.Pages.size()), std::stod(m[3]), std::stod(m[4]),
+                                 std::stod(m[5]), m[6]});
     }
     return pdf;
 }

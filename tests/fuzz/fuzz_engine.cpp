@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "FuzzPatches.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 
 namespace fs = std::filesystem;
 

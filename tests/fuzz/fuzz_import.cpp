@@ -10,11 +10,11 @@
 
 #include <unistd.h>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;

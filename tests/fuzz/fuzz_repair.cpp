@@ -14,11 +14,11 @@
 #include <unistd.h>
 
 #include "FuzzPatches.h"
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
-#include "catalogue/RecordEngine.h"
-#include "catalogue/Vlf.h"
+#include "catalogue/store/RecordEngine.h"
+#include "catalogue/store/Vlf.h"
 #include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;

@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 
 namespace fs = std::filesystem;
 

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "FuzzPatches.h"
-#include "catalogue/Vlf.h"
+#include "catalogue/store/Vlf.h"
 
 namespace fs = std::filesystem;
 

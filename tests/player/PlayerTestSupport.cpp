@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "devices/DiscIdentity.h"
 
 TDriveToc EvenDisc(int Tracks, int Seconds) {

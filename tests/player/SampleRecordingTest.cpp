@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "PlayerTestSupport.h"
-#include "catalogue/CatalogueTool.h"
+#include "catalogue/tool/CatalogueTool.h"
 #include "devices/DiscImageMaker.h"
 #include "devices/DriveList.h"
 #include "devices/NullSoundOutput.h"

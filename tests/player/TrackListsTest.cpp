@@ -5,8 +5,8 @@
 #include "PlayerTestSupport.h"
 #include "catalogue/DiscCatalogue.h"
 #include "player/ProgrammeEdit.h"
-#include "player/TrackLine.h"
 #include "player/TrackLists.h"
+#include "player/base/TrackLine.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "app/ui/ExitSignals.h"
 #include "catalogue/DiscCatalogue.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "support/TestSupport.h"
 
 namespace {

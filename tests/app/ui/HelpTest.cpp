@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/HelpTopics.h"
-#include "app/LibraryVersions.h"
+#include "app/base/HelpTopics.h"
+#include "app/base/LibraryVersions.h"
 #include "app/ui/HelpKey.h"
 #include "app/ui/HelpWindow.h"
 #include "app/ui/ProgramResources.h"

@@ -9,7 +9,7 @@
 #include <QTreeView>
 
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "catalogue_ui/CatalogueBrowser.h"
 #include "catalogue_ui/CatalogueTreeModel.h"
 #include "support/TestSupport.h"

@@ -18,7 +18,7 @@
 #include <filesystem>
 
 #include "../../player/ui/HandsetRig.h"
-#include "catalogue/VlfFormat.h"
+#include "catalogue/store/VlfFormat.h"
 #include "catalogue_ui/DiscDataEditor.h"
 #include "devices/DiscIds.h"
 #include "player/ui/HandsetMenu.h"

@@ -12,7 +12,7 @@
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/PdfPrintTarget.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "catalogue_ui/CataloguePrinting.h"
 #include "catalogue_ui/PrintingDlg.h"
 #include "support/TestSupport.h"

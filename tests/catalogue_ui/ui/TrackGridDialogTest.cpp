@@ -5,7 +5,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "app/Settings.h"
+#include "app/base/Settings.h"
 #include "catalogue_ui/TrackGridDialog.h"
 
 namespace {

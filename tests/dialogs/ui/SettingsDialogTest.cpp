@@ -17,8 +17,8 @@
 #include <QTimer>
 
 #include "../../player/ui/HandsetRig.h"
-#include "app/AutoPlayHandler.h"
-#include "app/ColourValues.h"
+#include "app/base/AutoPlayHandler.h"
+#include "app/base/ColourValues.h"
 #include "dialogs/SettingsDialog.h"
 #include "player/ui/HandsetMenu.h"
 #include "player/ui/LedDisplay.h"

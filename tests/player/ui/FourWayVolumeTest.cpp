@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "HandsetRig.h"
-#include "app/ColourValues.h"
+#include "app/base/ColourValues.h"
 #include "player/ui/FourWayVolume.h"
 #include "player/ui/HandsetGeometry.h"
 #include "player/ui/ImageControl.h"

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "catalogue/DiscCatalogue.h"
-#include "catalogue/RecordEngine.h"
+#include "catalogue/store/RecordEngine.h"
 #include "devices/CdAudio.h"
 #include "devices/DriveList.h"
 #include "devices/NullSoundOutput.h"

@@ -1,9 +1,0 @@
-#include "app/ProgramVersion.h"
-
-const char* ProgramVersion() {
-    return ORBELUNE_VERSION;
-}
-
-const char* ProgramHomepage() {
-    return ORBELUNE_HOMEPAGE;
-}

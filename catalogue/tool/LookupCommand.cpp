@@ -1,0 +1,263 @@
+#include "catalogue/tool/LookupCommand.h"
+
+#include <QCoreApplication>
+#include <QTemporaryFile>
+#include <QThread>
+#include <iostream>
+#include <unistd.h>
+
+#include "app/base/Settings.h"
+#include "catalogue/CatalogueOrder.h"
+#include "catalogue/DiscCatalogue.h"
+#include "catalogue/DiscEdit.h"
+#include "catalogue/DiscLookup.h"
+#include "catalogue/tool/CatalogueShow.h"
+#include "devices/MessageBoxes.h"
+
+// LookupUsage is defined with the tool's other usage texts, in CatalogueShow.cpp.
+
+namespace {
+
+struct TLookupArgs {
+    std::string Code;
+    int Pick = 0;
+    bool Fill = false;
+};
+
+std::string ParseArgs(const std::vector<std::string>& Args, TLookupArgs& Parsed) {
+    for (std::size_t i = 1; i < Args.size(); ++i) {
+        const std::string& a = Args[i];
+        if (a == "--fill") {
+            Parsed.Fill = true;
+        } else if (a == "--pick") {
+            if (i + 1 >= Args.size()) return "--pick needs a match number";
+            const std::string& n = Args[++i];
+            if (n.empty() || n.size() > 3 || n.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoi(n) < 1)
+                return "--pick needs a match number from 1, not '" + n + "'";
+            Parsed.Pick = std::stoi(n);
+        } else if (a.size() > 1 && a[0] == '-') {
+            return "lookup: unknown option '" + a + "'";
+        } else if (!Parsed.Code.empty()) {
+            return "lookup takes one disc code";
+        } else {
+            Parsed.Code = a;
+        }
+    }
+    if (Parsed.Fill && (!Parsed.Code.empty() || Parsed.Pick))
+        return "lookup --fill takes no code and no --pick";
+    if (!Parsed.Fill && Parsed.Code.empty()) return "lookup needs a disc code, or --fill";
+    if (Parsed.Code.size() > 16) return "a disc code has at most 16 characters";
+    return {};
+}
+
+// Collects the catalogue's messages; questions are answered No.
+class TLookupMessages : public TMessageSink {
+public:
+    TLookupMessages() : FPrevious(SetMessageSink(this)) {}
+    ~TLookupMessages() override { SetMessageSink(FPrevious); }
+    void Information(const std::string& Msg) override { Messages.push_back(Msg); }
+    int Confirm(const std::string&) override { return idNo; }
+    int Run(const std::string&, const std::string&, const std::string&, int) override { return 0; }
+    std::string Taken() {
+        std::string Line;
+        for (const auto& m : Messages)
+            Line += (Line.empty() ? "" : " ") + m;
+        Messages.clear();
+        return Line;
+    }
+    std::vector<std::string> Messages;
+
+private:
+    TMessageSink* FPrevious;
+};
+
+// The network classes need an application object; the tool has none of its own.
+void EnsureApplication() {
+    if (QCoreApplication::instance()) return;
+    static int Argc = 1;
+    static char Name[] = "orbelune-cat";
+    static char* Argv[] = {Name, nullptr};
+    static QCoreApplication App(Argc, Argv);
+}
+
+class TLookupRun {
+public:
+    TLookupRun(const std::string& DataDir, std::ostream& Out, std::ostream& Err)
+        : FDataDir(DataDir), FOut(Out), FErr(Err) {
+        LoadSettingsFrom(DataDir + "ORBELUNE.INI", FSettings);
+        FCatalogue = std::make_unique<TDiscCatalogue>(DataDir, FSettings);
+        FLookup = std::make_unique<TDiscLookup>(LookupServersOf(FSettings));
+    }
+
+    // Loads the stored disc Code; false, told, when there is none.
+    bool Load(const std::string& Code) {
+        FCode = Code;
+        FRecNo = 0;
+        FCatalogue->LoadDisc(Code, FRec, FGrid, FMemo, FKeys, FRecNo);
+        if (FRecNo == 0) {
+            const std::string Why = FMessages.Taken();
+            FErr << "orbelune-cat: " << (Why.empty() ? "there is no disc " + Code + " in the catalogue" : Why)
+                 << "\n";
+            return false;
+        }
+        return true;
+    }
+
+    // Looks the loaded disc up; a busy service is waited for as it asks, up to twice.
+    TLookupResult LookUp() {
+        TLookupResult Result;
+        const TLookupToc Toc = LookupTocOf(FRec);
+        for (int Try = 0; Try < 3; ++Try) {
+            Result = FLookup->LookUp(Toc);
+            if (Result.RetryAfter <= 0 || Result.RetryAfter > 60 || Try == 2) break;
+            QThread::sleep(static_cast<unsigned long>(Result.RetryAfter));
+        }
+        return Result;
+    }
+
+    // Stores Match into the loaded disc, with the release's front cover when it has one.
+    bool Store(const TLookupMatch& Match, std::string& Note) {
+        TDiscEdit Edit(*FCatalogue, FRec, FGrid, FMemo, FKeys, FRecNo, FCode);
+        PutLookupTracks(Match, Edit.Tracks, Edit.TrackCount());
+        const TDiscTexts Texts = LookupTexts(Match, TextsOf(Edit.EditRecord));
+        if (Match.Source == TLookupSource::MusicBrainz) {
+            std::string Error;
+            const QByteArray Picture = FLookup->Cover(Match.ReleaseId, Error);
+            if (!Error.empty()) {
+                Note = " (no cover: " + Error + ")";
+            } else if (!Picture.isEmpty()) {
+                QTemporaryFile File(QString::fromStdString(FDataDir + "cover-XXXXXX"));
+                if (File.open() && File.write(Picture) == Picture.size() && File.flush()) {
+                    File.close();
+                    if (Edit.StorePicture(File.fileName().toStdString()))
+                        Note = " with its cover";
+                    else
+                        Note = " (the cover was not stored: " + FMessages.Taken() + ")";
+                }
+            }
+        }
+        if (!Edit.Finish(true, Texts)) {
+            FErr << "orbelune-cat: " << FCode << ": " << FMessages.Taken() << "\n";
+            return false;
+        }
+        return true;
+    }
+
+    TPlayerSettings FSettings;
+    std::unique_ptr<TDiscCatalogue> FCatalogue;
+    std::unique_ptr<TDiscLookup> FLookup;
+    TLookupMessages FMessages;
+    std::string FDataDir, FCode, FMemo;
+    TDiscRecord FRec;
+    TStringGridData FGrid{0, 0};
+    TDiscKeys FKeys;
+    std::int32_t FRecNo = 0;
+    std::ostream& FOut;
+    std::ostream& FErr;
+};
+
+int LookUpOne(TLookupRun& Run, const TLookupArgs& A) {
+    if (!Run.Load(A.Code)) return 1;
+    const TLookupResult Result = Run.LookUp();
+    if (!Result.Answered()) {
+        Run.FErr << "orbelune-cat: " << Result.Error << "\n";
+        return 1;
+    }
+    if (Result.Matches.empty()) {
+        Run.FOut << "No match for " << A.Code << " at MusicBrainz or gnudb.\n";
+        return A.Pick ? 1 : 0;
+    }
+    if (!A.Pick) {
+        for (std::size_t i = 0; i < Result.Matches.size(); ++i)
+            Run.FOut << i + 1 << "\t" << Result.Matches[i].Line() << "\n";
+        return 0;
+    }
+    if (A.Pick > static_cast<int>(Result.Matches.size())) {
+        Run.FErr << "orbelune-cat: there "
+                 << (Result.Matches.size() == 1 ? "is 1 match"
+                                                : "are " + std::to_string(Result.Matches.size()) + " matches")
+                 << ", not " << A.Pick << "\n";
+        return 1;
+    }
+    const TLookupMatch& Match = Result.Matches[static_cast<std::size_t>(A.Pick - 1)];
+    std::string Note;
+    if (!Run.Store(Match, Note)) return 1;
+    Run.FOut << "Stored " << A.Code << ": " << Match.Line() << Note << ".\n";
+    return 0;
+}
+
+int Fill(TLookupRun& Run) {
+    std::string Error;
+    const auto Groups = CatalogueTreeOrder(Run.FDataDir, kDiscName, Error);
+    if (!Error.empty()) {
+        Run.FErr << "orbelune-cat: " << Error << "\n";
+        return 1;
+    }
+    std::vector<std::string> Codes;
+    const std::string Unknown = NewDiscRecord({}, 0, 0).DiscName;
+    for (const auto& Group : Groups)
+        for (const auto& Disc : Group.Discs)
+            if (Disc.Name == Unknown) Codes.push_back(Disc.Code);
+    const bool Terminal = ::isatty(STDERR_FILENO) == 1 && &Run.FErr == &std::cerr;
+    int Filled = 0, Several = 0, None = 0, Failed = 0;
+    for (std::size_t i = 0; i < Codes.size(); ++i) {
+        const std::string& Code = Codes[i];
+        if (Terminal)
+            Run.FErr << "\r" << i + 1 << "/" << Codes.size() << " " << Code << "\x1b[K" << std::flush;
+        std::string Line;
+        if (!Run.Load(Code)) {
+            ++Failed;
+            continue;
+        }
+        const TLookupResult Result = Run.LookUp();
+        if (!Result.Answered()) {
+            ++Failed;
+            Line = "failed: " + Result.Error;
+        } else if (Result.Matches.empty()) {
+            ++None;
+            Line = "not found";
+        } else if (Result.Matches.size() > 1) {
+            ++Several;
+            Line = std::to_string(Result.Matches.size()) + " matches, left as it was";
+        } else {
+            std::string Note;
+            if (!Run.Store(Result.Matches.front(), Note)) {
+                ++Failed;
+                continue;
+            }
+            ++Filled;
+            Line = "filled: " + Result.Matches.front().Line() + Note;
+        }
+        if (Terminal) Run.FErr << "\r\x1b[K" << std::flush;
+        Run.FOut << Code << "\t" << Line << "\n" << std::flush;
+    }
+    Run.FOut << "Filled " << Filled << " of " << Codes.size() << (Codes.size() == 1 ? " disc" : " discs")
+             << " named Unknown; " << Several << " with several matches, " << None << " not found, " << Failed
+             << " failed.\n";
+    return Failed ? 1 : 0;
+}
+
+} // namespace
+
+bool IsLookupCommand(const std::string& Command) {
+    return Command == "lookup";
+}
+
+std::string LookupUsageError(const std::vector<std::string>& Args) {
+    TLookupArgs Parsed;
+    return ParseArgs(Args, Parsed);
+}
+
+int RunLookupCommand(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,
+                     std::ostream& Err) {
+    TLookupArgs Parsed;
+    ParseArgs(Args, Parsed);
+    if ((Parsed.Fill || Parsed.Pick) && CatalogueInUse(DataDir)) {
+        Err << "orbelune-cat: " << msgCatalogueInUse << "\n";
+        return 1;
+    }
+    EnsureApplication();
+    TLookupRun Run(DataDir, Out, Err);
+    return Parsed.Fill ? Fill(Run) : LookUpOne(Run, Parsed);
+}
