@@ -18,8 +18,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Rig.Cd.GetCDMode(), cmPlaying, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(Rig.State.TrackElapsed >= 0.02, 8000);
         QVERIFY(Rig.Handset->windowTitle().startsWith("ORB [1] 00.0"));
-        // A disc the catalogue does not know yet.
-        QCOMPARE(Rig.Find<QLabel>("labName")->text(), QStringLiteral("Unknown"));
+        // A disc the catalogue does not know yet shows the name its CD-TEXT gives.
+        QCOMPARE(Rig.Find<QLabel>("labName")->text(), QStringLiteral("Demo Disc"));
 
         const QImage Shot = Rig.Handset->grab().toImage();
         const QByteArray Build = qgetenv("ORBELUNE_BUILD");
