@@ -7,6 +7,8 @@
 #include <sstream>
 #include <vector>
 
+#include "app/base/TextEncoding.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -79,29 +81,7 @@ std::string FirstApplication(const std::string& Value) {
 
 // A text file holds no NUL bytes and only well-formed UTF-8.
 bool LooksLikeText(const std::string& Text) {
-    std::size_t i = 0;
-    while (i < Text.size()) {
-        const auto Byte = static_cast<unsigned char>(Text[i]);
-        if (Byte == 0) return false;
-        int Follow = 0;
-        if (Byte >= 0x80) {
-            if (Byte >= 0xC2 && Byte <= 0xDF)
-                Follow = 1;
-            else if (Byte >= 0xE0 && Byte <= 0xEF)
-                Follow = 2;
-            else if (Byte >= 0xF0 && Byte <= 0xF4)
-                Follow = 3;
-            else
-                return false;
-        }
-        for (int k = 1; k <= Follow; ++k) {
-            if (i + static_cast<std::size_t>(k) >= Text.size() ||
-                (static_cast<unsigned char>(Text[i + static_cast<std::size_t>(k)]) & 0xC0) != 0x80)
-                return false;
-        }
-        i += static_cast<std::size_t>(Follow) + 1;
-    }
-    return true;
+    return Text.find('\0') == std::string::npos && IsValidUtf8(Text);
 }
 
 bool ReadWholeFile(const std::string& FileName, std::string& Text, std::string& Error) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "app/base/IniFile.h"
+#include "app/base/TextEncoding.h"
 
 namespace fs = std::filesystem;
 
@@ -195,13 +196,7 @@ void ExchangeAll(TExchange& x, TPlayerSettings& s) {
 } // namespace
 
 std::string CutText255(const std::string& Text) {
-    std::size_t bytes = 0;
-    for (int characters = 0; bytes < Text.size() && characters < 255; ++characters) {
-        ++bytes;
-        while (bytes < Text.size() && (static_cast<unsigned char>(Text[bytes]) & 0xC0) == 0x80)
-            ++bytes;
-    }
-    return Text.substr(0, bytes);
+    return CutToCharacters(Text, 255);
 }
 
 std::string ProgramDir() {
@@ -250,12 +245,6 @@ void LoadSettingsFrom(const std::string& FileName, TPlayerSettings& Settings) {
     TIniFile ini(FileName);
     TExchange exchange(ini, false);
     ExchangeAll(exchange, fresh);
-    // A font size no window can show (0, or the hundreds a damaged file may hold) falls back to the default.
-    const TPlayerSettings defaults;
-    for (int TPlayerSettings::*size : {&TPlayerSettings::TrackWindowFontSize,
-                                       &TPlayerSettings::DiscDataFontSize, &TPlayerSettings::ReportFontSize,
-                                       &TPlayerSettings::SmallFontSize, &TPlayerSettings::DisplayFontSize})
-        if (fresh.*size < 4 || fresh.*size > 72) fresh.*size = defaults.*size;
     Settings = fresh;
 }
 
