@@ -6,13 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
+#include "FuzzFiles.h"
 #include "FuzzPatches.h"
 #include "catalogue/store/RecordEngine.h"
 
@@ -23,19 +20,8 @@ namespace {
 constexpr int Keys = 6;
 constexpr std::int32_t Length = 64;
 
-std::string ReadFile(const fs::path& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& Path, const std::string& Bytes) {
-    std::ofstream(Path, std::ios::binary | std::ios::trunc)
-        .write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-}
-
 const std::string& Base() {
-    static const std::string Name =
-        (fs::temp_directory_path() / ("orbelune-fuzz-" + std::to_string(::getpid()))).string();
+    static const std::string Name = ScratchPath("engine").string();
     return Name;
 }
 

@@ -6,11 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <vector>
+#include <string>
 
-#include <unistd.h>
-
+#include "FuzzFiles.h"
 #include "devices/CdioDrive.h"
 
 namespace fs = std::filesystem;
@@ -19,15 +17,14 @@ namespace {
 
 fs::path Folder() {
     static const fs::path Path = [] {
-        const fs::path P = fs::temp_directory_path() / ("orbelune-fuzz-" + std::to_string(::getpid()));
+        const fs::path P = ScratchPath("image");
         fs::create_directories(P);
-        std::vector<char> Data(20 * 2352);
+        std::string Data(20 * 2352, '\0');
         for (std::size_t I = 0; I < Data.size(); ++I)
             Data[I] = static_cast<char>(I * 7);
-        std::ofstream(P / "data.bin", std::ios::binary)
-            .write(Data.data(), static_cast<std::streamsize>(Data.size()));
-        std::ofstream(P / "text.cue") << "CDTEXTFILE \"text.cdt\"\nFILE \"data.bin\" BINARY\n"
-                                         "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
+        WriteFile(P / "data.bin", Data);
+        WriteFile(P / "text.cue", "CDTEXTFILE \"text.cdt\"\nFILE \"data.bin\" BINARY\n"
+                                  "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
         TCdioDrive::SetImageProbe(false);
         return P;
     }();
@@ -41,8 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Siz
     static const char* const Names[] = {"image.nrg", "sheet.cue", "sheet.toc", "text.cdt"};
     const int Kind = Bytes[0] % 4;
     const fs::path Path = Folder() / Names[Kind];
-    std::ofstream(Path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(Bytes + 1), static_cast<std::streamsize>(Size - 1));
+    WriteFile(Path, std::string(reinterpret_cast<const char*>(Bytes + 1), Size - 1));
     int Error = 0;
     auto Drive =
         TCdioDrive::Open(Kind == 3 ? (Folder() / "text.cue").string() : Path.string(), false, nullptr, Error);

@@ -3,35 +3,21 @@
 // catalogue whose discs the input may name. The catalogue must pass its check afterwards.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
-#include <unistd.h>
-
+#include "FuzzCatalogue.h"
+#include "FuzzFiles.h"
 #include "app/base/Settings.h"
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/DiscCatalogue.h"
-#include "catalogue/DiscCatalogueCheck.h"
-#include "catalogue/store/RecordEngine.h"
-#include "devices/MessageBoxes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Answers Yes to everything (a catalogue is created, damage is repaired) and shows nothing.
-class TQuietSink : public TMessageSink {
-public:
-    void Information(const std::string&) override {}
-    int Confirm(const std::string&) override { return idYes; }
-    int Run(const std::string&, const std::string&, const std::string&, int) override { return 0; }
-};
-
 const fs::path& Root() {
-    static const fs::path Path =
-        fs::temp_directory_path() / ("orbelune-fuzz-import-" + std::to_string(::getpid()));
+    static const fs::path Path = ScratchPath("import");
     return Path;
 }
 
@@ -64,13 +50,7 @@ const fs::path& Template() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Size) {
-    static TQuietSink Sink;
-    static const bool Ready = [] {
-        SetMessageSink(&Sink);
-        InitRecordEngine(MinPageBuffers);
-        return true;
-    }();
-    (void)Ready;
+    StartCatalogueFuzzing(); // answers Yes throughout
     if (Size == 0) return 0;
     const fs::path Dir = Root() / "work";
     fs::remove_all(Dir);
@@ -78,8 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Siz
     for (const char* Name : {"disc.DAT", "disc.IX", "disc.VLF"})
         fs::copy_file(Template() / Name, Dir / Name);
     const fs::path Input = Root() / "input.txt";
-    std::ofstream(Input, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(Bytes + 1), static_cast<std::streamsize>(Size - 1));
+    WriteFile(Input, std::string(reinterpret_cast<const char*>(Bytes + 1), Size - 1));
     const TImportFormat Format = Bytes[0] % 3 == 0 ? ifVersion4 : Bytes[0] % 3 == 1 ? ifVersion3 : ifWindows;
     {
         TPlayerSettings Settings;
@@ -87,11 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Siz
         const TImportResult Result = ImportCatalogue(Cat, Input.string(), Format, (Bytes[0] & 0x80) != 0);
         ImportSummary(Result, Input.string());
     }
-    const TCatalogueCheck Check = CheckDiscCatalogue(Dir.string() + "/");
-    if (!Check.Ok) {
-        for (const std::string& Problem : Check.Problems)
-            std::fprintf(stderr, "%s\n", Problem.c_str());
-        std::abort();
-    }
+    AbortUnlessSound(Dir.string() + "/", "");
     return 0;
 }

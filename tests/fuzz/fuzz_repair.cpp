@@ -4,55 +4,29 @@
 // with a message or leave a catalogue that passes its check.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include <unistd.h>
-
+#include "FuzzCatalogue.h"
+#include "FuzzFiles.h"
 #include "FuzzPatches.h"
 #include "app/base/Settings.h"
 #include "catalogue/DiscCatalogue.h"
-#include "catalogue/DiscCatalogueCheck.h"
-#include "catalogue/store/RecordEngine.h"
 #include "catalogue/store/Vlf.h"
-#include "devices/MessageBoxes.h"
+#include "devices/WaveFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Shows nothing; answers Yes while the template is made (its files are created), No afterwards.
-class TQuietSink : public TMessageSink {
-public:
-    bool Yes = true;
-    void Information(const std::string&) override {}
-    int Confirm(const std::string&) override { return Yes ? idYes : idNo; }
-    int Run(const std::string&, const std::string&, const std::string&, int) override { return 0; }
-};
-
 const char* const Names[] = {"disc.DAT", "disc.IX", "disc.VLF"};
 
-std::string ReadFile(const fs::path& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& Path, const std::string& Bytes) {
-    std::ofstream(Path, std::ios::binary | std::ios::trunc)
-        .write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-}
-
 const fs::path& Root() {
-    static const fs::path Path =
-        fs::temp_directory_path() / ("orbelune-fuzz-repair-" + std::to_string(::getpid()));
+    static const fs::path Path = ScratchPath("repair");
     return Path;
 }
 
-// A small bitmap (2 x 2, 24 bits) and a short wave of 8-bit samples.
+// A small bitmap (2 x 2, 24 bits).
 std::string Bitmap() {
     std::string B = "BM";
     const auto U32 = [&](std::uint32_t V) {
@@ -69,24 +43,11 @@ std::string Bitmap() {
     return B;
 }
 
-std::string Wave() {
-    std::string W = "RIFF";
-    const auto U32 = [&](std::uint32_t V) {
-        for (int I = 0; I < 4; ++I)
-            W += static_cast<char>((V >> (8 * I)) & 0xff);
-    };
-    const auto U16 = [&](std::uint16_t V) {
-        W += static_cast<char>(V & 0xff);
-        W += static_cast<char>(V >> 8);
-    };
-    W.reserve(100);
-    U32(36 + 40);
-    W += "WAVEfmt ";
-    U32(16), U16(1), U16(1), U32(11025), U32(11025), U16(1), U16(8);
-    W += "data";
-    U32(40);
-    W += std::string(40, '\x80');
-    return W;
+// A short wave: 40 samples of 8-bit silence.
+void WriteWave(const std::string& Path) {
+    TWaveData Wave;
+    Wave.Samples.assign(40, 0);
+    SaveWaveFile(Path, Wave);
 }
 
 const std::string* Template() {
@@ -112,7 +73,10 @@ const std::string* Template() {
             if (I == 2 || I == 3) {
                 const bool Picture = I == 2;
                 const std::string Work = Picture ? Cat.WorkingPicture() : Cat.WorkingSample();
-                WriteFile(Work, Picture ? Bitmap() : Wave());
+                if (Picture)
+                    WriteFile(Work, Bitmap());
+                else
+                    WriteWave(Work);
                 Cat.OpenDiscVlf();
                 (Picture ? Rec.PictureRef : Rec.SampleRef) =
                     Cat.fvlf.Vlf.StoreFile(0, Work, Picture ? VlfKindPicture : VlfKindSample);
@@ -132,10 +96,9 @@ const std::string* Template() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Size) {
-    static TQuietSink Sink;
+    // Yes while the template is made (its files are created), No afterwards.
     static const bool Ready = [] {
-        SetMessageSink(&Sink);
-        InitRecordEngine(MinPageBuffers);
+        TQuietSink& Sink = StartCatalogueFuzzing();
         Template();
         Sink.Yes = false;
         return true;
@@ -163,11 +126,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Siz
         TDiscCatalogue Cat(Folder, Settings);
         Repaired = Cat.RepairDatabase();
     }
-    if (!Repaired) return 0;
-    const TCatalogueCheck Check = CheckDiscCatalogue(Folder);
-    if (Check.Ok) return 0;
-    for (const std::string& Problem : Check.Problems)
-        std::fprintf(stderr, "after the repair: %s\n", Problem.c_str());
-    std::abort();
+    if (Repaired) AbortUnlessSound(Folder, "after the repair: ");
     return 0;
 }

@@ -5,35 +5,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include <unistd.h>
-
+#include "FuzzFiles.h"
 #include "app/base/Settings.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string ReadFile(const fs::path& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Size) {
     static const fs::path Dir = [] {
-        const fs::path Path =
-            fs::temp_directory_path() / ("orbelune-fuzz-settings-" + std::to_string(::getpid()));
+        const fs::path Path = ScratchPath("settings");
         fs::create_directories(Path);
         return Path;
     }();
     const std::string File = (Dir / "ORBELUNE.INI").string();
-    std::ofstream(File, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(Bytes), static_cast<std::streamsize>(Size));
+    WriteFile(File, std::string(reinterpret_cast<const char*>(Bytes), Size));
     TPlayerSettings First;
     LoadSettingsFrom(File, First);
     if (!SaveSettingsTo(File, First)) return 0;
@@ -42,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Siz
     LoadSettingsFrom(File, Second);
     SaveSettingsTo(File, Second);
     if (ReadFile(File) != Written) {
-        std::ofstream(File + ".first", std::ios::binary | std::ios::trunc) << Written;
+        WriteFile(File + ".first", Written);
         std::fprintf(stderr, "a second save changed the settings file from\n%s\nto\n%s\n", Written.c_str(),
                      ReadFile(File).c_str());
         std::abort();

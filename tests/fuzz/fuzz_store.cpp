@@ -4,13 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
+#include "FuzzFiles.h"
 #include "FuzzPatches.h"
 #include "catalogue/store/Vlf.h"
 
@@ -18,14 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-}
-
 const fs::path& StorePath() {
-    static const fs::path Path =
-        fs::temp_directory_path() / ("orbelune-fuzz-" + std::to_string(::getpid()) + ".VLF");
+    static const fs::path Path = ScratchPath("store").string() + ".VLF";
     return Path;
 }
 
@@ -59,8 +50,7 @@ const std::string& Template() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Size) {
     const std::string File = ApplyPatches(Template(), Bytes, Size);
-    std::ofstream(StorePath(), std::ios::binary | std::ios::trunc)
-        .write(File.data(), static_cast<std::streamsize>(File.size()));
+    WriteFile(StorePath(), File);
     TVlf Store;
     Store.Recycle = true;
     if (!Store.OpenStore(StorePath().string())) return 0;
