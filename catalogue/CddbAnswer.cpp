@@ -1,6 +1,5 @@
 #include "catalogue/CddbAnswer.h"
 
-#include <QString>
 #include <map>
 
 #include "app/base/TextEncoding.h"
@@ -69,9 +68,7 @@ std::string Unescaped(const std::string& Value) {
 } // namespace
 
 std::string CddbText(const QByteArray& Bytes) {
-    const std::string_view View(Bytes.constData(), static_cast<std::size_t>(Bytes.size()));
-    if (IsValidUtf8(View)) return std::string(View);
-    return QString::fromLatin1(Bytes).toStdString();
+    return DecodeStoredText(std::string_view(Bytes.constData(), static_cast<std::size_t>(Bytes.size())));
 }
 
 bool ParseCddbQuery(const QByteArray& Answer, std::vector<TCddbEntry>& Entries, std::string& Error) {

@@ -25,5 +25,6 @@ bool ParseCddbQuery(const QByteArray& Answer, std::vector<TCddbEntry>& Entries, 
 // truncated entry.
 bool ParseCddbRead(const QByteArray& Answer, TLookupMatch& Match, std::string& Error);
 
-// The answer's text: UTF-8 when valid, else ISO-8859-1.
+// The answer's text: UTF-8 when valid, else single-byte text read as the catalogue reads its own, in
+// Windows-1252 (ISO-8859-1 but for 0x80 to 0x9F, which that leaves to control characters).
 std::string CddbText(const QByteArray& Bytes);

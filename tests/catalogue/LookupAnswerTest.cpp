@@ -122,6 +122,9 @@ TEST(LookupAnswer, CddbReadInUtf8AndLatin1) {
     }
     TLookupMatch M;
     std::string Error;
+    // Single-byte answers are read as Windows-1252, the superset that older entries were typed in.
+    ASSERT_TRUE(ParseCddbRead("210 misc 01 x\nDTITLE=A / \x93Quoted\x94 \x80\n.\n", M, Error));
+    EXPECT_EQ(M.DiscName, "\u201cQuoted\u201d \u20ac");
     ASSERT_TRUE(ParseCddbRead("210 misc 01 x\nDTITLE=Only A Title\n.\n", M, Error));
     EXPECT_EQ(M.Artist, "Only A Title");
     EXPECT_EQ(M.DiscName, "Only A Title");
