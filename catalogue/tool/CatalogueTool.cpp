@@ -25,9 +25,9 @@
 #include "catalogue/store/RecordEngine.h"
 #include "catalogue/store/RecordEngineErrors.h"
 #include "catalogue/tool/CatalogueShow.h"
-#include "catalogue/tool/LookupCommand.h"
+#include "catalogue/tool/LookupArguments.h"
 #include "catalogue/tool/PrintArguments.h"
-#include "catalogue/tool/TransferCommands.h"
+#include "catalogue/tool/TransferArguments.h"
 #include "devices/MessageBoxes.h"
 
 namespace {
@@ -142,7 +142,7 @@ int Pack(const std::string& DataDir, bool Repair, std::ostream& Out, std::ostrea
 } // namespace
 
 int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err,
-                     TPrintRunner Print) {
+                     TCommandRunner Heavy) {
     std::string dir;
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < Args.size(); ++i) {
@@ -199,8 +199,7 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
     if (command == "list") return ListCatalogue(dir, order, Out, Err);
     if (command == "show") return ShowDisc(dir, rest[1], Out, Err);
     if (command == "check") return Check(dir, Out, Err);
-    if (command == "print") return Print(dir, rest, Out, Err);
-    if (IsTransferCommand(command)) return RunTransferCommand(dir, rest, Out, Err);
-    if (IsLookupCommand(command)) return RunLookupCommand(dir, rest, Out, Err);
+    if (command == "print" || IsTransferCommand(command) || IsLookupCommand(command))
+        return Heavy(dir, rest, Out, Err);
     return Pack(dir, command == "repair", Out, Err);
 }

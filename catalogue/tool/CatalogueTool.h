@@ -6,21 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/tool/PrintCommand.h"
-
-// Runs the print command on the catalogue in DataDir (ending in "/"); Args start with "print" and are well
-// formed. Returns the exit status.
-using TPrintRunner = int (*)(const std::string& DataDir, const std::vector<std::string>& Args,
-                             std::ostream& Out, std::ostream& Err);
+#include "catalogue/tool/LibraryCommand.h"
 
 // Args without the program name. Output goes to Out, errors (one line each) to Err. Returns the exit
 // status: 0 success, 1 a failed command or a catalogue with problems, 2 a usage error, 3
-// (UnreadableDataStatus) an export or print that left out data it could not read. Print runs the
-// print command: the printing code needs the GUI libraries, which orbelune-cat does not load for its
-// other commands, so it passes a runner that starts the printing program instead.
+// (UnreadableDataStatus) an export or print that left out data it could not read. Heavy runs print,
+// export, import and lookup: their code needs the picture, sound, network and GUI libraries, which
+// orbelune-cat-full does not load for its other commands, so it passes a runner that starts
+// orbelune-cat-print instead.
 // The exit status of an export or print that was written whole but for the data of some discs, which
 // could not be read (each is named on the error output).
 constexpr int UnreadableDataStatus = 3;
 
 int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err,
-                     TPrintRunner Print = RunPrintCommand);
+                     TCommandRunner Heavy = RunLibraryCommand);

@@ -18,39 +18,6 @@
 
 namespace {
 
-struct TLookupArgs {
-    std::string Code;
-    int Pick = 0;
-    bool Fill = false;
-};
-
-std::string ParseArgs(const std::vector<std::string>& Args, TLookupArgs& Parsed) {
-    for (std::size_t i = 1; i < Args.size(); ++i) {
-        const std::string& a = Args[i];
-        if (a == "--fill") {
-            Parsed.Fill = true;
-        } else if (a == "--pick") {
-            if (i + 1 >= Args.size()) return "--pick needs a match number";
-            const std::string& n = Args[++i];
-            if (n.empty() || n.size() > 3 || n.find_first_not_of("0123456789") != std::string::npos ||
-                std::stoi(n) < 1)
-                return "--pick needs a match number from 1, not '" + n + "'";
-            Parsed.Pick = std::stoi(n);
-        } else if (a.size() > 1 && a[0] == '-') {
-            return "lookup: unknown option '" + a + "'";
-        } else if (!Parsed.Code.empty()) {
-            return "lookup takes one disc code";
-        } else {
-            Parsed.Code = a;
-        }
-    }
-    if (Parsed.Fill && (!Parsed.Code.empty() || Parsed.Pick))
-        return "lookup --fill takes no code and no --pick";
-    if (!Parsed.Fill && Parsed.Code.empty()) return "lookup needs a disc code, or --fill";
-    if (Parsed.Code.size() > 16) return "a disc code has at most 16 characters";
-    return {};
-}
-
 // Collects the catalogue's messages; questions are answered No.
 class TLookupMessages : public TMessageSink {
 public:
@@ -240,19 +207,10 @@ int Fill(TLookupRun& Run) {
 
 } // namespace
 
-bool IsLookupCommand(const std::string& Command) {
-    return Command == "lookup";
-}
-
-std::string LookupUsageError(const std::vector<std::string>& Args) {
-    TLookupArgs Parsed;
-    return ParseArgs(Args, Parsed);
-}
-
 int RunLookupCommand(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,
                      std::ostream& Err) {
     TLookupArgs Parsed;
-    ParseArgs(Args, Parsed);
+    ParseLookupArgs(Args, Parsed);
     if ((Parsed.Fill || Parsed.Pick) && CatalogueInUse(DataDir)) {
         Err << "orbelune-cat: " << msgCatalogueInUse << "\n";
         return 1;

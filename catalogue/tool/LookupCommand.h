@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/tool/LookupArguments.h"
+
 extern const char* const LookupUsage;
 
-bool IsLookupCommand(const std::string& Command);
-// Empty when Args (starting with "lookup") are well formed, else what is wrong.
-std::string LookupUsageError(const std::vector<std::string>& Args);
 // Runs the command on the catalogue in DataDir. Exit status: 0 every asked disc was answered, 1 a service
 // could not be reached or answered badly (or the catalogue failed), 2 a usage error.
 int RunLookupCommand(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,

@@ -13,40 +13,6 @@
 
 namespace {
 
-struct TTransferArgs {
-    std::string File;
-    bool Csv = false;
-    bool Force = false;
-    bool V3 = false;
-    bool Windows = false;
-    bool Merge = false;
-};
-
-std::string ParseArgs(const std::vector<std::string>& Args, TTransferArgs& Parsed) {
-    const bool isExport = Args[0] == "export";
-    int files = 0;
-    for (std::size_t i = 1; i < Args.size(); ++i) {
-        const std::string& a = Args[i];
-        bool* flag = nullptr;
-        if (isExport && a == "--csv") flag = &Parsed.Csv;
-        if (isExport && a == "--force") flag = &Parsed.Force;
-        if (!isExport && a == "--v3") flag = &Parsed.V3;
-        if (!isExport && a == "--windows") flag = &Parsed.Windows;
-        if (!isExport && a == "--merge") flag = &Parsed.Merge;
-        if (flag) {
-            *flag = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return Args[0] + ": unknown option '" + a + "'";
-        } else {
-            Parsed.File = a;
-            ++files;
-        }
-    }
-    if (files != 1) return Args[0] + " needs one file name";
-    if (Parsed.V3 && Parsed.Windows) return "import reads either --v3 or --windows, not both";
-    return {};
-}
-
 // Collects the catalogue's messages. The only question answered Yes is whether to create a catalogue,
 // which an import into an empty folder needs.
 class TTransferMessages : public TMessageSink {
@@ -121,18 +87,9 @@ int Import(const std::string& DataDir, const TTransferArgs& A, std::ostream& Out
 
 } // namespace
 
-bool IsTransferCommand(const std::string& Command) {
-    return Command == "export" || Command == "import";
-}
-
-std::string TransferUsageError(const std::vector<std::string>& Args) {
-    TTransferArgs parsed;
-    return ParseArgs(Args, parsed);
-}
-
 int RunTransferCommand(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,
                        std::ostream& Err) {
     TTransferArgs parsed;
-    ParseArgs(Args, parsed);
+    ParseTransferArgs(Args, parsed);
     return Args[0] == "export" ? Export(DataDir, parsed, Out, Err) : Import(DataDir, parsed, Out, Err);
 }

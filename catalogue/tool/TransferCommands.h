@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/tool/TransferArguments.h"
+
 extern const char* const TransferUsage;
 
-bool IsTransferCommand(const std::string& Command);
-// Args from the command name on; empty when they make a valid command, else what is wrong with them.
-std::string TransferUsageError(const std::vector<std::string>& Args);
 // Runs a checked command on the catalogue of DataDir (ending in "/"). Exit status: 0 done, 1 failed or, for
 // an import, stopped at a malformed disc.
 int RunTransferCommand(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,

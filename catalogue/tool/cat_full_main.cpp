@@ -1,9 +1,9 @@
 // orbelune-cat-full: the commands of orbelune-cat that need Qt Core, which orbelune-cat starts from its
 // own folder; it takes orbelune-cat's arguments.
 //
-// Printing needs the GUI libraries, whose loading would take several times longer than a list: this
-// program links only what its other commands need, and print runs orbelune-cat-print, which lies beside
-// it.
+// Print, export, import and lookup need the picture, sound, network and GUI libraries, whose loading
+// would take several times longer than a list: this program links only what its other commands need,
+// and leaves those four to orbelune-cat-print, which lies beside it.
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -25,8 +25,8 @@ std::string OwnFolder() {
 }
 
 // Replaces this process by orbelune-cat-print with the same command on the same folder.
-int StartPrintProgram(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,
-                      std::ostream& Err) {
+int StartLibraryProgram(const std::string& DataDir, const std::vector<std::string>& Args, std::ostream& Out,
+                        std::ostream& Err) {
     const std::string program = OwnFolder() + "orbelune-cat-print";
     std::vector<std::string> args = {program, "--dir", DataDir};
     args.insert(args.end(), Args.begin(), Args.end());
@@ -37,7 +37,8 @@ int StartPrintProgram(const std::string& DataDir, const std::vector<std::string>
     Out.flush();
     Err.flush();
     ::execv(program.c_str(), argv.data());
-    Err << "orbelune-cat: cannot start " << program << " for printing: " << std::strerror(errno) << "\n";
+    Err << "orbelune-cat: cannot start " << program << " for the '" << Args[0]
+        << "' command: " << std::strerror(errno) << "\n";
     return 1;
 }
 
@@ -45,5 +46,5 @@ int StartPrintProgram(const std::string& DataDir, const std::vector<std::string>
 
 int main(int argc, char** argv) {
     return RunCatalogueTool(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
-                            StartPrintProgram);
+                            StartLibraryProgram);
 }

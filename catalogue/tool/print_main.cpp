@@ -1,5 +1,5 @@
-// orbelune-cat-print: orbelune-cat's print command, which orbelune-cat starts; it takes orbelune-cat's
-// arguments.
+// orbelune-cat-print: orbelune-cat's commands that need the picture, sound, network or GUI libraries
+// (print, export, import and lookup), which orbelune-cat-full starts; it takes orbelune-cat's arguments.
 #include <iostream>
 
 #include "catalogue/tool/CatalogueTool.h"
