@@ -16,9 +16,9 @@
 #include "bench/BenchSupport.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/DiscSamples.h"
 #include "catalogue/store/RecordEngine.h"
 #include "devices/MessageBoxes.h"
-#include "devices/SampleRecorder.h"
 #include "devices/WaveFile.h"
 
 namespace fs = std::filesystem;

@@ -7,6 +7,7 @@
 #include "app/base/TextEncoding.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/GridImage.h"
 #include "catalogue/store/RecordEngine.h"
 #include "catalogue/store/RecordEngineErrors.h"
 
@@ -183,7 +184,7 @@ TExportResult ExportCatalogue(TDiscCatalogue& Catalogue, const std::string& File
         ResetDiscGrid(grid, rec.DiscCode);
         if (rec.TracksRef != 0) {
             TStringGridData loaded(0, 0);
-            if (store.LoadGrid(rec.TracksRef, loaded)) {
+            if (LoadGrid(store, rec.TracksRef, loaded)) {
                 DecodeGridTexts(loaded);
                 grid = std::move(loaded);
             } else {

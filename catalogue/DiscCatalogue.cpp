@@ -7,6 +7,7 @@
 
 #include "app/base/TextEncoding.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/GridImage.h"
 #include "catalogue/store/RecordEngine.h"
 #include "catalogue/store/RecordEngineErrors.h"
 #include "devices/MessageBoxes.h"
@@ -83,10 +84,6 @@ bool ReadKeyedRecord(TRecordFile* File, std::int32_t RecNo, const std::string& C
 }
 
 } // namespace
-
-void DeleteFileQuietly(const std::string& FileName) {
-    ::unlink(FileName.c_str());
-}
 
 std::string PadRight(const std::string& S, int Len) {
     const std::size_t target = static_cast<std::size_t>(std::clamp(Len, 0, 255));
@@ -357,7 +354,7 @@ void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& R
             if (Rec.TracksRef != 0) {
                 TStringGridData loaded(0, 0);
                 // Another disc's track list, reached through a damaged reference, is not this disc's.
-                if (fvlf.Vlf.LoadGrid(Rec.TracksRef, loaded) && TrackGridFits(loaded, code)) {
+                if (LoadGrid(fvlf.Vlf, Rec.TracksRef, loaded) && TrackGridFits(loaded, code)) {
                     DecodeGridTexts(loaded);
                     Grid = std::move(loaded);
                     if (Grid.ColCount() < DiscGridCols) Grid.SetColCount(DiscGridCols);
@@ -392,7 +389,7 @@ bool TDiscCatalogue::SoundItem(std::int32_t Ref) {
 bool TDiscCatalogue::OwnTrackGrid(std::int32_t Ref, const std::string& Code) {
     if (Ref == 0) return false;
     TStringGridData grid(0, 0);
-    return fvlf.Vlf.LoadGrid(Ref, grid) && TrackGridFits(grid, Code);
+    return LoadGrid(fvlf.Vlf, Ref, grid) && TrackGridFits(grid, Code);
 }
 
 void TDiscCatalogue::DeleteSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys) {
@@ -473,7 +470,7 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     const std::int32_t oldNotesRef = Rec.NotesRef;
     // A track list that names another disc is never given up: the grid goes to a new block.
     const bool ownTracks = OwnTrackGrid(Rec.TracksRef, CutKey(Rec.DiscCode, kDiscCode));
-    const std::int32_t tracksRef = fvlf.Vlf.SaveGrid(ownTracks ? Rec.TracksRef : 0, GridAsStored(Grid));
+    const std::int32_t tracksRef = SaveGrid(fvlf.Vlf, ownTracks ? Rec.TracksRef : 0, GridAsStored(Grid));
     const std::int32_t notesRef = tracksRef == 0 ? 0 : fvlf.Vlf.SaveText(Rec.NotesRef, Memo);
     fvlf.Vlf.KeepSuperseded = false;
     fvlf.Vlf.Recycle = true;

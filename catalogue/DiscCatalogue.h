@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/base/RegularFile.h"
 #include "app/base/Settings.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecord.h"
@@ -241,7 +242,5 @@ private:
     bool FToldVlf = false;
 };
 
-// Deletes the named file; every failure is ignored.
-void DeleteFileQuietly(const std::string& FileName);
 // S followed by blanks up to Len characters (at most 255).
 std::string PadRight(const std::string& S, int Len);

@@ -19,6 +19,7 @@
 #include "catalogue/BitmapCheck.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/GridImage.h"
 #include "catalogue/store/RecordEngine.h"
 #include "catalogue/store/RecordEngineErrors.h"
 #include "devices/CdErrors.h"
@@ -409,8 +410,8 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         if (!source.IsOpen() || source.ItemKind(Ref) != Kind || source.ItemLength(Ref) <= 0) return drop();
         std::int32_t pos = 0;
         if (Kind == VlfKindTracks) {
-            if (!source.LoadGrid(Ref, fvlf.catTracks)) return drop();
-            pos = target.SaveGrid(0, fvlf.catTracks);
+            if (!LoadGrid(source, Ref, fvlf.catTracks)) return drop();
+            pos = SaveGrid(target, 0, fvlf.catTracks);
         } else if (Kind == VlfKindNotes) {
             if (!source.LoadText(Ref, fvlf.catMemo)) return drop();
             pos = target.SaveText(0, fvlf.catMemo);
@@ -506,7 +507,7 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         };
         for (const TVlf::TBlockInfo& block : blocks) {
             advance();
-            if (!block.InUse || block.Kind != VlfKindTracks || !source.LoadGrid(block.Pos, fvlf.catTracks)) {
+            if (!block.InUse || block.Kind != VlfKindTracks || !LoadGrid(source, block.Pos, fvlf.catTracks)) {
                 advance();
                 continue;
             }

@@ -29,6 +29,7 @@
 #include "app/base/DataFolder.h"
 #include "app/base/Settings.h"
 #include "catalogue/DiscCatalogue.h"
+#include "catalogue/DiscSamples.h"
 #include "catalogue/ReferenceCompletion.h"
 #include "catalogue/ReferenceList.h"
 #include "catalogue/ui/ByteLimit.h"
@@ -37,11 +38,10 @@
 #include "catalogue_ui/TrackGridDialog.h"
 #include "devices/DiscIds.h"
 #include "devices/MessageBoxes.h"
-#include "devices/SamplePlay.h"
 #include "devices/WaveAudio.h"
 #include "dialogs/LookupChooser.h"
 #include "dialogs/ProgrammeDialog.h"
-#include "player/ui/TrackLineDelegate.h"
+#include "dialogs/TrackLineDelegate.h"
 
 namespace {
 
@@ -560,7 +560,7 @@ void TfrmCDData::btnSampleClick() {
         return;
     }
     if (!FWave) return;
-    TSamplePlay Player(*FWave, FEdit.Catalogue());
+    TDiscSamplePlay Player(*FWave, FEdit.Catalogue());
     if (!Player.OpenSample(FEdit.EditRecord.SampleRef)) return;
     const QPalette Normal = btnSample->palette();
     QPalette Playing = Normal;

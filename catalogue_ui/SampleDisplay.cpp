@@ -8,10 +8,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "devices/SamplePlay.h"
+#include "catalogue/DiscSamples.h"
 
 TSampleDisplay::TSampleDisplay(TWaveAudio* Wave, TDiscCatalogue& Catalogue, QWidget* Owner)
-    : QObject(Owner), FPlay(Wave ? std::make_unique<TSamplePlay>(*Wave, Catalogue) : nullptr) {
+    : QObject(Owner), FPlay(Wave ? std::make_unique<TDiscSamplePlay>(*Wave, Catalogue) : nullptr) {
     Label2 = new QLabel(QStringLiteral("Playing:"), Owner);
     Label2->setObjectName(QStringLiteral("Label2"));
     btnStop = new QToolButton(Owner);

@@ -15,7 +15,7 @@ class QTimer;
 class QToolButton;
 class QWidget;
 class TDiscCatalogue;
-class TSamplePlay;
+class TDiscSamplePlay;
 class TWaveAudio;
 
 class TSampleDisplay : public QObject {
@@ -49,7 +49,7 @@ private:
     bool Play(bool Opened);
     void StartSampleDisplay();
 
-    std::unique_ptr<TSamplePlay> FPlay;
+    std::unique_ptr<TDiscSamplePlay> FPlay;
     int WaveLength = 0;
     int WavePosition = 0;
 };

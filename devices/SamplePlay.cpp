@@ -1,7 +1,6 @@
 #include "devices/SamplePlay.h"
 
-#include "catalogue/DiscCatalogue.h"
-#include "catalogue/DiscEdit.h"
+#include "app/base/RegularFile.h"
 #include "devices/CdAudio.h"
 #include "devices/CdErrors.h"
 #include "devices/MessageBoxes.h"
@@ -9,31 +8,11 @@
 
 const char* const msgCannotPlaySample = "The sample cannot be played: ";
 
-TSamplePlay::TSamplePlay(TWaveAudio& Wave, TDiscCatalogue& Catalogue) : FWave(Wave), FCatalogue(Catalogue) {}
+TSamplePlay::TSamplePlay(TWaveAudio& Wave, std::string WorkingFile)
+    : FWave(Wave), FWorkingFile(std::move(WorkingFile)) {}
 
 TSamplePlay::~TSamplePlay() {
     Close();
-}
-
-bool TSamplePlay::OpenSample(std::int32_t SampleRef) {
-    Close();
-    if (SampleRef == 0) {
-        ShowError(msgNoSample);
-        return false;
-    }
-    const std::string Working = FCatalogue.WorkingSample();
-    DeleteFileQuietly(Working);
-    if (!FCatalogue.OpenDiscVlf()) return false;
-    TVlf& Store = FCatalogue.fvlf.Vlf;
-    const bool IsSample = Store.ItemKind(SampleRef) == VlfKindSample;
-    const bool Copied = IsSample && Store.ExtractFile(SampleRef, Working, false);
-    FCatalogue.CloseDiscVlf();
-    if (!Copied) {
-        DeleteFileQuietly(Working);
-        ShowError(std::string(msgCannotPlaySample) + "the catalogue holds no sample there.");
-        return false;
-    }
-    return OpenFile(Working);
 }
 
 bool TSamplePlay::OpenFile(const std::string& FileName) {
@@ -46,7 +25,7 @@ bool TSamplePlay::OpenFile(const std::string& FileName) {
         FOpen = true;
     } catch (const EMCIDeviceError& Error) {
         ShowError(std::string(msgCannotPlaySample) + Error.what());
-        DeleteFileQuietly(FCatalogue.WorkingSample());
+        DeleteFileQuietly(FWorkingFile);
     }
     return FOpen;
 }
@@ -75,7 +54,7 @@ void TSamplePlay::Close() {
     if (FOpen) FWave.CloseWave();
     FOpen = FPlayed = false;
     FLength = 0;
-    DeleteFileQuietly(FCatalogue.WorkingSample());
+    DeleteFileQuietly(FWorkingFile);
 }
 
 int TSamplePlay::Length() {

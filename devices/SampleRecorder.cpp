@@ -1,24 +1,25 @@
 #include "devices/SampleRecorder.h"
 
-#include "catalogue/DiscCatalogue.h"
+#include "app/base/RegularFile.h"
 #include "devices/CdAudio.h"
 #include "devices/CdErrors.h"
 #include "devices/MessageBoxes.h"
+#include "devices/SoundTap.h"
 #include "devices/WaveAudio.h"
-#include "player/PlayerCore.h"
+#include "player/base/PlayerState.h"
 
 const char* const msgSaveAsDiscSample = "Save Wave as disk sample?";
 const char* const msgCannotOpenFile = "Cannot open file";
 
-TSampleRecorder::TSampleRecorder(TPlayerState& State, TCdAudio& Cd, TWaveAudio& Wave,
-                                 TDiscCatalogue& Catalogue, TPlayerCore& Core)
-    : FState(State), FCd(Cd), FWave(Wave), FCatalogue(Catalogue), FCore(Core) {
-    FCore.EndRecording = [this] { EndRecording(); };
-    FWave.OnSetTimer = [this](int Interval) { FCore.SetTimer(Interval); };
+TSampleRecorder::TSampleRecorder(TPlayerState& State, TCdAudio& Cd, TWaveAudio& Wave, TSoundTap& Tap,
+                                 TSampleKeeping Keeping)
+    : FState(State), FCd(Cd), FWave(Wave), FTap(Tap), FKeeping(std::move(Keeping)) {
+    FTap.SetEndOfRecording([this] { EndRecording(); });
+    FWave.OnSetTimer = [this](int Interval) { FTap.SetTimer(Interval); };
 }
 
 TSampleRecorder::~TSampleRecorder() {
-    FCore.EndRecording = nullptr;
+    FTap.SetEndOfRecording(nullptr);
     FWave.OnSetTimer = nullptr;
     if (FState.Recording) {
         FState.Recording = false;
@@ -36,7 +37,7 @@ void RemoveLeftoverRecording(const std::string& DataDir) {
 }
 
 std::string TSampleRecorder::TempFileName() const {
-    return RecordingFileName(FCatalogue.DataDir());
+    return RecordingFileName(FKeeping.DataDir);
 }
 
 bool TSampleRecorder::StartRecording(bool Tracks, const TRecordFormat& Format) {
@@ -63,7 +64,7 @@ bool TSampleRecorder::StartRecording(bool Tracks, const TRecordFormat& Format) {
         FWave.StartWaveRecording();
         PlayBookmark();
     }
-    FCore.SetButtons(bsPlaying);
+    FTap.ShowPlaying();
     return true;
 }
 
@@ -74,7 +75,7 @@ void TSampleRecorder::PlayBookmark() {
 void TSampleRecorder::Preview() {
     FState.Recording = false;
     PlayBookmark();
-    FCore.SetButtons(bsPlaying);
+    FTap.ShowPlaying();
 }
 
 void TSampleRecorder::EndRecording() {
@@ -82,7 +83,7 @@ void TSampleRecorder::EndRecording() {
         FWave.StopWave();
         bool Kept = false;
         if (AskYesNo(msgSaveAsDiscSample) == idYes) {
-            const std::string Working = FCatalogue.WorkingSample();
+            const std::string& Working = FKeeping.WorkingSample;
             FWave.SaveWave(Working);
             Kept = FWave.LastMCIError == deOK && KeepSample(Working);
             DeleteFileQuietly(Working);
@@ -101,33 +102,5 @@ void TSampleRecorder::EndRecording() {
 }
 
 bool TSampleRecorder::KeepSample(const std::string& File) {
-    return KeepSampleWithDisc(FCatalogue, File);
-}
-
-bool KeepSampleWithDisc(TDiscCatalogue& Catalogue, const std::string& File) {
-    if (!Catalogue.HoldDiscFiles()) return false;
-    TDiscRecord& Rec = Catalogue.CurrentDisc;
-    TVlf& Store = Catalogue.fvlf.Vlf;
-    const std::int32_t Old = Rec.SampleRef;
-    // The old sample stays until the stored record names the new one.
-    Store.KeepSuperseded = true;
-    const std::int32_t New = Store.StoreFile(Old, File, VlfKindSample);
-    Store.KeepSuperseded = false;
-    bool Ok = New != 0;
-    if (!Ok) {
-        Store.Superseded.clear();
-        ShowError("Cannot store the sample in the catalogue: " + Store.LastError());
-    } else if (New != Old) {
-        Rec.SampleRef = New;
-        Catalogue.MarkDeletedRecords();
-        // Frees the old sample once the record is stored; a failed store keeps the old one.
-        Ok = Catalogue.SaveCurrentDisc();
-        if (!Ok) {
-            Store.DeleteItem(New);
-            Store.Superseded.clear();
-            Rec.SampleRef = Old;
-        }
-    }
-    Catalogue.ReleaseDiscFiles();
-    return Ok;
+    return FKeeping.KeepWithDisc && FKeeping.KeepWithDisc(File);
 }

@@ -10,8 +10,7 @@
 struct TPlayerState;
 class TCdAudio;
 class TWaveAudio;
-class TDiscCatalogue;
-class TPlayerCore;
+class TSoundTap;
 
 // Format of a recording.
 struct TRecordFormat {
@@ -23,10 +22,14 @@ struct TRecordFormat {
 extern const char* const msgSaveAsDiscSample;
 extern const char* const msgCannotOpenFile;
 
-// Stores the wave file File as the sample of the catalogue's disc in the drive, reusing or freeing the
-// space of its old sample, and stores the disc record. False, with the user told, when it could not be
-// stored; the catalogue is then as it was.
-bool KeepSampleWithDisc(TDiscCatalogue& Catalogue, const std::string& File);
+// Where a recording goes: the data folder that holds the recording's working file, the file a sample is
+// saved in before it is kept with the disc, and the keeping of that file with the disc in the drive
+// (false, with the user told, when it could not be kept).
+struct TSampleKeeping {
+    std::string DataDir;
+    std::string WorkingSample;
+    std::function<bool(const std::string& File)> KeepWithDisc;
+};
 
 // The recording's working file in the data folder DataDir: "$temp.wav".
 std::string RecordingFileName(const std::string& DataDir);
@@ -36,9 +39,9 @@ void RemoveLeftoverRecording(const std::string& DataDir);
 
 class TSampleRecorder {
 public:
-    // Sets the player core's end-of-recording hook and the wave device's timer hook.
-    TSampleRecorder(TPlayerState& State, TCdAudio& Cd, TWaveAudio& Wave, TDiscCatalogue& Catalogue,
-                    TPlayerCore& Core);
+    // Sets the player's end-of-recording hook and the wave device's timer hook.
+    TSampleRecorder(TPlayerState& State, TCdAudio& Cd, TWaveAudio& Wave, TSoundTap& Tap,
+                    TSampleKeeping Keeping);
     // A recording still running (the program ends meanwhile) is dropped with its working file.
     ~TSampleRecorder();
     TSampleRecorder(const TSampleRecorder&) = delete;
@@ -56,7 +59,7 @@ public:
     // Ends the recording when the recorded play is over: asks whether to keep the sample with the disc,
     // else offers to save it in a file; the temporary file is removed and Recording cleared.
     void EndRecording();
-    // KeepSampleWithDisc of the disc in the drive.
+    // Keeps the wave file File with the disc in the drive.
     bool KeepSample(const std::string& File);
 
     // The file to save a recording in that is not kept with the disc; empty to discard it.
@@ -66,6 +69,6 @@ private:
     TPlayerState& FState;
     TCdAudio& FCd;
     TWaveAudio& FWave;
-    TDiscCatalogue& FCatalogue;
-    TPlayerCore& FCore;
+    TSoundTap& FTap;
+    TSampleKeeping FKeeping;
 };

@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "player/ui/TrackLineDelegate.h"
+#include "dialogs/TrackLineDelegate.h"
 
 namespace {
 

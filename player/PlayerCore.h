@@ -10,6 +10,7 @@
 
 #include "app/base/Settings.h"
 #include "devices/CdAudio.h"
+#include "devices/SoundTap.h"
 #include "player/HandsetView.h"
 #include "player/base/PlayerState.h"
 
@@ -20,7 +21,7 @@ class TDiscCatalogue;
 constexpr int ClockInterval = 1000;
 constexpr int RecordingClockInterval = 50;
 
-class TPlayerCore {
+class TPlayerCore : public TSoundTap {
 public:
     TPlayerCore(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags, TCdAudio& Cd,
                 TDiscCatalogue& Catalogue, THandsetView& View);
@@ -45,7 +46,11 @@ public:
 
     void SetButtons(TButtonState State);
     TButtonState ButtonState() const { return FButtonState; }
-    void SetTimer(int Interval);
+    void SetTimer(int Interval) override;
+
+    // The recorder's tap: the end-of-recording hook, and the buttons shown as playing.
+    void SetEndOfRecording(std::function<void()> Hook) override { EndRecording = std::move(Hook); }
+    void ShowPlaying() override { SetButtons(bsPlaying); }
 
     // Keeps the volume now set with the disc in the drive, stored when the disc is in the catalogue.
     void StoreVolumeWithDisc();

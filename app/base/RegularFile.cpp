@@ -29,3 +29,7 @@ bool ReadRegularFile(const std::string& Name, std::string& Bytes, std::size_t Ma
     if (ok) Bytes = std::move(data);
     return ok;
 }
+
+void DeleteFileQuietly(const std::string& FileName) {
+    ::unlink(FileName.c_str());
+}

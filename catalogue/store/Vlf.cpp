@@ -25,20 +25,6 @@ namespace {
 constexpr std::int64_t MaxPos = std::numeric_limits<std::int32_t>::max();
 const char* const Banner = "Orbelune variable-length record store";
 
-// Length of the longest prefix of Text, at most Max bytes, that does not end inside a UTF-8 sequence.
-std::size_t CutPoint(const std::string& Text, std::size_t Max) {
-    if (Text.size() <= Max) return Text.size();
-    std::size_t Cut = Max;
-    // Step back over continuation bytes so the byte at Cut starts a character.
-    while (Cut > 0 && (static_cast<unsigned char>(Text[Cut]) & 0xC0) == 0x80 && Max - Cut < 4)
-        --Cut;
-    return Cut;
-}
-
-std::int16_t Clamp16(int Value) {
-    return static_cast<std::int16_t>(std::clamp(Value, -32768, 32767));
-}
-
 class TFd {
 public:
     explicit TFd(int Fd) : FFd(Fd) {}
@@ -490,7 +476,7 @@ bool TVlf::ContentFits(std::int32_t Pos, const TBlockHeader& Header) {
     switch (Header.Kind) {
     case KindGrid: {
         // The cells must end exactly at the end of the block.
-        const bool Ok = ScanGrid(Pos, nullptr);
+        const bool Ok = ReadGridImage(Pos, nullptr, nullptr);
         if (Ok) FLastError = Saved;
         return Ok;
     }
@@ -1005,14 +991,8 @@ bool TVlf::ExtractFile(std::int32_t Pos, const std::string& Name, bool Append) {
     return true;
 }
 
-std::int32_t TVlf::SaveGrid(std::int32_t OldPos, const TStringGridData& Grid) {
+std::int32_t TVlf::SaveGridImage(std::int32_t OldPos, std::int64_t Length, const TImageFiller& Fill) {
     FLastError.clear();
-    const int Cols = Grid.ColCount();
-    const int Rows = Grid.RowCount();
-    std::int64_t Length = GridExtension + 2LL * Cols;
-    for (int C = 0; C < Cols; ++C)
-        for (int R = 0; R < Rows; ++R)
-            Length += 1 + static_cast<std::int64_t>(CutPoint(Grid.Cells(C, R), GridCellMax));
     if (Length > MaxPos - HeaderSize - BlockHeaderSize) {
         Fail("grid too big for the store");
         return 0;
@@ -1021,57 +1001,20 @@ std::int32_t TVlf::SaveGrid(std::int32_t OldPos, const TStringGridData& Grid) {
     // Never below the fixed part, which the compiler cannot see from the column and row counts.
     std::vector<std::uint8_t> Image(static_cast<std::size_t>(std::max<std::int64_t>(Length, GridExtension)),
                                     0);
-    std::uint8_t* P = Image.data();
-    PutI32(P + GridColCount, Cols);
-    PutI32(P + GridRowCount, Rows);
-    PutI16(P + GridFixedCols, Clamp16(Grid.FixedCols));
-    PutI16(P + GridFixedRows, Clamp16(Grid.FixedRows));
-    PutI32(P + GridColor, Grid.Color);
-    PutI32(P + GridFixedColor, Grid.FixedColor);
-    PutI16(P + GridLineWidth, Clamp16(Grid.GridLineWidth));
-    PutI32(P + GridFontColor, Grid.Font.Color);
-    PutI16(P + GridFontHeight, Clamp16(Grid.Font.Height));
-    std::size_t NameLength = CutPoint(Grid.Font.Name, GridFontNameMax);
-    P[GridFontName] = static_cast<std::uint8_t>(NameLength);
-    std::memcpy(P + GridFontName + 1, Grid.Font.Name.data(), NameLength);
-    P[GridFontPitch] = static_cast<std::uint8_t>(Grid.Font.Pitch);
-    PutI16(P + GridFontSize, Clamp16(Grid.Font.Size));
-    // Each flag is set on its own, so a font with two styles keeps both.
-    P[GridFontBold] = (Grid.Font.Style & fsBold) ? 1 : 0;
-    P[GridFontItalic] = (Grid.Font.Style & fsItalic) ? 1 : 0;
-    P[GridFontUnderline] = (Grid.Font.Style & fsUnderline) ? 1 : 0;
-    P[GridFontStrikeOut] = (Grid.Font.Style & fsStrikeOut) ? 1 : 0;
-    PutU16(P + GridExtensionLength, 0);
-    std::size_t At = GridExtension;
-    for (int C = 0; C < Cols; ++C, At += 2)
-        PutI16(P + At, Clamp16(Grid.ColWidths(C)));
-    for (int C = 0; C < Cols; ++C)
-        for (int R = 0; R < Rows; ++R) {
-            const std::string& Cell = Grid.Cells(C, R);
-            std::size_t N = CutPoint(Cell, GridCellMax);
-            P[At++] = static_cast<std::uint8_t>(N);
-            std::memcpy(P + At, Cell.data(), N);
-            At += N;
-        }
-    assert(At == Image.size());
-
+    Fill(Image.data());
     const auto N = static_cast<std::int32_t>(Length);
     return Place(
         OldPos, true, KindGrid, N, [&](std::int64_t Pos) { return WriteAt(Pos, Image.data(), N); },
         Image.data());
 }
 
-bool TVlf::LoadGrid(std::int32_t Pos, TStringGridData& Grid) {
-    return ScanGrid(Pos, &Grid);
-}
-
 bool TVlf::VisitGridCells(std::int32_t Pos, const TGridCellVisitor& Visit) {
-    return ScanGrid(Pos, nullptr, &Visit);
+    return ReadGridImage(Pos, nullptr, &Visit);
 }
 
-// Reads and checks the grid image at Pos; into Into and cell by cell to Visit when given, otherwise it
-// only checks.
-bool TVlf::ScanGrid(std::int32_t Pos, TStringGridData* Into, const TGridCellVisitor* Visit) {
+// Reads and checks the grid image at Pos; its head into Head and cell by cell to Visit when given,
+// otherwise it only checks.
+bool TVlf::ReadGridImage(std::int32_t Pos, TGridImageHead* Head, const TGridCellVisitor* Visit) {
     FLastError.clear();
     TBlockHeader H;
     if (!ReadBlock(Pos, H)) return false;
@@ -1098,8 +1041,6 @@ bool TVlf::ScanGrid(std::int32_t Pos, TStringGridData* Into, const TGridCellVisi
 
     // Cells are parsed from chunks; a cell that straddles two chunks is joined.
     const std::int64_t CellCount = static_cast<std::int64_t>(Cols) * Rows;
-    std::vector<std::string> Cells;
-    if (Into) Cells.reserve(static_cast<std::size_t>(CellCount));
     std::int64_t Parsed = 0;
     std::int64_t At = WidthsAt + 2LL * Cols;
     const std::int32_t Chunk = ChunkSize();
@@ -1111,7 +1052,6 @@ bool TVlf::ScanGrid(std::int32_t Pos, TStringGridData* Into, const TGridCellVisi
         if (!ReadAt(Data + At, Buffer.data(), N)) return Fail("cannot read grid image");
         const auto Take = [&](std::string_view Whole) {
             if (Visit) (*Visit)(static_cast<int>(Parsed / Rows), static_cast<int>(Parsed % Rows), Whole);
-            if (Into) Cells.emplace_back(Whole);
             ++Parsed;
         };
         for (std::int64_t I = 0; I < N;) {
@@ -1128,7 +1068,7 @@ bool TVlf::ScanGrid(std::int32_t Pos, TStringGridData* Into, const TGridCellVisi
                 Cell.clear();
             }
             const std::int64_t Part = std::min(Want, N - I);
-            if (Into || Visit)
+            if (Visit)
                 Cell.append(reinterpret_cast<const char*>(Buffer.data() + I), static_cast<std::size_t>(Part));
             I += Part;
             Want -= Part;
@@ -1140,29 +1080,12 @@ bool TVlf::ScanGrid(std::int32_t Pos, TStringGridData* Into, const TGridCellVisi
         At += N;
     }
     if (Want >= 0) return Fail("grid cell runs past the end of its block");
-    if (!Into) return true;
-
-    TStringGridData& Grid = *Into;
-    Grid.Resize(Cols, Rows);
-    Grid.FixedCols = GetI16(Fixed + GridFixedCols);
-    Grid.FixedRows = GetI16(Fixed + GridFixedRows);
-    Grid.Color = GetI32(Fixed + GridColor);
-    Grid.FixedColor = GetI32(Fixed + GridFixedColor);
-    Grid.GridLineWidth = GetI16(Fixed + GridLineWidth);
-    Grid.Font.Color = GetI32(Fixed + GridFontColor);
-    Grid.Font.Height = GetI16(Fixed + GridFontHeight);
-    std::size_t NameLength = std::min<std::size_t>(Fixed[GridFontName], GridFontNameMax);
-    Grid.Font.Name.assign(reinterpret_cast<const char*>(Fixed + GridFontName + 1), NameLength);
-    Grid.Font.Pitch = static_cast<TFontPitch>(Fixed[GridFontPitch]);
-    Grid.Font.Size = GetI16(Fixed + GridFontSize);
-    Grid.Font.Style = (Fixed[GridFontBold] ? fsBold : 0) | (Fixed[GridFontItalic] ? fsItalic : 0) |
-                      (Fixed[GridFontUnderline] ? fsUnderline : 0) |
-                      (Fixed[GridFontStrikeOut] ? fsStrikeOut : 0);
-    for (int C = 0; C < Cols; ++C)
-        Grid.SetColWidths(C, GetI16(Widths.data() + 2 * C));
-    // Column by column; a short image fills the first cells only.
-    for (std::size_t I = 0; I < Cells.size(); ++I)
-        Grid.SetCells(static_cast<int>(I / Rows), static_cast<int>(I % Rows), Cells[I]);
+    if (Head) {
+        Head->Fixed.assign(Fixed, Fixed + GridExtension);
+        Head->Widths = std::move(Widths);
+        Head->Cols = Cols;
+        Head->Rows = Rows;
+    }
     return true;
 }
 

@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/StringGridData.h"
 #include "catalogue/store/VlfFormat.h"
 #include "catalogue/store/VlfIndex.h"
 
@@ -125,13 +124,25 @@ public:
     // Copies the item at Pos into a file (created or truncated, or extended when Append is set).
     bool ExtractFile(std::int32_t Pos, const std::string& Name, bool Append);
 
-    std::int32_t SaveGrid(std::int32_t OldPos, const TStringGridData& Grid);
-    // Fills Grid from the grid image at Pos; a text item, a damaged image or a bad position leaves the
-    // grid untouched and gives false.
-    bool LoadGrid(std::int32_t Pos, TStringGridData& Grid);
-    // Calls Visit with every cell of the grid image at Pos as it is read, column by column, checking the
-    // image as LoadGrid does but building no grid (for a search through many grids); false as LoadGrid.
+    // Grid images (kind 3, laid out in VlfFormat.h): the store writes and checks their bytes; the grid
+    // they hold is built and read by the catalogue's grid image routines.
+    // Stores a grid image of Length bytes, which Fill writes into a zeroed buffer, as the item at OldPos
+    // (rewritten in place only at the same length); its position, 0 on failure.
+    using TImageFiller = std::function<void(std::uint8_t* Image)>;
+    std::int32_t SaveGridImage(std::int32_t OldPos, std::int64_t Length, const TImageFiller& Fill);
+    // The head of a grid image: its fixed part (GridExtension bytes), column widths and counts.
+    struct TGridImageHead {
+        std::vector<std::uint8_t> Fixed;
+        std::vector<std::uint8_t> Widths; // two bytes per column
+        std::int32_t Cols = 0;
+        std::int32_t Rows = 0;
+    };
+    // Reads and checks the grid image at Pos, giving its head to Head and every cell to Visit, column by
+    // column, as it is read (each when given). A text item, a damaged image or a bad position gives false;
+    // Head is then untouched, though Visit may have seen cells.
     using TGridCellVisitor = std::function<void(int Col, int Row, std::string_view Cell)>;
+    bool ReadGridImage(std::int32_t Pos, TGridImageHead* Head, const TGridCellVisitor* Visit);
+    // ReadGridImage with Visit only (for a search through many grids).
     bool VisitGridCells(std::int32_t Pos, const TGridCellVisitor& Visit);
     // Texts longer than 32766 bytes are cut there (at a character boundary).
     std::int32_t SaveText(std::int32_t OldPos, const std::string& Text);
@@ -201,7 +212,6 @@ private:
                         const TDataWriter& Writer);
     bool Fail(const std::string& Why);
     bool ContentFits(std::int32_t Pos, const VlfFormat::TBlockHeader& Header);
-    bool ScanGrid(std::int32_t Pos, TStringGridData* Into, const TGridCellVisitor* Visit = nullptr);
     // True when the bytes from From to To, free space about to be used, hold the header of an in-use block
     // that ends inside Limit and whose data agrees with its length: a damaged free block lying over a live
     // one.

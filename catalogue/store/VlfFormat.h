@@ -55,7 +55,9 @@
 // File items (kinds 1025, 1026): the external file's bytes, unchanged.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace VlfFormat {
 
@@ -100,6 +102,17 @@ constexpr int GridExtension = 442;
 constexpr int GridCellMax = 255;
 
 constexpr std::int32_t TextMax = 32766; // bytes of text; with its zero byte the length fits in int16
+
+// Length of the longest prefix of Text, at most Max bytes, that does not end inside a UTF-8 sequence: where
+// a text or a grid cell too long for its field is cut.
+inline std::size_t CutPoint(const std::string& Text, std::size_t Max) {
+    if (Text.size() <= Max) return Text.size();
+    std::size_t Cut = Max;
+    // Step back over continuation bytes so the byte at Cut starts a character.
+    while (Cut > 0 && (static_cast<unsigned char>(Text[Cut]) & 0xC0) == 0x80 && Max - Cut < 4)
+        --Cut;
+    return Cut;
+}
 
 inline std::uint16_t GetU16(const std::uint8_t* P) {
     return static_cast<std::uint16_t>(P[0] | (P[1] << 8));

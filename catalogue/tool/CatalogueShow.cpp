@@ -16,6 +16,7 @@
 #include "app/base/TextEncoding.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/GridImage.h"
 #include "catalogue/store/RecordEngine.h"
 #include "catalogue/store/RecordEngineErrors.h"
 #include "catalogue/store/Vlf.h"
@@ -136,7 +137,7 @@ int ShowDisc(const std::string& DataDir, const std::string& Code, std::ostream& 
             storeFault = "disc.VLF cannot be read: " + store.LastError();
         } else {
             TStringGridData loaded(0, 0);
-            if (rec.TracksRef && store.LoadGrid(rec.TracksRef, loaded) &&
+            if (rec.TracksRef && LoadGrid(store, rec.TracksRef, loaded) &&
                 TrackGridFits(loaded, rec.DiscCode)) {
                 DecodeGridTexts(loaded);
                 grid = std::move(loaded);

@@ -11,6 +11,7 @@
 #include "catalogue/CatalogueReports.h"
 #include "catalogue/DiscDataHolder.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/GridImage.h"
 #include "catalogue/PdfPrintTarget.h"
 #include "catalogue/store/RecordEngine.h"
 #include "catalogue/tool/CatalogueShow.h"
@@ -50,7 +51,7 @@ bool LoadListing(const std::string& DataDir, const std::string& Code, bool Pictu
     if (std::filesystem::exists(DataDir + "disc.VLF", ec)) store.OpenStore(DataDir + "disc.VLF");
     if (rec.TracksRef) {
         TStringGridData grid(0, 0);
-        if (store.IsOpen() && store.LoadGrid(rec.TracksRef, grid)) {
+        if (store.IsOpen() && LoadGrid(store, rec.TracksRef, grid)) {
             DecodeGridTexts(grid);
             Disc.Tracks = std::move(grid);
             Disc.Tracks.Resize(std::max(Disc.Tracks.ColCount(), DiscGridCols), DiscGridRows);

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "app/base/Settings.h"
+#include "catalogue/DiscSamples.h"
 #include "devices/CdAudio.h"
 #include "devices/MessageBoxes.h"
 #include "devices/WaveAudio.h"
@@ -49,7 +50,7 @@ const std::pair<QRadioButton * TfrmRecord::*, int> Rates[] = {
 TfrmRecord::TfrmRecord(TPlayerSettings& Settings, TPlayerState& State, TCdAudio& Cd, TWaveAudio& Wave,
                        TDiscCatalogue& Catalogue, TPlayerCore& Core, QWidget* Parent)
     : QDialog(Parent), FSettings(Settings), FState(State), FCd(Cd), FWave(Wave),
-      FRecorder(std::make_unique<TSampleRecorder>(State, Cd, Wave, Catalogue, Core)) {
+      FRecorder(std::make_unique<TSampleRecorder>(State, Cd, Wave, Core, DiscSampleKeeping(Catalogue))) {
     setObjectName(QStringLiteral("frmRecord"));
     setWindowTitle(QStringLiteral("Recording options"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);

@@ -7,7 +7,7 @@
 
 #include "app/ui/DialogButtons.h"
 #include "devices/MessageBoxes.h"
-#include "player/ui/TrackLineDelegate.h"
+#include "dialogs/TrackLineDelegate.h"
 
 TfrmTracks::TfrmTracks(QWidget* Parent) : QDialog(Parent) {
     setObjectName(QStringLiteral("frmTracks"));

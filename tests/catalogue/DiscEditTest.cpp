@@ -7,11 +7,11 @@
 #include "DiscTestSupport.h"
 #include "catalogue/BitmapCheck.h"
 #include "catalogue/DiscEdit.h"
+#include "catalogue/DiscSamples.h"
 #include "catalogue/ReferenceCompletion.h"
 #include "catalogue/ReferenceList.h"
 #include "catalogue/ShownDisc.h"
 #include "catalogue/store/VlfFormat.h"
-#include "devices/SampleRecorder.h"
 
 namespace fs = std::filesystem;
 

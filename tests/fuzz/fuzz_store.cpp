@@ -9,6 +9,7 @@
 
 #include "FuzzFiles.h"
 #include "FuzzPatches.h"
+#include "catalogue/GridImage.h"
 #include "catalogue/store/Vlf.h"
 
 namespace fs = std::filesystem;
@@ -35,7 +36,7 @@ const std::string& Template() {
             TStringGridData Grid(3, 2 + I);
             for (int R = 0; R < 2 + I; ++R)
                 Grid.SetCells(1, R, "track " + std::to_string(R));
-            Items.push_back(Store.SaveGrid(0, Grid));
+            Items.push_back(SaveGrid(Store, 0, Grid));
         }
         Store.DeleteItem(Items[3]);
         Store.DeleteItem(Items[4]);
@@ -60,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Siz
         std::string Data;
         Store.ReadItem(Pos, Data);
         TStringGridData Grid;
-        Store.LoadGrid(Pos, Grid);
+        LoadGrid(Store, Pos, Grid);
         std::string Text;
         Store.LoadText(Pos, Text);
     }
@@ -71,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Bytes, std::size_t Siz
         Store.LoadText(Pos, Back);
         TStringGridData Grid(2, 3);
         Grid.SetCells(0, 0, "cell");
-        const std::int32_t At = Store.SaveGrid(Items[I + 1], Grid);
-        Store.LoadGrid(At, Grid);
+        const std::int32_t At = SaveGrid(Store, Items[I + 1], Grid);
+        LoadGrid(Store, At, Grid);
         Store.DeleteItem(Items[I + 2]);
     }
     Store.FindFree(40);

@@ -10,12 +10,11 @@
 #include <thread>
 
 #include "PlayerTestSupport.h"
+#include "catalogue/DiscSamples.h"
 #include "catalogue/tool/CatalogueTool.h"
 #include "devices/DiscImageMaker.h"
 #include "devices/DriveList.h"
 #include "devices/NullSoundOutput.h"
-#include "devices/SamplePlay.h"
-#include "devices/SampleRecorder.h"
 #include "devices/WaveAudio.h"
 #include "devices/WaveFile.h"
 
@@ -85,7 +84,8 @@ protected:
         });
         Wave = std::make_unique<TWaveAudio>(*P->Cd,
                                             [] { return std::make_unique<TNullSoundOutput>(FastMicros); });
-        Recorder = std::make_unique<TSampleRecorder>(P->State, *P->Cd, *Wave, *P->Catalogue, *P->Core);
+        Recorder = std::make_unique<TSampleRecorder>(P->State, *P->Cd, *Wave, *P->Core,
+                                                     DiscSampleKeeping(*P->Catalogue));
         P->Open();
         P->Tick();
         P->Settings.IntroTime = 0.02;
@@ -235,7 +235,7 @@ TEST_F(SampleRecording, DiscTakenOutEndsTheRecordingAndKeepsWhatWasHeard) {
 }
 
 TEST_F(SampleRecording, StoredSamplesThatAreNoWaveGiveAMessageWhenPlayed) {
-    TSamplePlay Player(*Wave, *P->Catalogue);
+    TDiscSamplePlay Player(*Wave, *P->Catalogue);
     WriteFileBytes(Folder.Path() / "text.wav", "Only a few words, no wave.\n");
     std::vector<std::filesystem::path> Files{Folder.Path() / "text.wav"};
     for (const auto& Entry : std::filesystem::directory_iterator(TestDataDir() / "wav" / "hound" / "fuzz"))

@@ -6,6 +6,7 @@
 
 #include <sys/resource.h>
 
+#include "catalogue/GridImage.h"
 #include "catalogue/store/Vlf.h"
 #include "catalogue/store/VlfFormat.h"
 #include "support/TestSupport.h"
@@ -138,7 +139,7 @@ TEST_F(VlfDamageTest, DamagedGridImagesLeaveTheGridAlone) {
         TStringGridData Grid(2, 2);
         Grid.SetCells(1, 1, "keep");
         TStringGridData Before = Grid;
-        EXPECT_FALSE(Vlf.LoadGrid(1024, Grid));
+        EXPECT_FALSE(LoadGrid(Vlf, 1024, Grid));
         EXPECT_EQ(Grid, Before);
         ExpectUnchanged();
     }
@@ -146,7 +147,7 @@ TEST_F(VlfDamageTest, DamagedGridImagesLeaveTheGridAlone) {
     std::string Short = GridImage(2, 2, Widths + "\1a\2bc");
     Open(StoreHeader() + Block('#', 3, static_cast<std::int32_t>(Short.size()), Short));
     TStringGridData Grid(0, 0);
-    ASSERT_TRUE(Vlf.LoadGrid(1024, Grid));
+    ASSERT_TRUE(LoadGrid(Vlf, 1024, Grid));
     EXPECT_EQ(Grid.Cells(0, 0), "a");
     EXPECT_EQ(Grid.Cells(0, 1), "bc");
     EXPECT_EQ(Grid.Cells(1, 0), "");

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "catalogue/GridImage.h"
 #include "catalogue/store/Vlf.h"
 #include "catalogue/store/VlfFormat.h"
 #include "support/TestSupport.h"
@@ -80,7 +81,7 @@ private:
                 for (int R = 0; R < Grid.RowCount(); ++R)
                     Grid.SetCells(C, R, std::string(FRng() % 5, 'g'));
             const std::int32_t Old = Pick();
-            Keep(Old, FVlf.SaveGrid(Old, Grid));
+            Keep(Old, SaveGrid(FVlf, Old, Grid));
         } else if (Op < 12) {
             const std::int32_t Old = Pick();
             Keep(Old, FVlf.SaveText(Old, Data));

@@ -5,6 +5,7 @@
 #include <map>
 #include <random>
 
+#include "catalogue/GridImage.h"
 #include "catalogue/store/Vlf.h"
 #include "catalogue/store/VlfFormat.h"
 #include "support/TestSupport.h"
@@ -109,14 +110,14 @@ TEST_P(VlfModelTest, RandomStoresAndDeletesKeepTheChainExact) {
                 for (int C = 0; C < Grid.ColCount(); ++C)
                     for (int R = 0; R < Grid.RowCount(); ++R)
                         Grid.SetCells(C, R, std::string(Rng() % 5, 'g'));
-                std::int32_t P = Vlf.SaveGrid(Old, Grid);
+                std::int32_t P = SaveGrid(Vlf, Old, Grid);
                 ASSERT_GE(P, HeaderSize);
                 Live.erase(Old);
                 std::string Image;
                 ASSERT_TRUE(Vlf.ReadItem(P, Image));
                 Live[P] = {KindGrid, Image};
                 TStringGridData Back(0, 0);
-                ASSERT_TRUE(Vlf.LoadGrid(P, Back));
+                ASSERT_TRUE(LoadGrid(Vlf, P, Back));
                 EXPECT_EQ(Back, Grid);
             } else {
                 ASSERT_EQ(Vlf.DeleteItem(Old), 1);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 
+#include "catalogue/GridImage.h"
 #include "catalogue/store/Vlf.h"
 #include "catalogue/store/VlfFormat.h"
 #include "support/TestSupport.h"
@@ -156,9 +157,9 @@ TEST_F(VlfTest, RecycleOffAlwaysAppends) {
     EXPECT_EQ(Vlf.FindFree(100), 0);
     EXPECT_GT(Put(0, std::string(100, 'b')), A);
     TStringGridData Grid(3, 10);
-    std::int32_t G = Vlf.SaveGrid(0, Grid);
+    std::int32_t G = SaveGrid(Vlf, 0, Grid);
     Grid.SetCells(0, 0, "x");
-    std::int32_t G2 = Vlf.SaveGrid(G, Grid);
+    std::int32_t G2 = SaveGrid(Vlf, G, Grid);
     EXPECT_GT(G2, G);
     EXPECT_EQ(Vlf.ItemKind(G), -1);
     EXPECT_EQ(static_cast<std::int64_t>(File().size()), G2 + 8 + Vlf.ItemLength(G2));
@@ -166,7 +167,7 @@ TEST_F(VlfTest, RecycleOffAlwaysAppends) {
 
 TEST_F(VlfTest, TextAndGridItemsCheckTheirKind) {
     TStringGridData Grid(3, 100);
-    std::int32_t G = Vlf.SaveGrid(0, Grid);
+    std::int32_t G = SaveGrid(Vlf, 0, Grid);
     EXPECT_EQ(Vlf.ItemLength(G), 748);
     EXPECT_EQ(Vlf.ItemKind(G), 3);
     std::int32_t T = Vlf.SaveText(0, "notes");
@@ -178,7 +179,7 @@ TEST_F(VlfTest, TextAndGridItemsCheckTheirKind) {
     TStringGridData Other(2, 2);
     Other.SetCells(1, 1, "keep");
     TStringGridData Before = Other;
-    EXPECT_FALSE(Vlf.LoadGrid(T, Other));
+    EXPECT_FALSE(LoadGrid(Vlf, T, Other));
     EXPECT_EQ(Other, Before);
     ASSERT_TRUE(Vlf.LoadText(T, Text));
     EXPECT_EQ(Text, "notes");
@@ -210,7 +211,7 @@ TEST_F(VlfTest, GridImageKeepsEveryValue) {
             Grid.SetCells(C, R, std::to_string(C) + ":" + std::to_string(R));
     }
     Grid.SetCells(3, 6, "\xE2\x99\xAA note");
-    std::int32_t G = Vlf.SaveGrid(0, Grid);
+    std::int32_t G = SaveGrid(Vlf, 0, Grid);
     ASSERT_NE(G, 0);
 
     std::string Bytes = File();
@@ -231,16 +232,16 @@ TEST_F(VlfTest, GridImageKeepsEveryValue) {
     EXPECT_EQ(Bytes.substr(D + 454 + 1, 3), "0:1"); // column by column
 
     TStringGridData Back(0, 0);
-    ASSERT_TRUE(Vlf.LoadGrid(G, Back));
+    ASSERT_TRUE(LoadGrid(Vlf, G, Back));
     EXPECT_EQ(Back, Grid);
     // Same length: in place; other length: elsewhere, the old block freed.
     Grid.SetCells(0, 0, "X:0");
-    EXPECT_EQ(Vlf.SaveGrid(G, Grid), G);
+    EXPECT_EQ(SaveGrid(Vlf, G, Grid), G);
     Grid.SetCells(0, 0, "longer");
-    std::int32_t G2 = Vlf.SaveGrid(G, Grid);
+    std::int32_t G2 = SaveGrid(Vlf, G, Grid);
     EXPECT_NE(G2, G);
     EXPECT_EQ(Vlf.ItemKind(G), -1);
-    ASSERT_TRUE(Vlf.LoadGrid(G2, Back));
+    ASSERT_TRUE(LoadGrid(Vlf, G2, Back));
     EXPECT_EQ(Back.Cells(0, 0), "longer");
 }
 
@@ -256,16 +257,16 @@ TEST_F(VlfTest, GridCellsStraddleChunks) {
             Grid.SetCells(C, R, Cell);
         }
     Grid.SetCells(1, 1, std::string(300, 'z')); // cut to 255 bytes
-    std::int32_t G = Vlf.SaveGrid(0, Grid);
+    std::int32_t G = SaveGrid(Vlf, 0, Grid);
     TStringGridData Back(0, 0);
-    ASSERT_TRUE(Vlf.LoadGrid(G, Back));
+    ASSERT_TRUE(LoadGrid(Vlf, G, Back));
     Grid.SetCells(1, 1, std::string(255, 'z'));
     EXPECT_EQ(Back, Grid);
     // Chunk sizes that are not a multiple of anything in the image.
     for (std::uint16_t Size : {1031, 1500, 4096, 65535, 100}) {
         Vlf.BufferSize = Size;
         TStringGridData Again(1, 1);
-        ASSERT_TRUE(Vlf.LoadGrid(G, Again));
+        ASSERT_TRUE(LoadGrid(Vlf, G, Again));
         EXPECT_EQ(Again, Grid) << Size;
     }
 }
@@ -343,8 +344,8 @@ TEST_F(VlfTest, ClosedStoreAndBadArgumentsGiveTheFailureResults) {
     EXPECT_EQ(Vlf.FindFree(4), 0);
     EXPECT_EQ(Vlf.SaveText(0, "x"), 0);
     TStringGridData Grid;
-    EXPECT_EQ(Vlf.SaveGrid(0, Grid), 0);
-    EXPECT_FALSE(Vlf.LoadGrid(A, Grid));
+    EXPECT_EQ(SaveGrid(Vlf, 0, Grid), 0);
+    EXPECT_FALSE(LoadGrid(Vlf, A, Grid));
 }
 
 TEST_F(VlfTest, OpeningFollowsNameModesAndLocks) {

@@ -16,8 +16,8 @@
 #include <map>
 
 #include "../../player/ui/HandsetRig.h"
+#include "catalogue/DiscSamples.h"
 #include "catalogue_ui/DiscDataEditor.h"
-#include "devices/SampleRecorder.h"
 #include "devices/WaveFile.h"
 #include "player/MprisValues.h"
 #include "player/ui/HandsetGeometry.h"

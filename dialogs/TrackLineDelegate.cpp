@@ -1,4 +1,4 @@
-#include "player/ui/TrackLineDelegate.h"
+#include "dialogs/TrackLineDelegate.h"
 
 #include <QApplication>
 #include <QPainter>
