@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
+# The includes run one way between the folders (docs/architecture.md); checked before the long build.
+python3 tools/check_layers.py
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DORBELUNE_SANITIZE=ON -DORBELUNE_BENCH=ON >/dev/null
 cmake --build build-test -j"$(nproc)"
 
