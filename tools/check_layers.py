@@ -1,4 +1,8 @@
-#!/usr/bin/env python3
+#!/bin/sh
+# Run by a shell, this file hands itself to Python, which reads the next three lines as a string.
+''':'
+exec python3 "$0" "$@"
+'''
 """Checks that the program's includes run one way: from a folder to itself or to a lower layer.
 
 Reads every `#include "..."` of the program's folders, maps each file to its folder and fails (exit 1, one
@@ -125,7 +129,8 @@ def dot(edges):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(
+        description="Checks that the program's includes run one way: from a folder to itself or to a lower layer.")
     parser.add_argument("--root", default=os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
                         help="the source tree (default: the one this script is in)")
     parser.add_argument("--dot", action="store_true", help="print the folder graph as Graphviz dot")
