@@ -1,29 +1,14 @@
 #include "catalogue/tool/CatalogueTool.h"
 
-#include <algorithm>
-#include <array>
-#include <cerrno>
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <string_view>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <QString>
 
 #include "app/base/Settings.h"
-#include "app/base/TextEncoding.h"
 #include "catalogue/CatalogueOrder.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
 #include "catalogue/DiscRecordFile.h"
-#include "catalogue/ReferenceList.h"
 #include "catalogue/store/RecordEngine.h"
-#include "catalogue/store/RecordEngineErrors.h"
 #include "catalogue/tool/CatalogueShow.h"
 #include "catalogue/tool/LookupArguments.h"
 #include "catalogue/tool/PrintArguments.h"
