@@ -125,7 +125,9 @@ class TRingDevice : public QIODevice {
 public:
     TRingDevice(std::shared_ptr<TQtShared> Shared, unsigned Stream, int Channels)
         : FShared(std::move(Shared)), FStream(Stream), FChannels(static_cast<std::size_t>(Channels)) {
-        open(QIODevice::ReadOnly);
+        // Unbuffered: a buffered device reads ahead in 16 KiB blocks, padded with silence past what the
+        // ring holds, which at a wave's low byte rates is most of a second of silence per block.
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override { return 1 << 20; }

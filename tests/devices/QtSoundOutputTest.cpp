@@ -1,6 +1,6 @@
-// The desktop sound output at real-time speed. Skipped without an audio output device unless
-// ORBELUNE_REQUIRE_AUDIO=1 (CI starts a private sound server with a null sink and sets it). The test of a
-// stuck sound thread needs no device.
+// The desktop sound output at real-time speed, against a sound server of the test program's own (a null
+// sink whose monitor tells what was heard). Skipped when PulseAudio is missing unless
+// ORBELUNE_REQUIRE_AUDIO=1. The test of a stuck sound thread needs no device.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -13,9 +13,13 @@
 #include <vector>
 
 #include "DiscImageMaker.h"
+#include "devices/CdAudio.h"
 #include "devices/CdErrors.h"
 #include "devices/CdioDrive.h"
 #include "devices/QtSoundOutput.h"
+#include "devices/SamplePlay.h"
+#include "devices/WaveAudio.h"
+#include "support/PrivateSoundServer.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -23,9 +27,11 @@ namespace {
 class QtSoundOutputTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Before Qt's sound engine first connects, which it does once for the whole program.
+        Server = &TPrivateSoundServer::Shared();
         if (!QCoreApplication::instance()) App = std::make_unique<QCoreApplication>(Argc, Argv);
         const char* Require = std::getenv("ORBELUNE_REQUIRE_AUDIO");
-        if (!HaveAudioOutputDevice()) {
+        if (!Server->Running() || !HaveAudioOutputDevice()) {
             if (Require && std::string(Require) == "1")
                 FAIL() << "no audio output device, but ORBELUNE_REQUIRE_AUDIO=1";
             GTEST_SKIP() << "no audio output device";
@@ -35,6 +41,7 @@ protected:
     char Name[8] = "test";
     char* Argv[2] = {Name, nullptr};
     std::unique_ptr<QCoreApplication> App;
+    TPrivateSoundServer* Server = nullptr;
 };
 
 TEST_F(QtSoundOutputTest, PlaysAtRealTimeSpeed) {
@@ -133,6 +140,53 @@ TEST_F(QtSoundOutputTest, DrivePlaysAnImageThroughTheDesktopOutput) {
     ASSERT_EQ(Runs.size(), 2u);
     EXPECT_GE(Runs[0].second, 40u * 588u);
     EXPECT_EQ(Runs[1].second, 30u * 588u);
+}
+
+TEST_F(QtSoundOutputTest, SamplesPlayInTheirOwnLengthWithoutAGap) {
+    // Every format the recording window offers, played by the sample player as the user does, measured
+    // from what the sink played: a tone of the sample's length with no silence inside it, and a position
+    // that reaches the end when the sound does.
+    TTempHome Home;
+    TPlayerSettings Settings;
+    TPlayerState State;
+    TCdAudio Cd{Settings, State, [](int, int& Error) -> std::unique_ptr<TCdDrive> {
+                    Error = deNoDrive;
+                    return nullptr;
+                }};
+    TWaveAudio Wave(Cd);
+    TMonitorCapture Capture(*Server);
+    constexpr int Millis = 1500;
+    for (const int Rate : {4000, 5510, 8000, 11025, 22050, 44100}) {
+        for (const int Channels : {1, 2}) {
+            TWaveData Tone;
+            Tone.Rate = Rate;
+            Tone.Channels = Channels;
+            Tone.Bits = (Rate / 1000 + Channels) % 2 == 0 ? 8 : 16; // each size at every channel count
+            for (int F = 0; F < Rate * Millis / 1000; ++F)
+                Tone.Samples.insert(Tone.Samples.end(), static_cast<std::size_t>(Channels),
+                                    static_cast<std::int16_t>(12000 * std::sin(2 * M_PI * 300.0 * F / Rate)));
+            const std::string File = Home.File("tone.wav");
+            ASSERT_EQ(SaveWaveFile(File, Tone), deOK);
+            const std::string Format = std::to_string(Rate) + " Hz, " + std::to_string(Tone.Bits) + " bit, " +
+                                       std::to_string(Channels) + " channel(s)";
+            TSamplePlay Player(Wave, Home.File("working.wav"));
+            ASSERT_TRUE(Player.OpenFile(File)) << Format;
+            const std::size_t Before = Capture.Samples().size();
+            const auto Start = std::chrono::steady_clock::now();
+            ASSERT_TRUE(Player.Play()) << Format;
+            while (Player.IsPlaying() && std::chrono::steady_clock::now() - Start < std::chrono::seconds(6))
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            const auto Took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - Start);
+            std::this_thread::sleep_for(std::chrono::milliseconds(250)); // the sink's last buffer
+            const TSoundSpan Heard = MeasureSound(Capture.Samples(), Before);
+            ASSERT_TRUE(Heard.Heard) << Format;
+            EXPECT_NEAR(Heard.LengthMillis, Millis, 50) << Format;
+            EXPECT_LT(Heard.LongestGapMillis, 20) << Format;
+            EXPECT_NEAR(static_cast<double>(Took.count()), Heard.StartMillis + Millis, 200)
+                << Format << ": the position's pace";
+        }
+    }
 }
 
 TEST(QtSoundOutputStall, AStuckSoundThreadNeverHangsTheCaller) {
