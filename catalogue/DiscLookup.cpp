@@ -8,24 +8,29 @@
 #include <QTimer>
 #include <QUrlQuery>
 #include <algorithm>
-#include <chrono>
-#include <map>
 
 #include "app/base/LibraryVersions.h"
 #include "app/base/Settings.h"
+#include "app/base/TextEncoding.h"
+#include "catalogue/LookupCheck.h"
 #include "catalogue/MusicBrainzAnswer.h"
+#include "catalogue/RequestSpacing.h"
 
 namespace {
 
-using TClock = std::chrono::steady_clock;
-
 // Most entries of gnudb's inexact matches that are read.
 constexpr std::size_t MaxGnudbReads = 10;
+// Bytes Qt holds of an answer that has not been taken yet.
+constexpr qint64 ReadBuffer = 256 * 1024;
 
-// When each server was last asked, for every lookup of this process.
-std::map<QString, TClock::time_point>& LastRequests() {
-    static std::map<QString, TClock::time_point> Times;
-    return Times;
+// The key of a server's request stamp: its host and port.
+std::string ServerOf(const QUrl& Url) {
+    return Url.host().toStdString() + ":" +
+           std::to_string(Url.port(Url.scheme() == QLatin1String("https") ? 443 : 80));
+}
+
+std::string Megabytes(long long Bytes) {
+    return std::to_string(Bytes >> 20) + " MB";
 }
 
 QString Base(const std::string& Url) {
@@ -50,7 +55,8 @@ TLookupServers LookupServersOf(const TPlayerSettings& Settings) {
 TDiscLookup::TDiscLookup(TLookupServers Servers, QObject* Parent)
     : QObject(Parent), FServers(std::move(Servers)), FNetwork(new QNetworkAccessManager(this)),
       FWait(new QTimer(this)), FTimeout(new QTimer(this)) {
-    FNetwork->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    // Redirects are followed here, one request at a time, so that each keeps the spacing and is counted.
+    FNetwork->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     FWait->setSingleShot(true);
     FTimeout->setSingleShot(true);
     connect(FTimeout, &QTimer::timeout, this, [this] {
@@ -66,76 +72,145 @@ TDiscLookup::~TDiscLookup() {
     }
 }
 
+QString TDiscLookup::Contact() const {
+    // A line break in a header would start a header of its own.
+    return QString::fromStdString(CleanText(FServers.Contact)).trimmed();
+}
+
 std::string TDiscLookup::UserAgent() const {
-    return std::string("Orbelune/") + ProgramVersion() + " ( " + FServers.Contact + " )";
+    return std::string("Orbelune/") + ProgramVersion() + " ( " + Contact().toStdString() + " )";
 }
 
 bool TDiscLookup::Busy() const {
     return FBusy;
 }
 
-void TDiscLookup::Get(const QUrl& Url, const QString& Service, TAnswer Answer) {
+void TDiscLookup::Get(const QUrl& Url, const QString& Service, TAnswer Answer, int Redirects) {
     // The public MusicBrainz server allows one request a second.
     int Interval = std::max(0, FServers.IntervalMs);
     if (Url.host().endsWith(QStringLiteral("musicbrainz.org"))) Interval = std::max(Interval, 1000);
-    const TClock::time_point Due = LastRequests()[Url.host()] + std::chrono::milliseconds(Interval);
-    const auto Wait = std::chrono::duration_cast<std::chrono::milliseconds>(Due - TClock::now()).count();
+    const long long Wait = ReserveRequestSlot(FServers.StampFolder, ServerOf(Url), Interval);
     FWait->disconnect();
     if (Wait <= 0) {
-        Send(Url, Service, std::move(Answer));
+        Send(Url, Service, std::move(Answer), Redirects);
         return;
     }
-    connect(FWait, &QTimer::timeout, this,
-            [this, Url, Service, Answer = std::move(Answer)] { Send(Url, Service, Answer); });
-    FWait->start(static_cast<int>(Wait));
+    connect(FWait, &QTimer::timeout, this, [this, Url, Service, Answer = std::move(Answer), Redirects] {
+        Send(Url, Service, Answer, Redirects);
+    });
+    FWait->start(static_cast<int>(std::min<long long>(Wait, 24LL * 3600 * 1000)));
 }
 
-void TDiscLookup::Send(const QUrl& Url, const QString& Service, TAnswer Answer) {
-    LastRequests()[Url.host()] = TClock::now();
+bool TDiscLookup::Take(QNetworkReply* Reply) {
+    const qint64 Limit = FCover ? LookupLimits::CoverBytes : LookupLimits::AnswerBytes;
+    const qint64 Room = Limit - FBody.size();
+    if (Reply->bytesAvailable() > Room) {
+        FTooLarge = true;
+        FBody.clear();
+        Reply->abort();
+        return false;
+    }
+    FBody += Reply->readAll();
+    return true;
+}
+
+void TDiscLookup::Send(const QUrl& Url, const QString& Service, TAnswer Answer, int Redirects) {
     QNetworkRequest Request(Url);
     Request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromStdString(UserAgent()));
     Request.setRawHeader("Accept", Service == QLatin1String("MusicBrainz") ? "application/json" : "*/*");
-    FTimedOut = false;
-    FReply = FNetwork->get(Request);
+    FTimedOut = FTooLarge = false;
+    FBody.clear();
+    QNetworkReply* Reply = FNetwork->get(Request);
+    FReply = Reply;
+    // Qt then holds no more than this of an answer not yet taken; Take keeps the rest within the limit.
+    Reply->setReadBufferSize(ReadBuffer);
     FTimeout->start(std::max(1, FServers.TimeoutMs));
-    connect(FReply, &QNetworkReply::finished, this, [this, Url, Service, Answer = std::move(Answer)] {
-        QNetworkReply* Reply = FReply;
-        FReply = nullptr;
-        FTimeout->stop();
-        Reply->deleteLater();
-        const QString Host = Reply->url().host();
-        // Redirects were followed inside this exchange: the next request waits from its end, so that the
-        // interval holds between every two requests a server sees.
-        LastRequests()[Url.host()] = LastRequests()[Host] = TClock::now();
-        const int Status = Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (FTimedOut) {
-            Fail(Service.toStdString() + " (" + Host.toStdString() + ") did not answer within " +
-                 std::to_string((FServers.TimeoutMs + 999) / 1000) + " seconds.");
-            return;
+    connect(Reply, &QNetworkReply::metaDataChanged, this, [this, Reply] {
+        const qint64 Limit = FCover ? LookupLimits::CoverBytes : LookupLimits::AnswerBytes;
+        const QVariant Length = Reply->header(QNetworkRequest::ContentLengthHeader);
+        if (Length.isValid() && Length.toLongLong() > Limit) {
+            FTooLarge = true;
+            Reply->abort();
         }
-        if (Reply->error() == QNetworkReply::OperationCanceledError) return; // Cancel has told it
-        if (Status == 503) {
-            bool Ok = false;
-            const int After = Reply->rawHeader("Retry-After").trimmed().toInt(&Ok);
-            const int Seconds = Ok && After > 0 ? After : 1;
-            Fail(Service.toStdString() + " is busy (its rate limit): try again in " +
-                     std::to_string(Seconds) + (Seconds == 1 ? " second." : " seconds."),
-                 Seconds);
-            return;
-        }
-        // A missing page is an answer: the caller decides what it means.
-        if (Status == 0 || (Reply->error() != QNetworkReply::NoError && Status != 404)) {
-            if (Status >= 400)
-                Fail(Service.toStdString() + " answered HTTP " + std::to_string(Status) + " " +
-                     Reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().toStdString() +
-                     ".");
-            else
-                Fail("Cannot reach " + Service.toStdString() + " (" + Host.toStdString() +
-                     "): " + Reply->errorString().toStdString() + ".");
-            return;
-        }
-        Answer(Status, Reply->readAll());
     });
+    connect(Reply, &QNetworkReply::readyRead, this, [this, Reply] { Take(Reply); });
+    connect(
+        Reply, &QNetworkReply::finished, this,
+        [this, Reply, Url, Service, Answer = std::move(Answer), Redirects] {
+            FReply = nullptr;
+            FTimeout->stop();
+            Reply->deleteLater();
+            const QString Host = Url.host();
+            const std::string Named = Service.toStdString() + " (" + Host.toStdString() + ")";
+            if (!FTooLarge && !FTimedOut && Reply->error() == QNetworkReply::NoError) Take(Reply);
+            const int Status = Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            if (FTooLarge) {
+                Fail(FCover ? "The cover at " + Named + " is larger than " +
+                                  Megabytes(LookupLimits::CoverBytes) + ": it was not fetched."
+                            : "The answer of " + Named + " is larger than " +
+                                  Megabytes(LookupLimits::AnswerBytes) + ": it was not read.");
+                return;
+            }
+            if (FTimedOut) {
+                Fail(Named + " did not answer within " + std::to_string((FServers.TimeoutMs + 999) / 1000) +
+                     " seconds.");
+                return;
+            }
+            if (Reply->error() == QNetworkReply::OperationCanceledError) return; // Cancel has told it
+            const QUrl Target = Reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+            if (Status >= 300 && Status < 400 && Target.isValid() && !Target.isEmpty()) {
+                const QUrl Next = Url.resolved(Target);
+                const bool Web =
+                    Next.scheme() == QLatin1String("https") || Next.scheme() == QLatin1String("http");
+                if (Redirects >= LookupLimits::Redirects) {
+                    Fail(Named + " redirected the request more than " +
+                         std::to_string(LookupLimits::Redirects) + " times: it was not followed further.");
+                } else if (!Web ||
+                           (Url.scheme() == QLatin1String("https") && Next.scheme() != Url.scheme())) {
+                    Fail(Named + " redirected the request to an address that is not safe to follow: " +
+                         CleanText(Next.toString().left(200).toStdString()) + ".");
+                } else {
+                    Get(Next, Service, Answer, Redirects + 1);
+                }
+                return;
+            }
+            if (Status == 503) {
+                bool Ok = false;
+                const int After = Reply->rawHeader("Retry-After").trimmed().toInt(&Ok);
+                const int Seconds = Ok && After > 0 ? After : 1;
+                Fail(Service.toStdString() + " is busy (its rate limit): try again in " +
+                         std::to_string(Seconds) + (Seconds == 1 ? " second." : " seconds."),
+                     Seconds);
+                return;
+            }
+            // Qt refuses a compressed answer that unpacks to far more than was sent, or that is broken.
+            if (Reply->errorString().startsWith(QStringLiteral("Decompression failed"))) {
+                Fail(
+                    "The answer of " + Named +
+                    " cannot be read: it is compressed and unpacks to far more than was sent, or is broken.");
+                return;
+            }
+            // A missing page is an answer: the caller decides what it means.
+            if (Status == 0 || (Reply->error() != QNetworkReply::NoError && Status != 404)) {
+                if (Status >= 400)
+                    Fail(Service.toStdString() + " answered HTTP " + std::to_string(Status) + " " +
+                         CleanText(Reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute)
+                                       .toString()
+                                       .left(200)
+                                       .toStdString()) +
+                         ".");
+                else
+                    Fail("Cannot reach " + Named + ": " + Reply->errorString().toStdString() + ".");
+                return;
+            }
+            if (Status >= 300 && Status < 400) {
+                Fail(Named + " answered HTTP " + std::to_string(Status) + " without saying where to.");
+                return;
+            }
+            const QByteArray Body = std::move(FBody);
+            FBody.clear();
+            Answer(Status, Body);
+        });
 }
 
 void TDiscLookup::Start(const TLookupToc& Toc) {
@@ -165,6 +240,7 @@ void TDiscLookup::Start(const TLookupToc& Toc) {
             Fail(Error);
             return;
         }
+        CheckLookupMatches(FResult.Matches, FResult.Refused, FResult.LeftOut);
         if (FResult.Matches.empty() && !FToc.FreeDbId.empty())
             AskGnudb();
         else
@@ -177,7 +253,7 @@ QUrl TDiscLookup::GnudbUrl(const std::string& Command) const {
     if (!Path.endsWith(QStringLiteral(".cgi"))) Path += QStringLiteral("/~cddb/cddb.cgi");
     // The hello names the user as gnudb asks: the contact's address when it is one.
     QString User = QStringLiteral("orbelune"), Host = QStringLiteral("localhost");
-    const QString Contact = QString::fromStdString(FServers.Contact).trimmed();
+    const QString Contact = this->Contact();
     if (const auto At = Contact.indexOf(QLatin1Char('@')); At > 0 && !Contact.contains(QLatin1Char(' '))) {
         User = Contact.left(At);
         Host = Contact.mid(At + 1);
@@ -226,7 +302,11 @@ void TDiscLookup::ReadGnudb(std::size_t Index) {
             Fail(Error);
             return;
         }
-        FResult.Matches.push_back(std::move(Match));
+        std::string Why;
+        if (CheckLookupMatch(Match, Why))
+            FResult.Matches.push_back(std::move(Match));
+        else
+            ++FResult.Refused;
         ReadGnudb(Index + 1);
     });
 }

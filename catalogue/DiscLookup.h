@@ -4,7 +4,9 @@
 //
 // Requests are asynchronous (Qt's network access runs its transfers off the calling thread); each has a
 // timeout and can be cancelled, and requests to one server are kept apart by the configured interval, at
-// least one second for the public MusicBrainz server as it asks.
+// least one second for the public MusicBrainz server as it asks, across every program of the user
+// (RequestSpacing). An answer is read only up to its limit (LookupCheck) and dropped as soon as it passes
+// it; redirects are followed one by one, a few at most, each a request of its own in the spacing.
 #pragma once
 
 #include <QByteArray>
@@ -31,8 +33,9 @@ struct TLookupServers {
     std::string Gnudb = "https://gnudb.gnudb.org";
     std::string CoverArt = "https://coverartarchive.org";
     std::string Contact = ProgramHomepage();
-    int IntervalMs = 1000; // between two requests to one server
-    int TimeoutMs = 15000; // of each request, from sending to the last byte
+    int IntervalMs = 1000;   // between two requests to one server
+    int TimeoutMs = 15000;   // of each request, from sending to the last byte
+    std::string StampFolder; // of the request stamps shared with other programs; empty: the user's
 };
 TLookupServers LookupServersOf(const TPlayerSettings& Settings);
 
@@ -41,6 +44,8 @@ struct TLookupResult {
     std::string Error;                 // one line; empty when the services answered
     int RetryAfter = 0;                // seconds a busy server asked to wait (with Error)
     bool Cancelled = false;
+    std::size_t Refused = 0; // matches left out because they cannot be a disc's data
+    std::size_t LeftOut = 0; // matches past the number kept of one answer
     bool Answered() const { return Error.empty() && !Cancelled; }
 };
 
@@ -76,8 +81,13 @@ private:
     using TAnswer = std::function<void(int Status, const QByteArray& Body)>;
     // Sends a GET to Url after the server's interval; Answer gets the HTTP status and body, unless the
     // request failed: then Fail gets the error line (and the 503's Retry-After).
-    void Get(const QUrl& Url, const QString& Service, TAnswer Answer);
-    void Send(const QUrl& Url, const QString& Service, TAnswer Answer);
+    // Redirects: how many were followed to reach Url.
+    void Get(const QUrl& Url, const QString& Service, TAnswer Answer, int Redirects = 0);
+    void Send(const QUrl& Url, const QString& Service, TAnswer Answer, int Redirects);
+    // Takes what has arrived of the answer; false, with the request aborted, past the answer's limit.
+    bool Take(QNetworkReply* Reply);
+    // The Contact setting without control characters, for the User-Agent and gnudb's hello.
+    QString Contact() const;
     void AskGnudb();
     void ReadGnudb(std::size_t Index);
     void Finish(TLookupResult Result);
@@ -90,7 +100,9 @@ private:
     QTimer* FWait;    // the interval before a request
     QTimer* FTimeout; // the request's timeout
     bool FTimedOut = false;
-    bool FCover = false; // the request under way is a cover's
+    bool FTooLarge = false; // the answer passed its limit and was dropped
+    QByteArray FBody;       // of the request under way, so far
+    bool FCover = false;    // the request under way is a cover's
     bool FBusy = false;
     TLookupToc FToc;
     TLookupResult FResult;

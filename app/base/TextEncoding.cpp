@@ -118,3 +118,77 @@ std::string CutToCharacters(std::string_view Text, std::size_t MaxChars) {
     }
     return std::string(Text.substr(0, i));
 }
+
+namespace {
+
+bool IsControl(std::uint32_t Cp) {
+    return Cp < 0x20 || (Cp >= 0x7F && Cp < 0xA0);
+}
+
+// Calls Each(code point, bytes) for every character of Text read as stored text.
+template <typename F> void ForEachCharacter(std::string_view Text, F Each) {
+    const std::string Decoded = IsValidUtf8(Text) ? std::string() : Windows1252ToUtf8(Text);
+    const std::string_view Utf8 = IsValidUtf8(Text) ? Text : std::string_view(Decoded);
+    for (std::size_t i = 0; i < Utf8.size();) {
+        const std::size_t length = SequenceLength(Utf8, i);
+        const auto lead = static_cast<std::uint8_t>(Utf8[i]);
+        std::uint32_t cp = lead;
+        if (length == 2)
+            cp = ((lead & 0x1Fu) << 6) | (static_cast<std::uint8_t>(Utf8[i + 1]) & 0x3Fu);
+        else if (length > 2)
+            cp = 0xA0; // beyond C1: no control character
+        Each(cp, Utf8.substr(i, length));
+        i += length;
+    }
+}
+
+} // namespace
+
+bool HasControlCharacters(std::string_view Text) {
+    bool found = false;
+    for (const char c : Text) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        if (byte < 0x20 || byte == 0x7F || byte >= 0x80) {
+            found = true;
+            break;
+        }
+    }
+    if (!found) return false;
+    found = false;
+    ForEachCharacter(Text, [&](std::uint32_t Cp, std::string_view) { found = found || IsControl(Cp); });
+    return found;
+}
+
+std::string CleanText(std::string_view Text) {
+    if (!HasControlCharacters(Text)) return std::string(Text);
+    std::string out;
+    bool afterCr = false;
+    ForEachCharacter(Text, [&](std::uint32_t Cp, std::string_view Bytes) {
+        // CR LF is one line break: one space.
+        const bool lf = Cp == '\n';
+        if (Cp == '\t' || Cp == '\r' || (lf && !afterCr))
+            out += ' ';
+        else if (!IsControl(Cp))
+            out += Bytes;
+        afterCr = Cp == '\r';
+    });
+    return out;
+}
+
+std::string TerminalText(std::string_view Text) {
+    if (!HasControlCharacters(Text)) return std::string(Text);
+    std::string out;
+    ForEachCharacter(Text, [&](std::uint32_t Cp, std::string_view Bytes) {
+        if (Cp < 0x20) {
+            out += '^';
+            out += static_cast<char>(Cp + 0x40);
+        } else if (Cp == 0x7F) {
+            out += "^?";
+        } else if (Cp < 0xA0 && Cp >= 0x80) {
+            out += '?';
+        } else {
+            out += Bytes;
+        }
+    });
+    return out;
+}

@@ -24,3 +24,13 @@ std::string CutToBytes(std::string_view Text, std::size_t MaxBytes);
 std::size_t CharacterCount(std::string_view Text);
 // The first MaxChars characters of UTF-8 text.
 std::string CutToCharacters(std::string_view Text, std::size_t MaxChars);
+
+// True when Text, read as stored text (DecodeStoredText), holds a control character: C0, DEL or C1.
+bool HasControlCharacters(std::string_view Text);
+// Text that came from outside (a disc database, an imported file, a disc's CD-TEXT) as the catalogue keeps
+// it: a tab or a line break becomes a space, every other control character (C0, DEL, C1) is left out.
+// Text without control characters is returned byte for byte; other text comes back as UTF-8.
+std::string CleanText(std::string_view Text);
+// Stored text for a terminal: each control character shown in caret notation ("^[" for ESC, "^@" for NUL,
+// "^?" for DEL) or, C1, as "?", so that no stored text can move the cursor or clear the screen.
+std::string TerminalText(std::string_view Text);

@@ -3,12 +3,16 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
 #include <QTcpServer>
+#include <QTimer>
 #include <QUrl>
 #include <sstream>
 
 #include "DiscTestSupport.h"
 #include "app/base/LibraryVersions.h"
+#include "app/base/TextEncoding.h"
 #include "catalogue/DiscLookup.h"
 #include "catalogue/tool/CatalogueTool.h"
 #include "support/LocalHttpServer.h"
@@ -52,9 +56,21 @@ protected:
         Servers.Contact = "someone@example.org";
         Servers.IntervalMs = 0;
         Servers.TimeoutMs = 5000;
+        // The request stamps of the lookups, and of the tool's, in the test's own folder.
+        Servers.StampFolder = Stamps.File("stamps");
+        if (const char* Old = std::getenv("XDG_RUNTIME_DIR")) OldRuntime = Old;
+        ::setenv("XDG_RUNTIME_DIR", Stamps.Dir().c_str(), 1);
+    }
+    ~DiscLookupTest() override {
+        if (OldRuntime.empty())
+            ::unsetenv("XDG_RUNTIME_DIR");
+        else
+            ::setenv("XDG_RUNTIME_DIR", OldRuntime.c_str(), 1);
     }
     TLookupResult LookUp() { return TDiscLookup(Servers).LookUp(Disc()); }
 
+    TTempHome Stamps;
+    std::string OldRuntime;
     TServices Services;
     TLocalHttpServer Server;
     TLookupServers Servers;
@@ -145,16 +161,74 @@ TEST_F(DiscLookupTest, FailuresGiveOneLineAndNoMatches) {
     EXPECT_NE(R.Error.find("Cannot reach MusicBrainz (127.0.0.1)"), std::string::npos) << R.Error;
 }
 
-TEST_F(DiscLookupTest, RedirectIsFollowedAndTheIntervalKept) {
+TEST_F(DiscLookupTest, RedirectsAreFewAndEachKeepsTheInterval) {
     Services.MusicBrainz = {301, "", {{"Location", "/moved"}}};
     Services.Other["/moved"] = {200, LookupFixtures::MusicBrainzReleases(1)};
     Servers.IntervalMs = 300;
-    TDiscLookup Lookup(Servers);
-    ASSERT_EQ(Lookup.LookUp(Disc()).Matches.size(), 1u);
-    ASSERT_EQ(Lookup.LookUp(Disc()).Matches.size(), 1u);
-    ASSERT_EQ(Server.Requests.size(), 4u);
-    // The redirect is followed at once; the next lookup waits for the interval.
-    EXPECT_GE(Server.Requests[2].AtMs - Server.Requests[1].AtMs, 290);
+    ASSERT_EQ(TDiscLookup(Servers).LookUp(Disc()).Matches.size(), 1u);
+    // A lookup of its own (as another program's would be) keeps the interval too.
+    ASSERT_EQ(TDiscLookup(Servers).LookUp(Disc()).Matches.size(), 1u);
+    // A redirect to itself is given up after three.
+    Services.Other["/loop"] = {302, "", {{"Location", "/loop"}}};
+    Services.MusicBrainz = {302, "", {{"Location", "/loop"}}};
+    const TLookupResult R = LookUp();
+    EXPECT_NE(R.Error.find("redirected the request more than 3 times"), std::string::npos) << R.Error;
+    ASSERT_EQ(Server.Requests.size(), 8u);
+    for (std::size_t i = 1; i < Server.Requests.size(); ++i)
+        EXPECT_GE(Server.Requests[i].AtMs - Server.Requests[i - 1].AtMs, 250) << i;
+}
+
+// Answers that would take the memory, or the screen, of whoever reads them.
+TEST_F(DiscLookupTest, HostileAnswersAreBoundedAndCleaned) {
+    const QByteArray Release = LookupFixtures::MusicBrainzReleases(1).mid(42);
+    THttpAnswer Endless{200, R"({"id":"x","releases":[)"};
+    Endless.Repeat = Release.left(Release.size() - 2) + ",";
+    Endless.RepeatBytes = -1;
+    THttpAnswer Huge = Endless;
+    Huge.RepeatBytes = 100LL << 20;
+    const QByteArray Zeros(64 << 20, ' ');
+    const THttpAnswer Bomb{200, qCompress(Zeros, 9).mid(4), {{"Content-Encoding", "deflate"}}};
+    struct TCase {
+        const char* Name;
+        THttpAnswer Answer;
+        const char* Says;
+    } const Cases[] = {
+        {"endless", Endless, "is larger than 4 MB: it was not read"},
+        {"100 MB", Huge, "is larger than 4 MB: it was not read"},
+        {"bomb", Bomb, "cannot be read: it is compressed and unpacks to far more"},
+    };
+    for (const TCase& C : Cases) {
+        Services.MusicBrainz = C.Answer;
+        const qint64 Before = Server.BytesSent;
+        const TLookupResult R = LookUp();
+        EXPECT_NE(R.Error.find(C.Says), std::string::npos) << C.Name << ": " << R.Error;
+        // The answer is dropped as it passes the limit, not read to its end first.
+        EXPECT_LT(Server.BytesSent - Before, 12LL << 20) << C.Name;
+    }
+
+    // Every control character in the texts of 120 releases: each comes without them; 100 are kept.
+    QByteArray Bytes;
+    for (int b = 1; b < 0x80; ++b)
+        if (b != '"' && b != '\\')
+            Bytes += QByteArray(b < 0x20 ? "\\u00" : "") +
+                     (b < 0x20 ? QByteArray::number(b, 16).rightJustified(2, '0')
+                               : QByteArray(1, static_cast<char>(b)));
+    Bytes += "\\u0000\xc2\x85\xc2\x9b[2J\xc3\xa9";
+    QByteArray Json =
+        LookupFixtures::MusicBrainzReleases(120, QByteArray::fromStdString(Disc().MusicBrainzId));
+    Json.replace("Album ", "A" + Bytes);
+    Json.replace("Ann Example", Bytes);
+    Json.replace("\"Third\"", "\"" + Bytes + "\"");
+    Services.MusicBrainz = {200, Json};
+    const TLookupResult R = LookUp();
+    ASSERT_TRUE(R.Answered()) << R.Error;
+    EXPECT_EQ(R.Matches.size(), 100u);
+    EXPECT_EQ(R.Refused, 0u);
+    EXPECT_EQ(R.LeftOut, 20u);
+    for (const TLookupMatch& M : R.Matches)
+        for (const std::string& Text : {M.DiscName, M.Artist, M.Tracks.at(2), M.Line()})
+            EXPECT_FALSE(HasControlCharacters(Text)) << Text;
+    EXPECT_NE(R.Matches[0].Tracks[2].find("[2J\xc3\xa9"), std::string::npos);
 }
 
 TEST_F(DiscLookupTest, CancelAndCover) {
@@ -246,4 +320,36 @@ TEST_F(DiscLookupTest, CatalogueToolListsPicksAndFills) {
                                                {"lookup", "A", "--pick", "0"},
                                                {"lookup", "A", "--pick"}})
         EXPECT_EQ(Run(Bad, Out, Err), 2) << Bad.size();
+}
+
+TEST_F(DiscLookupTest, SpacingHoldsAcrossPrograms) {
+    TCatalogueFolder Folder;
+    Folder.Settings.LookupMusicBrainzServer = Folder.Settings.LookupGnudbServer =
+        Folder.Settings.LookupCoverArtServer = Server.BaseUrl().toStdString();
+    Folder.Settings.LookupInterval = 1000;
+    ASSERT_TRUE(SaveSettingsTo(Folder.Home.File("ORBELUNE.INI"), Folder.Settings));
+    TDiscRecord Rec = NewDiscRecord("DISC1", 0, 0);
+    Rec.TrackCount = 3;
+    Rec.TrackLengths = {FramesToMSF(18666), FramesToMSF(18596), FramesToMSF(17587)};
+    Folder.Save(Rec);
+    Folder.Catalogue.reset();
+    Services.MusicBrainz = {200, LookupFixtures::MusicBrainzReleases(1)};
+    const char* Build = std::getenv("ORBELUNE_BUILD");
+    ASSERT_NE(Build, nullptr);
+    // Three runs one after the other, each a program of its own: the server answers meanwhile.
+    for (int Run = 0; Run < 3; ++Run) {
+        QProcess Tool;
+        QEventLoop Loop;
+        QObject::connect(&Tool, &QProcess::finished, &Loop, &QEventLoop::quit);
+        QTimer::singleShot(20000, &Loop, &QEventLoop::quit);
+        Tool.start(QString::fromUtf8(Build) + QStringLiteral("/orbelune-cat"),
+                   {QStringLiteral("--dir"), QString::fromStdString(Folder.Home.Dir()),
+                    QStringLiteral("lookup"), QStringLiteral("DISC1")});
+        Loop.exec();
+        ASSERT_EQ(Tool.state(), QProcess::NotRunning);
+        EXPECT_EQ(Tool.exitCode(), 0) << Tool.readAllStandardError().constData();
+    }
+    ASSERT_EQ(Server.Requests.size(), 3u);
+    for (std::size_t i = 1; i < Server.Requests.size(); ++i)
+        EXPECT_GE(Server.Requests[i].AtMs - Server.Requests[i - 1].AtMs, 950) << i;
 }

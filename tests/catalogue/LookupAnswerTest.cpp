@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/CddbAnswer.h"
+#include "catalogue/LookupCheck.h"
 #include "catalogue/LookupMatch.h"
 #include "catalogue/MusicBrainzAnswer.h"
 #include "support/LocalHttpServer.h"
@@ -181,4 +182,38 @@ TEST(LookupAnswer, MatchFillsTextsAndTracks) {
     EXPECT_EQ(Grid.Cells(0, 1), "One");
     EXPECT_EQ(Grid.Cells(0, 2), "Kept");
     EXPECT_EQ(Grid.Cells(0, 3), "Three");
+}
+
+TEST(LookupAnswer, MatchesThatCannotBeADiscAreRefused) {
+    const auto Make = [](std::string Name, int Count, std::vector<std::string> Tracks, int Year = 1990) {
+        TLookupMatch M;
+        M.DiscName = std::move(Name);
+        M.TrackCount = Count;
+        M.Tracks = std::move(Tracks);
+        M.Year = Year;
+        return M;
+    };
+    struct TCase {
+        TLookupMatch Match;
+        bool Usable;
+        int Year;
+    } Cases[] = {
+        {Make("Disc", 3, {"a"}), true, 1990},
+        {Make("", 3, {"", ""}), false, 1990},            // no name, no artist, no titles
+        {Make("Disc", -5, {"a"}), false, 1990},          // a track count no disc has
+        {Make("Disc", 100, {"a"}), false, 1990},         //
+        {Make("", 2, {"", "b"}), true, 1990},            // a title is something to fill
+        {Make("Disc", 3, {}, 9999), true, 0},            // the year is dropped, the rest kept
+        {Make("Disc", 3, {}, 1200), true, 0},            //
+        {Make("\x1b\x01", 3, {"\t", "\r\n"}), false, 0}, // nothing left once cleaned
+    };
+    for (TCase& C : Cases) {
+        std::string Why;
+        EXPECT_EQ(CheckLookupMatch(C.Match, Why), C.Usable) << C.Match.DiscName << Why;
+        if (C.Usable) {
+            EXPECT_EQ(C.Match.Year, C.Year) << C.Match.DiscName;
+        } else {
+            EXPECT_FALSE(Why.empty());
+        }
+    }
 }

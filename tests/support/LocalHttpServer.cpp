@@ -4,6 +4,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <memory>
 
 TLocalHttpServer::TLocalHttpServer(THandler Handler, QObject* Parent)
     : QObject(Parent), FHandler(std::move(Handler)), FServer(new QTcpServer(this)),
@@ -30,16 +31,35 @@ TLocalHttpServer::TLocalHttpServer(THandler Handler, QObject* Parent)
                 const THttpAnswer Answer = FHandler(Request.Target);
                 QByteArray Head = "HTTP/1.1 " + QByteArray::number(Answer.Status) + " Answer\r\n";
                 Head += "Content-Type: " + Answer.ContentType + "\r\n";
-                Head += "Content-Length: " + QByteArray::number(Answer.Body.size()) + "\r\n";
+                if (Answer.RepeatBytes >= 0)
+                    Head += "Content-Length: " + QByteArray::number(Answer.Body.size() + Answer.RepeatBytes) +
+                            "\r\n";
                 Head += "Connection: close\r\n";
                 for (const auto& [Name, Value] : Answer.Headers)
                     Head += Name + ": " + Value + "\r\n";
                 const QByteArray Bytes =
                     Head + "\r\n" +
                     (Answer.CutShort ? Answer.Body.left(Answer.Body.size() / 2) : Answer.Body);
-                QTimer::singleShot(Answer.DelayMs, Socket, [Socket, Bytes] {
+                QTimer::singleShot(Answer.DelayMs, Socket, [this, Socket, Bytes, Answer] {
                     Socket->write(Bytes);
-                    Socket->disconnectFromHost();
+                    if (Answer.Repeat.isEmpty() || Answer.RepeatBytes == 0) {
+                        Socket->disconnectFromHost();
+                        return;
+                    }
+                    // The repeated part is written as the client takes it, a little ahead of it.
+                    auto Left = std::make_shared<qint64>(Answer.RepeatBytes);
+                    const auto More = [this, Socket, Left, Repeat = Answer.Repeat] {
+                        while (Socket->bytesToWrite() < 4 * Repeat.size() + (256 << 10) && *Left != 0) {
+                            const qint64 Part =
+                                *Left < 0 ? Repeat.size() : std::min<qint64>(*Left, Repeat.size());
+                            Socket->write(Repeat.constData(), Part);
+                            BytesSent += Part;
+                            if (*Left > 0) *Left -= Part;
+                        }
+                        if (*Left == 0) Socket->disconnectFromHost();
+                    };
+                    connect(Socket, &QTcpSocket::bytesWritten, Socket, More);
+                    More();
                 });
             });
         }

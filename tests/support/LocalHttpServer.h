@@ -1,5 +1,6 @@
 // A small HTTP server on 127.0.0.1 for the tests of the disc lookup: each request gets the answer a
-// handler gives for its path and query, written as the test wants it (late, cut short, redirected).
+// handler gives for its path and query, written as the test wants it (late, cut short, redirected, very
+// long or without end).
 // One request per connection; the server closes it after the answer.
 #pragma once
 
@@ -25,6 +26,10 @@ struct THttpAnswer {
     int DelayMs = 0;                              // before anything is written
     bool CutShort = false;                        // Content-Length names the whole body, half of it is sent
     QByteArray ContentType = "application/json";
+    // After Body, Repeat is sent again and again up to RepeatBytes bytes, or without end (and without a
+    // Content-Length) when RepeatBytes is below 0, for as long as the client reads.
+    QByteArray Repeat;
+    qint64 RepeatBytes = 0;
 };
 
 class TLocalHttpServer : public QObject {
@@ -42,6 +47,7 @@ public:
         qint64 AtMs = 0; // since the server started
     };
     std::vector<TRequest> Requests;
+    qint64 BytesSent = 0; // of the repeated parts of all answers
 
 private:
     THandler FHandler;

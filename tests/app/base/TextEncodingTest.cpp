@@ -29,3 +29,25 @@ TEST(TextEncoding, CutsNeverSplitACharacter) {
     EXPECT_EQ(CharacterCount(text), 4u);
     EXPECT_EQ(CutToCharacters(text, 3), "ab\xC3\xA9");
 }
+
+TEST(TextEncoding, ControlCharactersAreCleanedAndShownSafely) {
+    struct TCase {
+        std::string Text, Clean, Terminal;
+    } const Cases[] = {
+        {"Plain caf\xC3\xA9", "Plain caf\xC3\xA9", "Plain caf\xC3\xA9"},
+        {"a\tb\r\nc\nd", "a b c d", "a^Ib^M^Jc^Jd"},
+        {std::string("x\0y\x1b[2J\x7f", 8), "xy[2J", "x^@y^[[2J^?"},
+        {"C1 \xC2\x9B"
+         "1m",
+         "C1 1m", "C1 ?1m"},                                        // CSI in UTF-8
+        {"caf\xE9\x01\x81", "caf\xC3\xA9", "caf\xC3\xA9^A?"},       // Windows-1252 text
+        {"\xC3\x01\xA9", "\xC3\x83\xC2\xA9", "\xC3\x83^A\xC2\xA9"}, // stays the same letters
+    };
+    for (const TCase& C : Cases) {
+        EXPECT_EQ(CleanText(C.Text), C.Clean) << C.Text;
+        EXPECT_EQ(TerminalText(C.Text), C.Terminal) << C.Text;
+        EXPECT_FALSE(HasControlCharacters(CleanText(C.Text))) << C.Text;
+    }
+    EXPECT_FALSE(HasControlCharacters("caf\xE9"));
+    EXPECT_EQ(CleanText("caf\xE9"), "caf\xE9"); // nothing to clean: the stored bytes stay
+}
