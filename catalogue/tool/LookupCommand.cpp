@@ -7,11 +7,14 @@
 #include <unistd.h>
 
 #include "app/base/Settings.h"
+#include "app/base/TextEncoding.h"
 #include "catalogue/CatalogueOrder.h"
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscEdit.h"
 #include "catalogue/DiscLookup.h"
+#include "catalogue/LookupCheck.h"
 #include "catalogue/tool/CatalogueShow.h"
+#include "catalogue/tool/TerminalOutput.h"
 #include "devices/MessageBoxes.h"
 
 // LookupUsage is defined with the tool's other usage texts, in CatalogueShow.cpp.
@@ -38,6 +41,13 @@ public:
 private:
     TMessageSink* FPrevious;
 };
+
+// " (N answers cannot be a disc's data)", or nothing.
+std::string RefusedNote(const TLookupResult& Result) {
+    if (!Result.Refused) return {};
+    return " (" + std::to_string(Result.Refused) +
+           (Result.Refused == 1 ? " answer cannot be a disc's data)" : " answers cannot be a disc's data)");
+}
 
 // The network classes need an application object; the tool has none of its own.
 void EnsureApplication() {
@@ -132,12 +142,19 @@ int LookUpOne(TLookupRun& Run, const TLookupArgs& A) {
         return 1;
     }
     if (Result.Matches.empty()) {
-        Run.FOut << "No match for " << A.Code << " at MusicBrainz or gnudb.\n";
+        Run.FOut << "No match for " << A.Code << " at MusicBrainz or gnudb" << RefusedNote(Result) << ".\n";
         return A.Pick ? 1 : 0;
     }
     if (!A.Pick) {
         for (std::size_t i = 0; i < Result.Matches.size(); ++i)
             Run.FOut << i + 1 << "\t" << Result.Matches[i].Line() << "\n";
+        if (Result.LeftOut)
+            Run.FOut << Result.LeftOut << " more " << (Result.LeftOut == 1 ? "match was" : "matches were")
+                     << " left out: at most " << LookupLimits::Matches << " of one answer are kept.\n";
+        if (Result.Refused)
+            Run.FOut << "Left out: " << Result.Refused
+                     << (Result.Refused == 1 ? " answer that cannot" : " answers that cannot")
+                     << " be a disc's data.\n";
         return 0;
     }
     if (A.Pick > static_cast<int>(Result.Matches.size())) {
@@ -171,7 +188,8 @@ int Fill(TLookupRun& Run) {
     for (std::size_t i = 0; i < Codes.size(); ++i) {
         const std::string& Code = Codes[i];
         if (Terminal)
-            Run.FErr << "\r" << i + 1 << "/" << Codes.size() << " " << Code << "\x1b[K" << std::flush;
+            WriteTerminalControl(Run.FErr, "\r" + std::to_string(i + 1) + "/" + std::to_string(Codes.size()) +
+                                               " " + TerminalText(Code) + "\x1b[K");
         std::string Line;
         if (!Run.Load(Code)) {
             ++Failed;
@@ -183,7 +201,7 @@ int Fill(TLookupRun& Run) {
             Line = "failed: " + Result.Error;
         } else if (Result.Matches.empty()) {
             ++None;
-            Line = "not found";
+            Line = "not found" + RefusedNote(Result);
         } else if (Result.Matches.size() > 1) {
             ++Several;
             Line = std::to_string(Result.Matches.size()) + " matches, left as it was";
@@ -196,7 +214,7 @@ int Fill(TLookupRun& Run) {
             ++Filled;
             Line = "filled: " + Result.Matches.front().Line() + Note;
         }
-        if (Terminal) Run.FErr << "\r\x1b[K" << std::flush;
+        if (Terminal) WriteTerminalControl(Run.FErr, "\r\x1b[K");
         Run.FOut << Code << "\t" << Line << "\n" << std::flush;
     }
     Run.FOut << "Filled " << Filled << " of " << Codes.size() << (Codes.size() == 1 ? " disc" : " discs")

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "catalogue/tool/CatalogueTool.h"
+#include "catalogue/tool/TerminalOutput.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ int StartLibraryProgram(const std::string& DataDir, const std::vector<std::strin
 } // namespace
 
 int main(int argc, char** argv) {
+    const TTerminalGuard guard;
     return RunCatalogueTool(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
                             StartLibraryProgram);
 }

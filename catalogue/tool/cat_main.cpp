@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "catalogue/tool/CatalogueShow.h"
+#include "catalogue/tool/TerminalOutput.h"
 
 int main(int argc, char** argv) {
+    const TTerminalGuard guard;
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (const int status = RunQuickCatalogueCommand(args, std::cout, std::cerr); status >= 0) return status;
     char path[PATH_MAX];

@@ -3,7 +3,9 @@
 #include <iostream>
 
 #include "catalogue/tool/CatalogueTool.h"
+#include "catalogue/tool/TerminalOutput.h"
 
 int main(int argc, char** argv) {
+    const TTerminalGuard guard;
     return RunCatalogueTool(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }

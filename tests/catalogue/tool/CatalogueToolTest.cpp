@@ -6,12 +6,14 @@
 #include <cstdlib>
 #include <map>
 #include <random>
+#include <sstream>
 #include <sys/wait.h>
 
 #include "../DiscTestSupport.h"
 #include "app/base/ProgramVersion.h"
 #include "catalogue/CatalogueOrder.h"
 #include "catalogue/tool/CatalogueTool.h"
+#include "catalogue/tool/TerminalOutput.h"
 
 #include <QString>
 
@@ -394,4 +396,13 @@ TEST(CatalogueTool, ExportAndPrintNameTheDiscsWhoseDataCannotBeRead) {
         before.erase("stderr.txt");
         EXPECT_TRUE(before == after) << "the data folder changed";
     }
+}
+
+TEST(CatalogueTool, TerminalFilterShowsControlCharacters) {
+    std::ostringstream Sink;
+    const auto Filter = MakeTerminalFilter(Sink.rdbuf());
+    std::ostream Out(Filter.get());
+    Out << "Name\t\x1b[2J\r\xC2\x9B\xC3\xA9" << '\x07' << "\n";
+    WriteTerminalControl(Out, "\r\x1b[K");
+    EXPECT_EQ(Sink.str(), "Name\t^[[2J^M?\xC3\xA9^G\n\r\x1b[K");
 }
