@@ -67,7 +67,10 @@ void TfrmCD::btnImageClick() {
     if (Image.isEmpty()) return;
     const std::string Path = Image.toStdString();
     if (const int Error = CheckDriveImage(Path)) {
-        ShowError("The disc image " + Path + " cannot be played: " + DeviceErrorText(Error));
+        ShowError(Error == deNotDiscImage
+                      ? "The file " + Path +
+                            " is not a disc image. Choose a cue sheet, a TOC sheet or a Nero image."
+                      : "The disc image " + Path + " cannot be played: " + DeviceErrorText(Error));
         return;
     }
     const int Before = DriveCount();

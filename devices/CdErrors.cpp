@@ -43,6 +43,8 @@ std::string DeviceErrorText(int Code) {
         return "There is no CD drive with this number.";
     case deNotPlaying:
         return "The device is not playing.";
+    case deNotDiscImage:
+        return "The file is not a disc image.";
     default:
         return "An unknown error has occurred";
     }

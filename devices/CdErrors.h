@@ -24,6 +24,7 @@ enum TDeviceErrorCode : int {
     deBadRate = 17,       // the recording rate is not supported
     deNoDrives = 18,      // no drive with this number
     deNotPlaying = 19,    // pause without a play
+    deNotDiscImage = 20,  // a readable file that is no disc image of a kind understood
 };
 
 // The text of an error code; an unknown code gives "An unknown error has occurred".

@@ -371,6 +371,13 @@ int PrepareToc(const fs::path& Sheet, TPreparedImage& Out) {
     return deOK;
 }
 
+// Whether the file ends in a Nero footer's signature: a file without one is some other kind of file.
+bool HasNrgFooter(std::string_view Tail) {
+    const auto* End = reinterpret_cast<const unsigned char*>(Tail.data()) + Tail.size();
+    return (Tail.size() >= 8 && Be32(End - 8) == Id("NERO")) ||
+           (Tail.size() >= 12 && Be32(End - 12) == Id("NER5"));
+}
+
 bool ReadNrgTail(const fs::path& Path, std::uint64_t& Size, std::string& Tail) {
     std::error_code Ec;
     if (!fs::is_regular_file(Path, Ec)) return false;
@@ -392,7 +399,9 @@ int PrepareImage(const std::string& Path, TPreparedImage& Out) {
     if (Ext == ".cue") {
         Error = PrepareCue(Image, Out);
     } else if (Ext == ".bin") {
-        // A data file stands for the sheet of the same name beside it.
+        // A data file stands for the sheet of the same name beside it; alone it is raw samples, no image.
+        std::error_code Ec;
+        if (fs::is_regular_file(Image, Ec)) Error = deNotDiscImage;
         for (const char* SheetExt : {".cue", ".CUE"}) {
             fs::path Sheet = Image;
             std::error_code Ec;
@@ -407,7 +416,8 @@ int PrepareImage(const std::string& Path, TPreparedImage& Out) {
         // Nero images, also under another extension, are known by their footer.
         std::uint64_t Size = 0;
         std::string Tail;
-        if (ReadNrgTail(Image, Size, Tail)) Error = CheckNrgImage(Size, Tail);
+        if (ReadNrgTail(Image, Size, Tail))
+            Error = HasNrgFooter(Tail) ? CheckNrgImage(Size, Tail) : deNotDiscImage;
         if (Error == deOK) {
             Out.OpenPath = Path;
             Out.Driver = DRIVER_NRG;
@@ -558,8 +568,11 @@ int CheckCueSheet(std::string_view Text) {
     std::vector<std::string_view> Lines;
     if (!SplitLines(WithoutBom(Text), CueLineLimit, Lines)) return deBadImage;
     int Tracks = 0, Last = 0;
+    bool Files = false;
     for (std::string_view Line : Lines) {
-        if (NextWord(Line) != "TRACK") continue;
+        const std::string_view Keyword = NextWord(Line);
+        Files = Files || Keyword == "FILE";
+        if (Keyword != "TRACK") continue;
         const std::string_view Number = NextWord(Line);
         if (!AllDigits(Number)) return deBadImage;
         const int N = std::stoi(std::string(Number));
@@ -568,17 +581,22 @@ int CheckCueSheet(std::string_view Text) {
         Last = N;
         ++Tracks;
     }
-    return Tracks == 0 ? deBadToc : deOK;
+    // Text without a single line of a sheet (a .cue that is something else) is no disc image.
+    if (Tracks == 0) return Files ? deBadToc : deNotDiscImage;
+    return deOK;
 }
 
 int CheckTocSheet(std::string_view Text) {
     std::vector<std::string_view> Lines;
     if (!SplitLines(Text, TocLineLimit, Lines)) return deBadImage;
     int Tracks = 0;
+    bool Sheet = false; // a disc type or data file line was seen
     for (std::string_view Line : Lines) {
         // libcdio cuts a line at the first "//", even inside a string.
         Line = Line.substr(0, Line.find("//"));
         const std::string_view Keyword = NextWord(Line);
+        Sheet = Sheet || Keyword == "CD_DA" || Keyword == "CD_ROM" || Keyword == "CD_ROM_XA" ||
+                Keyword == "CD_I" || Keyword == "FILE" || Keyword == "AUDIOFILE" || Keyword == "DATAFILE";
         if (Keyword == "TRACK") {
             if (++Tracks > MaxTracks) return deBadToc;
             // libcdio leaves the sector size of the other MODE2 kinds at 0 and later divides by it.
@@ -591,7 +609,8 @@ int CheckTocSheet(std::string_view Text) {
             return deBadImage;
         }
     }
-    return Tracks == 0 ? deBadToc : deOK;
+    if (Tracks == 0) return Sheet ? deBadToc : deNotDiscImage;
+    return deOK;
 }
 
 int PrepareDiscImage(const std::string& Path, TPreparedImage& Out) {

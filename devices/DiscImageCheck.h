@@ -30,8 +30,9 @@ public:
     std::string Folder;   // the private folder, or ""
 };
 
-// Checks the image at Path and prepares it for libcdio. Returns deOK, deBadImage (unreadable, damaged or
-// of a kind that is not understood) or deBadToc (more tracks than a CD holds, or numbered out of order).
+// Checks the image at Path and prepares it for libcdio. Returns deOK, deNotDiscImage (a file that reads
+// but is neither a sheet nor a Nero image), deBadImage (unreadable or damaged) or deBadToc (more tracks
+// than a CD holds, or numbered out of order).
 int PrepareDiscImage(const std::string& Path, TPreparedImage& Out);
 
 // The checks on the bytes of each kind of image, for PrepareDiscImage and the fuzz targets. Size is the

@@ -146,6 +146,26 @@ TEST_F(DiscImageCheckTest, WaveDataFilesOfCdFormat) {
     EXPECT_EQ(OpenError(Cue), deBadImage);
 }
 
+TEST_F(DiscImageCheckTest, OtherFilesAreNotDiscImages) {
+    // Readable files of other kinds, under any name, are told apart from damaged images; a sheet that
+    // does not open stays a damaged image.
+    const std::string Text = ReadBytes("/etc/passwd");
+    const std::string Wave = ReadBytes(TestDataDir() / "wav" / "cpython" / "pluck-pcm16.wav");
+    for (const auto& [Name, Bytes] : {std::pair{"passwd", Text},
+                                      {"notes.cue", Text},
+                                      {"notes.toc", Text},
+                                      {"pluck.wav", Wave},
+                                      {"pluck.nrg", Wave},
+                                      {"raw.bin", Wave}}) {
+        WriteBytes(Home.Path() / Name, Bytes);
+        EXPECT_EQ(OpenError(Home.Path() / Name), deNotDiscImage) << Name;
+    }
+    EXPECT_EQ(OpenError("/etc/passwd"), deNotDiscImage);
+    EXPECT_EQ(OpenError(Home.Path()), deBadImage); // a folder
+    WriteBytes(Home.Path() / "lost.cue", "FILE \"lost.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+    EXPECT_EQ(OpenError(Home.Path() / "lost.cue"), deBadImage);
+}
+
 TEST_F(DiscImageCheckTest, DamagedImagesGiveAnError) {
     // Sheets with more tracks than a CD holds, or numbered out of order.
     const fs::path Cue = MakeDiscImage(Home.Path(), "tone", 600, {0, 300});
