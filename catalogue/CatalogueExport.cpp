@@ -21,14 +21,11 @@ constexpr std::size_t WriteChunk = 1 << 20;
 
 void AppendText(std::string& Out, const TExportLayout& Layout, const std::string& Text) {
     const std::string& quote = Layout.TextQuote;
-    // Unquoted values, and every value of the line layout, would be split by a line break inside them.
-    const bool breaksLines = quote.empty() || Layout.FieldSeparator == ExportLineBreak;
     Out += quote;
-    for (const char c : DecodeStoredText(Text)) {
-        if (breaksLines && (c == '\r' || c == '\n')) {
-            Out += ' ';
-            continue;
-        }
+    // A text stored before the catalogue kept control characters out is written as a store of it today
+    // would keep it, so that no line break splits a value: the import of the file gives back what the
+    // catalogue holds.
+    for (const char c : CleanText(DecodeStoredText(Text))) {
         Out += c;
         if (!quote.empty() && c == quote[0]) Out += c;
     }

@@ -4,7 +4,8 @@
 // Every field is its text followed by the separator, text fields enclosed in the quote; with the comma
 // separator each record also ends in CR LF, with the line separator (CR LF itself) every field stands on
 // its own line. The last field of a record is followed by the separator too. Inside quoted text the quote
-// character is doubled, as delimited-text readers expect. Text is written as UTF-8.
+// character is doubled, as delimited-text readers expect. Text is written as UTF-8, without control
+// characters (the catalogue keeps none; one stored by an older version is written as a space or left out).
 //
 // Record fields: "[" code "]", name, artist, composer, reference, music type, record label, user field 1,
 // user field 2 (quoted); year, playing time "mm.ss", track count (unquoted); then per track, as chosen:

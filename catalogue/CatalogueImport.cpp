@@ -182,8 +182,8 @@ private:
 
 bool TImporter::NextLine(std::string& Line, bool Decode) {
     if (!FReader.Read(Line)) return false;
-    if (FReader.HeldNul) return Stop("the line holds a NUL byte, which a text file does not");
-    if (Decode) Line = DecodeStoredText(Line);
+    // What comes from a file is text: control characters (a NUL among them) are taken out.
+    if (Decode) Line = CleanText(DecodeStoredText(Line));
     return true;
 }
 
@@ -212,10 +212,15 @@ bool TImporter::ReadImportCode(std::string& Code) {
             if (!NextLine(line)) return false;
         } while (Trim(line).empty());
         FDiscLine = FReader.LineNo();
+        // A file whose disc line holds a NUL is no text file (a program, a picture).
+        if (FReader.HeldNul) return Stop("the line holds a NUL byte, which a text file does not");
         const std::string_view text = Trim(line);
         if (text.size() <= 2 || text.front() != '[' || text.back() != ']')
             return Stop("the line does not hold a disc code in square brackets");
-        Code = CutKey(std::string(text.substr(1, text.size() - 2)), kDiscCode);
+        Code = std::string(text.substr(1, text.size() - 2));
+        if (!IsDiscCode(Code))
+            return Stop("the disc code \"" + CutToCharacters(Code, 40) + "\" is not 16 hexadecimal digits");
+        Code = WindowsDiscCode(Code);
         return true;
     }
     for (;;) {
@@ -233,11 +238,10 @@ bool TImporter::ReadImportCode(std::string& Code) {
         const std::string_view name = text.size() >= 2 && text.back() == ']'
                                           ? Trim(text.substr(1, text.size() - 2))
                                           : std::string_view();
-        if (!name.empty() && name.find_first_of("[]") == std::string_view::npos) {
-            Code = CutKey(WindowsDiscCode(std::string(name)), kDiscCode);
-            return true;
-        }
-        // A broken header: its lines are passed over up to the next section.
+        Code = WindowsDiscCode(std::string(name));
+        if (IsDiscCode(Code)) return true;
+        // A broken header, or a section of another kind: its lines are passed over up to the next
+        // section.
         ++FResult.BrokenSections;
         TDiscRecord ignored;
         TStringGridData none(DiscGridCols, DiscGridRows);
@@ -358,7 +362,7 @@ TImportResult TImporter::Run(const TTransferProgress& Progress) {
     FResult.Opened = true;
     if (Progress) Progress(0);
     if (!FCat.HoldDiscFiles()) {
-        FResult.StoreFailed = true;
+        FResult.StoreFailed = FResult.Refused = true;
         return FResult;
     }
     std::set<std::string> saved;
@@ -428,6 +432,11 @@ TIniLine SplitIniLine(const std::string& Line) {
     return entry;
 }
 
+bool IsDiscCode(const std::string& Code) {
+    return Code.size() == static_cast<std::size_t>(DiscCodeMax) &&
+           Code.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
 std::string WindowsDiscCode(const std::string& SectionName) {
     if (SectionName.empty() || SectionName.size() > static_cast<std::size_t>(DiscCodeMax) ||
         SectionName.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
@@ -469,7 +478,7 @@ std::string ImportSummary(const TImportResult& Result, const std::string& FileNa
     if (Result.BrokenSections)
         line += " " + std::to_string(Result.BrokenSections) +
                 (Result.BrokenSections == 1 ? " section was" : " sections were") +
-                " passed over because its name was broken.";
+                " passed over because its name was broken or no disc code.";
     if (Result.CloseFailed)
         line += " The catalogue files could not be written out, so these discs may not all be stored.";
     return line;

@@ -1,6 +1,7 @@
 #include "catalogue/DiscDataHolder.h"
 
 #include "app/base/TextEncoding.h"
+#include "catalogue/store/VlfFormat.h"
 
 void ConfigureDiscStore(TVlf& Store) {
     Store.BufferSize = 4096;
@@ -42,8 +43,14 @@ void DecodeGridTexts(TStringGridData& Grid) {
 
 TStringGridData GridAsStored(const TStringGridData& Grid) {
     TStringGridData stored = Grid;
+    // Row 0, column 0 is the disc code, a key; every other cell is a text of the disc.
+    for (int row = 0; row < Grid.RowCount(); ++row)
+        for (int col = row == 0 ? 1 : 0; col < Grid.ColCount(); ++col)
+            if (HasControlCharacters(Grid.Cells(col, row)))
+                stored.SetCells(col, row,
+                                CutToBytes(CleanText(Grid.Cells(col, row)), VlfFormat::GridCellMax));
     for (const auto& [place, bytes] : Grid.StoredForms.Cells)
-        if (Grid.Cells(place.first, place.second) == Windows1252ToUtf8(bytes))
+        if (Grid.Cells(place.first, place.second) == Windows1252ToUtf8(bytes) && !HasControlCharacters(bytes))
             stored.SetCells(place.first, place.second, bytes);
     return stored;
 }

@@ -45,5 +45,5 @@ void ResetDiscGrid(TStringGridData& Grid, const std::string& Code);
 // decoded, and their stored bytes kept in Grid.StoredForms.
 void DecodeGridTexts(TStringGridData& Grid);
 // Grid as it is to be stored: a cell still holding the decoded text of its stored bytes gets those bytes
-// back.
+// back; the others lose their control characters (CleanText), as the record's texts do.
 TStringGridData GridAsStored(const TStringGridData& Grid);

@@ -97,14 +97,16 @@ TDiscRecordBytes EncodeDiscRecord(const TDiscRecord& Rec) {
     std::uint8_t* r = bytes.data();
     PutU32(r, static_cast<std::uint32_t>(Rec.RecordStatus));
     PutString(r, fDiscCode, Rec.DiscCode);
-    PutString(r, fDiscName, Rec.DiscName);
-    PutString(r, fArtist, Rec.Artist);
-    PutString(r, fComposer, Rec.Composer);
-    PutString(r, fReference, Rec.Reference);
-    PutString(r, fMusicType, Rec.MusicType);
-    PutString(r, fRecordLabel, Rec.RecordLabel);
-    PutString(r, fUserField1, Rec.UserField1);
-    PutString(r, fUserField2, Rec.UserField2);
+    // The catalogue holds no control character in a text, whoever stores it: a disc's texts are written
+    // to terminals, exports and other programs.
+    PutString(r, fDiscName, CleanText(Rec.DiscName));
+    PutString(r, fArtist, CleanText(Rec.Artist));
+    PutString(r, fComposer, CleanText(Rec.Composer));
+    PutString(r, fReference, CleanText(Rec.Reference));
+    PutString(r, fMusicType, CleanText(Rec.MusicType));
+    PutString(r, fRecordLabel, CleanText(Rec.RecordLabel));
+    PutString(r, fUserField1, CleanText(Rec.UserField1));
+    PutString(r, fUserField2, CleanText(Rec.UserField2));
     PutU16(r + oYear, static_cast<std::uint16_t>(Rec.Year));
     r[oProgramme] = std::min<std::uint8_t>(Rec.Programme.Count, TPlayProgramme::MaxEntries);
     std::memcpy(r + oProgramme + 1, Rec.Programme.Entries.data(), TPlayProgramme::MaxEntries);

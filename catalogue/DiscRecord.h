@@ -112,7 +112,7 @@ struct TDiscRecord {
 using TDiscKeys = std::array<std::string, 5>;
 
 // The stored form. Text longer than its field is cut at the field's byte limit on a character boundary;
-// unused bytes are written as zeros.
+// unused bytes are written as zeros. Control characters are taken out of the texts (CleanText).
 TDiscRecordBytes EncodeDiscRecord(const TDiscRecord& Rec);
 // Reads a stored record. Text that is not UTF-8 is read as Windows-1252; a length byte beyond its field,
 // a programme count above 100 or a track count outside 0 to 99 (a damaged record) is held to its range.

@@ -21,6 +21,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/base/TextEncoding.h"
 #include "devices/ChildProcess.h"
 #include "devices/NullSoundOutput.h"
 
@@ -43,7 +44,8 @@ void QuietLog(cdio_log_level_t, const char*) {}
 
 std::string TextField(cdtext_t* Text, cdtext_field_t Field, track_t Track) {
     const char* Value = cdtext_get_const(Text, Field, Track);
-    return Value ? Value : "";
+    // The disc's own text: a control character in it would reach the screen and the catalogue.
+    return Value ? CleanText(Value) : "";
 }
 
 } // namespace

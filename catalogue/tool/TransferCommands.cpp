@@ -80,6 +80,7 @@ int Import(const std::string& DataDir, const TTransferArgs& A, std::ostream& Out
         Err << "orbelune-cat: " << A.File << ": " << r.Error << "\n";
         return 1;
     }
+    if (r.Refused) return 1; // the catalogue's message says why; nothing was read
     Out << ImportSummary(r, A.File) << "\n";
     if (r.Stopped) Err << "orbelune-cat: " << r.Error << "\n";
     return r.Stopped || r.StoreFailed || r.CloseFailed ? 1 : 0;
