@@ -76,6 +76,9 @@ void TfrmImport::btnOKClick() {
         ShowError(Result.Error);
         return;
     }
+    // The catalogue has said why it could not be held; nothing was read, and the window stays for another
+    // try.
+    if (Result.Refused) return;
     // The discs read before a stop stay imported, so the window closes either way. One closing message
     // gives the counts as the shell does, or where the file went wrong and how many discs came before.
     ShowError(Result.Stopped ? Result.Error : ImportSummary(Result, FileName));
