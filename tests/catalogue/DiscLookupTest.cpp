@@ -309,6 +309,12 @@ TEST_F(DiscLookupTest, CatalogueToolListsPicksAndFills) {
     EXPECT_EQ(Server.Requests.size() - Asked, 2u); // the disc and its cover
     EXPECT_TRUE(Folder.Check().Ok);
 
+    // Releases that cannot be a disc's data are not offered, and the tool says so.
+    Services.MusicBrainz = {200, R"({"id":"x","releases":[{"id":"1","title":"","media":[{"track-count":0}]},
+                                  {"id":"2","title":"Minus","date":"9999","media":[{"track-count":-5}]}]})"};
+    ASSERT_EQ(Run({"lookup", "DISC1"}, Out, Err), 0) << Err;
+    EXPECT_EQ(Out, "No match for DISC1 at MusicBrainz or gnudb (2 answers cannot be a disc's data).\n");
+
     Services.MusicBrainz = {500, "oops"};
     EXPECT_EQ(Run({"lookup", "DISC1"}, Out, Err), 1);
     EXPECT_NE(Err.find("answered HTTP 500"), std::string::npos) << Err;
