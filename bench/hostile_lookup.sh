@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # orbelune-cat lookup against a local server that answers as no disc database should: an answer without
-# end, a 100 MB answer of 250,000 releases, a redirect to itself, and every control byte in a release's
-# texts. For each: the peak memory (maximum resident set size, from /usr/bin/time -v), the wall-clock
+# end, a 100 MB answer of 250,000 releases, one just under the 4 MB limit (some 15,000 releases, all
+# read), a redirect to itself, and every control byte in a release's texts. For each: the peak memory (maximum resident set size, from /usr/bin/time -v), the wall-clock
 # time, the requests the server saw and what the tool said. Build without sanitizers for the memory
 # figures (AddressSanitizer's own bookkeeping is counted with the program's).
 #
@@ -43,10 +43,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(body)
             return
-        head, part = b'{"id":"x","releases":[', (RELEASE + ",").encode()
-        count = 250000 if mode == "huge" else None
-        if count:
-            self.send_header("Content-Length", str(len(head) + count * len(part) + 1))
+        head, part, tail = b'{"id":"x","releases":[', (RELEASE + ",").encode(), (RELEASE + "]}").encode()
+        count = {"huge": 250000, "big": (4 * 2**20 - 1024) // len(part)}.get(mode)
+        if count is not None:
+            self.send_header("Content-Length", str(len(head) + count * len(part) + len(tail)))
         else:
             self.send_header("Connection", "close")
         self.end_headers()
@@ -54,9 +54,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(head)
             sent = 0
             while count is None or sent < count:
-                self.wfile.write(part * 64)
-                sent += 64
-            self.wfile.write(b"]")
+                n = 64 if count is None else min(64, count - sent)
+                self.wfile.write(part * n)
+                sent += n
+            self.wfile.write(tail)
         except (BrokenPipeError, ConnectionResetError):
             pass
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
@@ -76,7 +77,7 @@ mkdir -p "$work/cat"
 export XDG_RUNTIME_DIR=$work
 
 printf '%-10s %12s %9s %9s  %s\n' answer "peak RSS" seconds requests "orbelune-cat said"
-for mode in endless huge loop control; do
+for mode in endless huge big loop control; do
   printf '[Lookup]\nMusicBrainz server=http://127.0.0.1:%s/%s\ngnudb server=http://127.0.0.1:%s/loop\nRequest interval=1000\n' \
     "$port" "$mode" "$port" >"$work/cat/ORBELUNE.INI"
   : >"$work/requests.log"
@@ -85,5 +86,6 @@ for mode in endless huge loop control; do
   rss=$(awk -F': ' '/Maximum resident set size/ { printf "%.1f MB", $2 / 1024 }' "$work/time.txt")
   wall=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$work/time.txt")
   printf '%-10s %12s %9s %9s  %s\n' "$mode" "$rss" "$wall" "$(wc -l <"$work/requests.log")" \
-    "$(head -c 160 "$work/out.txt" | tr '\n' ' ' | cat -v)"
+    "$(awk 'NR == 1 { first = substr($0, 1, 100) } { last = $0 } END { print first (NR > 1 ? " ... " last : "") }' \
+      "$work/out.txt" | cat -v)"
 done
