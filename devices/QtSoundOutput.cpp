@@ -22,6 +22,7 @@
 
 #include "devices/CdErrors.h"
 #include "devices/NullSoundOutput.h"
+#include "devices/PulseSoundOutput.h"
 
 namespace {
 
@@ -430,7 +431,11 @@ bool SoundOutputPresent() {
 std::unique_ptr<TSoundOutput> CreateSoundOutput() {
     const char* Choice = std::getenv("ORBELUNE_AUDIO");
     if (Choice && std::string(Choice) == "null") return std::make_unique<TNullSoundOutput>();
-    if (HaveAudioOutputDevice()) return std::make_unique<TQtSoundOutput>();
+    // The sound server's own client library where it is there: the stream is named, corked and
+    // followed across restarts of the server; Qt's sink stays for ORBELUNE_AUDIO=qt.
+    if (Choice && std::string(Choice) == "qt" && HaveAudioOutputDevice())
+        return std::make_unique<TQtSoundOutput>();
+    if (HaveAudioOutputDevice()) return std::make_unique<TPulseSoundOutput>();
     return std::make_unique<TNullSoundOutput>();
 }
 

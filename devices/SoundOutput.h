@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class TSoundOutput {
 public:
@@ -23,12 +24,19 @@ public:
     virtual std::uint64_t PlayedFrames() = 0;
     // A paused stream keeps its buffer and plays nothing.
     virtual void SetPaused(bool Paused) = 0;
+    // True while a started stream cannot be heard because the sound server has been away for a while.
+    virtual bool SoundLost() { return false; }
 };
+
+// The name of the player's sound stream as the desktop's mixers show it (the disc and track playing);
+// an empty name gives the program's name. Applies to every sound output, at once and from then on.
+void SetSoundStreamName(const std::string& Name);
 
 using TSoundOutputFactory = std::function<std::unique_ptr<TSoundOutput>()>;
 
 // The desktop's sound output when a QCoreApplication exists and an audio output device is present,
-// otherwise the clocked null output. ORBELUNE_AUDIO=null forces the null output.
+// otherwise the clocked null output. ORBELUNE_AUDIO=null forces the null output, ORBELUNE_AUDIO=qt plays
+// through Qt Multimedia's sink instead of libpulse.
 std::unique_ptr<TSoundOutput> CreateSoundOutput();
 // Whether the desktop has an audio output device (needs a QCoreApplication).
 bool HaveAudioOutputDevice();
