@@ -70,6 +70,8 @@ public:
     void PauseCD();
     void ResumeCD();
     void TogglePause();
+    // True while the play cannot be heard because the sound server has been away for a while.
+    bool SoundLost() { return FDrive && FDrive->SoundLost(); }
     void SeekCD(MSF Position);
     void GoToTrack(int Track);
     void NextTrack();

@@ -98,6 +98,8 @@ public:
     virtual void SetVolume(int Left, int Right) = 0;
     // Installs or (with an empty function) removes the recording tap.
     virtual void SetPcmTap(TPcmTap Tap) = 0;
+    // True while a play cannot be heard because the sound server has been away for a while.
+    virtual bool SoundLost() { return false; }
 };
 
 // Opens drive number Drive of the drive list; on failure returns null and sets Error.

@@ -426,6 +426,11 @@ void TCdioDrive::SetPcmTap(TPcmTap Tap) {
     FTap = std::move(Tap);
 }
 
+bool TCdioDrive::SoundLost() {
+    std::lock_guard Guard(FLock);
+    return FMode == cmPlaying && FOutput && FOutput->SoundLost();
+}
+
 int TCdioDrive::LastPlayError() {
     std::lock_guard Guard(FLock);
     return FPlayError;

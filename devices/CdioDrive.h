@@ -42,6 +42,7 @@ public:
 
     // Error of the last play that ended on its own for a reason other than its end point (0 when none).
     int LastPlayError();
+    bool SoundLost() override;
 
     // Whether an image is first read in a child process (the default). The fuzz targets turn it off to see
     // what the checks let through.

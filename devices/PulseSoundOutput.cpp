@@ -66,7 +66,8 @@ struct TPulseSoundOutput::TState {
             pa_usec_t Latency = 0;
             int Negative = 0;
             if (pa_stream_get_latency(Stream, &Latency, &Negative) == 0) {
-                std::uint64_t Queued = Negative ? 0 : Latency * static_cast<std::uint64_t>(StreamRate) / 1000000;
+                std::uint64_t Queued =
+                    Negative ? 0 : Latency * static_cast<std::uint64_t>(StreamRate) / 1000000;
                 // A stream that ran dry has played all it had; its latency then stays where it stopped.
                 const pa_timing_info* Timing = pa_stream_get_timing_info(Stream);
                 if (Timing && !Timing->playing && Timing->read_index >= Timing->write_index) Queued = 0;
@@ -365,6 +366,10 @@ bool TPulseSoundOutput::SoundLost() {
         F->Active && F->LostAt != 0 && NowMicros() - F->LostAt > std::int64_t(LostMillis) * 1000;
     pa_threaded_mainloop_unlock(F->Loop);
     return Lost;
+}
+
+std::string SoundStreamName() {
+    return CurrentName();
 }
 
 void SetSoundStreamName(const std::string& Name) {

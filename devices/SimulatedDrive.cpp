@@ -158,3 +158,14 @@ int TSimulatedDrive::PlayEnd() {
     std::lock_guard Guard(FLock);
     return FPlayEnd;
 }
+
+bool TSimulatedDrive::SoundLost() {
+    std::lock_guard Guard(FLock);
+    Update();
+    return FSoundLost && FMode == cmPlaying;
+}
+
+void TSimulatedDrive::SetSoundLost(bool Lost) {
+    std::lock_guard Guard(FLock);
+    FSoundLost = Lost;
+}

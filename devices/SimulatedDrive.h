@@ -27,12 +27,15 @@ public:
     int CloseDoor() override;
     void SetVolume(int Left, int Right) override;
     void SetPcmTap(TPcmTap) override {}
+    bool SoundLost() override;
 
     // Test controls.
     void SetCdText(TCdText Text);
     void SetRefuseResume(bool Refuse);
     // The disc disappears as if the drive were unplugged: a play ends, the media is absent.
     void Vanish();
+    // The sound server is away for good (SoundLost while playing) or back.
+    void SetSoundLost(bool Lost);
     // Commands accepted, e.g. "Play 150 3000", "Stop", "Seek 900".
     std::vector<std::string> Log();
     int VolumeLeft();
@@ -55,6 +58,7 @@ private:
     int FPlayEnd = 0;
     std::int64_t FPlayMicros = 0;
     bool FRefuseResume = false;
+    bool FSoundLost = false;
     unsigned FSerial = 1;
     int FLeft = 65535, FRight = 65535;
     std::vector<std::string> FLog;

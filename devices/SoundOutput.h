@@ -31,6 +31,8 @@ public:
 // The name of the player's sound stream as the desktop's mixers show it (the disc and track playing);
 // an empty name gives the program's name. Applies to every sound output, at once and from then on.
 void SetSoundStreamName(const std::string& Name);
+// The name the streams get now.
+std::string SoundStreamName();
 
 using TSoundOutputFactory = std::function<std::unique_ptr<TSoundOutput>()>;
 

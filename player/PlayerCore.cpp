@@ -4,11 +4,15 @@
 
 #include "catalogue/DiscCatalogue.h"
 #include "devices/MessageBoxes.h"
+#include "devices/SoundOutput.h"
 #include "player/base/TrackLine.h"
 
 TPlayerCore::TPlayerCore(TPlayerSettings& Settings, TPlayerState& State, THandsetFlags& Flags, TCdAudio& Cd,
                          TDiscCatalogue& Catalogue, THandsetView& View)
     : FSettings(Settings), FState(State), FFlags(Flags), FCd(Cd), FCatalogue(Catalogue), FView(View) {}
+
+const char* const msgSoundLost =
+    "The sound output was lost, and the play is paused. Press Play when the sound is back.";
 
 void TPlayerCore::SetButtons(TButtonState State) {
     FButtonState = State;
@@ -36,6 +40,14 @@ void TPlayerCore::StatusPoll() {
     if (!FState.DiscLoaded) TakeOverNewDisc();
 
     FState.DeviceMode = FCd.GetCDMode();
+    // A play nobody can hear, the sound server having been away for a while, pauses where it was heard
+    // last, so that neither the handset nor the desktop shows it playing; Play goes on from there once
+    // a sound server is back. Said once for each loss.
+    if (FCd.Playing && !FCd.Paused && FCd.SoundLost()) {
+        FCd.PauseCD();
+        FState.DeviceMode = FCd.GetCDMode();
+        ShowError(msgSoundLost);
+    }
     if (FCd.Playing && !FCd.Paused && FState.AdvanceArmed && FState.DeviceMode == cmStopped)
         AdvanceAtEndOfTrack();
 
@@ -258,6 +270,7 @@ void TPlayerCore::ShowTick() {
         FView.SetApplicationTitle("ORB [Stopped]");
         FView.SetDiscLabels("", "", "", "");
         FFlags.HighlightedTrack = -1;
+        SetSoundStreamName({});
         FView.SetTimerEnabled(true);
         return;
     }
@@ -293,6 +306,7 @@ void TPlayerCore::ShowTick() {
         }
         FFlags.HighlightedTrack = FState.CurrentTrack;
         FView.SetTrackLabel(TrackName(FState.CurrentTrack));
+        NameSoundStream();
     }
     FView.SetTrackLine("Track: " + std::to_string(FState.CurrentTrack));
 
@@ -307,6 +321,13 @@ void TPlayerCore::ShowTick() {
     FView.SetTimerEnabled(true);
     if (FSettings.StartWithSmallHandset && FFlags.JustShown) FView.SwitchToSmallHandset();
     FFlags.JustShown = false;
+}
+
+void TPlayerCore::NameSoundStream() {
+    std::string Name = FCatalogue.ShownTexts().DiscName;
+    const std::string Track = TrackName(FState.CurrentTrack);
+    if (!Track.empty()) Name = Name.empty() ? Track : Name + " \u2013 " + Track;
+    SetSoundStreamName(Name);
 }
 
 // --- commands --------------------------------------------------------------------------------------

@@ -16,6 +16,9 @@
 
 class TDiscCatalogue;
 
+// Said when the sound server has been away long enough for a play to be paused.
+extern const char* const msgSoundLost;
+
 // Timer intervals of the clock: once a second, and every 50 ms while a sample is recorded so the end of
 // the recorded play is seen quickly.
 constexpr int ClockInterval = 1000;
@@ -81,6 +84,8 @@ private:
     void DealShuffle();
     void FinishRecording();
     void ShowTick();
+    // Names the sound stream after the disc and the current track, as the desktop's mixers show it.
+    void NameSoundStream();
     void SaveCurrentDisc();
 
     TPlayerSettings& FSettings;

@@ -5,6 +5,8 @@
 #include <set>
 
 #include "PlayerTestSupport.h"
+#include "devices/SoundOutput.h"
+#include "player/MprisValues.h"
 
 namespace {
 
@@ -390,6 +392,44 @@ TEST(PlayerCore, SingleTrackRepeatsOnlyWithRepeatOn) {
     EXPECT_EQ(p.PlayCommands(), 4) << "the track and two repeats";
     EXPECT_EQ(p.State.RepeatTrack, 2);
     EXPECT_EQ(p.State.CurrentTrack, 2);
+}
+
+TEST(PlayerCore, TheSoundStreamIsNamedAfterTheDiscAndTrack) {
+    TTestPlayer p;
+    p.StoreRecord(RecordFor(p));
+    p.Open();
+    p.Tick();
+    p.Core->btnPlayClick();
+    p.Tick();
+    EXPECT_EQ(SoundStreamName(), "Harbour Lights \u2013 " + p.View.Track);
+    p.Core->btnForwardClick();
+    p.Tick();
+    ASSERT_EQ(p.View.TrackLine, "Track: 2");
+    EXPECT_EQ(SoundStreamName(), "Harbour Lights \u2013 " + p.View.Track);
+    p.Drive->OpenDoor();
+    p.Tick();
+    EXPECT_EQ(SoundStreamName(), "Orbelune");
+}
+
+TEST(PlayerCore, APlayNobodyCanHearPausesAndSaysSoOnce) {
+    TTestPlayer p;
+    p.Open();
+    p.Tick();
+    p.Core->btnPlayClick();
+    p.Tick();
+    p.Drive->SetSoundLost(true);
+    p.Tick();
+    p.Tick();
+    EXPECT_TRUE(p.Cd->Paused);
+    EXPECT_EQ(p.State.DeviceMode, cmPaused);
+    EXPECT_EQ(MprisPlaybackStatus(true, p.Cd->Playing, p.Cd->Paused), "Paused");
+    EXPECT_EQ(p.Answers.Errors, std::vector<std::string>{msgSoundLost});
+    // Once the server is back, Play goes on.
+    p.Drive->SetSoundLost(false);
+    p.Cd->TogglePause();
+    p.Tick();
+    EXPECT_EQ(p.State.DeviceMode, cmPlaying);
+    EXPECT_EQ(p.Answers.Errors.size(), 1u);
 }
 
 TEST(PlayerCore, DiscRemovedWhilePlaying) {
