@@ -229,6 +229,12 @@ TEST_F(DiscLookupTest, HostileAnswersAreBoundedAndCleaned) {
         for (const std::string& Text : {M.DiscName, M.Artist, M.Tracks.at(2), M.Line()})
             EXPECT_FALSE(HasControlCharacters(Text)) << Text;
     EXPECT_NE(R.Matches[0].Tracks[2].find("[2J\xc3\xa9"), std::string::npos);
+
+    // A line break or NUL in the Contact setting would end the header.
+    Servers.Contact = std::string("me@example.org\r\nX-Other: 1\0", 27);
+    LookUp();
+    EXPECT_EQ(Server.Requests.back().UserAgent,
+              "Orbelune/" + QByteArray(ProgramVersion()) + " ( me@example.org X-Other: 1 )");
 }
 
 TEST_F(DiscLookupTest, CancelAndCover) {
