@@ -47,6 +47,8 @@ struct TPackResult {
     // disc.DAT held no record (cut inside its header): the discs were made again from the track lists and
     // notes of the store, with nothing but their code, tracks and notes.
     bool FromStore = false;
+    // What was done, before the copy, with files of a stopped swap that could not finish it; empty when none.
+    std::string SwapNote;
 };
 
 // The most bytes of notes (UTF-8, without the terminating zero) that the store keeps for a disc; longer
@@ -153,10 +155,12 @@ public:
     // failure before the swap the old files stay as they were and the user is told.
     bool PackCatalogue(const TRebuildProgress& Progress = {});
     // Carries forward the swap of a rebuild or repair that was stopped after its new files were complete
-    // (SwapMarkerName exists): the new files take the places still held by old ones. True when there was
-    // nothing to finish or it is finished; false, with the user told, when the files cannot be swapped or
-    // another program is swapping them now.
-    bool FinishInterruptedSwap();
+    // (SwapMarkerName exists): the new files take the places still held by old ones. Files that do not make
+    // a sound catalogue never do: they move to "disc-unfinished" (numbered when taken), parts of the
+    // catalogue that the swap had moved aside go back, and the user is told (and Told gets the message).
+    // True when there was nothing to finish or the catalogue's files are in place; false, with the user
+    // told, when the files cannot be moved or another program is swapping them now.
+    bool FinishInterruptedSwap(std::string* Told = nullptr);
     // Rebuilds a catalogue that was not closed properly, or whose files are damaged, from the live records
     // of disc.DAT and the blobs they name, keeping the damaged files as DamagedCopyName() with ".DAT",
     // ".IX" and ".VLF".
@@ -212,6 +216,9 @@ private:
     bool DoPack(bool FromSalvage, const TRebuildProgress& Progress);
     // Removes the swap marker; false (errno set) when it is still there.
     bool RemoveSwapMarker();
+    // FinishInterruptedSwap for files that fail the check (Why says so): they move aside and the parts
+    // under AsideBase (when given) whose places are empty go back.
+    bool SetUnfinishedSwapAside(const std::string& AsideBase, const std::string& Why, std::string* Told);
     // What the folder lacks for a rebuild when its free space is below the size of the catalogue files,
     // as a sentence to add to a failure message; empty when there is room.
     std::string SpaceShortage() const;

@@ -46,7 +46,12 @@ std::string RecordName(std::int32_t RecNo, const TLiveRecord& Rec) {
     return "record " + std::to_string(RecNo) + " (" + Rec.Code + ")";
 }
 
-void CheckBlobs(const std::string& DataDir, const std::map<std::int32_t, TLiveRecord>& Live,
+// The file's own name, as the problems name it.
+std::string FileName(const std::string& Path) {
+    return std::filesystem::path(Path).filename().string();
+}
+
+void CheckBlobs(const std::string& StorePath, const std::map<std::int32_t, TLiveRecord>& Live,
                 TProblems& Problems) {
     bool any = false;
     for (const auto& [recNo, rec] : Live)
@@ -55,13 +60,14 @@ void CheckBlobs(const std::string& DataDir, const std::map<std::int32_t, TLiveRe
     TVlf store;
     ConfigureDiscStore(store);
     store.FileOpenMode = OpenRead;
+    const std::string name = FileName(StorePath);
     std::error_code ec;
-    if (!std::filesystem::exists(DataDir + "disc.VLF", ec)) {
-        Problems.Add("disc.VLF is missing but records refer to it");
+    if (!std::filesystem::exists(StorePath, ec)) {
+        Problems.Add(name + " is missing but records refer to it");
         return;
     }
-    if (!store.OpenStore(DataDir + "disc.VLF")) {
-        Problems.Add("cannot open disc.VLF: " + store.LastError());
+    if (!store.OpenStore(StorePath)) {
+        Problems.Add("cannot open " + name + ": " + store.LastError());
         return;
     }
     // Blobs lie in roughly the order of their records: read on through a window.
@@ -71,8 +77,15 @@ void CheckBlobs(const std::string& DataDir, const std::map<std::int32_t, TLiveRe
     // laid over a live one is reached by no walk.
     std::vector<TVlf::TBlockInfo> blocks;
     std::int64_t brokenAt = -1;
-    if (!store.WalkBlocks(blocks, brokenAt))
-        Problems.Add("disc.VLF: the chain of blocks breaks at position " + std::to_string(brokenAt));
+    std::int64_t zerosFrom = -1;
+    if (!store.WalkBlocks(blocks, brokenAt, &zerosFrom))
+        Problems.Add(name + ": the chain of blocks breaks at position " + std::to_string(brokenAt));
+    // Space an append had taken when its program was stopped: no block, and a reader of the layout
+    // finds none there. The next open for writing cuts it off.
+    if (zerosFrom >= 0)
+        Problems.Add(name + ": zero bytes follow the last block from position " + std::to_string(zerosFrom) +
+                     " (left by a program that was stopped while it added an item); opening the catalogue "
+                     "cuts them off");
     std::map<std::int32_t, const TVlf::TBlockInfo*> chain;
     for (const TVlf::TBlockInfo& block : blocks)
         chain.emplace(block.Pos, &block);
@@ -113,20 +126,96 @@ void CheckBlobs(const std::string& DataDir, const std::map<std::int32_t, TLiveRe
 } // namespace
 
 TCatalogueCheck CheckDiscCatalogue(const std::string& DataDir, int MaxProblems) {
-    TCatalogueCheck result;
-    TProblems problems(result, MaxProblems);
     const std::string base = DataDir + "disc";
     std::error_code ec;
+    std::string leftOver;
     if (std::filesystem::exists(base + "2.SWP", ec)) {
-        problems.Add("a rebuild or repair was stopped while it replaced the files; opening the catalogue "
+        const TCatalogueCheck waiting =
+            SwapFilesWaiting(DataDir) ? CheckSwapWaitingFiles(DataDir) : TCatalogueCheck{};
+        if (waiting.Ok) {
+            TCatalogueCheck result;
+            TProblems(result, MaxProblems)
+                .Add("a rebuild or repair was stopped while it replaced the files; opening the catalogue "
                      "finishes it");
-        return result;
+            return result;
+        }
+        leftOver = UnfinishedSwapText(DataDir, waiting) +
+                   "; opening the catalogue sets them aside and keeps the catalogue's own files";
     }
     if (!std::filesystem::exists(base + ".DAT", ec)) {
+        TCatalogueCheck result;
+        TProblems problems(result, MaxProblems);
+        if (!leftOver.empty()) problems.Add(leftOver);
         problems.Add("there is no catalogue (disc.DAT) in " + DataDir);
         return result;
     }
+    TCatalogueCheck result = CheckDiscFiles({base + ".DAT", base + ".IX", base + ".VLF"}, MaxProblems);
+    if (!leftOver.empty()) {
+        result.Ok = false;
+        result.Problems.insert(result.Problems.begin(), leftOver);
+    }
+    return result;
+}
+
+TDiscFileSet SwapWaitingFiles(const std::string& DataDir) {
+    TDiscFileSet files;
+    for (auto [ext, path] :
+         {std::pair{".DAT", &files.Data}, std::pair{".IX", &files.Index}, std::pair{".VLF", &files.Store}}) {
+        std::error_code ec;
+        const std::string waiting = DataDir + "disc2" + ext;
+        *path = std::filesystem::exists(waiting, ec) ? waiting : DataDir + "disc" + ext;
+    }
+    return files;
+}
+
+bool SwapFilesWaiting(const std::string& DataDir) {
+    std::error_code ec;
+    for (const char* name : {"disc2.DAT", "disc2.IX", "disc2.VLF"})
+        if (std::filesystem::exists(DataDir + name, ec)) return true;
+    return false;
+}
+
+TCatalogueCheck CheckSwapWaitingFiles(const std::string& DataDir) {
+    // A rebuild's new set always has all three files.
+    const TDiscFileSet files = SwapWaitingFiles(DataDir);
+    for (const std::string* path : {&files.Data, &files.Index, &files.Store}) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(*path, ec)) {
+            TCatalogueCheck missing;
+            missing.Ok = false;
+            missing.Problems.push_back(FileName(*path) + " is missing");
+            return missing;
+        }
+    }
+    return CheckDiscFiles(files, 1);
+}
+
+std::string UnfinishedSwapText(const std::string& DataDir, const TCatalogueCheck& Check) {
+    std::vector<std::string> names;
+    for (const char* name : {"disc2.SWP", "disc2.DAT", "disc2.IX", "disc2.VLF"}) {
+        std::error_code ec;
+        if (std::filesystem::exists(DataDir + name, ec)) names.push_back(name);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text + (names.size() == 1 ? " lies" : " lie") +
+           " beside the catalogue as if a rebuild or repair had stopped while it replaced the files, but the "
+           "files it would put in place do not make a sound catalogue (" +
+           // What the problem advises for a catalogue's own files does not hold for these.
+           (Check.Problems.empty() ? std::string("they cannot be read")
+                                   : Check.Problems.front().substr(0, Check.Problems.front().find("; "))) +
+           ")";
+}
+
+TCatalogueCheck CheckDiscFiles(const TDiscFileSet& Files, int MaxProblems) {
+    TCatalogueCheck result;
+    TProblems problems(result, MaxProblems);
     if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
+    // The engine names the record file and its index apart as "data;index".
+    const auto stem = [](const std::string& Path) { return Path.substr(0, Path.rfind('.')); };
+    const std::string base =
+        stem(Files.Data) == stem(Files.Index) ? stem(Files.Data) : Files.Data + ";" + Files.Index;
     TRecordFile* file = nullptr;
     OpenRecordFile(file, base, true);
     if (!EngineOK) {
@@ -139,8 +228,8 @@ TCatalogueCheck CheckDiscCatalogue(const std::string& DataDir, int MaxProblems) 
         return result;
     }
     if (RecordLength(file) != DiscRecordSize) {
-        problems.Add("disc.DAT holds records of " + std::to_string(RecordLength(file)) + " bytes, not " +
-                     std::to_string(DiscRecordSize));
+        problems.Add(FileName(Files.Data) + " holds records of " + std::to_string(RecordLength(file)) +
+                     " bytes, not " + std::to_string(DiscRecordSize));
         CloseRecordFile(file);
         return result;
     }
@@ -213,6 +302,6 @@ TCatalogueCheck CheckDiscCatalogue(const std::string& DataDir, int MaxProblems) 
                              " entries in index " + std::to_string(k));
     CloseRecordFile(file);
 
-    CheckBlobs(DataDir, live, problems);
+    CheckBlobs(Files.Store, live, problems);
     return result;
 }

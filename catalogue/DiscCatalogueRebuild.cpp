@@ -18,6 +18,7 @@
 #include "app/base/TextEncoding.h"
 #include "catalogue/BitmapCheck.h"
 #include "catalogue/DiscCatalogue.h"
+#include "catalogue/DiscCatalogueCheck.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/GridImage.h"
 #include "catalogue/store/RecordEngine.h"
@@ -148,16 +149,29 @@ bool IsBlank(const TDiscRecordBytes& Bytes) {
     return true;
 }
 
+// Prefix, or Prefix-2, -3, ... when an earlier copy in DataDir holds that name.
+std::string FreeCopyName(const std::string& DataDir, const std::string& Prefix) {
+    for (int n = 1;; ++n) {
+        const std::string name = n == 1 ? Prefix : Prefix + "-" + std::to_string(n);
+        bool taken = false;
+        for (const char* ext : Extensions)
+            taken = taken || Exists(DataDir + name + ext);
+        if (!taken || n == 999999) return name;
+    }
+}
+
+// "disc2.DAT, disc2.IX and disc2.VLF".
+std::string ListText(const std::vector<std::string>& Names) {
+    std::string text;
+    for (std::size_t i = 0; i < Names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == Names.size() ? " and " : ", ") + Names[i];
+    return text;
+}
+
 } // namespace
 
 std::string TDiscCatalogue::DamagedCopyName() const {
-    for (int n = 1;; ++n) {
-        const std::string name = n == 1 ? "disc-damaged" : "disc-damaged-" + std::to_string(n);
-        bool taken = false;
-        for (const char* ext : Extensions)
-            taken = taken || Exists(FDataDir + name + ext);
-        if (!taken || n == 999999) return name;
-    }
+    return FreeCopyName(FDataDir, "disc-damaged");
 }
 
 bool TDiscCatalogue::RemoveSwapMarker() {
@@ -179,7 +193,63 @@ std::string TDiscCatalogue::SpaceShortage() const {
            FDataDir + ", and " + Megabytes(free) + " are free.";
 }
 
-bool TDiscCatalogue::FinishInterruptedSwap() {
+bool TDiscCatalogue::SetUnfinishedSwapAside(const std::string& AsideBase, const std::string& Why,
+                                            std::string* Told) {
+    const std::string oldBase = DiscBaseName();
+    const std::string newBase = FDataDir + "disc2";
+    const std::string keptName = FreeCopyName(FDataDir, "disc-unfinished");
+    // The swap moves every old part aside before it puts the first new one in place: only when each part
+    // still waiting has its place empty and its old file aside were the other parts put in place already.
+    bool placedBefore = !AsideBase.empty();
+    for (const char* ext : Extensions)
+        if (Exists(newBase + ext) && (Exists(oldBase + ext) || !Exists(AsideBase + ext)))
+            placedBefore = false;
+    std::vector<std::string> movedFrom, movedTo, restored, restoredFrom;
+    const auto move = [&](const std::string& From, const std::string& To) {
+        if (RenameFile((FDataDir + From).c_str(), (FDataDir + To).c_str()) == 0) return true;
+        ShowError(Why + ". The catalogue keeps its own files, but " + FDataDir + From +
+                  " cannot be moved to " + FDataDir + To + " (" + std::strerror(errno) +
+                  "). Move it by hand; until then the catalogue is not opened.");
+        return false;
+    };
+    for (const char* ext : Extensions) {
+        const std::string from = Exists(newBase + ext) ? std::string("disc2") + ext
+                                 : placedBefore && Exists(oldBase + ext) && Exists(AsideBase + ext)
+                                     ? std::string("disc") + ext
+                                     : std::string();
+        if (!from.empty()) {
+            if (!move(from, keptName + ext)) return false;
+            movedFrom.push_back(from);
+            movedTo.push_back(keptName + ext);
+        }
+        if (!AsideBase.empty() && !Exists(oldBase + ext) && Exists(AsideBase + ext)) {
+            const std::string aside = AsideBase.substr(FDataDir.size()) + ext;
+            if (!move(aside, std::string("disc") + ext)) return false;
+            restored.push_back(std::string("disc") + ext);
+            restoredFrom.push_back(aside);
+        }
+    }
+    SyncFolder(FDataDir);
+    const bool markerGone = RemoveSwapMarker();
+    const int removeError = errno;
+    SyncFolder(FDataDir);
+    std::string text = Why + ". The catalogue keeps its own files";
+    const auto were = [](const std::vector<std::string>& Names) {
+        return Names.size() == 1 ? " was " : " were ";
+    };
+    if (!movedFrom.empty())
+        text += "; " + ListText(movedFrom) + were(movedFrom) + "moved to " + ListText(movedTo);
+    if (!restored.empty())
+        text += "; " + ListText(restored) + were(restored) + "put back from " + ListText(restoredFrom);
+    text += markerGone ? "; disc2.SWP was removed."
+                       : ". disc2.SWP cannot be removed (" + std::string(std::strerror(removeError)) +
+                             "): remove it by hand.";
+    ShowError(text);
+    if (Told) *Told = text;
+    return true;
+}
+
+bool TDiscCatalogue::FinishInterruptedSwap(std::string* Told) {
     const std::string marker = SwapMarkerName();
     TLockedFile file(::open(marker.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Fd() < 0) return true;
@@ -194,10 +264,18 @@ bool TDiscCatalogue::FinishInterruptedSwap() {
     // A marker that did not reach the disc whole keeps the old files whatever they were, under a name
     // that no earlier copy holds.
     const bool pack = aside == "disc-old";
-    if (!ValidAsideName(aside)) aside = DamagedCopyName();
+    const bool named = ValidAsideName(aside);
+    if (!named) aside = DamagedCopyName();
     const std::string oldBase = DiscBaseName();
     const std::string newBase = FDataDir + "disc2";
     const std::string asideBase = FDataDir + aside;
+    // Only a set that makes a sound catalogue takes the catalogue's place: files under the new names that
+    // no rebuild finished (a partial restore of the folder, a disk error) are set aside instead. With no
+    // new file left to place, the swap is over and only the marker remains.
+    if (SwapFilesWaiting(FDataDir))
+        if (const TCatalogueCheck waiting = CheckSwapWaitingFiles(FDataDir); !waiting.Ok)
+            return SetUnfinishedSwapAside(named ? asideBase : std::string(),
+                                          UnfinishedSwapText(FDataDir, waiting), Told);
     // The new set was complete on disk before the marker was written: the swap is carried forward. Each
     // new file still waiting takes the place of the old one, which moves aside first if still there.
     for (const char* ext : Extensions) {
@@ -286,8 +364,7 @@ bool TDiscCatalogue::RepairDatabase(const TRebuildProgress& Progress) {
 bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) {
     LastPack = {};
     if (FHold > 0) return false;
-    if (!FinishInterruptedSwap()) return false;
-    // Both sets are closed while the files are copied and swapped.
+    // Both sets are closed while the files are checked, copied and swapped.
     if (DiscFile) {
         CloseRecordFile(DiscFile);
         if (!EngineOK) {
@@ -296,12 +373,23 @@ bool TDiscCatalogue::DoPack(bool FromSalvage, const TRebuildProgress& Progress) 
         }
     }
     if (fvlf.Vlf.IsOpen()) fvlf.Vlf.CloseStore();
+    const bool swapWaited = Exists(SwapMarkerName());
+    if (!FinishInterruptedSwap(&LastPack.SwapNote)) return false;
 
     const std::string oldBase = DiscBaseName();
     const std::string newBase = FDataDir + "disc2";
     LastPack.AsideName = FromSalvage ? DamagedCopyName() : "disc-old";
     const std::string asideBase = FDataDir + LastPack.AsideName;
-    const char* failure = FromSalvage ? msgRepairFailed : msgRebuildFailed;
+    // Files a stopped swap left were dealt with (and the user told) before this rebuild began.
+    const std::string failure =
+        !swapWaited ? std::string(FromSalvage ? msgRepairFailed : msgRebuildFailed)
+                    : std::string(FromSalvage ? "The catalogue could not be repaired."
+                                              : "The catalogue could not be rebuilt.") +
+                          (LastPack.SwapNote.empty() ? " The rebuild or repair that had been stopped while "
+                                                       "it replaced the files was finished "
+                                                       "first; nothing else has been changed."
+                                                     : " Nothing has been changed but what was said of the "
+                                                       "files left beside the catalogue.");
     for (const char* ext : Extensions)
         DeleteFileQuietly(newBase + ext);
     DeleteFileQuietly(newBase + ".DIA");

@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "catalogue/DiscCatalogueCheck.h"
 #include "catalogue/DiscRecord.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/store/RecordEngine.h"
@@ -22,6 +23,16 @@ bool CatalogueInUse(const std::string& DataDir) {
     return busy;
 }
 
+std::string UnfinishedSwapNotice(const std::string& DataDir) {
+    std::error_code ec;
+    if (!std::filesystem::exists(DataDir + "disc2.SWP", ec) || !SwapFilesWaiting(DataDir)) return {};
+    if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
+    const TCatalogueCheck waiting = CheckSwapWaitingFiles(DataDir);
+    if (waiting.Ok) return {};
+    return UnfinishedSwapText(DataDir, waiting) + "; the catalogue's own files are read as they are, and "
+                                                  "'orbelune-cat rebuild' sets those files aside";
+}
+
 TReadOnlyCatalogue::~TReadOnlyCatalogue() {
     if (File) CloseRecordFile(File);
 }
@@ -29,9 +40,19 @@ TReadOnlyCatalogue::~TReadOnlyCatalogue() {
 bool TReadOnlyCatalogue::Open(const std::string& DataDir, std::string& Error) {
     std::error_code ec;
     if (std::filesystem::exists(DataDir + "disc2.SWP", ec)) {
-        Error = "a rebuild or repair was stopped while it replaced the files; run 'orbelune-cat rebuild' "
-                "to finish it";
-        return false;
+        if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
+        const TCatalogueCheck waiting =
+            SwapFilesWaiting(DataDir) ? CheckSwapWaitingFiles(DataDir) : TCatalogueCheck{};
+        if (waiting.Ok) {
+            Error = "a rebuild or repair was stopped while it replaced the files; run 'orbelune-cat rebuild' "
+                    "to finish it";
+            return false;
+        }
+        // Files that cannot finish a swap are not the catalogue: its own files are read as they are.
+        if (!std::filesystem::exists(DataDir + "disc.DAT", ec)) {
+            Error = UnfinishedSwapText(DataDir, waiting) + "; run 'orbelune-cat rebuild' to set them aside";
+            return false;
+        }
     }
     if (!std::filesystem::exists(DataDir + "disc.DAT", ec)) {
         Error = "there is no catalogue (disc.DAT) in " + DataDir;

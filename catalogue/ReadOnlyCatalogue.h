@@ -10,7 +10,11 @@ struct TRecordFile;
 bool CatalogueInUse(const std::string& DataDir);
 extern const char* const msgCatalogueInUse;
 
-// An open, read-only catalogue.
+// With a swap marker beside the catalogue whose files cannot finish the swap: what they are, as a warning
+// to give beside what is read from the catalogue's own files; empty otherwise.
+std::string UnfinishedSwapNotice(const std::string& DataDir);
+
+// An open, read-only catalogue. Files of a swap that cannot be finished are passed over.
 class TReadOnlyCatalogue {
 public:
     ~TReadOnlyCatalogue();

@@ -178,14 +178,16 @@ bool TVlf::EndAppendBatch() {
 }
 
 // Cuts the file (and the batch not yet written) at Pos.
-void TVlf::Truncate(std::int64_t Pos) {
+bool TVlf::Truncate(std::int64_t Pos) {
+    FWindowLength = 0;
     if (FBatchPos >= 0 && Pos >= FBatchPos) {
         FBatch.resize(std::min<std::size_t>(FBatch.size(), static_cast<std::size_t>(Pos - FBatchPos)));
         FSize = Pos;
-        return;
+        return true;
     }
-    (void)::ftruncate(FHandle, Pos);
+    const bool Ok = ::ftruncate(FHandle, Pos) == 0;
     FSize = -1;
+    return Ok;
 }
 
 bool TVlf::WriteAt(std::int64_t Pos, const void* Buffer, std::int64_t Count) {
@@ -350,6 +352,10 @@ bool TVlf::OpenStore(const std::string& Name) {
     FIndexFile = KeepIndexFile && Lock == LOCK_EX && !FSalvage ? Path + IndexFileSuffix : std::string();
     FIndexFileRead = false;
     FHandle = Fd.Release();
+    // A program stopped in the middle of an append can leave the space it had taken as zero bytes after
+    // the last block; while no other program may write the file they are cut off, so that the file holds
+    // blocks up to its end as its layout says.
+    if (!ReadOnly && Lock == LOCK_EX) CutZeroTail();
     return true;
 }
 
@@ -431,10 +437,11 @@ TVlf::TWalkResult TVlf::Walk(std::int32_t FitLength, std::int32_t Target, std::i
     return R;
 }
 
-bool TVlf::WalkBlocks(std::vector<TBlockInfo>& Blocks, std::int64_t& BrokenAt) {
+bool TVlf::WalkBlocks(std::vector<TBlockInfo>& Blocks, std::int64_t& BrokenAt, std::int64_t* ZerosFrom) {
     FLastError.clear();
     Blocks.clear();
     BrokenAt = -1;
+    if (ZerosFrom) *ZerosFrom = -1;
     if (!IsOpen()) return Fail("store not open");
     const std::int64_t Size = FileSize();
     std::int64_t Pos = HeaderSize;
@@ -457,7 +464,10 @@ bool TVlf::WalkBlocks(std::vector<TBlockInfo>& Blocks, std::int64_t& BrokenAt) {
             break;
         At += N;
     }
-    if (At >= Size) return true;
+    if (At >= Size) {
+        if (ZerosFrom) *ZerosFrom = Pos;
+        return true;
+    }
     BrokenAt = Pos;
     return Fail("damaged block chain at " + std::to_string(Pos));
 }
@@ -512,19 +522,29 @@ bool TVlf::ContentFits(std::int32_t Pos, const TBlockHeader& Header) {
 bool TVlf::MayWrite() {
     if (!RefuseDamaged) return true;
     if (!FDamageFound && Index()->Damaged()) {
-        // Zeros up to the end of the file are space that an append stopped half-way had reserved, not
-        // damage: they are cut off.
-        std::vector<TBlockInfo> Blocks;
-        std::int64_t BrokenAt = -1;
-        if (WalkBlocks(Blocks, BrokenAt)) {
-            Truncate(Blocks.empty() ? HeaderSize
-                                    : Blocks.back().Pos + BlockHeaderSize +
-                                          static_cast<std::int64_t>(Blocks.back().Length));
-            DropIndex();
-        }
+        CutZeroTail();
         FDamageFound = Index()->Damaged();
     }
     return !FDamageFound || Fail("the store is damaged");
+}
+
+bool TVlf::CutZeroTail() {
+    // A chain that runs to the end of the file ends in its last block, whatever that block's last byte.
+    const std::int64_t Size = FileSize();
+    std::uint8_t Last = 1;
+    if (Size <= HeaderSize || !ReadAt(Size - 1, &Last, 1) || Last != 0 || !Index()->Damaged()) return false;
+    std::vector<TBlockInfo> Blocks;
+    std::int64_t BrokenAt = -1;
+    std::int64_t ZerosFrom = -1;
+    const std::string Saved = FLastError;
+    if (!WalkBlocks(Blocks, BrokenAt, &ZerosFrom) || ZerosFrom < 0) {
+        FLastError = Saved;
+        return false;
+    }
+    FWritten = true;
+    const bool Cut = Truncate(ZerosFrom);
+    DropIndex();
+    return Cut;
 }
 
 bool TVlf::HoldsSame(std::int32_t Pos, const void* Data, std::int32_t Length) {

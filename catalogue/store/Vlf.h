@@ -160,8 +160,11 @@ public:
         bool InUse = false;
     };
     // Every block of the chain from the first one, in file order. False when the walk stops short of the
-    // end of the file at a damaged header; BrokenAt then gives its position.
-    bool WalkBlocks(std::vector<TBlockInfo>& Blocks, std::int64_t& BrokenAt);
+    // end of the file at a damaged header; BrokenAt then gives its position. Zero bytes from the end of
+    // the chain to the end of the file (space an append had taken when its program was stopped) are no
+    // damage: ZerosFrom, when given, gets where they start, else -1.
+    bool WalkBlocks(std::vector<TBlockInfo>& Blocks, std::int64_t& BrokenAt,
+                    std::int64_t* ZerosFrom = nullptr);
     // Whether the data of the in-use block at Pos agrees with its length, as far as its kind tells: a grid
     // image whose cells fill it exactly, a text whose only zero byte is its last, a bitmap or wave file
     // whose own size field matches. A block whose length was damaged so that it covers others fails.
@@ -220,6 +223,9 @@ private:
     bool FreeSpaceHoldsLiveBlock(std::int64_t From, std::int64_t To);
     // With RefuseDamaged, false (and DamageFound set) when the chain is known to be damaged.
     bool MayWrite();
+    // Cuts off zero bytes that follow the last block up to the end of the file, which no reader of the
+    // layout takes for a block; true when it did. Walks the chain only when the index says it stops short.
+    bool CutZeroTail();
 
     TVlfIndex* Index();
     // The block of the index at Pos, with the index walked again when its file failed a check.
@@ -227,7 +233,8 @@ private:
     void DropIndex();
     void ForgetAbsorbed(const std::vector<std::int32_t>& Absorbed);
     bool FlushBatch();
-    void Truncate(std::int64_t Pos);
+    // False when the file could not be cut.
+    bool Truncate(std::int64_t Pos);
 
     int FHandle = 0;
     bool FSalvage = false; // opened by OpenStoreForSalvage

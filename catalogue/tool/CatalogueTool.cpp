@@ -8,6 +8,7 @@
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscCatalogueCheck.h"
 #include "catalogue/DiscRecordFile.h"
+#include "catalogue/ReadOnlyCatalogue.h"
 #include "catalogue/store/RecordEngine.h"
 #include "catalogue/tool/CatalogueShow.h"
 #include "catalogue/tool/LookupArguments.h"
@@ -104,6 +105,7 @@ int Pack(const std::string& DataDir, bool Repair, std::ostream& Out, std::ostrea
         return 1;
     }
     const TPackResult& r = catalogue.LastPack;
+    if (!r.SwapNote.empty()) Err << "orbelune-cat: " << r.SwapNote << "\n";
     Out << (Repair ? "Repaired: " : "Rebuilt: ") << r.Records << " discs";
     if (r.SkippedDuplicates)
         Out << ", " << r.SkippedDuplicates << " records with a code already catalogued left out";
@@ -181,6 +183,9 @@ int RunCatalogueTool(const std::vector<std::string>& Args, std::ostream& Out, st
     // reading the same pages again. A show finds one key, where setting up the bigger cache would take
     // longer than the whole search.
     if (command != "show" && !RecordEngineInitialized()) InitRecordEngine(ToolPageBuffers);
+    if (command == "list" || command == "show" || command == "print")
+        if (const std::string notice = UnfinishedSwapNotice(dir); !notice.empty())
+            Err << "orbelune-cat: " << notice << "\n";
     if (command == "list") return ListCatalogue(dir, order, Out, Err);
     if (command == "show") return ShowDisc(dir, rest[1], Out, Err);
     if (command == "check") return Check(dir, Out, Err);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 
 #include "catalogue/DiscCatalogue.h"
@@ -91,4 +92,47 @@ inline std::string Problems(const TCatalogueCheck& Check) {
     for (const auto& p : Check.Problems)
         all += p + "\n";
     return all;
+}
+
+// The name, track count and notes FillDiscs gives disc I.
+inline std::string FilledName(int I) {
+    return "Disc " + std::to_string(I);
+}
+inline std::string FilledNotes(int I) {
+    return "Notes of disc " + std::to_string(I);
+}
+
+// Discs 1 to Count with their names, three track names and notes, stored in one hold of the files.
+inline void FillDiscs(TCatalogueFolder& F, int Count) {
+    F.Answers.Answers.push_back(idYes);
+    ASSERT_TRUE(F.Cat().HoldDiscFiles());
+    for (int i = 1; i <= Count; ++i)
+        F.Save(MakeDisc(CodeOf(i), FilledName(i)), 3, FilledNotes(i));
+    ASSERT_TRUE(F.Cat().ReleaseDiscFiles());
+}
+
+// Every disc of FillDiscs loads with its name, track names and notes, and the check passes.
+inline void ExpectFilledDiscs(TCatalogueFolder& F, int Count) {
+    for (int i = 1; i <= Count; ++i) {
+        const TLoadedDisc d = LoadEntry(F.Cat(), CodeOf(i));
+        ASSERT_GT(d.RecNo, 0) << "disc " << i << " cannot be loaded";
+        EXPECT_EQ(d.Rec.DiscName, FilledName(i));
+        EXPECT_EQ(d.Grid.Cells(0, 3), "Track 3");
+        EXPECT_EQ(d.Memo, FilledNotes(i));
+    }
+    const TCatalogueCheck check = F.Check();
+    EXPECT_TRUE(check.Ok) << Problems(check);
+    EXPECT_EQ(check.Records, Count);
+}
+
+// What a partial restore of the data folder or a disk error can leave under the names of a rebuild's
+// swap: the marker disc2.SWP and disc2.DAT, disc2.IX and disc2.VLF holding bytes of no use.
+inline void WriteJunkSwapFiles(const TTempHome& Home) {
+    std::mt19937 random(34);
+    for (const char* name : {"disc2.SWP", "disc2.DAT", "disc2.IX", "disc2.VLF"}) {
+        std::string bytes(std::string(name) == "disc2.SWP" ? 12 : 5000, '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(random());
+        WriteFileBytes(Home.File(name), bytes);
+    }
 }

@@ -143,6 +143,37 @@ TEST(CatalogueTool, ChecksRebuildsAndRepairs) {
     EXPECT_EQ(run.Status, 0) << run.Err;
 }
 
+// Junk under the names of a rebuild's swap beside a sound catalogue of 50 discs: list reads the catalogue and
+// says what the junk is; rebuild and repair set it aside, say where, and keep every disc.
+TEST(CatalogueTool, JunkSwapFilesBesideTheCatalogueCostNoDisc) {
+    struct TCase {
+        const char* Command;
+        std::string Out;
+        bool SetAside;
+    };
+    for (const TCase& c :
+         {TCase{"list", "Disc 1\t" + CodeOf(1), false}, TCase{"rebuild", "Rebuilt: 50 discs.", true},
+          TCase{"repair", "Repaired: 50 discs.", true}}) {
+        SCOPED_TRACE(c.Command);
+        TCatalogueFolder f;
+        FillDiscs(f, 50);
+        WriteJunkSwapFiles(f.Home);
+        TRun run = RunTool(c.Command, f.Home);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_NE(run.Out.find(c.Out), std::string::npos) << run.Out;
+        EXPECT_NE(run.Err.find("do not make a sound catalogue"), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.find("have not been changed"), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.find("moved to disc-unfinished.DAT") != std::string::npos, c.SetAside) << run.Err;
+        EXPECT_EQ(std::filesystem::exists(f.Home.File("disc2.SWP")), !c.SetAside);
+
+        run = RunTool("list", f.Home);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), 50) << run.Out;
+        run = RunTool("check", f.Home);
+        EXPECT_EQ(run.Status, c.SetAside ? 0 : 1) << run.Err;
+    }
+}
+
 // A store whose signature is damaged: show says what it cannot read, the repair gets it all back.
 TEST(CatalogueTool, ShowTellsAnUnreadableStoreAndRepairBringsItBack) {
     TCatalogueFolder f;
