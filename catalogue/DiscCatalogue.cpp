@@ -310,13 +310,18 @@ bool TDiscCatalogue::CurrentDiscBlank() const {
 }
 
 TShownDisc TDiscCatalogue::ShownTexts() const {
-    if (const TShownDisc* New = ShownNewDisc()) return *New;
-    TShownDisc Own;
-    Own.Code = CurrentDiscCode;
-    Own.DiscName = CurrentDisc.DiscName;
-    Own.Composer = CurrentDisc.Composer;
-    Own.Artist = CurrentDisc.Artist;
-    return Own;
+    TShownDisc Texts;
+    if (const TShownDisc* New = ShownNewDisc()) {
+        Texts = *New;
+    } else {
+        Texts.Code = CurrentDiscCode;
+        Texts.DiscName = CurrentDisc.DiscName;
+        Texts.Composer = CurrentDisc.Composer;
+        Texts.Artist = CurrentDisc.Artist;
+    }
+    // A new disc's "Unknown" composer is a placeholder, not a name: nothing is shown for it.
+    if (Texts.Composer == NewDiscRecord({}, 0, 0).Composer) Texts.Composer.clear();
+    return Texts;
 }
 
 std::string TDiscCatalogue::ShownTrackName(int Track) const {

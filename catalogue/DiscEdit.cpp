@@ -91,7 +91,7 @@ TCdTextNames CdTextNamesOf(const TCdText& Text) {
         std::all_of(Text.TrackPerformers.begin(), Text.TrackPerformers.end(),
                     [&](const std::string& P) { return P == Text.TrackPerformers.front(); }))
         Artist = Text.TrackPerformers.front();
-    return {Cut(Text.DiscTitle, DiscNameMax), Cut(Artist, ArtistMax)};
+    return {Cut(Text.DiscTitle, DiscNameMax), Cut(Artist, ArtistMax), Cut(Text.DiscComposer, ComposerMax)};
 }
 
 std::vector<std::string> CdTextTrackNames(const TCdText& Text, int TrackCount) {

@@ -30,11 +30,11 @@ struct TDriveDisc {
 
 // What the disc's CD-TEXT gives the editor's disc name and artist (empty: nothing to give).
 struct TCdTextNames {
-    std::string DiscName, Artist;
+    std::string DiscName, Artist, Composer;
 };
 
-// The disc name and artist that Text gives, cut to what the record keeps: its disc performer, else the
-// one performer all its tracks name.
+// The disc name, artist and composer that Text gives, cut to what the record keeps: the artist is its disc
+// performer, else the one performer all its tracks name.
 TCdTextNames CdTextNamesOf(const TCdText& Text);
 // Text's titles of tracks 1 to TrackCount (fewer when it has fewer), each cut to what a track name keeps;
 // an empty one is a track without a title.

@@ -19,6 +19,7 @@ TShownDisc ShownFromCdText(const std::string& Code, const TCdText& Text, const T
     TCdTextNames Names = CdTextNamesOf(Text);
     Names.DiscName = Said(Names.DiscName);
     Names.Artist = Said(Names.Artist);
+    Names.Composer = Said(Names.Composer);
     TShownDisc Shown;
     bool Given = !Names.DiscName.empty() || !Names.Artist.empty();
     for (const std::string& Name : CdTextTrackNames(Text, Rec.TrackCount)) {
@@ -30,7 +31,7 @@ TShownDisc ShownFromCdText(const std::string& Code, const TCdText& Text, const T
     Shown.Code = Code;
     Shown.DiscName = Names.DiscName.empty() ? Rec.DiscName : Names.DiscName;
     Shown.Artist = Names.Artist.empty() ? Rec.Artist : Names.Artist;
-    Shown.Composer = Rec.Composer;
+    Shown.Composer = Names.Composer.empty() ? Rec.Composer : Names.Composer;
     return Shown;
 }
 

@@ -44,7 +44,7 @@ int ValidateToc(const TDriveToc& Toc) {
 
 bool TCdText::Empty() const {
     auto Blank = [](const std::string& S) { return S.empty(); };
-    return DiscTitle.empty() && DiscPerformer.empty() &&
+    return DiscTitle.empty() && DiscPerformer.empty() && DiscComposer.empty() &&
            std::all_of(TrackTitles.begin(), TrackTitles.end(), Blank) &&
            std::all_of(TrackPerformers.begin(), TrackPerformers.end(), Blank);
 }

@@ -54,6 +54,7 @@ struct TCdText {
     std::string DiscPerformer;
     std::vector<std::string> TrackTitles;     // index 0 is track 1
     std::vector<std::string> TrackPerformers; // index 0 is track 1
+    std::string DiscComposer = {}; // brace lists that end before it leave it empty
     bool Empty() const;
 };
 

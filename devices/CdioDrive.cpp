@@ -136,6 +136,7 @@ int ReadDisc(CdIo_t* Cdio, bool Physical, int FirstTrack, TDriveToc& Toc, TCdTex
     if (cdtext_t* Raw = cdio_get_cdtext(Cdio)) {
         Text.DiscTitle = TextField(Raw, CDTEXT_FIELD_TITLE, 0);
         Text.DiscPerformer = TextField(Raw, CDTEXT_FIELD_PERFORMER, 0);
+        Text.DiscComposer = TextField(Raw, CDTEXT_FIELD_COMPOSER, 0);
         for (track_t T = First; T < First + Count; ++T) {
             Text.TrackTitles.push_back(TextField(Raw, CDTEXT_FIELD_TITLE, T));
             Text.TrackPerformers.push_back(TextField(Raw, CDTEXT_FIELD_PERFORMER, T));

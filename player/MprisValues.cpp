@@ -57,6 +57,7 @@ TMprisTrack MprisTrackOf(const TDiscCatalogue& Catalogue, const TCdAudio& Cd, in
         const std::size_t At = static_cast<std::size_t>(Track - 1);
         if (At < Text->TrackTitles.size() && Given(Text->TrackTitles[At])) T.Title = Text->TrackTitles[At];
         if (Given(Text->DiscTitle)) T.Album = Text->DiscTitle;
+        if (Given(Text->DiscComposer)) T.Composer = Text->DiscComposer;
         if (At < Text->TrackPerformers.size() && Given(Text->TrackPerformers[At]))
             T.Artist = Text->TrackPerformers[At];
         else if (Given(Text->DiscPerformer))
