@@ -1,6 +1,9 @@
 #include "catalogue/DiscLookup.h"
 
+#include <QBuffer>
 #include <QEventLoop>
+#include <QImage>
+#include <QImageReader>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -41,6 +44,28 @@ QString Base(const std::string& Url) {
 }
 
 } // namespace
+
+std::string CoverPictureProblem(const QByteArray& Picture) {
+    QBuffer Buffer;
+    Buffer.setData(Picture);
+    Buffer.open(QIODevice::ReadOnly);
+    QImageReader Reader(&Buffer);
+    const QByteArray Format = Reader.format();
+    // A cut JPEG or PNG still decodes, its missing part grey: the end of the stream tells.
+    if (Format == "jpeg") {
+        QByteArray Tail = Picture.right(64);
+        while (!Tail.isEmpty() && (Tail.endsWith('\0') || Tail.endsWith('\n') || Tail.endsWith('\r')))
+            Tail.chop(1);
+        if (!Tail.endsWith("\xff\xd9")) return "is cut short (the JPEG has no end marker).";
+    } else if (Format == "png") {
+        if (!Picture.right(64).contains("IEND")) return "is cut short (the PNG has no IEND chunk).";
+    }
+    const QImage Image = Reader.read();
+    if (Image.isNull())
+        return Format.isEmpty() ? std::string("is not a picture.")
+                                : "cannot be decoded (" + Reader.errorString().toStdString() + ").";
+    return {};
+}
 
 TLookupServers LookupServersOf(const TPlayerSettings& Settings) {
     TLookupServers Servers;
@@ -102,7 +127,7 @@ void TDiscLookup::Get(const QUrl& Url, const QString& Service, TAnswer Answer, i
 }
 
 bool TDiscLookup::Take(QNetworkReply* Reply) {
-    const qint64 Limit = FCover ? LookupLimits::CoverBytes : LookupLimits::AnswerBytes;
+    const qint64 Limit = Covering() ? LookupLimits::CoverBytes : LookupLimits::AnswerBytes;
     const qint64 Room = Limit - FBody.size();
     if (Reply->bytesAvailable() > Room) {
         FTooLarge = true;
@@ -126,7 +151,7 @@ void TDiscLookup::Send(const QUrl& Url, const QString& Service, TAnswer Answer, 
     Reply->setReadBufferSize(ReadBuffer);
     FTimeout->start(std::max(1, FServers.TimeoutMs));
     connect(Reply, &QNetworkReply::metaDataChanged, this, [this, Reply] {
-        const qint64 Limit = FCover ? LookupLimits::CoverBytes : LookupLimits::AnswerBytes;
+        const qint64 Limit = Covering() ? LookupLimits::CoverBytes : LookupLimits::AnswerBytes;
         const QVariant Length = Reply->header(QNetworkRequest::ContentLengthHeader);
         if (Length.isValid() && Length.toLongLong() > Limit) {
             FTooLarge = true;
@@ -145,10 +170,10 @@ void TDiscLookup::Send(const QUrl& Url, const QString& Service, TAnswer Answer, 
             if (!FTooLarge && !FTimedOut && Reply->error() == QNetworkReply::NoError) Take(Reply);
             const int Status = Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             if (FTooLarge) {
-                Fail(FCover ? "The cover at " + Named + " is larger than " +
-                                  Megabytes(LookupLimits::CoverBytes) + ": it was not fetched."
-                            : "The answer of " + Named + " is larger than " +
-                                  Megabytes(LookupLimits::AnswerBytes) + ": it was not read.");
+                Fail(Covering() ? "The cover at " + Named + " is larger than " +
+                                      Megabytes(LookupLimits::CoverBytes) + ": it was not fetched."
+                                : "The answer of " + Named + " is larger than " +
+                                      Megabytes(LookupLimits::AnswerBytes) + ": it was not read.");
                 return;
             }
             if (FTimedOut) {
@@ -200,7 +225,11 @@ void TDiscLookup::Send(const QUrl& Url, const QString& Service, TAnswer Answer, 
                                        .toStdString()) +
                          ".");
                 else
-                    Fail("Cannot reach " + Named + ": " + Reply->errorString().toStdString() + ".");
+                    Fail("Cannot reach " + Named + ": " +
+                         Reply->errorString()
+                             .remove(QRegularExpression(QStringLiteral("\\.+$")))
+                             .toStdString() +
+                         ".");
                 return;
             }
             if (Status >= 300 && Status < 400) {
@@ -216,7 +245,7 @@ void TDiscLookup::Send(const QUrl& Url, const QString& Service, TAnswer Answer, 
 void TDiscLookup::Start(const TLookupToc& Toc) {
     Cancel();
     FBusy = true;
-    FCover = false;
+    FJob = TJob::Lookup;
     FToc = Toc;
     FResult = {};
     FEntries.clear();
@@ -276,7 +305,7 @@ void TDiscLookup::AskGnudb() {
             std::string Error;
             if (Status == 404 || !ParseCddbQuery(Body, FEntries, Error)) {
                 Fail(Status == 404 ? "gnudb has no CDDB service at " +
-                                         GnudbUrl("").toString(QUrl::RemoveQuery).toStdString()
+                                         GnudbUrl("").toString(QUrl::RemoveQuery).toStdString() + "."
                                    : Error);
                 return;
             }
@@ -287,6 +316,18 @@ void TDiscLookup::AskGnudb() {
 
 void TDiscLookup::ReadGnudb(std::size_t Index) {
     if (Index >= FEntries.size()) {
+        // Some entries read: they are the answer, and the others are named beside them.
+        if (FResult.Matches.empty() && !FResult.Unread.empty()) {
+            FResult.Error =
+                "gnudb could not give " +
+                (FResult.Unread.size() == 1
+                     ? std::string("its match ")
+                     : "any of its " + std::to_string(FResult.Unread.size()) + " matches, first ") +
+                FResult.Unread.front();
+            FBusy = false;
+            emit Finished(FResult);
+            return;
+        }
         Finish(FResult);
         return;
     }
@@ -298,15 +339,22 @@ void TDiscLookup::ReadGnudb(std::size_t Index) {
     Get(GnudbUrl(Command), QStringLiteral("gnudb"), [this, Index](int, const QByteArray& Body) {
         TLookupMatch Match;
         std::string Error;
-        if (!ParseCddbRead(Body, Match, Error)) {
-            Fail(Error);
-            return;
+        if (ParseCddbRead(Body, Match, Error)) {
+            std::string Why;
+            if (CheckLookupMatch(Match, Why))
+                FResult.Matches.push_back(std::move(Match));
+            else
+                ++FResult.Refused;
+        } else {
+            // The others are kept; this one is named beside them.
+            const TCddbEntry& Entry = FEntries[Index];
+            std::string Why = Error;
+            while (!Why.empty() && Why.back() == '.')
+                Why.pop_back();
+            FResult.Unread.push_back(CleanText(Entry.Category + "/" + Entry.DiscId +
+                                               (Entry.Title.empty() ? "" : " (" + Entry.Title + ")") + ": " +
+                                               Why));
         }
-        std::string Why;
-        if (CheckLookupMatch(Match, Why))
-            FResult.Matches.push_back(std::move(Match));
-        else
-            ++FResult.Refused;
         ReadGnudb(Index + 1);
     });
 }
@@ -314,7 +362,49 @@ void TDiscLookup::ReadGnudb(std::size_t Index) {
 void TDiscLookup::StartCover(const std::string& ReleaseId) {
     Cancel();
     FBusy = true;
-    FCover = true;
+    FJob = TJob::Cover;
+    AskCover(ReleaseId);
+}
+
+void TDiscLookup::StartDetails(const TLookupMatch& Match, const TLookupToc& Toc) {
+    Cancel();
+    FBusy = true;
+    FDetails = {};
+    FToc = Toc;
+    FReleaseId = Match.ReleaseId;
+    if (Match.Source != TLookupSource::MusicBrainz) {
+        FBusy = false;
+        emit DetailsFinished(FDetails);
+        return;
+    }
+    FJob = TJob::Works;
+    const QString Id = QString::fromStdString(Match.ReleaseId);
+    if (Id.isEmpty() || Id.contains(QRegularExpression(QStringLiteral("[^0-9a-fA-F-]")))) {
+        Fail("The release has no MusicBrainz id to ask for.");
+        return;
+    }
+    QUrl Url(Base(FServers.MusicBrainz) + QStringLiteral("/ws/2/release/") + Id);
+    QUrlQuery Query;
+    // The recordings' works, and the artists related to each work (its composers among them).
+    Query.addQueryItem(
+        QStringLiteral("inc"),
+        QStringLiteral("recordings+recording-level-rels+work-rels+work-level-rels+artist-rels"));
+    Query.addQueryItem(QStringLiteral("fmt"), QStringLiteral("json"));
+    Url.setQuery(Query);
+    emit Progress(QStringLiteral("Asking MusicBrainz for the composers..."));
+    Get(Url, QStringLiteral("MusicBrainz"), [this](int Status, const QByteArray& Body) {
+        std::string Error;
+        if (Status == 404)
+            FDetails.Note = "MusicBrainz no longer has the release's works.";
+        else if (!ParseMusicBrainzComposers(Body, FToc, FDetails.Composer, Error))
+            FDetails.Note = Error;
+        FDetails.Composer = CleanText(FDetails.Composer);
+        FJob = TJob::DetailsCover;
+        AskCover(FReleaseId);
+    });
+}
+
+void TDiscLookup::AskCover(const std::string& ReleaseId) {
     // An MBID is a UUID: anything else would change the path.
     const QString Id = QString::fromStdString(ReleaseId);
     if (Id.isEmpty() || Id.contains(QRegularExpression(QStringLiteral("[^0-9a-fA-F-]")))) {
@@ -324,8 +414,21 @@ void TDiscLookup::StartCover(const std::string& ReleaseId) {
     emit Progress(QStringLiteral("Fetching the cover from the Cover Art Archive..."));
     Get(QUrl(Base(FServers.CoverArt) + QStringLiteral("/release/") + Id + QStringLiteral("/front-500")),
         QStringLiteral("the Cover Art Archive"), [this](int Status, const QByteArray& Body) {
+            const QByteArray Picture = Status == 404 ? QByteArray() : Body;
+            std::string Problem = Picture.isEmpty() ? std::string() : CoverPictureProblem(Picture);
+            if (!Problem.empty()) Problem = "The Cover Art Archive's picture " + Problem;
+            if (FJob == TJob::DetailsCover) {
+                FBusy = false;
+                if (Problem.empty())
+                    FDetails.Cover = Picture;
+                else
+                    FDetails.Note += (FDetails.Note.empty() ? "" : " ") + Problem;
+                emit DetailsFinished(FDetails);
+                return;
+            }
             FBusy = false;
-            emit CoverFinished(Status == 404 ? QByteArray() : Body, {}, false);
+            emit CoverFinished(Problem.empty() ? Picture : QByteArray(), QString::fromStdString(Problem),
+                               false);
         });
 }
 
@@ -341,8 +444,11 @@ void TDiscLookup::Cancel() {
         Reply->deleteLater();
     }
     FBusy = false;
-    if (FCover) {
+    if (FJob == TJob::Cover) {
         emit CoverFinished({}, {}, true);
+    } else if (FJob != TJob::Lookup) {
+        FDetails.Cancelled = true;
+        emit DetailsFinished(FDetails);
     } else {
         TLookupResult Result;
         Result.Cancelled = true;
@@ -356,8 +462,20 @@ void TDiscLookup::Finish(TLookupResult Result) {
 }
 
 void TDiscLookup::Fail(const std::string& Error, int RetryAfter) {
+    if (FJob == TJob::Works) {
+        // Without the composers the cover may still come.
+        FDetails.Note = Error;
+        FJob = TJob::DetailsCover;
+        AskCover(FReleaseId);
+        return;
+    }
     FBusy = false;
-    if (FCover) {
+    if (FJob == TJob::DetailsCover) {
+        FDetails.Note += (FDetails.Note.empty() ? "" : " ") + std::string("No cover: ") + Error;
+        emit DetailsFinished(FDetails);
+        return;
+    }
+    if (FJob == TJob::Cover) {
         emit CoverFinished({}, QString::fromStdString(Error), false);
         return;
     }
@@ -378,6 +496,19 @@ TLookupResult TDiscLookup::LookUp(const TLookupToc& Toc) {
     if (FBusy) Loop.exec();
     disconnect(Connection);
     return Result;
+}
+
+TLookupDetails TDiscLookup::Details(const TLookupMatch& Match, const TLookupToc& Toc) {
+    TLookupDetails Details;
+    QEventLoop Loop;
+    const auto Connection = connect(this, &TDiscLookup::DetailsFinished, &Loop, [&](const TLookupDetails& D) {
+        Details = D;
+        Loop.quit();
+    });
+    StartDetails(Match, Toc);
+    if (FBusy) Loop.exec();
+    disconnect(Connection);
+    return Details;
 }
 
 QByteArray TDiscLookup::Cover(const std::string& ReleaseId, std::string& Error) {

@@ -41,13 +41,29 @@ TLookupServers LookupServersOf(const TPlayerSettings& Settings);
 
 struct TLookupResult {
     std::vector<TLookupMatch> Matches; // none: the disc is not known
-    std::string Error;                 // one line; empty when the services answered
-    int RetryAfter = 0;                // seconds a busy server asked to wait (with Error)
+    // gnudb's matches whose entry could not be read, each "category/discid (Artist / Title): why";
+    // the entries that were read are kept in Matches.
+    std::vector<std::string> Unread;
+    std::string Error;  // one line; empty when the services answered
+    int RetryAfter = 0; // seconds a busy server asked to wait (with Error)
     bool Cancelled = false;
     std::size_t Refused = 0; // matches left out because they cannot be a disc's data
     std::size_t LeftOut = 0; // matches past the number kept of one answer
     bool Answered() const { return Error.empty() && !Cancelled; }
 };
+
+// What a chosen match has beyond its line in the list, asked for once it is chosen: the composers of a
+// MusicBrainz release's works and its front cover.
+struct TLookupDetails {
+    std::string Composer; // empty: the works name none (the field stays as it is)
+    QByteArray Cover;     // empty: none; a picture that does not decode whole is refused
+    std::string Note;     // one line on what could not be had; empty when everything came
+    bool Cancelled = false;
+};
+
+// Why Picture cannot be a cover: not a picture, or one that does not decode whole (a JPEG without its
+// end marker, a PNG without its IEND chunk, a decoder's error); empty when it is whole.
+std::string CoverPictureProblem(const QByteArray& Picture);
 
 class TDiscLookup : public QObject {
     Q_OBJECT
@@ -59,13 +75,17 @@ public:
     void Start(const TLookupToc& Toc);
     // Fetches the front cover (500 px) of a MusicBrainz release; CoverFinished tells the result.
     void StartCover(const std::string& ReleaseId);
-    // Ends the request under way; its Finished or CoverFinished says Cancelled.
+    // Asks for Match's details (the release with its works' composer relationships, then its cover);
+    // DetailsFinished tells them. A gnudb match has none: it is told at once.
+    void StartDetails(const TLookupMatch& Match, const TLookupToc& Toc);
+    // Ends the request under way; its Finished, CoverFinished or DetailsFinished says Cancelled.
     void Cancel();
     bool Busy() const;
 
     // The same, waiting in an event loop of their own (for the command-line tool).
     TLookupResult LookUp(const TLookupToc& Toc);
     QByteArray Cover(const std::string& ReleaseId, std::string& Error);
+    TLookupDetails Details(const TLookupMatch& Match, const TLookupToc& Toc);
 
     // "Orbelune/<version> ( <contact> )".
     std::string UserAgent() const;
@@ -76,6 +96,7 @@ signals:
     void Finished(const TLookupResult& Result);
     // An empty picture without Error: the release has no front cover.
     void CoverFinished(const QByteArray& Picture, const QString& Error, bool Cancelled);
+    void DetailsFinished(const TLookupDetails& Details);
 
 private:
     using TAnswer = std::function<void(int Status, const QByteArray& Body)>;
@@ -90,6 +111,8 @@ private:
     QString Contact() const;
     void AskGnudb();
     void ReadGnudb(std::size_t Index);
+    void AskCover(const std::string& ReleaseId);
+    bool Covering() const { return FJob == TJob::Cover || FJob == TJob::DetailsCover; }
     void Finish(TLookupResult Result);
     void Fail(const std::string& Error, int RetryAfter = 0);
     QUrl GnudbUrl(const std::string& Command) const;
@@ -102,9 +125,12 @@ private:
     bool FTimedOut = false;
     bool FTooLarge = false; // the answer passed its limit and was dropped
     QByteArray FBody;       // of the request under way, so far
-    bool FCover = false;    // the request under way is a cover's
+    enum class TJob { Lookup, Cover, Works, DetailsCover };
+    TJob FJob = TJob::Lookup; // what the request under way is for
     bool FBusy = false;
     TLookupToc FToc;
     TLookupResult FResult;
     std::vector<TCddbEntry> FEntries;
+    std::string FReleaseId;
+    TLookupDetails FDetails;
 };

@@ -25,9 +25,11 @@ int ThisYear() {
 } // namespace
 
 bool CheckLookupMatch(TLookupMatch& Match, std::string& Why) {
-    for (std::string* Text : {&Match.ReleaseId, &Match.DiscName, &Match.Artist, &Match.Composer,
-                              &Match.RecordLabel, &Match.Country})
+    for (std::string* Text :
+         {&Match.ReleaseId, &Match.DiscName, &Match.Artist, &Match.Composer, &Match.RecordLabel,
+          &Match.Country, &Match.CatalogueNumber, &Match.Barcode, &Match.Date, &Match.Format, &Match.Status})
         *Text = Cleaned(*Text);
+    if (Match.Medium < 0 || Match.Medium > Match.MediumCount) Match.Medium = Match.MediumCount = 0;
     bool AnyTitle = false;
     for (std::string& Title : Match.Tracks) {
         Title = Cleaned(Title);

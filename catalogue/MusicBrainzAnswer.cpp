@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 
 namespace {
 
@@ -43,9 +44,8 @@ QJsonObject MediumOf(const QJsonArray& Media, const TLookupToc& Toc) {
     return Media.isEmpty() ? QJsonObject() : Media.first().toObject();
 }
 
-// The composers named by the works the recording performs, joined by "; ".
-std::string ComposersOf(const QJsonObject& Recording) {
-    std::vector<std::string> Names;
+// Adds the composers named by the works the recording performs to Names, each once.
+void ComposersOf(const QJsonObject& Recording, std::vector<std::string>& Names) {
     for (const QJsonValue& Relation : Recording.value(QStringLiteral("relations")).toArray()) {
         const QJsonObject Work = Relation.toObject().value(QStringLiteral("work")).toObject();
         for (const QJsonValue& WorkRelation : Work.value(QStringLiteral("relations")).toArray()) {
@@ -57,10 +57,6 @@ std::string ComposersOf(const QJsonObject& Recording) {
                 Names.push_back(Name);
         }
     }
-    std::string Joined;
-    for (const std::string& Name : Names)
-        Joined += (Joined.empty() ? "" : "; ") + Name;
-    return Joined;
 }
 
 TLookupMatch MatchOf(const QJsonObject& Release, const TLookupToc& Toc) {
@@ -70,6 +66,9 @@ TLookupMatch MatchOf(const QJsonObject& Release, const TLookupToc& Toc) {
     Match.DiscName = Text(Release.value(QStringLiteral("title")));
     Match.Artist = CreditOf(Release.value(QStringLiteral("artist-credit")).toArray());
     Match.Country = Text(Release.value(QStringLiteral("country")));
+    Match.Barcode = Text(Release.value(QStringLiteral("barcode")));
+    Match.Status = Text(Release.value(QStringLiteral("status")));
+    Match.Date = Text(Release.value(QStringLiteral("date")));
     QString Date = Release.value(QStringLiteral("date")).toString();
     if (Date.isEmpty())
         Date = Release.value(QStringLiteral("release-group"))
@@ -82,22 +81,51 @@ TLookupMatch MatchOf(const QJsonObject& Release, const TLookupToc& Toc) {
     for (const QJsonValue& Info : Release.value(QStringLiteral("label-info")).toArray()) {
         Match.RecordLabel =
             Text(Info.toObject().value(QStringLiteral("label")).toObject().value(QStringLiteral("name")));
+        Match.CatalogueNumber = Text(Info.toObject().value(QStringLiteral("catalog-number")));
         if (!Match.RecordLabel.empty()) break;
     }
-    const QJsonObject Medium = MediumOf(Release.value(QStringLiteral("media")).toArray(), Toc);
+    const QJsonArray Media = Release.value(QStringLiteral("media")).toArray();
+    const QJsonObject Medium = MediumOf(Media, Toc);
     Match.TrackCount = TrackCountOf(Medium);
+    std::vector<std::string> Composers; // when the answer holds the works' relationships
+    Match.Format = Text(Medium.value(QStringLiteral("format")));
+    Match.Medium = Medium.value(QStringLiteral("position")).toInt();
+    Match.MediumCount = static_cast<int>(Media.size());
     for (const QJsonValue& T : Medium.value(QStringLiteral("tracks")).toArray()) {
         const QJsonObject Track = T.toObject();
         const QJsonObject Recording = Track.value(QStringLiteral("recording")).toObject();
         std::string Title = Text(Track.value(QStringLiteral("title")));
         if (Title.empty()) Title = Text(Recording.value(QStringLiteral("title")));
         Match.Tracks.push_back(Title);
-        if (Match.Composer.empty()) Match.Composer = ComposersOf(Recording);
+        ComposersOf(Recording, Composers);
     }
+    for (const std::string& Name : Composers)
+        Match.Composer += (Match.Composer.empty() ? "" : "; ") + Name;
     return Match;
 }
 
 } // namespace
+
+bool ParseMusicBrainzComposers(const QByteArray& Json, const TLookupToc& Toc, std::string& Composer,
+                               std::string& Error) {
+    Composer.clear();
+    QJsonParseError Parse{};
+    const QJsonDocument Document = QJsonDocument::fromJson(Json, &Parse);
+    if (Parse.error != QJsonParseError::NoError || !Document.isObject() ||
+        !Document.object().value(QStringLiteral("media")).isArray()) {
+        Error = "MusicBrainz answered the release's works with " +
+                std::string(Parse.error != QJsonParseError::NoError ? "malformed JSON."
+                                                                    : "JSON that holds no media.");
+        return false;
+    }
+    const QJsonObject Medium = MediumOf(Document.object().value(QStringLiteral("media")).toArray(), Toc);
+    std::vector<std::string> Names;
+    for (const QJsonValue& T : Medium.value(QStringLiteral("tracks")).toArray())
+        ComposersOf(T.toObject().value(QStringLiteral("recording")).toObject(), Names);
+    for (const std::string& Name : Names)
+        Composer += (Composer.empty() ? "" : "; ") + Name;
+    return true;
+}
 
 bool ParseMusicBrainzAnswer(const QByteArray& Json, const TLookupToc& Toc, std::vector<TLookupMatch>& Matches,
                             std::string& Error) {

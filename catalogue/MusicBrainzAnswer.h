@@ -13,3 +13,10 @@
 // when the answer is not JSON of either shape.
 bool ParseMusicBrainzAnswer(const QByteArray& Json, const TLookupToc& Toc, std::vector<TLookupMatch>& Matches,
                             std::string& Error);
+
+// The composers of the release's works, from the release looked up with its recordings' work
+// relationships and the works' artist relationships: of the medium Toc's disc is on, every artist
+// related to a performed work as its composer, each once, joined by "; " in the order of the tracks.
+// Empty when none is named. False, with Error set to one line, when the answer is no release.
+bool ParseMusicBrainzComposers(const QByteArray& Json, const TLookupToc& Toc, std::string& Composer,
+                               std::string& Error);

@@ -1,7 +1,6 @@
 #include "catalogue/tool/LookupCommand.h"
 
 #include <QCoreApplication>
-#include <QTemporaryFile>
 #include <QThread>
 #include <iostream>
 #include <unistd.h>
@@ -13,6 +12,7 @@
 #include "catalogue/DiscEdit.h"
 #include "catalogue/DiscLookup.h"
 #include "catalogue/LookupCheck.h"
+#include "catalogue/LookupStore.h"
 #include "catalogue/tool/CatalogueShow.h"
 #include "catalogue/tool/TerminalOutput.h"
 #include "devices/MessageBoxes.h"
@@ -93,32 +93,24 @@ public:
         return Result;
     }
 
-    // Stores Match into the loaded disc, with the release's front cover when it has one.
+    // Stores Match into the loaded disc, with the composers of its works and its front cover when it has
+    // them, and its names in the reference lists when the settings ask for it.
     bool Store(const TLookupMatch& Match, std::string& Note) {
+        const TLookupToc Toc = LookupTocOf(FRec);
+        const TLookupDetails Details = FLookup->Details(Match, Toc);
         TDiscEdit Edit(*FCatalogue, FRec, FGrid, FMemo, FKeys, FRecNo, FCode);
-        PutLookupTracks(Match, Edit.Tracks, Edit.TrackCount());
-        const TDiscTexts Texts = LookupTexts(Match, TextsOf(Edit.EditRecord));
-        if (Match.Source == TLookupSource::MusicBrainz) {
-            std::string Error;
-            const QByteArray Picture = FLookup->Cover(Match.ReleaseId, Error);
-            if (!Error.empty()) {
-                Note = " (no cover: " + Error + ")";
-            } else if (!Picture.isEmpty()) {
-                QTemporaryFile File(QString::fromStdString(FDataDir + "cover-XXXXXX"));
-                if (File.open() && File.write(Picture) == Picture.size() && File.flush()) {
-                    File.close();
-                    if (Edit.StorePicture(File.fileName().toStdString()))
-                        Note = " with its cover";
-                    else
-                        Note = " (the cover was not stored: " + FMessages.Taken() + ")";
-                }
-            }
-        }
-        if (!Edit.Finish(true, Texts)) {
+        if (!StoreLookupMatch(Edit, Match, Details, FSettings, Note)) {
             FErr << "orbelune-cat: " << FCode << ": " << FMessages.Taken() << "\n";
             return false;
         }
+        if (const std::string Told = FMessages.Taken(); !Told.empty()) Note += " (" + Told + ")";
         return true;
+    }
+
+    // gnudb's entries that could not be read, one line each.
+    void TellUnread(const TLookupResult& Result) {
+        for (const std::string& Line : Result.Unread)
+            FErr << "orbelune-cat: gnudb's entry " << Line << "\n";
     }
 
     TPlayerSettings FSettings;
@@ -137,12 +129,14 @@ public:
 int LookUpOne(TLookupRun& Run, const TLookupArgs& A) {
     if (!Run.Load(A.Code)) return 1;
     const TLookupResult Result = Run.LookUp();
+    Run.TellUnread(Result);
     if (!Result.Answered()) {
         Run.FErr << "orbelune-cat: " << Result.Error << "\n";
         return 1;
     }
     if (Result.Matches.empty()) {
-        Run.FOut << "No match for " << A.Code << " at MusicBrainz or gnudb" << RefusedNote(Result) << ".\n";
+        Run.FOut << "No match for " << A.Code << " at MusicBrainz or gnudb" << RefusedNote(Result) << ".\n"
+                 << "Add the disc to MusicBrainz: " << MusicBrainzAttachUrl(LookupTocOf(Run.FRec)) << "\n";
         return A.Pick ? 1 : 0;
     }
     if (!A.Pick) {
@@ -214,6 +208,8 @@ int Fill(TLookupRun& Run) {
             ++Filled;
             Line = "filled: " + Result.Matches.front().Line() + Note;
         }
+        if (!Result.Unread.empty())
+            Line += "; " + std::to_string(Result.Unread.size()) + " of gnudb's entries could not be read";
         if (Terminal) WriteTerminalControl(Run.FErr, "\r\x1b[K");
         Run.FOut << Code << "\t" << Line << "\n" << std::flush;
     }

@@ -99,7 +99,7 @@ TEST_F(DiscLookupTest, SeveralReleasesOfTheDiscId) {
 TEST_F(DiscLookupTest, GnudbWhenMusicBrainzHasNothing) {
     Services.GnudbQuery.Body = "211 Found inexact matches, list follows (until terminating `.')\r\n"
                                "rock 1e0c5b03 Bj\xc3\xb6rk / D\xc3\xa9"
-                               "but\r\nmisc 2f0c5b03 Other / Disc\r\n.\r\n";
+                               "but\r\nmisc 2f0c5b03 Other / Disc\r\njazz 3a0c5b03 Gone / Entry\r\n.\r\n";
     Services.GnudbReads["1e0c5b03"] =
         LookupFixtures::CddbEntry("rock", "1e0c5b03", QStringLiteral("Bj\u00f6rk / D\u00e9but"), true);
     Services.GnudbReads["2f0c5b03"] =
@@ -110,7 +110,12 @@ TEST_F(DiscLookupTest, GnudbWhenMusicBrainzHasNothing) {
     EXPECT_EQ(R.Matches[0].Artist, "Bj\u00f6rk");
     EXPECT_EQ(R.Matches[0].Tracks[0], "Caf\u00e9");
     EXPECT_EQ(R.Matches[1].ReleaseId, "misc/2f0c5b03");
-    ASSERT_EQ(Server.Requests.size(), 4u);
+    // The entry gnudb cannot give (401) is named; the two it gave are kept.
+    ASSERT_EQ(R.Unread.size(), 1u);
+    EXPECT_EQ(R.Unread[0],
+              "jazz/3a0c5b03 (Gone / Entry): gnudb refused the request: 401 Specified CDDB entry "
+              "not found");
+    ASSERT_EQ(Server.Requests.size(), 5u);
     const QByteArray Query = Server.Requests[1].Target;
     EXPECT_TRUE(Query.startsWith("/~cddb/cddb.cgi?cmd=cddb+query+" +
                                  QByteArray::fromStdString(Disc().FreeDbId) +
@@ -254,10 +259,20 @@ TEST_F(DiscLookupTest, CancelAndCover) {
     const std::string Id = "00000001-1111-2222-3333-444444444444";
     Services.Other["/release/" + QByteArray::fromStdString(Id) + "/front-500"] = {
         307, "", {{"Location", "/img/front.jpg"}}};
-    Services.Other["/img/front.jpg"] = {200, "JPEGDATA", {}, 0, false, "image/jpeg"};
+    const QByteArray Jpeg = LookupFixtures::Picture("JPG");
+    Services.Other["/img/front.jpg"] = {200, Jpeg, {}, 0, false, "image/jpeg"};
     std::string Error;
-    EXPECT_EQ(Lookup.Cover(Id, Error), QByteArray("JPEGDATA"));
+    EXPECT_EQ(Lookup.Cover(Id, Error), Jpeg);
     EXPECT_TRUE(Error.empty()) << Error;
+    // A picture cut short decodes mostly grey: it is refused, and the cover asked for once.
+    const QByteArray Png = LookupFixtures::Picture("PNG");
+    for (const QByteArray& Cut : {Jpeg.left(Jpeg.size() * 2 / 3), Png.left(Png.size() - 12)}) {
+        Services.Other["/img/front.jpg"].Body = Cut;
+        const std::size_t Asked = Server.Requests.size();
+        EXPECT_TRUE(Lookup.Cover(Id, Error).isEmpty());
+        EXPECT_NE(Error.find("cut short"), std::string::npos) << Error;
+        EXPECT_EQ(Server.Requests.size() - Asked, 2u); // the cover's page and its redirect
+    }
     EXPECT_TRUE(Lookup.Cover("00000009-1111-2222-3333-444444444444", Error).isEmpty()); // none: 404
     EXPECT_TRUE(Error.empty()) << Error;
     EXPECT_TRUE(Lookup.Cover("../../etc", Error).isEmpty());
@@ -292,17 +307,35 @@ TEST_F(DiscLookupTest, CatalogueToolListsPicksAndFills) {
         return Status;
     };
     std::string Out, Err;
-    Services.MusicBrainz = {
-        200, LookupFixtures::MusicBrainzReleases(2, QByteArray::fromStdString(Toc.MusicBrainzId))};
+    const QByteArray DiscId = QByteArray::fromStdString(Toc.MusicBrainzId);
+    Services.MusicBrainz = {200, LookupFixtures::MusicBrainzReleases(2, DiscId)};
+    // The picked release's works name their composers; its cover is a whole JPEG.
+    Services.Other["/ws/2/release/00000002-1111-2222-3333-444444444444"] = {
+        200, LookupFixtures::MusicBrainzWorks({"Comp A", "", "Comp B"}, DiscId)};
+    Services.Other["/release/00000002-1111-2222-3333-444444444444/front-500"] = {
+        200, LookupFixtures::Picture("JPG"), {}, 0, false, "image/jpeg"};
     ASSERT_EQ(Run({"lookup", "DISC1"}, Out, Err), 0) << Err;
-    EXPECT_EQ(Out, "1\tAlbum 1 - Ann Example & The Band (1991, G1, Label 1, 3 tracks) MusicBrainz\n"
-                   "2\tAlbum 2 - Ann Example & The Band (1992, G2, Label 2, 3 tracks) MusicBrainz\n");
+    EXPECT_EQ(
+        Out,
+        "1\tAlbum 1 - Ann Example & The Band (1991, G1, Label 1, X 1, disc 2 of 2, 3 tracks) MusicBrainz\n"
+        "2\tAlbum 2 - Ann Example & The Band (1992, G2, Label 2, X 2, disc 2 of 2, 3 tracks) MusicBrainz\n");
     EXPECT_EQ(Run({"lookup", "DISC1", "--pick", "3"}, Out, Err), 1);
     EXPECT_NE(Err.find("there are 2 matches, not 3"), std::string::npos) << Err;
     ASSERT_EQ(Run({"lookup", "DISC1", "--pick", "2"}, Out, Err), 0) << Err;
+    EXPECT_NE(Out.find("with its cover"), std::string::npos) << Out;
+    const QByteArray Works =
+        QUrl::fromPercentEncoding(Server.Requests[Server.Requests.size() - 2].Target).toUtf8();
+    EXPECT_TRUE(Works.contains("inc=recordings+recording-level-rels+work-rels+work-level-rels+artist-rels"))
+        << Works.constData();
     ASSERT_EQ(Run({"show", "DISC1"}, Out, Err), 0) << Err;
-    for (const char* Text : {"Album 2", "Ann Example & The Band", "Label 2", "1992", "First 2", "Third"})
+    for (const char* Text :
+         {"Album 2", "Ann Example & The Band", "Comp A; Comp B", "Label 2", "1992", "First 2", "Third"})
         EXPECT_NE(Out.find(Text), std::string::npos) << Text << " in " << Out;
+    // The new names join the reference lists, as OK in the editor adds them.
+    for (const auto& [File, Name] : {std::pair{"composer.fle", "Comp A; Comp B"},
+                                     {"artist.fle", "Ann Example & The Band"},
+                                     {"label.fle", "Label 2"}})
+        EXPECT_NE(ReadFileBytes(Folder.Home.File(File)).find(Name), std::string::npos) << File;
 
     // DISC2 has several matches and stays; then one match fills it. NAMED is never asked for.
     ASSERT_EQ(Run({"lookup", "--fill"}, Out, Err), 0) << Err;
@@ -312,14 +345,31 @@ TEST_F(DiscLookupTest, CatalogueToolListsPicksAndFills) {
     const std::size_t Asked = Server.Requests.size();
     ASSERT_EQ(Run({"lookup", "--fill"}, Out, Err), 0) << Err;
     EXPECT_NE(Out.find("DISC2\tfilled: Album 1"), std::string::npos) << Out;
-    EXPECT_EQ(Server.Requests.size() - Asked, 2u); // the disc and its cover
+    EXPECT_EQ(Server.Requests.size() - Asked, 3u); // the disc, its works and its cover
     EXPECT_TRUE(Folder.Check().Ok);
 
     // Releases that cannot be a disc's data are not offered, and the tool says so.
     Services.MusicBrainz = {200, R"({"id":"x","releases":[{"id":"1","title":"","media":[{"track-count":0}]},
                                   {"id":"2","title":"Minus","date":"9999","media":[{"track-count":-5}]}]})"};
     ASSERT_EQ(Run({"lookup", "DISC1"}, Out, Err), 0) << Err;
-    EXPECT_EQ(Out, "No match for DISC1 at MusicBrainz or gnudb (2 answers cannot be a disc's data).\n");
+    EXPECT_TRUE(
+        Out.starts_with("No match for DISC1 at MusicBrainz or gnudb (2 answers cannot be a disc's data).\n"))
+        << Out;
+    // gnudb gives one of its two matches: the shell lists it, names the other and succeeds.
+    Services.MusicBrainz = {404, R"({"error":"Not Found"})"};
+    Services.GnudbQuery.Body = "211 Found inexact matches, list follows (until terminating `.')\r\n"
+                               "rock 1e0c5b03 Good / One\r\njazz 3a0c5b03 Gone / Entry\r\n.\r\n";
+    Services.GnudbReads["1e0c5b03"] =
+        LookupFixtures::CddbEntry("rock", "1e0c5b03", QStringLiteral("Good / One"), false);
+    ASSERT_EQ(Run({"lookup", "DISC1"}, Out, Err), 0) << Err;
+    EXPECT_EQ(Out, "1\tOne - Good (1987, 3 tracks) gnudb\n");
+    EXPECT_NE(Err.find("jazz/3a0c5b03 (Gone / Entry): gnudb refused the request: 401"), std::string::npos)
+        << Err;
+    // Nobody knows it: the shell gives MusicBrainz's page for adding it.
+    Services.GnudbQuery.Body = "202 No match found\r\n";
+    ASSERT_EQ(Run({"lookup", "DISC1"}, Out, Err), 0) << Err;
+    EXPECT_NE(Out.find("Add the disc to MusicBrainz: " + MusicBrainzAttachUrl(Toc)), std::string::npos)
+        << Out;
 
     Services.MusicBrainz = {500, "oops"};
     EXPECT_EQ(Run({"lookup", "DISC1"}, Out, Err), 1);

@@ -6,9 +6,41 @@
 #include "catalogue/LookupCheck.h"
 #include "catalogue/LookupMatch.h"
 #include "catalogue/MusicBrainzAnswer.h"
+#include "devices/CdioDrive.h"
+#include "devices/NullSoundOutput.h"
 #include "support/LocalHttpServer.h"
+#include "support/TestSupport.h"
+
+#include <discid/discid.h>
 
 namespace {
+
+// The table of contents of a test image, as the drive reads it.
+bool ReadImageToc(const std::string& Path, TDriveToc& Toc) {
+    int Error = 0;
+    auto Drive = TCdioDrive::Open(
+        Path, false, [] { return std::make_unique<TNullSoundOutput>(); }, Error);
+    return Drive && Drive->ReadToc(Toc) == 0;
+}
+
+// libdiscid's page for submitting the disc, from the tracks MusicBrainz counts (the audio session).
+std::string LibdiscidSubmissionUrl(const TDriveToc& Toc) {
+    int Audio = Toc.TrackCount();
+    while (Audio > 1 && !Toc.Tracks[static_cast<std::size_t>(Audio - 1)].Audio)
+        --Audio;
+    int Offsets[100] = {};
+    const int DataStart =
+        Audio < Toc.TrackCount() ? Toc.Tracks[static_cast<std::size_t>(Audio)].StartFrame : 0;
+    Offsets[0] = Audio < Toc.TrackCount() ? DataStart - 11400 : Toc.LeadOutFrame;
+    const int First = Toc.Tracks.front().Number;
+    for (int i = 0; i < Audio; ++i)
+        Offsets[First + i] = Toc.Tracks[static_cast<std::size_t>(i)].StartFrame;
+    DiscId* Disc = discid_new();
+    std::string Url;
+    if (discid_put(Disc, First, First + Audio - 1, Offsets)) Url = discid_get_submission_url(Disc);
+    discid_free(Disc);
+    return Url;
+}
 
 TLookupToc ThreeTracks(const std::string& Id = "xyz") {
     TLookupToc Toc;
@@ -38,7 +70,13 @@ TEST(LookupAnswer, MusicBrainzReleasesTakeTheMediumOfTheDisc) {
     EXPECT_EQ(M.RecordLabel, "Label 2");
     EXPECT_EQ(M.TrackCount, 3);
     EXPECT_EQ(M.Tracks, (std::vector<std::string>{"First 2", "Second from recording", "Third"}));
-    EXPECT_EQ(M.Line(), "Album 2 - Ann Example & The Band (1992, G2, Label 2, 3 tracks) MusicBrainz");
+    EXPECT_EQ(M.CatalogueNumber, "X 2");
+    EXPECT_EQ(M.Date, "1992-05-01");
+    EXPECT_EQ(M.Format, "CD");
+    EXPECT_EQ(M.Medium, 2);
+    EXPECT_EQ(M.MediumCount, 2);
+    EXPECT_EQ(M.Line(),
+              "Album 2 - Ann Example & The Band (1992, G2, Label 2, X 2, disc 2 of 2, 3 tracks) MusicBrainz");
 
     // A lookup by table of contents names no disc id: the medium with the disc's track count is taken.
     ASSERT_TRUE(ParseMusicBrainzAnswer(LookupFixtures::MusicBrainzReleases(1), ThreeTracks("unknown"),
@@ -57,6 +95,72 @@ TEST(LookupAnswer, MusicBrainzComposerFromWorkRelations) {
     ASSERT_TRUE(ParseMusicBrainzAnswer(Json, Toc, Matches, Error)) << Error;
     EXPECT_EQ(Matches.at(0).Composer, "Comp A; Comp B");
     EXPECT_EQ(Matches[0].Year, 0);
+}
+
+TEST(LookupAnswer, MusicBrainzComposersOfTheDiscsWorks) {
+    std::string Composer, Error;
+    ASSERT_TRUE(ParseMusicBrainzComposers(
+        LookupFixtures::MusicBrainzWorks({"Comp A", "", "Comp A", "Comp B"}), ThreeTracks(), Composer, Error))
+        << Error;
+    EXPECT_EQ(Composer, "Comp A; Comp B"); // each once, of this disc's medium only, lyricists left out
+    ASSERT_TRUE(ParseMusicBrainzComposers(LookupFixtures::MusicBrainzWorks({"", "", ""}), ThreeTracks(),
+                                          Composer, Error));
+    EXPECT_EQ(Composer, "");
+    EXPECT_FALSE(ParseMusicBrainzComposers("<html>", ThreeTracks(), Composer, Error));
+    EXPECT_NE(Error.find("MusicBrainz"), std::string::npos);
+}
+
+TEST(LookupAnswer, APickReplacesWhatTheLastPickPut) {
+    TLookupMatch Us, Plain;
+    Us.DiscName = Plain.DiscName = "Album";
+    Us.Artist = Plain.Artist = "Band";
+    Us.RecordLabel = "Pier Music";
+    Us.Year = 1999;
+    Us.Tracks = {"One", "Two", "Three"};
+    Plain.Tracks = {"Uno", "", ""};
+    TDiscTexts Texts;
+    Texts.Composer = "Typed before";
+    Texts.Year = 1980;
+    TStringGridData Grid(3, 4);
+    Grid.SetCells(0, 3, "Own third");
+    TLookupFill Fill;
+    TakeLookupMatch(Us, Texts, Grid, 3, Fill);
+    TakeLookupComposer("Comp", Texts.Composer, Fill);
+    EXPECT_EQ(Texts.RecordLabel, "Pier Music");
+    EXPECT_EQ(Texts.Composer, "Comp");
+    Texts.Artist = "Typed after"; // the user's now
+    Grid.SetCells(0, 2, "Typed two");
+    TakeLookupMatch(Plain, Texts, Grid, 3, Fill);
+    EXPECT_EQ(Texts.RecordLabel, "");          // the first pick's label goes
+    EXPECT_EQ(Texts.Composer, "Typed before"); // the field as it was before the picks
+    EXPECT_EQ(Texts.Year, 1980);
+    EXPECT_EQ(Texts.Artist, "Band"); // the new release has one
+    EXPECT_EQ(Grid.Cells(0, 1), "Uno");
+    EXPECT_EQ(Grid.Cells(0, 2), "Typed two");
+    EXPECT_EQ(Grid.Cells(0, 3), "Own third");
+    Texts.Composer = "Mine";
+    TakeLookupComposer("Late", Texts.Composer, Fill); // typed meanwhile: kept
+    EXPECT_EQ(Texts.Composer, "Mine");
+}
+
+TEST(LookupAnswer, AttachUrlIsLibdiscidsOwn) {
+    // The test images' tables of contents, and an enhanced CD whose data session MusicBrainz leaves out.
+    std::vector<TDriveToc> Tocs;
+    for (const char* Image : {"cdda/cdda.cue", "cdda_4_5/cdda_4_5.cue", "cdtext-3track/cdtext.cue"}) {
+        TDriveToc Toc;
+        ASSERT_TRUE(ReadImageToc((TestDataDir() / "cd-images" / Image).string(), Toc)) << Image;
+        Tocs.push_back(Toc);
+    }
+    TDriveToc Enhanced;
+    Enhanced.Tracks = {{1, 150, true}, {2, 18816, true}, {3, 70000, false}};
+    Enhanced.LeadOutFrame = 90000;
+    Tocs.push_back(Enhanced);
+    for (const TDriveToc& Toc : Tocs) {
+        const std::string Libdiscid = LibdiscidSubmissionUrl(Toc);
+        ASSERT_FALSE(Libdiscid.empty());
+        // libdiscid names the page by http; the page is served by https.
+        EXPECT_EQ(MusicBrainzAttachUrl(LookupTocOf(Toc)), "https" + Libdiscid.substr(Libdiscid.find(':')));
+    }
 }
 
 TEST(LookupAnswer, MusicBrainzNoMatchAndBadAnswers) {
@@ -173,7 +277,7 @@ TEST(LookupAnswer, MatchFillsTextsAndTracks) {
     Current.Year = 1980;
     const TDiscTexts T = LookupTexts(M, Current);
     EXPECT_EQ(T.DiscName.size(), 100u);
-    EXPECT_EQ(T.Composer, "Artist"); // no composer: the artist credit
+    EXPECT_EQ(T.Composer, "Old"); // the artist credit names performers, not the composer
     EXPECT_EQ(T.MusicType, "Jazz");
     EXPECT_EQ(T.Year, 1999);
     TStringGridData Grid(3, 4);

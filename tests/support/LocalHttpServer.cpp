@@ -1,6 +1,8 @@
 #include "support/LocalHttpServer.h"
 
+#include <QBuffer>
 #include <QDateTime>
+#include <QImage>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -95,6 +97,37 @@ QByteArray MusicBrainzReleases(int Count, const QByteArray& DiscId) {
                      {"position":3,"title":"Third"}]}]})";
     }
     return R"({"id":")" + DiscId + R"(","offset-count":3,"releases":[)" + Releases + "]}";
+}
+
+QByteArray MusicBrainzWorks(const std::vector<QByteArray>& Composers, const QByteArray& DiscId) {
+    QByteArray Tracks;
+    for (std::size_t t = 0; t < Composers.size(); ++t) {
+        QByteArray Relations = R"({"type":"lyricist","artist":{"name":"Words Writer"}})";
+        if (!Composers[t].isEmpty())
+            Relations +=
+                R"(,{"type":"composer","direction":"backward","artist":{"name":")" + Composers[t] + R"("}})";
+        Tracks +=
+            (t ? "," : "") + QByteArray(R"({"position":)") + QByteArray::number(t + 1) +
+            R"(,"title":"T","recording":{"title":"T","relations":[{"type":"performance","target-type":"work",
+                  "work":{"title":"W","relations":[)" +
+            Relations + "]}}]}}";
+    }
+    return R"({"id":"00000002-1111-2222-3333-444444444444","title":"Album 2","media":[
+        {"position":1,"track-count":1,"discs":[{"id":"other"}],"tracks":[{"position":1,"title":"x",
+         "recording":{"relations":[{"type":"performance","work":{"relations":[
+         {"type":"composer","artist":{"name":"Not On This Disc"}}]}}]}}]},
+        {"position":2,"track-count":3,"discs":[{"id":")" +
+           DiscId + R"("}],"tracks":[)" + Tracks + "]}]}";
+}
+
+QByteArray Picture(const char* Format) {
+    QImage Image(64, 64, QImage::Format_RGB32);
+    Image.fill(Qt::darkRed);
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    Image.save(&Buffer, Format);
+    return Bytes;
 }
 
 QByteArray CddbEntry(const QByteArray& Category, const QByteArray& DiscId, const QString& Title,

@@ -60,6 +60,12 @@ private:
 namespace LookupFixtures {
 // A MusicBrainz disc id answer with Count releases of a 3-track disc (release i: "Album i").
 QByteArray MusicBrainzReleases(int Count, const QByteArray& DiscId = "xyz");
+// A MusicBrainz release looked up with its works' relationships (inc=recordings+recording-level-rels+
+// work-rels+work-level-rels+artist-rels) for the 3-track medium of DiscId: track t performs a work whose
+// composer is Composers[t] (none when empty), beside a lyricist.
+QByteArray MusicBrainzWorks(const std::vector<QByteArray>& Composers, const QByteArray& DiscId = "xyz");
+// A picture of the given format ("JPG", "PNG") as a cover server sends it.
+QByteArray Picture(const char* Format);
 // A CDDB read answer of an entry with DTITLE Title and three tracks, in Latin-1 when Latin1.
 QByteArray CddbEntry(const QByteArray& Category, const QByteArray& DiscId, const QString& Title, bool Latin1);
 } // namespace LookupFixtures
