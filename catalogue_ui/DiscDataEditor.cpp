@@ -225,8 +225,13 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
                        "ids and table of contents are sent."));
     labLookup = MakeLabel("labLookup", {}, this);
     labLookup->setTextFormat(Qt::PlainText);
-    // A long message is cut by the window's edge rather than widening it; its tip has it whole.
+    // A long message wraps within the window rather than widening it; its tip has it whole too.
+    labLookup->setWordWrap(true);
     labLookup->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    btnAttach = Button("btnAttach", "&Add to MusicBrainz...");
+    btnAttach->setToolTip(QStringLiteral("Open MusicBrainz's page for adding this disc's id to its release, "
+                                         "in your web browser."));
+    btnAttach->hide();
     imgCover = MakeLabel("imgCover", {}, this);
     imgCover->setToolTip(QStringLiteral("The looked-up cover: it becomes the disc's picture on OK."));
     imgCover->setFixedSize(CoverPreviewSize, CoverPreviewSize);
@@ -247,6 +252,8 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     connect(btnTracks, &QPushButton::clicked, this, &TfrmCDData::btnTracksClick);
     connect(btnCdText, &QPushButton::clicked, this, &TfrmCDData::btnCdTextClick);
     connect(btnLookup, &QPushButton::clicked, this, &TfrmCDData::btnLookupClick);
+    connect(btnAttach, &QPushButton::clicked, this,
+            [this] { OpenDiscPage(Q(MusicBrainzAttachUrl(FLookupToc))); });
     connect(btnOK, &QPushButton::clicked, this, &TfrmCDData::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -278,7 +285,10 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     Layout->addWidget(gbData);
     Layout->addLayout(Middle, 1);
     Layout->addLayout(Buttons);
-    Layout->addWidget(labLookup);
+    auto* Status = new QHBoxLayout;
+    Status->addWidget(labLookup, 1);
+    Status->addWidget(btnAttach, 0, Qt::AlignTop);
+    Layout->addLayout(Status);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
 
     QWidget* Order[] = {edName,     edComp,    edArt,     ed1,       ed2,     edLab,    edCat,
@@ -312,6 +322,7 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     FLookupToc = InDrive ? LookupTocOf(Drive->Toc) : LookupTocOf(R);
     btnLookup->setEnabled(FLookupToc.Valid());
     if (InDrive) {
+        FDriveText = Drive->Text;
         ShowDiscIds(Drive->Toc);
         if (FEdit.OffersCdText(Drive->Text)) {
             FCdText = Drive->Text;
@@ -343,6 +354,7 @@ void TfrmCDData::btnCdTextClick() {
     const TCdTextNames Names = FEdit.TakeCdText(FCdText);
     if (!Names.DiscName.empty()) edName->setText(Q(Names.DiscName));
     if (!Names.Artist.empty()) edArt->setText(Q(Names.Artist));
+    if (!Names.Composer.empty()) edComp->setText(Q(Names.Composer));
     FillTrackList();
     btnCdText->setEnabled(false);
 }
@@ -354,7 +366,7 @@ void TfrmCDData::EnsureLookup() {
         FLookup = new TDiscLookup(LookupServersOf(FSettings), this);
         connect(FLookup, &TDiscLookup::Progress, labLookup, &QLabel::setText);
         connect(FLookup, &TDiscLookup::Finished, this, &TfrmCDData::LookupFinished);
-        connect(FLookup, &TDiscLookup::CoverFinished, this, &TfrmCDData::CoverFinished);
+        connect(FLookup, &TDiscLookup::DetailsFinished, this, &TfrmCDData::DetailsFinished);
     }
 }
 
@@ -367,43 +379,81 @@ void TfrmCDData::btnLookupClick() {
     // The window stays usable meanwhile; the button stops the lookup.
     setCursor(Qt::BusyCursor);
     btnLookup->setText(QStringLiteral("Stop &look-up"));
+    btnAttach->hide();
+    FUnread.clear();
     FLookup->Start(FLookupToc);
 }
 
 void TfrmCDData::LookupEnded(const QString& Status) {
     unsetCursor();
     btnLookup->setText(QStringLiteral("&Look up"));
-    labLookup->setText(Status);
-    labLookup->setToolTip(Status);
+    const QString Said = FUnread.isEmpty() ? Status : Status + QLatin1Char(' ') + FUnread;
+    labLookup->setText(Said);
+    labLookup->setToolTip(Said);
 }
 
+namespace {
+
+// Text as one sentence: its own full stops, if any, are not doubled.
+QString Sentence(const std::string& Text) {
+    QString Said = Q(Text).trimmed();
+    while (Said.endsWith(QLatin1Char('.')))
+        Said.chop(1);
+    return Said + QLatin1Char('.');
+}
+
+} // namespace
+
 void TfrmCDData::LookupFinished(const TLookupResult& Result) {
+    if (!Result.Unread.empty()) {
+        FUnread = Result.Unread.size() == 1 ? QStringLiteral("gnudb could not give its entry ")
+                                            : QStringLiteral("gnudb could not give its entries ");
+        for (std::size_t i = 0; i < Result.Unread.size(); ++i)
+            FUnread += (i ? QStringLiteral("; ") : QString()) + Q(Result.Unread[i]);
+        FUnread = Sentence(FUnread.toStdString());
+    }
     if (Result.Cancelled) return LookupEnded(QStringLiteral("Look-up stopped; nothing was changed."));
-    if (!Result.Answered()) return LookupEnded(Q(Result.Error) + QStringLiteral(" Nothing was changed."));
-    if (Result.Matches.empty())
-        return LookupEnded(
-            QStringLiteral("Neither MusicBrainz nor gnudb knows this disc; nothing was changed."));
+    if (!Result.Answered())
+        return LookupEnded(Sentence(Result.Error) + QStringLiteral(" Nothing was changed."));
+    if (Result.Matches.empty()) {
+        // The user can name the disc at MusicBrainz; what the disc itself says helps to find its release.
+        QString Status = QStringLiteral("Neither MusicBrainz nor gnudb knows this disc; nothing was changed. "
+                                        "Add to MusicBrainz opens its page for adding this disc.");
+        const TCdTextNames Names = CdTextNamesOf(FDriveText);
+        if (!Names.DiscName.empty() || !Names.Artist.empty())
+            Status += QStringLiteral(" The disc's CD-TEXT names it \u201c%1\u201d%2.")
+                          .arg(Q(Names.DiscName),
+                               Names.Artist.empty() ? QString() : QStringLiteral(" by ") + Q(Names.Artist));
+        btnAttach->show();
+        return LookupEnded(Status);
+    }
     int Index = 0;
     if (Result.Matches.size() > 1) {
         unsetCursor();
-        Index = ChooseLookupMatch(this, Result.Matches);
+        labLookup->setText(
+            QStringLiteral("%1 releases match this disc: choose yours.").arg(Result.Matches.size()));
+        Index = ChooseLookupMatch(this, Result.Matches, CdTextNamesOf(FDriveText));
         if (Index < 0) return LookupEnded(QStringLiteral("No match taken; nothing was changed."));
     }
     TakeMatch(Result.Matches[static_cast<std::size_t>(Index)]);
 }
 
 void TfrmCDData::TakeMatch(const TLookupMatch& Match) {
-    const TDiscTexts Current = {
+    TDiscTexts Texts = {
         edName->text().toStdString(), edComp->text().toStdString(), edArt->text().toStdString(),
         ed1->text().toStdString(),    ed2->text().toStdString(),    edLab->text().toStdString(),
         edCat->text().toStdString(),  edRef->text().toStdString(),  edYear->text().toInt()};
-    const TDiscTexts Texts = LookupTexts(Match, Current);
-    edName->setText(Q(Texts.DiscName));
-    edArt->setText(Q(Texts.Artist));
-    edComp->setText(Q(Texts.Composer));
-    edLab->setText(Q(Texts.RecordLabel));
+    TakeLookupMatch(Match, Texts, FEdit.Tracks, FEdit.TrackCount(), FFill);
+    // Each shows its beginning, however long.
+    const auto Show = [](QLineEdit* Edit, const std::string& Text) {
+        Edit->setText(Q(Text));
+        Edit->setCursorPosition(0);
+    };
+    Show(edName, Texts.DiscName);
+    Show(edArt, Texts.Artist);
+    Show(edComp, Texts.Composer);
+    Show(edLab, Texts.RecordLabel);
     edYear->setText(Texts.Year > 0 ? QString::number(Texts.Year) : QString());
-    PutLookupTracks(Match, FEdit.Tracks, FEdit.TrackCount());
     FillTrackList();
     btnCdText->setEnabled(false);
     FTaken = Q(Match.Line());
@@ -414,23 +464,29 @@ void TfrmCDData::TakeMatch(const TLookupMatch& Match) {
         return LookupEnded(QStringLiteral("Filled from ") + FTaken + QStringLiteral(". OK stores it."));
     setCursor(Qt::BusyCursor);
     EnsureLookup();
-    FLookup->StartCover(Match.ReleaseId);
+    FLookup->StartDetails(Match, FLookupToc);
 }
 
-void TfrmCDData::CoverFinished(const QByteArray& Picture, const QString& Error, bool Cancelled) {
+void TfrmCDData::DetailsFinished(const TLookupDetails& Details) {
     const QString Filled = QStringLiteral("Filled from ") + FTaken;
-    if (Cancelled) return LookupEnded(Filled + QStringLiteral(", without its cover. OK stores it."));
-    if (!Error.isEmpty())
-        return LookupEnded(Filled + QStringLiteral("; no cover: ") + Error +
-                           QStringLiteral(" OK stores it."));
+    if (Details.Cancelled)
+        return LookupEnded(Filled + QStringLiteral(", without its composers and cover. OK stores it."));
+    std::string Composer = edComp->text().toStdString();
+    TakeLookupComposer(Details.Composer, Composer, FFill);
+    if (Q(Composer) != edComp->text()) {
+        edComp->setText(Q(Composer));
+        edComp->setCursorPosition(0);
+    }
+    const QString Note = Details.Note.empty() ? QString() : QLatin1Char(' ') + Sentence(Details.Note);
     QImage Image;
-    if (Picture.isEmpty() || !Image.loadFromData(Picture))
-        return LookupEnded(Filled + (Picture.isEmpty()
-                                         ? QStringLiteral("; the release has no cover. OK stores it.")
-                                         : QStringLiteral("; its cover is no picture. OK stores it.")));
+    if (Details.Cover.isEmpty() || !Image.loadFromData(Details.Cover))
+        return LookupEnded(Filled +
+                           (Details.Note.empty() ? QStringLiteral("; the release has no cover.")
+                                                 : QStringLiteral(".") + Note) +
+                           QStringLiteral(" OK stores it."));
     // Kept in a working file until OK stores it as the disc's picture.
     auto File = std::make_unique<QTemporaryFile>(Q(FEdit.Catalogue().DataDir() + "cover-XXXXXX"));
-    if (!File->open() || File->write(Picture) != Picture.size() || !File->flush())
+    if (!File->open() || File->write(Details.Cover) != Details.Cover.size() || !File->flush())
         return LookupEnded(Filled + QStringLiteral("; the cover cannot be kept in ") +
                            Q(FEdit.Catalogue().DataDir()) + QStringLiteral(". OK stores the rest."));
     File->close();
@@ -438,7 +494,7 @@ void TfrmCDData::CoverFinished(const QByteArray& Picture, const QString& Error, 
     imgCover->setPixmap(QPixmap::fromImage(
         Image.scaled(CoverPreviewSize, CoverPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     imgCover->show();
-    LookupEnded(Filled + QStringLiteral(", with its cover. OK stores them."));
+    LookupEnded(Filled + QStringLiteral(", with its cover.") + Note + QStringLiteral(" OK stores them."));
 }
 
 void TfrmCDData::showEvent(QShowEvent* Event) {

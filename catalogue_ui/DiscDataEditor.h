@@ -62,8 +62,9 @@ public:
     QPushButton* btnTracks;
     QPushButton* btnCdText;
     QPushButton* btnLookup;
-    QLabel* labLookup; // the lookup's progress and outcome
-    QLabel* imgCover;  // a looked-up cover, stored on OK
+    QLabel* labLookup;      // the lookup's progress and outcome
+    QPushButton* btnAttach; // MusicBrainz's page for adding a disc nobody knows
+    QLabel* imgCover;       // a looked-up cover, stored on OK
     QPushButton* btnOK;
     QPushButton* btnCancel;
 
@@ -95,7 +96,7 @@ private:
     void ShowDiscIds(const TDriveToc& Toc);
     void LookupFinished(const TLookupResult& Result);
     void TakeMatch(const TLookupMatch& Match);
-    void CoverFinished(const QByteArray& Picture, const QString& Error, bool Cancelled);
+    void DetailsFinished(const TLookupDetails& Details);
     void LookupEnded(const QString& Status);
     void EnsureLookup();
     void OpenDiscPage(const QString& Url);
@@ -112,10 +113,13 @@ private:
     TPlayerSettings& FSettings;
     TWaveAudio* FWave;
     std::vector<TListField> FFields;
-    TCdText FCdText; // what Use CD-TEXT fills from
+    TCdText FCdText;    // what Use CD-TEXT fills from
+    TCdText FDriveText; // the CD-TEXT of the disc in the drive, when it is the edited one
     TLookupToc FLookupToc;
     TDiscLookup* FLookup = nullptr;
-    QString FTaken; // the match the fields were filled from
+    QString FTaken;    // the match the fields were filled from
+    QString FUnread;   // what the lookup could not read, said after the outcome
+    TLookupFill FFill; // what the picks put into the fields
     std::unique_ptr<QTemporaryFile> FCover;
     std::string FNotesCut;
     bool FShown = false;

@@ -9,7 +9,8 @@
 
 #include "app/ui/DialogButtons.h"
 
-TfrmLookupChooser::TfrmLookupChooser(const std::vector<TLookupMatch>& Matches, QWidget* Parent)
+TfrmLookupChooser::TfrmLookupChooser(const std::vector<TLookupMatch>& Matches, const TCdTextNames& Text,
+                                     QWidget* Parent)
     : QDialog(Parent) {
     setObjectName(QStringLiteral("frmLookupChooser"));
     setWindowTitle(QStringLiteral("Choose the disc"));
@@ -19,31 +20,47 @@ TfrmLookupChooser::TfrmLookupChooser(const std::vector<TLookupMatch>& Matches, Q
     tvMatches->setObjectName(QStringLiteral("tvMatches"));
     tvMatches->setRootIsDecorated(false);
     tvMatches->setUniformRowHeights(true);
-    tvMatches->setHeaderLabels({QStringLiteral("Release"), QStringLiteral("Artist"), QStringLiteral("Year"),
-                                QStringLiteral("Country"), QStringLiteral("Label"), QStringLiteral("Tracks"),
-                                QStringLiteral("From")});
+    const QStringList Headers = {
+        QStringLiteral("Release"),  QStringLiteral("Artist"),  QStringLiteral("Label"),
+        QStringLiteral("Cat. no."), QStringLiteral("Barcode"), QStringLiteral("Country"),
+        QStringLiteral("Date"),     QStringLiteral("Format"),  QStringLiteral("Disc"),
+        QStringLiteral("Tracks"),   QStringLiteral("From")};
+    constexpr int TracksColumn = 9;
+    tvMatches->setHeaderLabels(Headers);
     for (const TLookupMatch& M : Matches) {
         auto* Item = new QTreeWidgetItem(tvMatches);
-        Item->setText(0, QString::fromStdString(M.DiscName));
-        Item->setText(1, QString::fromStdString(M.Artist));
-        Item->setText(2, M.Year > 0 ? QString::number(M.Year) : QString());
-        Item->setText(3, QString::fromStdString(M.Country));
-        Item->setText(4, QString::fromStdString(M.RecordLabel));
-        Item->setText(5, QString::number(M.TrackCount));
-        Item->setText(6, M.Source == TLookupSource::MusicBrainz ? QStringLiteral("MusicBrainz")
-                                                                : QStringLiteral("gnudb"));
-        Item->setTextAlignment(5, Qt::AlignRight | Qt::AlignVCenter);
+        const QString Date = !M.Date.empty() ? QString::fromStdString(M.Date)
+                             : M.Year > 0    ? QString::number(M.Year)
+                                             : QString();
+        const QString Disc =
+            M.MediumCount > 1 ? QStringLiteral("%1 of %2").arg(M.Medium).arg(M.MediumCount) : QString();
+        const QStringList Cells = {QString::fromStdString(M.DiscName),
+                                   QString::fromStdString(M.Artist),
+                                   QString::fromStdString(M.RecordLabel),
+                                   QString::fromStdString(M.CatalogueNumber),
+                                   QString::fromStdString(M.Barcode),
+                                   QString::fromStdString(M.Country),
+                                   Date,
+                                   QString::fromStdString(M.Format),
+                                   Disc,
+                                   QString::number(M.TrackCount),
+                                   M.Source == TLookupSource::MusicBrainz ? QStringLiteral("MusicBrainz")
+                                                                          : QStringLiteral("gnudb")};
         QString Tip;
         for (std::size_t t = 0; t < M.Tracks.size(); ++t)
             Tip += QStringLiteral("%1 %2\n").arg(t + 1, 2).arg(QString::fromStdString(M.Tracks[t]));
-        for (int c = 0; c < 7; ++c)
+        for (int c = 0; c < Cells.size(); ++c) {
+            Item->setText(c, Cells[c]);
             Item->setToolTip(c, Tip.trimmed());
+        }
+        Item->setTextAlignment(TracksColumn, Qt::AlignRight | Qt::AlignVCenter);
     }
-    for (int c = 0; c < 7; ++c)
+    for (int c = 0; c < Headers.size(); ++c)
         tvMatches->resizeColumnToContents(c);
     // Wide enough for every column, as far as the screen allows.
     tvMatches->setMinimumSize(std::min(tvMatches->header()->length() + 8, 1000), 200);
-    tvMatches->setCurrentItem(tvMatches->topLevelItem(0));
+    tvMatches->setCurrentItem(
+        tvMatches->topLevelItem(static_cast<int>(BestLookupMatch(Matches, Text.DiscName, Text.Artist))));
     connect(tvMatches, &QTreeWidget::itemActivated, this, &QDialog::accept);
 
     const TDialogButtons Buttons =
@@ -63,7 +80,7 @@ int TfrmLookupChooser::Chosen() const {
     return Item ? tvMatches->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(Item)) : -1;
 }
 
-int ChooseLookupMatch(QWidget* Parent, const std::vector<TLookupMatch>& Matches) {
-    TfrmLookupChooser Chooser(Matches, Parent);
+int ChooseLookupMatch(QWidget* Parent, const std::vector<TLookupMatch>& Matches, const TCdTextNames& Text) {
+    TfrmLookupChooser Chooser(Matches, Text, Parent);
     return Chooser.exec() == QDialog::Accepted ? Chooser.Chosen() : -1;
 }

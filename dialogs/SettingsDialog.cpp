@@ -369,6 +369,7 @@ void Tfrmconf::SetSettings(const TPlayerSettings& Source) {
     cbLookupStore->setChecked(Source.StoreLookedUpDiscs);
     cbLookupStore->setEnabled(Source.LookupNewDiscs);
     edContact->setText(QString::fromStdString(Source.LookupContact));
+    edContact->setCursorPosition(0); // its beginning shows, not its end
     const auto Seconds = [](TMinSec Time) {
         const double Value = std::round(Time * 100);
         return std::isfinite(Value) ? static_cast<int>(std::clamp(Value, 0.0, 59.0)) : 0;

@@ -30,6 +30,7 @@ class TfrmSmall;
 class TDiscLookup;
 struct TLookupMatch;
 struct TLookupResult;
+struct TLookupDetails;
 
 // The designed sizes until the first layout.
 struct THandsetSizes {
@@ -170,6 +171,7 @@ private:
     // A new disc's CD-TEXT is shown at once, marked as not stored, and so is what the lookup finds.
     void WatchNewDisc();
     void NewDiscLookedUp(const TLookupResult& Result);
+    void NewDiscDetailed(const TLookupDetails& Details);
     // The disc panel's name, composer and artist as the catalogue shows them, with the mark of texts
     // not stored; the track row is left to the caller.
     void ShowDiscTexts();
@@ -190,6 +192,7 @@ private:
     TDiscLookup* FAutoLookup = nullptr;
     std::string FWatchedCode;                 // the disc the last lookup was for
     std::shared_ptr<TLookupMatch> FAutoMatch; // shown, not stored
+    std::shared_ptr<TLookupMatch> FAutoStore; // to be stored at once when its composers and cover came
 
     THandsetSizes FSizes;
     struct TDesignedPlace {

@@ -2,9 +2,11 @@
 // lists, play samples, rebuild the catalogue and choose the drive.
 #include <QLabel>
 #include <algorithm>
+#include <utility>
 
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscLookup.h"
+#include "catalogue/LookupStore.h"
 #include "catalogue/ui/ListsWindow.h"
 #include "catalogue_ui/CatalogueBrowser.h"
 #include "catalogue_ui/DiscDataEditor.h"
@@ -74,6 +76,7 @@ void TORB::WatchNewDisc() {
     if (Code == FWatchedCode) return;
     FWatchedCode = Code;
     FAutoMatch.reset();
+    FAutoStore.reset();
     if (FAutoLookup) FAutoLookup->Cancel();
     if (Code.empty() || !FCatalogue.CurrentDiscBlank()) return;
     // What the disc itself says is shown at once, with no network; a drive that cannot read it shows
@@ -95,6 +98,7 @@ void TORB::WatchNewDisc() {
     if (!FAutoLookup) {
         FAutoLookup = new TDiscLookup(LookupServersOf(FSettings), this);
         connect(FAutoLookup, &TDiscLookup::Finished, this, &TORB::NewDiscLookedUp);
+        connect(FAutoLookup, &TDiscLookup::DetailsFinished, this, &TORB::NewDiscDetailed);
     }
     FAutoLookup->Start(LookupToc);
 }
@@ -104,26 +108,37 @@ void TORB::NewDiscLookedUp(const TLookupResult& Result) {
     if (Result.Cancelled || !Result.Answered() || Result.Matches.empty()) return;
     if (FCatalogue.CurrentDiscCode != FWatchedCode || FCatalogue.CurrentDiscRecNo != 0) return;
     const TLookupMatch& Match = Result.Matches.front();
-    // Several matches are only shown: the user chooses in the editor, where Look up lists them.
-    if (FSettings.StoreLookedUpDiscs && Result.Matches.size() == 1) {
-        TDiscRecord& Disc = FCatalogue.CurrentDisc;
-        const TDiscTexts Texts = LookupTexts(Match, TextsOf(Disc));
-        Disc.DiscName = Texts.DiscName;
-        Disc.Artist = Texts.Artist;
-        Disc.Composer = Texts.Composer;
-        Disc.RecordLabel = Texts.RecordLabel;
-        Disc.Year = static_cast<std::int16_t>(Texts.Year);
-        PutLookupTracks(Match, FCatalogue.fvlf.Tracks, Disc.TrackCount);
-        FCatalogue.Shown = {};
-        FCatalogue.SaveCurrentDisc();
-    } else {
-        FAutoMatch = std::make_shared<TLookupMatch>(Match);
-        // The match takes the place of the CD-TEXT shown so far.
-        FCatalogue.Shown =
-            ShownFromLookup(FWatchedCode, Match, FCatalogue.CurrentDisc, FCatalogue.fvlf.Tracks);
-    }
+    FAutoMatch = std::make_shared<TLookupMatch>(Match);
+    // The match takes the place of the CD-TEXT shown so far.
+    FCatalogue.Shown = ShownFromLookup(FWatchedCode, Match, FCatalogue.CurrentDisc, FCatalogue.fvlf.Tracks);
     ShowDiscTexts();
     DData->SetTrack(FCatalogue.ShownTrackName(FState.CurrentTrack));
+    // Several matches are only shown: the user chooses in the editor, where Look up lists them. One is
+    // stored when its composers and cover have come, as the editor's OK would store them.
+    TDriveToc Toc;
+    if (FSettings.StoreLookedUpDiscs && Result.Matches.size() == 1 && FCd.GetToc(Toc)) {
+        FAutoStore = FAutoMatch;
+        FAutoLookup->StartDetails(Match, LookupTocOf(Toc));
+    }
+}
+
+void TORB::NewDiscDetailed(const TLookupDetails& Details) {
+    const std::shared_ptr<TLookupMatch> Match = std::exchange(FAutoStore, nullptr);
+    // The disc may have gone, or been stored by the user, meanwhile.
+    if (!Match || Details.Cancelled || FCatalogue.CurrentDiscCode != FWatchedCode ||
+        FCatalogue.CurrentDiscRecNo != 0)
+        return;
+    TDiscCatalogue& Cat = FCatalogue;
+    TDiscEdit Edit(Cat, Cat.CurrentDisc, Cat.fvlf.Tracks, Cat.fvlf.Memo, Cat.LoadedKeys, Cat.CurrentDiscRecNo,
+                   Cat.CurrentDiscCode);
+    std::string Note;
+    if (StoreLookupMatch(Edit, *Match, Details, FSettings, Note)) {
+        FAutoMatch.reset();
+        Cat.Shown = {};
+    }
+    ShowDiscTexts();
+    DData->SetTrack(Cat.ShownTrackName(FState.CurrentTrack));
+    if (!FFlags.TrackListShown) FStrip->ShowBitmap();
 }
 
 void TORB::btnBrowseClick() {

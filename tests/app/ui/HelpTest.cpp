@@ -46,7 +46,7 @@ private slots:
     void EveryContextHasAPageWithWorkingLinks() {
         // The context numbers the program's windows and menu ask for.
         for (int Context : {1012, 1051, 1025, hcAbout, 1007, 1014, 1011, 1022, 1020, 1054, 1005, 1045, 1056,
-                            1038, 1050, 1043, 1052, 1024, 1028}) {
+                            1038, 1050, 1043, 1052, 1024, 1028, 1060}) {
             const THelpTopic* Topic = FindHelpTopic(Context);
             QVERIFY2(Topic, qPrintable(QString::number(Context)));
             const QString Text = PageText(QString::fromLatin1(Topic->Page));
@@ -64,7 +64,7 @@ private slots:
             for (const auto& Match : Link.globalMatch(PageText(QString::fromLatin1(Topic.Page))))
                 Targets << Match.captured(1) + '#' + Match.captured(3);
         }
-        for (const char* Window : {"frmTracks", "frmItem", "frmAdjust"}) {
+        for (const char* Window : {"frmTracks", "frmItem", "frmAdjust", "frmLookupChooser"}) {
             const THelpPlace Place = HelpPlaceOfWindow(Window);
             Targets << QString::fromLatin1(FindHelpTopic(Place.Context)->Page) + '#' +
                            QString::fromStdString(Place.Anchor);

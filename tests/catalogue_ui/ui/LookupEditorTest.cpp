@@ -63,18 +63,20 @@ std::map<std::string, std::string> CatalogueFiles(const TTempHome& Home) {
     return Files;
 }
 
-const TCdText GnuText{"The Voice of the Gnu", "A Gnu", {"I Will Survive", "", "Gnu Opera"}, {}};
+const TCdText GnuText{
+    "The Voice of the Gnu", "A Gnu", {"I Will Survive", "", "Gnu Opera"}, {}, "Another Gnu"};
 
 struct TLookupRig {
     explicit TLookupRig(std::function<THttpAnswer(const QByteArray&)> Answer, bool LookUpNewDiscs = false,
-                        const TCdText& Text = {})
+                        const TCdText& Text = {}, bool StoreAtOnce = false)
         : Server(std::move(Answer)), Rig(
                                          THandsetRig::drSimulated,
-                                         [this, LookUpNewDiscs](TPlayerSettings& S) {
+                                         [this, LookUpNewDiscs, StoreAtOnce](TPlayerSettings& S) {
                                              S.LookupMusicBrainzServer = S.LookupGnudbServer =
                                                  S.LookupCoverArtServer = Server.BaseUrl().toStdString();
                                              S.LookupInterval = 0;
                                              S.LookupNewDiscs = LookUpNewDiscs;
+                                             S.StoreLookedUpDiscs = StoreAtOnce;
                                          },
                                          RigDisc(3, 180)) {
         Rig.Handset->show();
@@ -114,6 +116,8 @@ private slots:
         const QByteArray Cover = Png();
         TLookupRig L([&](const QByteArray& Target) -> THttpAnswer {
             if (Target.startsWith("/ws/2/discid/")) return {200, LookupFixtures::MusicBrainzReleases(3)};
+            if (Target.startsWith("/ws/2/release/00000002-"))
+                return {200, LookupFixtures::MusicBrainzWorks({"", "Comp A", ""})};
             if (Target.endsWith("/front-500")) return {307, {}, {{"Location", "/img/front.png"}}};
             if (Target == "/img/front.png") return {200, Cover, {}, 0, false, "image/png"};
             return {404, "none"};
@@ -123,9 +127,12 @@ private slots:
             OnDialog("frmLookupChooser", [](QWidget* C) {
                 auto* Matches = Child<QTreeWidget>(C, "tvMatches");
                 QCOMPARE(Matches->topLevelItemCount(), 3);
+                // The most recent official release is offered first.
+                QCOMPARE(Matches->currentItem(), Matches->topLevelItem(2));
                 QCOMPARE(Matches->topLevelItem(1)->text(0), QStringLiteral("Album 2"));
-                QCOMPARE(Matches->topLevelItem(1)->text(3), QStringLiteral("G2"));
-                QCOMPARE(Matches->topLevelItem(1)->text(5), QStringLiteral("3"));
+                QCOMPARE(Matches->topLevelItem(1)->text(3), QStringLiteral("X 2"));
+                QCOMPARE(Matches->topLevelItem(1)->text(8), QStringLiteral("2 of 2"));
+                QCOMPARE(Matches->topLevelItem(1)->text(9), QStringLiteral("3"));
                 Matches->setCurrentItem(Matches->topLevelItem(1));
                 Child<QPushButton>(C, "btnOK")->click();
             });
@@ -142,7 +149,7 @@ private slots:
         QTRY_VERIFY(!QApplication::activeModalWidget());
         const TDiscRecord Rec = L.Stored();
         QCOMPARE(Rec.DiscName, std::string("Album 2"));
-        QCOMPARE(Rec.Composer, std::string("Ann Example & The Band"));
+        QCOMPARE(Rec.Composer, std::string("Comp A")); // from the works, not the artist credit
         QVERIFY(Rec.PictureRef != 0);
         QCOMPARE(L.Tracks.Cells(0, 2), std::string("Second from recording"));
     }
@@ -209,8 +216,10 @@ private slots:
         QCOMPARE(L.Shown("labTrack"), QStringLiteral("I Will Survive"));
         QVERIFY(L.Rig.Find<QLabel>("labMark")->isVisible());
         QCOMPARE(L.Shown("labMark"), QStringLiteral("(CD-TEXT, not stored)"));
+        QCOMPARE(L.Shown("LabComp"), QStringLiteral("Another Gnu"));
         const TMprisTrack Desktop = MprisTrackOf(L.Rig.Catalogue, L.Rig.Cd, 3);
         QCOMPARE(Desktop.Title, std::string("Gnu Opera"));
+        QCOMPARE(Desktop.Composer, std::string("Another Gnu"));
         QCOMPARE(Desktop.Album, std::string("The Voice of the Gnu"));
         QVERIFY(L.Rig.Handset->Core().TrackChooserLines()[2].find("Gnu Opera") != std::string::npos);
         // The strip names the track under the mouse.
@@ -251,6 +260,29 @@ private slots:
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(L.Stored().DiscName, std::string("Gnu Songs"));
         QCOMPARE(L.Shown("labArt"), QStringLiteral("Unknown"));
+        QCOMPARE(L.Shown("LabComp"), QString()); // a new disc's placeholder is no composer
+        QCOMPARE(MprisTrackOf(L.Rig.Catalogue, L.Rig.Cd, 3).Composer, std::string());
+        QVERIFY(!L.Rig.Find<QLabel>("labMark")->isVisible());
+    }
+
+    void StoredAtOnceWithItsComposerCoverAndListEntries() {
+        const QByteArray Cover = Png();
+        TLookupRig L(
+            [&](const QByteArray& Target) -> THttpAnswer {
+                if (Target.startsWith("/ws/2/discid/")) return {200, LookupFixtures::MusicBrainzReleases(1)};
+                if (Target.startsWith("/ws/2/release/"))
+                    return {200, LookupFixtures::MusicBrainzWorks({"Comp A"})};
+                if (Target.endsWith("/front-500")) return {200, Cover, {}, 0, false, "image/png"};
+                return {404, "none"};
+            },
+            true, {}, true);
+        QTRY_VERIFY_WITH_TIMEOUT(L.Rig.Catalogue.CurrentDiscRecNo != 0, 5000);
+        const TDiscRecord Rec = L.Stored();
+        QCOMPARE(Rec.DiscName, std::string("Album 1"));
+        QCOMPARE(Rec.Composer, std::string("Comp A"));
+        QVERIFY(Rec.PictureRef != 0);
+        QVERIFY(ReadFileBytes(L.Rig.Home.File("composer.fle")).find("Comp A") != std::string::npos);
+        QCOMPARE(L.Shown("labName"), QStringLiteral("Album 1"));
         QVERIFY(!L.Rig.Find<QLabel>("labMark")->isVisible());
     }
 
