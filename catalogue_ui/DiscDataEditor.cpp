@@ -236,7 +236,16 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     imgCover->setToolTip(QStringLiteral("The looked-up cover: it becomes the disc's picture on OK."));
     imgCover->setFixedSize(CoverPreviewSize, CoverPreviewSize);
     imgCover->setAlignment(Qt::AlignCenter);
+    // The window keeps its size whether a cover shows or not, and whichever caption Look up has.
+    QSizePolicy CoverPolicy = imgCover->sizePolicy();
+    CoverPolicy.setRetainSizeWhenHidden(true);
+    imgCover->setSizePolicy(CoverPolicy);
     imgCover->hide();
+    btnLookup->setMinimumWidth(
+        std::max(btnLookup->sizeHint().width(),
+                 btnLookup->fontMetrics().horizontalAdvance(QStringLiteral("Stop look-up")) +
+                     btnLookup->sizeHint().width() -
+                     btnLookup->fontMetrics().horizontalAdvance(QStringLiteral("Look up"))));
     btnOK = Button("btnOK", "OK");
     btnCancel = Button("btnCancel", "Cancel");
     btnOK->setDefault(true);

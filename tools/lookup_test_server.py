@@ -56,6 +56,7 @@ def releases(disc_id, tracks):
             "country": country, "status": "Official",
             "artist-credit": [{"name": artist, "joinphrase": "", "artist": {"name": artist}}],
             "label-info": [{"catalog-number": "CAT %d" % (i + 1), "label": {"name": label}}],
+            "barcode": "0%011d" % (7243500000 + i),
             "release-group": {"first-release-date": "1998"},
             "media": [{"position": 1, "format": "CD", "track-count": tracks, "discs": [{"id": disc_id}],
                        "tracks": [{"position": t + 1, "title": TITLES[t % len(TITLES)] + ("" if t < len(TITLES) else " (%d)" % (t + 1))}
@@ -80,6 +81,15 @@ class Handler(BaseHTTPRequestHandler):
             toc = query.get("toc", ["1 0"])[0].replace("+", " ").split()
             tracks = int(toc[1]) - int(toc[0]) + 1 if len(toc) > 1 else 0
             return self.answer(200, json.dumps(releases(url.path.rsplit("/", 1)[1], tracks)).encode())
+        if url.path.startswith("/ws/2/release/"):
+            # The release with its recordings' works: every work composed by the same composer.
+            tracks = [{"position": t + 1, "title": TITLES[t % len(TITLES)],
+                       "recording": {"title": TITLES[t % len(TITLES)], "relations": [
+                           {"type": "performance", "target-type": "work", "work": {"title": TITLES[t % len(TITLES)],
+                            "relations": [{"type": "composer", "artist": {"name": "Fryderyk Example"}}]}}]}}
+                      for t in range(10)]
+            return self.answer(200, json.dumps({"id": url.path.rsplit("/", 1)[1], "media": [
+                {"position": 1, "format": "CD", "track-count": 10, "tracks": tracks}]}).encode())
         if url.path == "/~cddb/cddb.cgi":
             return self.answer(200, b"202 No match found\r\n", "text/plain; charset=UTF-8")
         if url.path.startswith("/release/") and url.path.endswith("/front-500"):

@@ -136,8 +136,12 @@ private slots:
                 Matches->setCurrentItem(Matches->topLevelItem(1));
                 Child<QPushButton>(C, "btnOK")->click();
             });
+            const int Width = D->width();
             Child<QPushButton>(D, "btnLookup")->click();
             QTRY_VERIFY_WITH_TIMEOUT(Status->text().contains(QStringLiteral("with its cover")), 5000);
+            // The window keeps its width, and a name shows from its start.
+            QCOMPARE(D->width(), Width);
+            QCOMPARE(Child<QLineEdit>(D, "edArt")->cursorPosition(), 0);
             QCOMPARE(Child<QLineEdit>(D, "edName")->text(), QStringLiteral("Album 2"));
             QCOMPARE(Child<QLineEdit>(D, "edArt")->text(), QStringLiteral("Ann Example & The Band"));
             QCOMPARE(Child<QLineEdit>(D, "edLab")->text(), QStringLiteral("Label 2"));
@@ -151,6 +155,11 @@ private slots:
         QCOMPARE(Rec.DiscName, std::string("Album 2"));
         QCOMPARE(Rec.Composer, std::string("Comp A")); // from the works, not the artist credit
         QVERIFY(Rec.PictureRef != 0);
+        // The cover is asked for once.
+        QCOMPARE(std::count_if(
+                     L.Server.Requests.begin(), L.Server.Requests.end(),
+                     [](const TLocalHttpServer::TRequest& R) { return R.Target.endsWith("/front-500"); }),
+                 1);
         QCOMPARE(L.Tracks.Cells(0, 2), std::string("Second from recording"));
     }
 
