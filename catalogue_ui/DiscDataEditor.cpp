@@ -438,7 +438,9 @@ void TfrmCDData::LookupFinished(const TLookupResult& Result) {
     }
     int Index = 0;
     if (Result.Matches.size() > 1) {
+        // The lookup has ended: the window says so while the user chooses.
         unsetCursor();
+        btnLookup->setText(QStringLiteral("&Look up"));
         labLookup->setText(
             QStringLiteral("%1 releases match this disc: choose yours.").arg(Result.Matches.size()));
         Index = ChooseLookupMatch(this, Result.Matches, CdTextNamesOf(FDriveText));
@@ -472,6 +474,7 @@ void TfrmCDData::TakeMatch(const TLookupMatch& Match) {
     if (Match.Source != TLookupSource::MusicBrainz)
         return LookupEnded(QStringLiteral("Filled from ") + FTaken + QStringLiteral(". OK stores it."));
     setCursor(Qt::BusyCursor);
+    btnLookup->setText(QStringLiteral("Stop &look-up"));
     EnsureLookup();
     FLookup->StartDetails(Match, FLookupToc);
 }
