@@ -23,9 +23,24 @@ bool CatalogueInUse(const std::string& DataDir) {
     return busy;
 }
 
+namespace {
+
+// The rebuild that writes the swap marker holds its lock until the files are swapped.
+bool SwapInProgress(const std::string& DataDir) {
+    const int fd = ::open((DataDir + "disc2.SWP").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool busy = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return busy;
+}
+
+} // namespace
+
 std::string UnfinishedSwapNotice(const std::string& DataDir) {
     std::error_code ec;
-    if (!std::filesystem::exists(DataDir + "disc2.SWP", ec) || !SwapFilesWaiting(DataDir)) return {};
+    if (!std::filesystem::exists(DataDir + "disc2.SWP", ec) || !SwapFilesWaiting(DataDir) ||
+        SwapInProgress(DataDir))
+        return {};
     if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
     const TCatalogueCheck waiting = CheckSwapWaitingFiles(DataDir);
     if (waiting.Ok) return {};
@@ -40,6 +55,11 @@ TReadOnlyCatalogue::~TReadOnlyCatalogue() {
 bool TReadOnlyCatalogue::Open(const std::string& DataDir, std::string& Error) {
     std::error_code ec;
     if (std::filesystem::exists(DataDir + "disc2.SWP", ec)) {
+        if (SwapInProgress(DataDir)) {
+            Error = "another program is replacing the catalogue files after a rebuild; try again when it has "
+                    "finished";
+            return false;
+        }
         if (!RecordEngineInitialized()) InitRecordEngine(MinPageBuffers);
         const TCatalogueCheck waiting =
             SwapFilesWaiting(DataDir) ? CheckSwapWaitingFiles(DataDir) : TCatalogueCheck{};
