@@ -40,7 +40,11 @@ int CodeOf(const std::vector<std::string>& Lines) {
 
 std::string StatusError(const std::vector<std::string>& Lines, int Code) {
     if (Code == 0) return "gnudb answered with text that is not a CDDB answer.";
-    return "gnudb refused the request: " + Trimmed(Lines[0]) + ".";
+    // The status line often ends a sentence of its own ("... not found."): one full stop ends both.
+    std::string Status = Trimmed(Lines[0]);
+    while (!Status.empty() && Status.back() == '.')
+        Status.pop_back();
+    return "gnudb refused the request: " + Status + ".";
 }
 
 // "categ discid title" -> the entry.
