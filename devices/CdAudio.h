@@ -72,6 +72,8 @@ public:
     void TogglePause();
     // True while the play cannot be heard because the sound server has been away for a while.
     bool SoundLost() { return FDrive && FDrive->SoundLost(); }
+    // A volume the desktop's mixer set on the drive's sound stream since the last call.
+    bool TakeVolumeChange(int& Left, int& Right) { return FDrive && FDrive->TakeVolumeChange(Left, Right); }
     void SeekCD(MSF Position);
     void GoToTrack(int Track);
     void NextTrack();

@@ -101,6 +101,12 @@ public:
     virtual void SetPcmTap(TPcmTap Tap) = 0;
     // True while a play cannot be heard because the sound server has been away for a while.
     virtual bool SoundLost() { return false; }
+    // A volume set from outside the player (the desktop's mixer moving the stream's volume) since the
+    // last call: true with it in Left/Right, on SetVolume's scale.
+    virtual bool TakeVolumeChange(int& Left, int& Right) {
+        (void)Left, (void)Right;
+        return false;
+    }
 };
 
 // Opens drive number Drive of the drive list; on failure returns null and sets Error.

@@ -317,6 +317,7 @@ int TCdioDrive::Play(int FromFrame, int ToFrame) {
         // A sound server that refuses the stream must not stop the player: play on the clocked output.
         FOutput = std::make_unique<TNullSoundOutput>();
         FOutput->Start(44100, 2);
+        FStreamVolume = false;
     }
     FPlayFrom = FNextRead = FPosition = FromFrame;
     FPlayEnd = End;
@@ -420,11 +421,20 @@ void TCdioDrive::SetVolume(int Left, int Right) {
     std::lock_guard Guard(FLock);
     FGainLeft = std::clamp(Left, 0, 65535);
     FGainRight = std::clamp(Right, 0, 65535);
+    FStreamVolume = FOutput && FOutput->SetVolume(FGainLeft, FGainRight);
 }
 
 void TCdioDrive::SetPcmTap(TPcmTap Tap) {
     std::lock_guard Guard(FTapLock);
     FTap = std::move(Tap);
+}
+
+bool TCdioDrive::TakeVolumeChange(int& Left, int& Right) {
+    std::lock_guard Guard(FLock);
+    if (!FOutput || !FOutput->TakeVolumeChange(Left, Right)) return false;
+    FGainLeft = Left;
+    FGainRight = Right;
+    return true;
 }
 
 bool TCdioDrive::SoundLost() {
@@ -518,7 +528,7 @@ bool TCdioDrive::WorkOnce() {
     const int Frame = FNextRead;
     const int Count = std::min(ChunkSectors, FPlayEnd - FNextRead);
     const unsigned Generation = FGeneration;
-    const int GainLeft = FGainLeft, GainRight = FGainRight;
+    const int GainLeft = FStreamVolume ? 65535 : FGainLeft, GainRight = FStreamVolume ? 65535 : FGainRight;
     Guard.unlock();
 
     std::vector<std::int16_t> Samples;

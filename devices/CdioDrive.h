@@ -43,6 +43,7 @@ public:
     // Error of the last play that ended on its own for a reason other than its end point (0 when none).
     int LastPlayError();
     bool SoundLost() override;
+    bool TakeVolumeChange(int& Left, int& Right) override;
 
     // Whether an image is first read in a child process (the default). The fuzz targets turn it off to see
     // what the checks let through.
@@ -89,6 +90,7 @@ private:
     std::vector<std::int16_t> FPending;
     std::size_t FPendingOffset = 0; // samples of FPending already written
     int FGainLeft = 65535, FGainRight = 65535;
+    bool FStreamVolume = false; // the output's stream carries the volume: the samples go out unscaled
     int FPlayError = 0;
     bool FQuit = false;
     unsigned FWorkerGeneration = 0; // the generation the worker's last step saw

@@ -51,6 +51,14 @@ struct TPulseSoundOutput::TState {
     int StreamRate = 0, StreamChannels = 0;
     bool StreamCorked = false;
 
+    // The stream's volume, on the player's scale (0..65535 for 0..100 %): what was asked for last, or
+    // what the desktop's mixer set since. Pending counts volume changes of ours the server has not
+    // confirmed; reports of the stream's volume meanwhile are older than them and are not taken.
+    bool VolumeSet = false;
+    int Left = 65535, Right = 65535;
+    int Pending = 0;
+    bool Outside = false; // the mixer set the volume since TakeVolumeChange last looked
+
     // The played accounting, in frames; under the mainloop lock.
     std::uint64_t PlayedBefore = 0; // frames of the play handed to streams that went away
     std::uint64_t Handed = 0;       // frames handed to the current stream since the play started
@@ -139,6 +147,11 @@ struct TPulseSoundOutput::TState {
         case PA_CONTEXT_READY:
             S->EverReady = true;
             S->LostAt = 0;
+            S->Pending = 0;
+            pa_context_set_subscribe_callback(Context, &TState::OnEvent, S);
+            if (pa_operation* Op =
+                    pa_context_subscribe(Context, PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr))
+                pa_operation_unref(Op);
             S->Reconcile();
             pa_threaded_mainloop_signal(S->Loop, 0);
             break;
@@ -209,7 +222,9 @@ struct TPulseSoundOutput::TState {
         const auto Flags = static_cast<pa_stream_flags_t>(
             PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY |
             (StreamCorked ? PA_STREAM_START_CORKED : 0));
-        if (pa_stream_connect_playback(Stream, nullptr, &Attr, Flags, nullptr, nullptr) < 0) {
+        pa_cvolume Volume;
+        if (pa_stream_connect_playback(Stream, nullptr, &Attr, Flags, VolumeSet ? VolumeOf(Volume) : nullptr,
+                                       nullptr) < 0) {
             DropStream();
             ScheduleRetry();
         }
@@ -227,6 +242,62 @@ struct TPulseSoundOutput::TState {
             S->Reconcile();
         }
         pa_threaded_mainloop_signal(S->Loop, 0);
+    }
+
+    // The volume asked for, on the stream's channels.
+    pa_cvolume* VolumeOf(pa_cvolume& Volume) const {
+        pa_cvolume_init(&Volume);
+        Volume.channels = static_cast<std::uint8_t>(StreamChannels);
+        const auto Server = [](int V) {
+            return static_cast<pa_volume_t>((static_cast<std::uint64_t>(V) * PA_VOLUME_NORM + 32767) / 65535);
+        };
+        for (int C = 0; C < StreamChannels; ++C)
+            Volume.values[C] = Server(StreamChannels == 2 ? (C == 0 ? Left : Right) : std::max(Left, Right));
+        return &Volume;
+    }
+
+    void ApplyVolume() {
+        if (!VolumeSet || !Stream || !Context || pa_stream_get_state(Stream) != PA_STREAM_READY) return;
+        pa_cvolume Volume;
+        if (pa_operation* Op = pa_context_set_sink_input_volume(
+                Context, pa_stream_get_index(Stream), VolumeOf(Volume), &TState::OnVolumeSet, this)) {
+            ++Pending;
+            pa_operation_unref(Op);
+        }
+    }
+
+    static void OnVolumeSet(pa_context* Context, int, void* User) {
+        auto* S = static_cast<TState*>(User);
+        if (Context != S->Context) return;
+        S->Pending = std::max(0, S->Pending - 1);
+    }
+
+    static void OnEvent(pa_context* Context, pa_subscription_event_type_t Type, std::uint32_t Index,
+                        void* User) {
+        auto* S = static_cast<TState*>(User);
+        if (Context != S->Context || !S->Stream || pa_stream_get_state(S->Stream) != PA_STREAM_READY) return;
+        if ((Type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) != PA_SUBSCRIPTION_EVENT_SINK_INPUT ||
+            (Type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) != PA_SUBSCRIPTION_EVENT_CHANGE ||
+            Index != pa_stream_get_index(S->Stream))
+            return;
+        if (pa_operation* Op = pa_context_get_sink_input_info(Context, Index, &TState::OnInfo, S))
+            pa_operation_unref(Op);
+    }
+
+    static void OnInfo(pa_context* Context, const pa_sink_input_info* Info, int End, void* User) {
+        auto* S = static_cast<TState*>(User);
+        if (End || !Info || Context != S->Context || S->Pending > 0 || Info->volume.channels == 0) return;
+        const auto Player = [](pa_volume_t V) {
+            return static_cast<int>(std::min<std::uint64_t>(
+                65535, (static_cast<std::uint64_t>(V) * 65535 + PA_VOLUME_NORM / 2) / PA_VOLUME_NORM));
+        };
+        const int L = Player(Info->volume.values[0]);
+        const int R = Player(Info->volume.values[Info->volume.channels > 1 ? 1 : 0]);
+        const bool Mono = Info->volume.channels == 1;
+        if (Mono ? L == std::max(S->Left, S->Right) : (L == S->Left && R == S->Right)) return;
+        S->Left = L;
+        S->Right = Mono ? L : R;
+        S->VolumeSet = S->Outside = true;
     }
 
     void Rename(const std::string& Name) {
@@ -357,6 +428,31 @@ void TPulseSoundOutput::SetPaused(bool Paused) {
         F->Reconcile();
     }
     pa_threaded_mainloop_unlock(F->Loop);
+}
+
+bool TPulseSoundOutput::SetVolume(int Left, int Right) {
+    if (!F->Loop) return false;
+    pa_threaded_mainloop_lock(F->Loop);
+    F->Left = std::clamp(Left, 0, 65535);
+    F->Right = std::clamp(Right, 0, 65535);
+    F->VolumeSet = true;
+    F->Outside = false;
+    F->ApplyVolume();
+    pa_threaded_mainloop_unlock(F->Loop);
+    return true;
+}
+
+bool TPulseSoundOutput::TakeVolumeChange(int& Left, int& Right) {
+    if (!F->Loop) return false;
+    pa_threaded_mainloop_lock(F->Loop);
+    const bool Changed = F->Outside;
+    if (Changed) {
+        Left = F->Left;
+        Right = F->Right;
+        F->Outside = false;
+    }
+    pa_threaded_mainloop_unlock(F->Loop);
+    return Changed;
 }
 
 bool TPulseSoundOutput::SoundLost() {

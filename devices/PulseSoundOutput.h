@@ -5,7 +5,9 @@
 // silent player as playing and a headset may suspend. It outlives the sound server: when the server
 // goes away the output keeps what was written, tries to connect again every ReconnectMillis and, when a
 // server is back, plays on from there on its default sink. Played frames stand still meanwhile, and
-// SoundLost says when the server has been away for longer than LostMillis.
+// SoundLost says when the server has been away for longer than LostMillis. The volume is the stream's,
+// so the player's volume and the mixer's are one: it is set on each new stream, and a change made in
+// the mixer is reported by TakeVolumeChange.
 //
 // Writes go straight into the server's buffer (ServerBufferMillis), as much as it has room for; the
 // stream starts once StartMillis are there. PlayedFrames counts frames heard: those handed to the server
@@ -32,6 +34,9 @@ public:
     std::uint64_t PlayedFrames() override;
     void SetPaused(bool Paused) override;
     bool SoundLost() override;
+    // The stream's own volume: what the desktop's mixer shows, and what it sets comes back here.
+    bool SetVolume(int Left, int Right) override;
+    bool TakeVolumeChange(int& Left, int& Right) override;
 
     static constexpr int ServerBufferMillis = 150;
     static constexpr int StartMillis = 20;

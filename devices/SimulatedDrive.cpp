@@ -169,3 +169,19 @@ void TSimulatedDrive::SetSoundLost(bool Lost) {
     std::lock_guard Guard(FLock);
     FSoundLost = Lost;
 }
+
+bool TSimulatedDrive::TakeVolumeChange(int& Left, int& Right) {
+    std::lock_guard Guard(FLock);
+    if (!FVolumeOutside) return false;
+    FVolumeOutside = false;
+    Left = FLeft;
+    Right = FRight;
+    return true;
+}
+
+void TSimulatedDrive::SetVolumeOutside(int Left, int Right) {
+    std::lock_guard Guard(FLock);
+    FLeft = Left;
+    FRight = Right;
+    FVolumeOutside = true;
+}

@@ -28,6 +28,7 @@ public:
     void SetVolume(int Left, int Right) override;
     void SetPcmTap(TPcmTap) override {}
     bool SoundLost() override;
+    bool TakeVolumeChange(int& Left, int& Right) override;
 
     // Test controls.
     void SetCdText(TCdText Text);
@@ -36,6 +37,8 @@ public:
     void Vanish();
     // The sound server is away for good (SoundLost while playing) or back.
     void SetSoundLost(bool Lost);
+    // The desktop's mixer sets the stream's volume.
+    void SetVolumeOutside(int Left, int Right);
     // Commands accepted, e.g. "Play 150 3000", "Stop", "Seek 900".
     std::vector<std::string> Log();
     int VolumeLeft();
@@ -59,6 +62,7 @@ private:
     std::int64_t FPlayMicros = 0;
     bool FRefuseResume = false;
     bool FSoundLost = false;
+    bool FVolumeOutside = false;
     unsigned FSerial = 1;
     int FLeft = 65535, FRight = 65535;
     std::vector<std::string> FLog;

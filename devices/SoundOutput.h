@@ -26,6 +26,17 @@ public:
     virtual void SetPaused(bool Paused) = 0;
     // True while a started stream cannot be heard because the sound server has been away for a while.
     virtual bool SoundLost() { return false; }
+    // The stream's volume per channel, 0..65535 for 0..100 % as the desktop's mixer shows it. False
+    // when the output has no volume of its own (the writer then scales the samples itself).
+    virtual bool SetVolume(int Left, int Right) {
+        (void)Left, (void)Right;
+        return false;
+    }
+    // A volume set from outside (the desktop's mixer) since the last call: true with it in Left/Right.
+    virtual bool TakeVolumeChange(int& Left, int& Right) {
+        (void)Left, (void)Right;
+        return false;
+    }
 };
 
 // The name of the player's sound stream as the desktop's mixers show it (the disc and track playing);

@@ -48,6 +48,13 @@ void TPlayerCore::StatusPoll() {
         FState.DeviceMode = FCd.GetCDMode();
         ShowError(msgSoundLost);
     }
+    // The volume is the sound stream's: one moved in the desktop's mixer is the player's volume too.
+    int Left = 0, Right = 0;
+    if (FCd.TakeVolumeChange(Left, Right)) {
+        FSettings.VolumeLeft = Left;
+        FSettings.VolumeRight = Right;
+        FView.SetVolumeBars(Left, Right);
+    }
     if (FCd.Playing && !FCd.Paused && FState.AdvanceArmed && FState.DeviceMode == cmStopped)
         AdvanceAtEndOfTrack();
 

@@ -110,6 +110,38 @@ TEST_F(PulseSoundOutputTest, TheStreamIsNamedAndCorkedWhilePausedOrStopped) {
     SetSoundStreamName({});
 }
 
+TEST_F(PulseSoundOutputTest, TheVolumeIsTheStreamsOwn) {
+    // The player's volume is the stream's (the samples are not scaled), and the mixer's is the player's.
+    TPulseSoundOutput Output;
+    ASSERT_TRUE(Output.SetVolume(32768, 16384));
+    ASSERT_EQ(Output.Start(44100, 2), deOK);
+    TFeeder Feed(Output);
+    const auto Volume = [&] {
+        const std::string List = Server->Pactl("list sink-inputs");
+        const std::size_t At = List.find("\tVolume: ");
+        return At == std::string::npos ? std::string() : List.substr(At + 9, List.find('\n', At) - At - 9);
+    };
+    const auto Shows = [&](const std::string& Left, const std::string& Right) {
+        const std::string V = Volume();
+        const std::size_t L = V.find("front-left: "), R = V.find("front-right: ");
+        return L != std::string::npos && R != std::string::npos && V.find(" " + Left + "%", L) < R &&
+               V.find(" " + Right + "%", R) != std::string::npos;
+    };
+    EXPECT_TRUE(Within(std::chrono::seconds(2), [&] { return Shows("50", "25"); })) << Volume();
+    Output.SetVolume(65535, 65535);
+    EXPECT_TRUE(Within(std::chrono::seconds(2), [&] { return Shows("100", "100"); })) << Volume();
+    int Left = 0, Right = 0;
+    EXPECT_FALSE(Output.TakeVolumeChange(Left, Right));
+
+    const std::string List = Server->Pactl("list short sink-inputs");
+    const std::string Index = List.substr(0, List.find('\t'));
+    Server->Pactl("set-sink-input-volume " + Index + " 30% 15%");
+    ASSERT_TRUE(Within(std::chrono::seconds(2), [&] { return Output.TakeVolumeChange(Left, Right); }));
+    EXPECT_NEAR(Left, 19661, 2);
+    EXPECT_NEAR(Right, 9830, 2);
+    EXPECT_FALSE(Output.TakeVolumeChange(Left, Right));
+}
+
 TEST_F(PulseSoundOutputTest, PlaysOnWhenTheSoundServerComesBack) {
     TPulseSoundOutput Output;
     ASSERT_EQ(Output.Start(44100, 2), deOK);

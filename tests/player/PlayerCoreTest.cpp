@@ -432,6 +432,23 @@ TEST(PlayerCore, APlayNobodyCanHearPausesAndSaysSoOnce) {
     EXPECT_EQ(p.Answers.Errors.size(), 1u);
 }
 
+TEST(PlayerCore, AVolumeSetInTheMixerIsThePlayersVolume) {
+    TTestPlayer p;
+    p.Open();
+    p.Tick();
+    p.Core->btnPlayClick();
+    p.Drive->SetVolumeOutside(19661, 9830); // 30 % and 15 %
+    p.Tick();
+    EXPECT_EQ(std::pair(p.Settings.VolumeLeft, p.Settings.VolumeRight), std::pair(19661, 9830));
+    EXPECT_EQ(std::pair(p.View.BarLeft, p.View.BarRight), std::pair(19661, 9830));
+    // The player's own volume reaches the drive as before.
+    p.Settings.VolumeLeft = p.Settings.VolumeRight = 40000;
+    p.Cd->ApplyVolume();
+    EXPECT_EQ(p.Drive->VolumeLeft(), 40000);
+    p.Tick();
+    EXPECT_EQ(p.Settings.VolumeLeft, 40000);
+}
+
 TEST(PlayerCore, DiscRemovedWhilePlaying) {
     TTestPlayer p;
     p.StoreRecord(RecordFor(p));
