@@ -370,6 +370,10 @@ TEST_F(DiscLookupTest, CatalogueToolListsPicksAndFills) {
     ASSERT_EQ(Run({"lookup", "DISC1"}, Out, Err), 0) << Err;
     EXPECT_NE(Out.find("Add the disc to MusicBrainz: " + MusicBrainzAttachUrl(Toc)), std::string::npos)
         << Out;
+    // Once it is added, the next lookup finds it: nothing kept the "not found".
+    Services.MusicBrainz = {200, LookupFixtures::MusicBrainzReleases(1, DiscId)};
+    ASSERT_EQ(Run({"lookup", "DISC1"}, Out, Err), 0) << Err;
+    EXPECT_TRUE(Out.starts_with("1\tAlbum 1")) << Out;
 
     Services.MusicBrainz = {500, "oops"};
     EXPECT_EQ(Run({"lookup", "DISC1"}, Out, Err), 1);
