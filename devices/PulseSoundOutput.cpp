@@ -482,3 +482,30 @@ void SetSoundStreamName(const std::string& Name) {
         pa_threaded_mainloop_unlock(S->Loop);
     }
 }
+
+bool SoundServerReachable(int TimeoutMillis) {
+    pa_mainloop* Loop = pa_mainloop_new();
+    if (!Loop) return false;
+    bool Ready = false;
+    if (pa_context* Context = pa_context_new(pa_mainloop_get_api(Loop), "Orbelune")) {
+        if (pa_context_connect(Context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
+            const auto Limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMillis);
+            for (;;) {
+                const pa_context_state_t State = pa_context_get_state(Context);
+                if (State == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(State) ||
+                    std::chrono::steady_clock::now() > Limit) {
+                    Ready = State == PA_CONTEXT_READY;
+                    break;
+                }
+                // Blocks for at most 10 ms at a time, so the limit holds.
+                pa_mainloop_prepare(Loop, 10000);
+                pa_mainloop_poll(Loop);
+                pa_mainloop_dispatch(Loop);
+            }
+            pa_context_disconnect(Context);
+        }
+        pa_context_unref(Context);
+    }
+    pa_mainloop_free(Loop);
+    return Ready;
+}

@@ -50,3 +50,7 @@ private:
     const int FStartTimeout;
     std::unique_ptr<TState> F;
 };
+
+// Whether a sound server answers now (within TimeoutMillis). Asked afresh each time, so a server that
+// was restarted is found again.
+bool SoundServerReachable(int TimeoutMillis = 1000);

@@ -420,7 +420,9 @@ void TQtSoundOutput::SetPaused(bool Paused) {
 
 bool HaveAudioOutputDevice() {
     if (!QCoreApplication::instance()) return false;
-    return !QMediaDevices::audioOutputs().isEmpty();
+    // Asked of the sound server itself: Qt's list of devices is kept from its first connection and
+    // stays empty after the server restarted.
+    return SoundServerReachable();
 }
 
 bool SoundOutputPresent() {

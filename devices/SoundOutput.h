@@ -51,7 +51,7 @@ using TSoundOutputFactory = std::function<std::unique_ptr<TSoundOutput>()>;
 // otherwise the clocked null output. ORBELUNE_AUDIO=null forces the null output, ORBELUNE_AUDIO=qt plays
 // through Qt Multimedia's sink instead of libpulse.
 std::unique_ptr<TSoundOutput> CreateSoundOutput();
-// Whether the desktop has an audio output device (needs a QCoreApplication).
+// Whether the desktop's sound server answers now (needs a QCoreApplication).
 bool HaveAudioOutputDevice();
 // The sound server's properties of the player's stream (PULSE_PROP_OVERRIDE): its name and icon in
 // the desktop's mixers, and music as its role.

@@ -155,6 +155,7 @@ TEST_F(PulseSoundOutputTest, PlaysOnWhenTheSoundServerComesBack) {
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     EXPECT_EQ(Output.PlayedFrames(), Gone);
     EXPECT_FALSE(Output.SoundLost());
+    EXPECT_FALSE(SoundServerReachable());
 
     // Back: a new stream on the new server's sink, heard, and the position goes on from where it stood.
     ASSERT_TRUE(Server->Restart());
@@ -162,6 +163,7 @@ TEST_F(PulseSoundOutputTest, PlaysOnWhenTheSoundServerComesBack) {
     ASSERT_TRUE(Within(std::chrono::seconds(5), [&] { return Output.PlayedFrames() >= Gone + 22050; }));
     EXPECT_EQ(StreamField("Corked"), "no");
     EXPECT_TRUE(MeasureSound(Capture.Finish()).Heard);
+    EXPECT_TRUE(SoundServerReachable()) << "a new sound output finds the server again";
 
     // Away for good: after a while the output says so, once a server is back it no longer does.
     Server->Kill();
