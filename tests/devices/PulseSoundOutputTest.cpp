@@ -142,6 +142,34 @@ TEST_F(PulseSoundOutputTest, TheVolumeIsTheStreamsOwn) {
     EXPECT_FALSE(Output.TakeVolumeChange(Left, Right));
 }
 
+TEST_F(PulseSoundOutputTest, PlaysOnOnTheNewDefaultSinkWhenItsSinkGoes) {
+    // As when a headset is unplugged or its profile switched: the sink goes, another is the default.
+    const auto ModuleOf = [&](const std::string& Sink) {
+        const std::string List = Server->Pactl("list short modules");
+        const std::size_t At = List.find("sink_name=" + Sink);
+        if (At == std::string::npos) return std::string();
+        const std::size_t Line = List.rfind('\n', At) + 1;
+        return List.substr(Line, List.find('\t', Line) - Line);
+    };
+    TPulseSoundOutput Output;
+    ASSERT_EQ(Output.Start(44100, 2), deOK);
+    TFeeder Feed(Output);
+    ASSERT_TRUE(Within(std::chrono::seconds(3), [&] { return Output.PlayedFrames() >= 4410; }));
+    Server->Pactl("load-module module-null-sink sink_name=ci_other");
+    Server->Pactl("set-default-sink ci_other");
+    Server->Pactl("unload-module " + ModuleOf("ci_null"));
+    const auto Moved = Output.PlayedFrames();
+    EXPECT_TRUE(Within(std::chrono::seconds(3), [&] { return Output.PlayedFrames() >= Moved + 22050; }));
+    const std::string Sinks = Server->Pactl("list short sinks");
+    const std::string Inputs = Server->Pactl("list short sink-inputs");
+    const std::string Other = Sinks.substr(0, Sinks.find('\t'));
+    EXPECT_EQ(Inputs.substr(Inputs.find('\t') + 1, Other.size() + 1), Other + "\t") << Sinks << Inputs;
+    // The program's sink back for the tests after this one.
+    Server->Pactl("load-module module-null-sink sink_name=ci_null");
+    Server->Pactl("set-default-sink ci_null");
+    Server->Pactl("unload-module " + ModuleOf("ci_other"));
+}
+
 TEST_F(PulseSoundOutputTest, PlaysOnWhenTheSoundServerComesBack) {
     TPulseSoundOutput Output;
     ASSERT_EQ(Output.Start(44100, 2), deOK);
