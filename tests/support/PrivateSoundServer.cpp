@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,26 +18,29 @@
 
 #include "TestSupport.h"
 
-extern char** environ;
-
 namespace fs = std::filesystem;
 
 namespace {
 
 // Starts Program with Arguments; standard output goes to Output when one is given. Returns the pid, or -1.
+// The child dies with the test program, so a test that is killed leaves no server or capture behind.
 int Spawn(const std::vector<std::string>& Arguments, const fs::path& Output = {}) {
     std::vector<char*> Argv;
     for (const std::string& A : Arguments)
         Argv.push_back(const_cast<char*>(A.c_str()));
     Argv.push_back(nullptr);
-    posix_spawn_file_actions_t Actions;
-    posix_spawn_file_actions_init(&Actions);
-    if (!Output.empty())
-        posix_spawn_file_actions_addopen(&Actions, 1, Output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t Pid = -1;
-    const int Result = posix_spawnp(&Pid, Argv[0], &Actions, nullptr, Argv.data(), environ);
-    posix_spawn_file_actions_destroy(&Actions);
-    return Result == 0 ? Pid : -1;
+    const pid_t Parent = ::getpid();
+    const pid_t Pid = ::fork();
+    if (Pid != 0) return Pid > 0 ? Pid : -1;
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != Parent) ::_exit(127);
+    if (!Output.empty()) {
+        const int Fd = ::open(Output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (Fd < 0 || ::dup2(Fd, 1) < 0) ::_exit(127);
+        ::close(Fd);
+    }
+    ::execvp(Argv[0], Argv.data());
+    ::_exit(127);
 }
 
 // Waits up to Limit for Pid to end; kills it when it does not.
@@ -103,9 +106,15 @@ bool TPrivateSoundServer::Launch() {
     else
         ::unsetenv("XDG_RUNTIME_DIR");
     if (FPid <= 0) return false;
-    if (!WaitFor([&] { return fs::exists(Socket); }, std::chrono::seconds(5))) {
-        ::kill(FPid, SIGKILL);
-        ::waitpid(FPid, nullptr, 0);
+    // A server that cannot start (not installed, refused) ends at once.
+    bool Ended = false;
+    WaitFor([&] { return fs::exists(Socket) || (Ended = ::waitpid(FPid, nullptr, WNOHANG) == FPid); },
+            std::chrono::seconds(5));
+    if (Ended || !fs::exists(Socket)) {
+        if (!Ended) {
+            ::kill(FPid, SIGKILL);
+            ::waitpid(FPid, nullptr, 0);
+        }
         FPid = -1;
         return false;
     }
