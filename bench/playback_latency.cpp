@@ -2,7 +2,8 @@
 // above the play's start (what the clock shows) and to the first sample of the disc heard on the sound
 // server (caught on the monitor of its output). Needs a sound server; with no desktop session start a
 // private PulseAudio server with a null sink as tools/test.sh does.
-// Usage: bench_playback_latency [plays] (default 10).
+// Usage: bench_playback_latency [plays] (default 10). The player's sound output; ORBELUNE_AUDIO=qt measures
+// Qt Multimedia's sink instead.
 #include <QCoreApplication>
 #include <unistd.h>
 
@@ -19,7 +20,7 @@
 #include <vector>
 
 #include "devices/CdioDrive.h"
-#include "devices/QtSoundOutput.h"
+#include "devices/SoundOutput.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -121,7 +122,7 @@ int main(int argc, char** argv) {
     const fs::path Cue = MakeImage(Folder, 20);
     int Error = 0;
     std::unique_ptr<TCdioDrive> Drive = TCdioDrive::Open(
-        Cue.string(), false, [] { return std::make_unique<TQtSoundOutput>(); }, Error);
+        Cue.string(), false, [] { return CreateSoundOutput(); }, Error);
     if (!Drive) {
         std::fprintf(stderr, "cannot open the image (%d)\n", Error);
         return 1;
