@@ -422,8 +422,10 @@ void TfrmCDData::LookupFinished(const TLookupResult& Result) {
         FUnread = Sentence(FUnread.toStdString());
     }
     if (Result.Cancelled) return LookupEnded(QStringLiteral("Look-up stopped; nothing was changed."));
-    if (!Result.Answered())
+    if (!Result.Answered()) {
+        FUnread.clear(); // the error names them
         return LookupEnded(Sentence(Result.Error) + QStringLiteral(" Nothing was changed."));
+    }
     if (Result.Matches.empty()) {
         // The user can name the disc at MusicBrainz; what the disc itself says helps to find its release.
         QString Status = QStringLiteral("Neither MusicBrainz nor gnudb knows this disc; nothing was changed. "
