@@ -49,6 +49,9 @@ int RunPlayer(QApplication& App, const TStartupOptions& Options) {
     TCdAudio Cd(Settings, State, ProgramDriveFactory());
     TWaveAudio Wave(Cd);
     TDiscCatalogue Catalogue(ProgramDir(), Settings);
+    // A change by orbelune-cat holds the files for a moment: the player waits that long before it says
+    // the catalogue is busy.
+    Catalogue.LockWaitMs = 2000;
     int Result = 0;
     {
         // Media keys and the desktop's player controls, on the bus before anything can ask a start-up

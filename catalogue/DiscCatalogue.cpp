@@ -1,17 +1,25 @@
 #include "catalogue/DiscCatalogue.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <thread>
 #include <unistd.h>
 
 #include "app/base/TextEncoding.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/GridImage.h"
+#include "catalogue/ReadOnlyCatalogue.h"
 #include "catalogue/store/RecordEngine.h"
 #include "catalogue/store/RecordEngineErrors.h"
 #include "devices/MessageBoxes.h"
 
+const char* const msgCatalogueBusy = "orbelune-cat (or another program) is changing the catalogue";
+const char* const msgDiskFull = "the disk is full";
 const char* const msgCreateFiles = "Please confirm that a new set of data files are to be created?";
 const char* const msgNotClosedProperly =
     "The disc catalogue was not closed properly: the program may have been stopped or the computer may "
@@ -41,8 +49,24 @@ std::string DamageAdvice(std::int32_t Error) {
 
 namespace {
 
-void ShowEngineError(const char* Text) {
-    ShowError(Text + std::to_string(EngineError) + DamageAdvice(EngineError));
+// What a failed write's error number says of its cause, as words to add to its message.
+std::string WriteCause(std::int32_t Error) {
+    switch (Error) {
+    case eeShortWrite:
+        return std::string(": ") + msgDiskFull;
+    case eeOsFailure:
+    case eeCloseFailed:
+        return ": the disk reported an error";
+    default:
+        return {};
+    }
+}
+
+// Waits for another program's lock on the files: true while Deadline is not passed and Locked holds.
+bool WaitForLock(std::chrono::steady_clock::time_point Deadline, bool Locked) {
+    if (!Locked || std::chrono::steady_clock::now() >= Deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return true;
 }
 
 std::string CannotOpenQuestion(std::int32_t Error) {
@@ -123,7 +147,7 @@ bool TDiscCatalogue::OpenDiscFiles() {
         }
         CreateDiscRecordFile(base);
         if (!EngineOK) {
-            ShowEngineError("Cannot open disc record file - ");
+            TellEngineError("Cannot open disc record file - ");
             return false;
         }
     }
@@ -159,7 +183,11 @@ bool TDiscCatalogue::OpenReadOnlyFiles() {
 }
 
 void TDiscCatalogue::OpenDiscPair(bool ReadOnly) {
-    OpenRecordFile(DiscFile, DiscBaseName(), ReadOnly);
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(LockWaitMs);
+    do
+        OpenRecordFile(DiscFile, DiscBaseName(), ReadOnly);
+    while (!EngineOK && EngineError == eeAccessDenied &&
+           WaitForLock(Deadline, LockWaitMs > 0 && CatalogueInUse(FDataDir)));
     if (EngineOK && RecordLength(DiscFile) != DiscRecordSize) {
         CloseRecordFile(DiscFile);
         EngineOK = false;
@@ -173,10 +201,16 @@ bool TDiscCatalogue::OpenSucceeded() {
         FToldOpenError = 0;
         return true;
     }
+    const std::int32_t error = EngineError;
+    FBusy = error == eeAccessDenied && CatalogueInUse(FDataDir);
     // Said once: the disc inserted next is shown as unknown without the same message again.
-    if (FToldOpenError != EngineError || FWriting) {
-        const std::int32_t error = EngineError;
-        ShowEngineError("Cannot open disc record file - ");
+    if (FToldOpenError != EngineError || FWriting || FBusy) {
+        if (FBusy)
+            Tell("Cannot open disc record file - " + std::to_string(error) + ": " + msgCatalogueBusy +
+                 (FWriting ? ". Nothing was stored; try again when it has finished."
+                           : ". Try again when it has finished."));
+        else
+            TellEngineError("Cannot open disc record file - ");
         FToldOpenError = error;
         EngineOK = false;
         EngineError = error;
@@ -199,7 +233,7 @@ bool TDiscCatalogue::CloseDiscFiles() {
     if (!DiscFile || FHold > 0) return true;
     CloseRecordFile(DiscFile);
     if (EngineOK) return true;
-    ShowEngineError("Cannot close disc record file - ");
+    TellEngineError("Cannot close disc record file - ");
     return false;
 }
 
@@ -217,9 +251,18 @@ bool TDiscCatalogue::OpenDiscVlf() {
     if (!DiscFile && !FinishInterruptedSwap()) return false;
     // A new process then finds the index of the store's blocks without walking the whole store.
     fvlf.Vlf.KeepIndexFile = true;
-    if (!fvlf.Vlf.OpenStore(VlfFileName())) {
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(LockWaitMs);
+    bool opened = false;
+    while (!(opened = fvlf.Vlf.OpenStore(VlfFileName())) &&
+           WaitForLock(Deadline, LockWaitMs > 0 && FileInUse(VlfFileName()))) {
+    }
+    if (!opened) {
+        FBusy = FBusy || FileInUse(VlfFileName());
         // Said once for the reads of a run; a change to be saved says it again.
-        if (!FToldVlf || FWriting) ShowError("Cannot open VLF file");
+        if (!FToldVlf || FWriting)
+            Tell(FBusy ? std::string("Cannot open VLF file: ") + msgCatalogueBusy +
+                             (FWriting ? ". Nothing was stored; try again when it has finished." : ".")
+                       : std::string("Cannot open VLF file"));
         FToldVlf = true;
         return false;
     }
@@ -230,13 +273,74 @@ bool TDiscCatalogue::OpenDiscVlf() {
 bool TDiscCatalogue::CloseDiscVlf() {
     if (FHold > 0 || !fvlf.Vlf.IsOpen()) return true;
     if (fvlf.Vlf.CloseStore() == 0) return true;
-    ShowError("Cannot close VLF file");
+    Tell("Cannot close VLF file" + StoreWriteCause(errno));
     return false;
 }
 
 void TDiscCatalogue::ReportDiscFileError(int Code) {
-    ShowError("Error processing disc record file - " + std::to_string(EngineError) + " Code " +
-              std::to_string(Code) + DamageAdvice(EngineError));
+    FDiskFull = FDiskFull || EngineError == eeShortWrite;
+    Tell("Error processing disc record file - " + std::to_string(EngineError) + " Code " +
+         std::to_string(Code) + WriteCause(EngineError) + DamageAdvice(EngineError));
+}
+
+void TDiscCatalogue::Tell(const std::string& Msg) {
+    FTold = Msg;
+    ShowError(Msg);
+}
+
+void TDiscCatalogue::TellEngineError(const char* Text) {
+    FDiskFull = FDiskFull || EngineError == eeShortWrite;
+    Tell(Text + std::to_string(EngineError) + WriteCause(EngineError) + DamageAdvice(EngineError));
+}
+
+std::string TDiscCatalogue::StoreWriteCause(int WriteErrno) {
+    // The store does not keep the system's error number of every write; a folder without room left is a
+    // full disk whatever the last error number says.
+    struct statvfs fs {};
+    const bool noRoom = ::statvfs(FDataDir.c_str(), &fs) == 0 &&
+                        static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize < 1024 * 1024;
+    if (WriteErrno == ENOSPC || WriteErrno == EDQUOT || noRoom) {
+        FDiskFull = true;
+        return std::string(": ") + msgDiskFull;
+    }
+    return WriteErrno == EIO ? ": the disk reported an error" : "";
+}
+
+std::string TDiscCatalogue::FilesStamp() const {
+    std::string stamp;
+    for (const char* ext : {".DAT", ".IX", ".VLF"}) {
+        struct stat st {};
+        if (::stat((DiscBaseName() + ext).c_str(), &st) != 0) {
+            stamp += "-;";
+            continue;
+        }
+        stamp += std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+                 std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+                 std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ctim.tv_sec) + "." +
+                 std::to_string(st.st_ctim.tv_nsec) + ";";
+    }
+    return stamp;
+}
+
+void TDiscCatalogue::BeginChange() {
+    FBusy = false;
+    FDiskFull = false;
+    FTold.clear();
+    FInStep = !FSeenStamp.empty() && FilesStamp() == FSeenStamp;
+}
+
+TCatalogueResult TDiscCatalogue::EndChange(bool Ok) {
+    if (FInStep) FSeenStamp = FilesStamp();
+    FInStep = false;
+    if (Ok) return {};
+    const TCatalogueOutcome outcome = FBusy       ? TCatalogueOutcome::Busy
+                                      : FDiskFull ? TCatalogueOutcome::DiskFull
+                                                  : TCatalogueOutcome::Failed;
+    return {outcome, EngineOK ? 0 : EngineError, FTold};
+}
+
+bool TDiscCatalogue::ChangedOnDisk() const {
+    return !FSeenStamp.empty() && FilesStamp() != FSeenStamp;
 }
 
 void TDiscCatalogue::KeepForRepair() {
@@ -275,18 +379,104 @@ void TDiscCatalogue::MarkDeletedRecords() {
     WriteSettings();
 }
 
-void TDiscCatalogue::LoadDisc(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
-                              std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo, const TDiscToc& Toc) {
-    LoadDiscWithVolumes(Code, Rec, Grid, Memo, Keys, RecNo, Toc, FSettings.VolumeLeft, FSettings.VolumeRight);
+TCatalogueResult TDiscCatalogue::LoadDisc(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
+                                          std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
+                                          const TDiscToc& Toc) {
+    return LoadDiscWithVolumes(Code, Rec, Grid, Memo, Keys, RecNo, Toc, FSettings.VolumeLeft,
+                               FSettings.VolumeRight);
 }
 
 void TDiscCatalogue::LoadCurrentDisc(const TDiscToc& Toc, int VolumeLeft, int VolumeRight) {
     Shown = {};
-    LoadDiscWithVolumes(CurrentDiscCode, CurrentDisc, fvlf.Tracks, fvlf.Memo, LoadedKeys, CurrentDiscRecNo,
-                        Toc, VolumeLeft, VolumeRight);
+    const std::string before = FilesStamp();
+    if (LoadDiscWithVolumes(CurrentDiscCode, CurrentDisc, fvlf.Tracks, fvlf.Memo, LoadedKeys,
+                            CurrentDiscRecNo, Toc, VolumeLeft, VolumeRight))
+        FSeenStamp = before;
 }
 
-bool TDiscCatalogue::SaveCurrentDisc() {
+TCatalogueResult TDiscCatalogue::ReadStoredRecord(const std::string& Code, TDiscRecord& Rec,
+                                                  std::int32_t& RecNo) {
+    RecNo = 0;
+    FBusy = false;
+    FDiskFull = false;
+    FTold.clear();
+    if (!FileExists(DiscBaseName() + ".DAT") && !FileExists(SwapMarkerName())) return {};
+    if (!OpenDiscFiles()) return EndChange(false);
+    const std::string code = CutKey(Code, kDiscCode);
+    std::int32_t recNo = 0;
+    TDiscRecordBytes bytes;
+    FindKey(DiscFile, kDiscCode, recNo, code);
+    if (EngineOK && ReadKeyedRecord(DiscFile, recNo, code, bytes)) {
+        Rec = DecodeDiscRecord(bytes);
+        RecNo = recNo;
+    }
+    CloseDiscFiles();
+    return {};
+}
+
+TCatalogueResult TDiscCatalogue::ReadStoredDisc(const std::string& Code, TDiscRecord& Rec,
+                                                TStringGridData& Grid, std::string& Memo, TDiscKeys& Keys,
+                                                std::int32_t& RecNo, const TDiscToc& Toc) {
+    RecNo = 0;
+    if (!FileExists(DiscBaseName() + ".DAT") && !FileExists(SwapMarkerName())) return {};
+    return LoadDisc(Code, Rec, Grid, Memo, Keys, RecNo, Toc);
+}
+
+TCatalogueResult TDiscCatalogue::ReloadCurrentDisc() {
+    if (CurrentDiscCode.empty()) return {};
+    TDiscRecord rec;
+    TStringGridData grid;
+    std::string memo;
+    TDiscKeys keys;
+    std::int32_t recNo = 0;
+    TDiscToc toc;
+    toc.TrackCount = CurrentDisc.TrackCount;
+    toc.TrackLengths = CurrentDisc.TrackLengths;
+    toc.TotalTime = CurrentDisc.TotalTime;
+    const std::string before = FilesStamp();
+    TCatalogueResult result = LoadDiscWithVolumes(CurrentDiscCode, rec, grid, memo, keys, recNo, toc,
+                                                  CurrentDisc.VolumeLeft, CurrentDisc.VolumeRight);
+    if (!result) return result;
+    FSeenStamp = before;
+    // A disc that is still not stored keeps what the player holds of it.
+    if (recNo == 0 && CurrentDiscRecNo == 0) return result;
+    CurrentDisc = std::move(rec);
+    fvlf.Tracks = std::move(grid);
+    fvlf.Memo = std::move(memo);
+    LoadedKeys = keys;
+    CurrentDiscRecNo = recNo;
+    // Imported by another program while its disc is in the drive: the disc's track data goes in.
+    if (CurrentDisc.TocPending) {
+        CurrentDisc.TocPending = false;
+        CurrentDisc.TrackCount =
+            toc.TrackCount == 0 ? CurrentDisc.TrackCount : static_cast<std::int16_t>(toc.TrackCount);
+        if (toc.TrackCount != 0) {
+            CurrentDisc.TrackLengths = toc.TrackLengths;
+            CurrentDisc.TotalTime = toc.TotalTime;
+        }
+        result = SaveDisc(CurrentDisc, fvlf.Tracks, fvlf.Memo, CurrentDiscRecNo, LoadedKeys);
+    }
+    return result;
+}
+
+bool TDiscCatalogue::RefreshCurrentDisc() {
+    if (CurrentDiscCode.empty() || !ChangedOnDisk()) return false;
+    return ReloadCurrentDisc().Done();
+}
+
+TCatalogueResult TDiscCatalogue::SaveCurrentDisc() {
+    if (CurrentDiscRecNo > 0 && ChangedOnDisk()) {
+        // What the player changes itself goes over what another program stored meanwhile.
+        const TDiscRecord own = CurrentDisc;
+        if (TCatalogueResult read = ReloadCurrentDisc(); !read) return read;
+        if (CurrentDiscRecNo > 0) {
+            CurrentDisc.VolumeLeft = own.VolumeLeft;
+            CurrentDisc.VolumeRight = own.VolumeRight;
+            CurrentDisc.PlayMode = own.PlayMode;
+            CurrentDisc.Programme = own.Programme;
+            if (own.SampleRef != 0) CurrentDisc.SampleRef = own.SampleRef;
+        }
+    }
     return SaveDisc(CurrentDisc, fvlf.Tracks, fvlf.Memo, CurrentDiscRecNo, LoadedKeys);
 }
 
@@ -332,18 +522,26 @@ std::string TDiscCatalogue::ShownTrackName(int Track) const {
     return TrackName(Track);
 }
 
-void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
-                                         std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
-                                         const TDiscToc& Toc, int VolumeLeft, int VolumeRight) {
+TCatalogueResult TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& Rec,
+                                                     TStringGridData& Grid, std::string& Memo,
+                                                     TDiscKeys& Keys, std::int32_t& RecNo,
+                                                     const TDiscToc& Toc, int VolumeLeft, int VolumeRight) {
     DeleteFileQuietly(WorkingSample());
     DeleteFileQuietly(WorkingPicture());
     const std::string code = CutKey(Code, kDiscCode);
     Memo = code;
     ResetDiscGrid(Grid, code);
+    FBusy = false;
+    FDiskFull = false;
+    FTold.clear();
 
     TDiscRecordBytes bytes;
     std::int32_t found = 0;
-    if (OpenDiscFiles()) {
+    bool read = true;
+    if (!OpenDiscFiles()) {
+        // No catalogue yet is no failure: the disc is new.
+        read = FDeclinedCreate || !FileExists(DiscBaseName() + ".DAT");
+    } else {
         std::int32_t recNo = 0;
         FindKey(DiscFile, kDiscCode, recNo, code);
         // A key that does not lead to this disc's record belongs to a damaged index: the disc is treated as
@@ -375,6 +573,8 @@ void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& R
                 }
             }
             CloseDiscVlf();
+        } else {
+            read = false;
         }
     } else {
         RecNo = 0;
@@ -385,6 +585,9 @@ void TDiscCatalogue::LoadDiscWithVolumes(const std::string& Code, TDiscRecord& R
         Keys = {};
     }
     CloseDiscFiles();
+    if (read) return {};
+    const TCatalogueOutcome outcome = FBusy ? TCatalogueOutcome::Busy : TCatalogueOutcome::Failed;
+    return {outcome, EngineOK ? 0 : EngineError, FTold};
 }
 
 bool TDiscCatalogue::SoundItem(std::int32_t Ref) {
@@ -446,8 +649,15 @@ bool TDiscCatalogue::AddSecondaryKeys(std::int32_t RecNo, const TDiscKeys& Keys)
     return ok;
 }
 
-bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Memo,
-                              std::int32_t& RecNo, TDiscKeys& Keys) {
+TCatalogueResult TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid,
+                                          const std::string& Memo, std::int32_t& RecNo, TDiscKeys& Keys) {
+    BeginChange();
+    const bool ok = StoreDisc(Rec, Grid, Memo, RecNo, Keys);
+    return EndChange(ok);
+}
+
+bool TDiscCatalogue::StoreDisc(TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Memo,
+                               std::int32_t& RecNo, TDiscKeys& Keys) {
     const TWritingScope writing(FWriting);
     if (!OpenDiscFilesToWrite()) {
         if (FDeclinedCreate) {
@@ -477,6 +687,7 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     const bool ownTracks = OwnTrackGrid(Rec.TracksRef, CutKey(Rec.DiscCode, kDiscCode));
     const std::int32_t tracksRef = SaveGrid(fvlf.Vlf, ownTracks ? Rec.TracksRef : 0, GridAsStored(Grid));
     const std::int32_t notesRef = tracksRef == 0 ? 0 : fvlf.Vlf.SaveText(Rec.NotesRef, Memo);
+    const int writeErrno = errno;
     fvlf.Vlf.KeepSuperseded = false;
     fvlf.Vlf.Recycle = true;
     if (tracksRef == 0 || notesRef == 0) {
@@ -485,7 +696,8 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
         for (const auto& [now, was] : {std::pair{tracksRef, oldTracksRef}, std::pair{notesRef, oldNotesRef}})
             if (now != 0 && now != was) fvlf.Vlf.DeleteItem(now);
         fvlf.Vlf.Superseded.clear();
-        ShowError(fvlf.Vlf.DamageFound() ? StoreDamagedMessage() : std::string(msgCannotWriteVlf));
+        Tell(fvlf.Vlf.DamageFound() ? StoreDamagedMessage()
+                                    : msgCannotWriteVlf + StoreWriteCause(writeErrno));
         // The old blocks are never written over; should one be lost all the same, the catalogue must not
         // be closed as sound.
         if ((ownTracks && !SoundItem(oldTracksRef)) || (oldNotesRef != 0 && !SoundItem(oldNotesRef)))
@@ -589,7 +801,13 @@ bool TDiscCatalogue::SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, con
     return CloseDiscFiles() && ok;
 }
 
-bool TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
+TCatalogueResult TDiscCatalogue::PutDiscRecord(const TDiscRecord& Rec) {
+    BeginChange();
+    const bool ok = PutRecordOnly(Rec);
+    return EndChange(ok);
+}
+
+bool TDiscCatalogue::PutRecordOnly(const TDiscRecord& Rec) {
     const TWritingScope writing(FWriting);
     if (!OpenDiscFilesToWrite()) return false;
     TDiscRecord rec = Rec;

@@ -59,7 +59,19 @@ inline bool NotesFitStore(const std::string& Notes) {
     return Notes.size() <= MaxNotesBytes;
 }
 
+// What an operation on the catalogue came to: done, or why not. Message is what the user was told.
+enum class TCatalogueOutcome { Done, Busy, DiskFull, Failed };
+struct TCatalogueResult {
+    TCatalogueOutcome Outcome = TCatalogueOutcome::Done;
+    std::int32_t Code = 0; // the engine's error number, 0 when the failure had none
+    std::string Message;
+    bool Done() const { return Outcome == TCatalogueOutcome::Done; }
+    explicit operator bool() const { return Done(); }
+};
+
 // Texts of the catalogue's own messages.
+extern const char* const msgCatalogueBusy;
+extern const char* const msgDiskFull;
 extern const char* const msgCreateFiles;
 extern const char* const msgNotClosedProperly;
 extern const char* const msgRebuildFailed;
@@ -106,14 +118,22 @@ public:
 
     // Fills Rec, Grid, Memo, Keys and RecNo with the catalogue entry of Code, or with a new record (RecNo 0)
     // that takes its track data from Toc and its volumes from the settings; a new record is not stored.
-    void LoadDisc(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid, std::string& Memo,
-                  TDiscKeys& Keys, std::int32_t& RecNo, const TDiscToc& Toc = {});
+    // Fails when the files could not be read (the new record is given then as well).
+    TCatalogueResult LoadDisc(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
+                              std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
+                              const TDiscToc& Toc = {});
+    // The stored record of Code (RecNo 0: none) and, with ReadStoredDisc, its grid and notes, read without
+    // asking anything: a folder without a catalogue holds no disc.
+    TCatalogueResult ReadStoredRecord(const std::string& Code, TDiscRecord& Rec, std::int32_t& RecNo);
+    TCatalogueResult ReadStoredDisc(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
+                                    std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
+                                    const TDiscToc& Toc = {});
     // Stores Rec with its grid and notes and brings its six keys up to date; RecNo and Keys are updated.
-    // False when the record could not be stored (the user has been told).
-    bool SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Memo, std::int32_t& RecNo,
-                  TDiscKeys& Keys);
+    // Fails when the record could not be stored (the user has been told).
+    TCatalogueResult SaveDisc(TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Memo,
+                              std::int32_t& RecNo, TDiscKeys& Keys);
     // Stores the fixed record only (after a picture, sample or programme change).
-    bool PutDiscRecord(const TDiscRecord& Rec);
+    TCatalogueResult PutDiscRecord(const TDiscRecord& Rec);
     // Deletes record RecNo, its six keys and its blobs.
     bool DeleteDisc(std::int32_t RecNo);
 
@@ -125,8 +145,18 @@ public:
     // LoadDisc of CurrentDiscCode into CurrentDisc, the holder's Tracks and Memo, LoadedKeys and
     // CurrentDiscRecNo; a new record gets the given volumes. The caller handles TocPending.
     void LoadCurrentDisc(const TDiscToc& Toc, int VolumeLeft, int VolumeRight);
-    // SaveDisc of CurrentDisc with the holder's Tracks, Memo, CurrentDiscRecNo and LoadedKeys.
-    bool SaveCurrentDisc();
+    // SaveDisc of CurrentDisc with the holder's Tracks, Memo, CurrentDiscRecNo and LoadedKeys. When another
+    // program changed the catalogue since the disc was read, the stored record is read first and keeps
+    // what that program stored; the player's own fields (volumes, play mode, programme, sample) go over it.
+    TCatalogueResult SaveCurrentDisc();
+    // Whether disc.DAT, disc.IX or disc.VLF changed on disk since this object last read or wrote them in
+    // step with the disc in the drive: another program (orbelune-cat) stored something meanwhile.
+    bool ChangedOnDisk() const;
+    // Reads the disc in the drive again (CurrentDisc, the holder's Tracks and Memo, LoadedKeys and
+    // CurrentDiscRecNo) when ChangedOnDisk; Shown stays. True when it was read again.
+    bool RefreshCurrentDisc();
+    // Reads the disc in the drive again whatever the files say; a disc not stored keeps what it has.
+    TCatalogueResult ReloadCurrentDisc();
     // Name of track Track (1 to 99) of the disc in the drive, from the holder's track grid.
     std::string TrackName(int Track) const;
     // The drive holds no disc any more.
@@ -178,6 +208,10 @@ public:
     std::string WorkingPicture() const { return FDataDir + "disc.bmp"; }
     std::string WorkingSample() const { return FDataDir + "disc.wav"; }
 
+    // How long an operation waits for another program's lock on the files before it gives up, in
+    // milliseconds: the player waits a little, the shell tool (0) refuses at once.
+    int LockWaitMs = 0;
+
     // Keeps disc.DAT/disc.IX and disc.VLF open across operations until ReleaseDiscFiles, for runs of many
     // operations (an import, a benchmark); the close, which flushes the files to disk, happens once.
     bool HoldDiscFiles();
@@ -201,6 +235,20 @@ public:
     std::function<int(const char* Name)> RemoveFile;
 
 private:
+    // Shows Msg and keeps it as the message of the operation's result.
+    void Tell(const std::string& Msg);
+    // Tell of Text, the engine's error number, and what the number means.
+    void TellEngineError(const char* Text);
+    // Starts a change: clears what the last one found and notes whether the disc in the drive was read
+    // in step with the files.
+    void BeginChange();
+    // The result of a change (or read) that ended with Ok; a change that started in step with the files
+    // leaves the object in step with what it wrote.
+    TCatalogueResult EndChange(bool Ok);
+    // The files' identity, size and change times, to see another program's writes.
+    std::string FilesStamp() const;
+    // Why a write into disc.VLF failed, as words to add to its message (": the disk is full").
+    std::string StoreWriteCause(int WriteErrno);
     // The settings file of this catalogue's data folder (the program's settings file in the program).
     void WriteSettings();
     bool OpenReadOnlyFiles();
@@ -210,9 +258,12 @@ private:
     bool OpenSucceeded();
     // OpenDiscFiles for a change the user wants stored: a failure is told (and a repair offered) again.
     bool OpenDiscFilesToWrite();
-    void LoadDiscWithVolumes(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
-                             std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo, const TDiscToc& Toc,
-                             int VolumeLeft, int VolumeRight);
+    TCatalogueResult LoadDiscWithVolumes(const std::string& Code, TDiscRecord& Rec, TStringGridData& Grid,
+                                         std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
+                                         const TDiscToc& Toc, int VolumeLeft, int VolumeRight);
+    bool StoreDisc(TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Memo,
+                   std::int32_t& RecNo, TDiscKeys& Keys);
+    bool PutRecordOnly(const TDiscRecord& Rec);
     bool DoPack(bool FromSalvage, const TRebuildProgress& Progress);
     // Removes the swap marker; false (errno set) when it is still there.
     bool RemoveSwapMarker();
@@ -247,6 +298,13 @@ private:
     // The open failure last told to the user (0: none since the last open that worked).
     std::int32_t FToldOpenError = 0;
     bool FToldVlf = false;
+    // What the operation under way found: another program's lock, a full disk, the message told.
+    bool FBusy = false;
+    bool FDiskFull = false;
+    std::string FTold;
+    bool FInStep = false;
+    // FilesStamp when the disc in the drive was last read or written in step with the files.
+    std::string FSeenStamp;
 };
 
 // S followed by blanks up to Len characters (at most 255).

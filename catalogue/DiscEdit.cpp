@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #include "app/base/TextEncoding.h"
@@ -18,6 +19,10 @@
 
 const char* const msgNoSample = "Selected disk does not have a recorded sample.";
 const char* const msgDeleteSample = "Do you wish to delete the sample for the CD?";
+const char* const msgStoredMeanwhile =
+    "This disc was changed in the catalogue since this window opened, by orbelune-cat or another program. "
+    "Do you want to store what is in this window over that change? Yes stores what you typed; No shows "
+    "the record as it is stored now, and what you typed is given up.";
 
 namespace {
 
@@ -50,12 +55,94 @@ TDiscEdit::TDiscEdit(TDiscCatalogue& Catalogue, TDiscRecord& Rec, TStringGridDat
                      TDiscKeys& Keys, std::int32_t& RecNo, std::string NotesCode)
     : EditRecord(Rec), Tracks(TrackColumns, std::clamp<int>(Rec.TrackCount, 0, MaxDiscTracks) + 1),
       Notes(NotesForEditing(Memo)), FCatalogue(Catalogue), FRec(Rec), FGrid(Grid), FMemo(Memo), FKeys(Keys),
-      FRecNo(RecNo), FNotesCode(std::move(NotesCode)) {
+      FRecNo(RecNo), FNotesCode(std::move(NotesCode)), FBase(StateOf(Rec, Grid, Memo, RecNo)) {
     FDriveSample = IsDriveDisc() ? FCatalogue.CurrentDisc.SampleRef : EditRecord.SampleRef;
     EditRecord.TrackCount = static_cast<std::int16_t>(Tracks.RowCount() - 1);
     for (int t = 1; t <= TrackCount(); ++t)
         for (int c = 0; c < TrackColumns; ++c)
             Tracks.SetCells(c, t, Grid.Cells(c, t));
+}
+
+TDiscEdit::TStoredState TDiscEdit::StateOf(const TDiscRecord& Rec, const TStringGridData& Grid,
+                                           const std::string& Memo, std::int32_t RecNo) {
+    TStoredState State;
+    State.Found = RecNo != 0;
+    if (!State.Found) return State;
+    TDiscRecord Live = Rec;
+    Live.RecordStatus = 0;
+    State.Record = EncodeDiscRecord(Live);
+    for (int t = 1; t <= MaxDiscTracks; ++t)
+        for (int c = 0; c < TrackColumns; ++c)
+            State.Texts.push_back(Grid.Cells(c, t));
+    State.Memo = Memo;
+    return State;
+}
+
+TStoredCheck TDiscEdit::CheckStored() {
+    TDiscRecord Rec;
+    TStringGridData Grid;
+    std::string Memo;
+    TDiscKeys Keys;
+    std::int32_t RecNo = 0;
+    TStoredCheck Check;
+    Check.Read = FCatalogue.ReadStoredDisc(EditRecord.DiscCode, Rec, Grid, Memo, Keys, RecNo);
+    Check.Changed = Check.Read && StateOf(Rec, Grid, Memo, RecNo) != FBase;
+    return Check;
+}
+
+TCatalogueResult TDiscEdit::ReloadStored() {
+    TDiscRecord Rec;
+    TStringGridData Grid;
+    std::string Memo;
+    TDiscKeys Keys;
+    std::int32_t RecNo = 0;
+    TDiscToc Toc;
+    Toc.TrackCount = EditRecord.TrackCount;
+    Toc.TrackLengths = EditRecord.TrackLengths;
+    Toc.TotalTime = EditRecord.TotalTime;
+    const TCatalogueResult Read =
+        FCatalogue.ReadStoredDisc(EditRecord.DiscCode, Rec, Grid, Memo, Keys, RecNo, Toc);
+    if (!Read || RecNo == 0) return Read;
+    FBase = StateOf(Rec, Grid, Memo, RecNo);
+    EditRecord = Rec;
+    EditRecord.TrackCount = static_cast<std::int16_t>(TrackCount());
+    for (int t = 1; t <= TrackCount(); ++t)
+        for (int c = 0; c < TrackColumns; ++c)
+            Tracks.SetCells(c, t, Grid.Cells(c, t));
+    Notes = NotesForEditing(Memo);
+    FGrid = Grid;
+    FMemo = Memo;
+    FKeys = Keys;
+    FRecNo = RecNo;
+    FRec = Rec;
+    return Read;
+}
+
+TCatalogueResult TDiscEdit::PutChange(const std::function<void(TDiscRecord&)>& Change) {
+    TDiscRecord Stored;
+    std::int32_t RecNo = 0;
+    if (TCatalogueResult Read = FCatalogue.ReadStoredRecord(EditRecord.DiscCode, Stored, RecNo); !Read)
+        return Read;
+    TDiscRecord Rec = RecNo != 0 ? Stored : EditRecord;
+    Change(Rec);
+    TCatalogueResult Put = FCatalogue.PutDiscRecord(Rec);
+    if (!Put) return Put;
+    Change(EditRecord);
+    // The run's own change is no change of another program: what the run read moves along with it.
+    TDiscRecord Was = FBase.Found ? DecodeDiscRecord(FBase.Record) : TDiscRecord{};
+    if (RecNo != 0 && FBase.Found && StateOf(Stored, {}, {}, RecNo).Record == FBase.Record) {
+        Change(Was);
+        Was.RecordStatus = 0;
+        FBase.Record = EncodeDiscRecord(Was);
+    } else if (RecNo == 0 && !FBase.Found) {
+        // The record is now stored, without track texts or notes of its own yet.
+        FBase = StateOf(Rec, TStringGridData{}, CutKey(Rec.DiscCode, kDiscCode), 1);
+    }
+    return Put;
+}
+
+TCatalogueResult TDiscEdit::StoreProgramme(const TPlayProgramme& Programme) {
+    return PutChange([&](TDiscRecord& Rec) { Rec.Programme = Programme; });
 }
 
 bool TDiscEdit::IsDriveDisc() const {
@@ -113,8 +200,8 @@ int TDiscEdit::NotesLimit() const {
     return VlfFormat::TextMax - static_cast<int>(StoredNotes(FNotesCode, "x").size() - 1);
 }
 
-bool TDiscEdit::StorePicture(const std::string& FileName) {
-    if (FileName.empty()) return true;
+TCatalogueResult TDiscEdit::StorePicture(const std::string& FileName) {
+    if (FileName.empty()) return {};
     const bool Clearing = FileName == PictureCleared;
     // A picture in another format is stored as the bitmap converted from it.
     QTemporaryFile Converted(QString::fromStdString(FCatalogue.DataDir() + "picture-XXXXXX.bmp"));
@@ -132,10 +219,16 @@ bool TDiscEdit::StorePicture(const std::string& FileName) {
         }
         if (!Error.empty()) {
             ShowError(Error);
-            return false;
+            return {TCatalogueOutcome::Failed, 0, Error};
         }
     }
-    if (!FCatalogue.OpenDiscVlf()) return false;
+    // The record is read first: its picture is the one the new one replaces, whatever this run saw.
+    TDiscRecord Stored;
+    std::int32_t StoredNo = 0;
+    if (TCatalogueResult Read = FCatalogue.ReadStoredRecord(EditRecord.DiscCode, Stored, StoredNo); !Read)
+        return Read;
+    if (StoredNo != 0) EditRecord.PictureRef = Stored.PictureRef;
+    if (!FCatalogue.OpenDiscVlf()) return {TCatalogueOutcome::Failed, 0, "Cannot open VLF file"};
     TakeRecordedSample();
     TVlf& Store = FCatalogue.fvlf.Vlf;
     const std::int32_t Old = EditRecord.PictureRef;
@@ -146,17 +239,20 @@ bool TDiscEdit::StorePicture(const std::string& FileName) {
         New = Store.StoreFile(Old, Source, VlfKindPicture);
         Store.KeepSuperseded = false;
         if (New == 0) {
+            const int WriteErrno = errno;
             Store.Superseded.clear();
             FCatalogue.CloseDiscVlf();
-            ShowError("Cannot store the picture in the catalogue: " + Store.LastError());
-            return false;
+            const bool Full = WriteErrno == ENOSPC || WriteErrno == EDQUOT;
+            const std::string Msg = "Cannot store the picture in the catalogue: " +
+                                    (Full ? std::string(msgDiskFull) : Store.LastError());
+            ShowError(Msg);
+            return {Full ? TCatalogueOutcome::DiskFull : TCatalogueOutcome::Failed, 0, Msg};
         }
     }
-    bool Ok = true;
+    TCatalogueResult Ok;
     if (New != Old) {
-        EditRecord.PictureRef = New;
         FCatalogue.MarkDeletedRecords();
-        Ok = FCatalogue.PutDiscRecord(EditRecord);
+        Ok = PutChange([New](TDiscRecord& Rec) { Rec.PictureRef = New; });
         if (Ok) {
             if (Clearing) Store.DeleteItem(Old);
             Store.ReleaseSuperseded();
@@ -199,44 +295,94 @@ bool TDiscEdit::ClearSample() {
     if (AskYesNo(msgDeleteSample) != idYes) return false;
     if (!FCatalogue.OpenDiscVlf()) return false;
     const std::int32_t Old = EditRecord.SampleRef;
-    EditRecord.SampleRef = 0;
     FCatalogue.MarkDeletedRecords();
     // The sample is freed only once the stored record no longer names it.
-    const bool Ok = FCatalogue.PutDiscRecord(EditRecord);
+    const bool Ok = PutChange([](TDiscRecord& Rec) { Rec.SampleRef = 0; }).Done();
     if (Ok) {
         FCatalogue.fvlf.Vlf.DeleteItem(Old);
         // The drive's copy of the record must not go on naming the freed sample.
         if (IsDriveDisc() && FCatalogue.CurrentDisc.SampleRef == Old) FCatalogue.CurrentDisc.SampleRef = 0;
         FDriveSample = 0;
-    } else {
-        EditRecord.SampleRef = Old;
     }
     FCatalogue.CloseDiscVlf();
     return Ok;
 }
 
-bool TDiscEdit::Finish(bool Ok, const TDiscTexts& Texts) {
+void TDiscEdit::LayOver(const TDiscTexts& Texts, TDiscRecord& Rec, TStringGridData& Grid,
+                        std::string& Memo) const {
+    Rec.DiscName = Cut(Texts.DiscName, DiscNameMax);
+    Rec.Composer = Cut(Texts.Composer, ComposerMax);
+    Rec.Artist = Cut(Texts.Artist, ArtistMax);
+    Rec.UserField1 = Cut(Texts.UserField1, UserFieldMax);
+    Rec.UserField2 = Cut(Texts.UserField2, UserFieldMax);
+    Rec.RecordLabel = Cut(Texts.RecordLabel, RecordLabelMax);
+    Rec.MusicType = Cut(Texts.MusicType, MusicTypeMax);
+    Rec.Reference = Cut(Texts.Reference, ReferenceMax);
+    Rec.Year = static_cast<std::int16_t>(std::clamp(Texts.Year, 0, 9999));
+    Memo = StoredNotes(FNotesCode, Notes);
+    if (Grid.ColCount() < TrackColumns) Grid.SetColCount(TrackColumns);
+    if (Grid.RowCount() <= TrackCount()) Grid.SetRowCount(TrackCount() + 1);
+    for (int t = 1; t <= TrackCount(); ++t)
+        for (int c = 0; c < TrackColumns; ++c)
+            Grid.SetCells(c, t, Tracks.Cells(c, t));
+}
+
+TCatalogueResult TDiscEdit::Store(const TDiscTexts& Texts) {
+    TakeRecordedSample();
+    if (FCatalogue.ReadOnly()) {
+        // Nothing can be stored (the user was told): the caller keeps the texts while the program runs.
+        FRec = EditRecord;
+        LayOver(Texts, FRec, FGrid, FMemo);
+        return {};
+    }
+    TDiscRecord Rec;
+    TStringGridData Grid;
+    std::string Memo;
+    TDiscKeys Keys;
+    std::int32_t RecNo = 0;
+    if (TCatalogueResult Read = FCatalogue.ReadStoredDisc(EditRecord.DiscCode, Rec, Grid, Memo, Keys, RecNo);
+        !Read)
+        return Read;
+    // The picture, sample and programme are as stored: the run stored its own at once, and another
+    // program's stay.
+    if (RecNo == 0) {
+        Rec = EditRecord;
+        Grid = FGrid;
+        Keys = FKeys;
+    }
+    LayOver(Texts, Rec, Grid, Memo);
+    TCatalogueResult Saved = FCatalogue.SaveDisc(Rec, Grid, Memo, RecNo, Keys);
+    if (!Saved) return Saved;
+    EditRecord = Rec;
+    EditRecord.TrackCount = static_cast<std::int16_t>(TrackCount());
+    FBase = StateOf(Rec, Grid, Memo, RecNo);
+    FRec = std::move(Rec);
+    FGrid = std::move(Grid);
+    FMemo = std::move(Memo);
+    FKeys = Keys;
+    FRecNo = RecNo;
+    return Saved;
+}
+
+TCatalogueResult TDiscEdit::Finish(bool Ok, const TDiscTexts& Texts) {
+    if (Ok) return Store(Texts);
     TakeRecordedSample();
     FRec = EditRecord;
-    if (Ok) {
-        FRec.DiscName = Cut(Texts.DiscName, DiscNameMax);
-        FRec.Composer = Cut(Texts.Composer, ComposerMax);
-        FRec.Artist = Cut(Texts.Artist, ArtistMax);
-        FRec.UserField1 = Cut(Texts.UserField1, UserFieldMax);
-        FRec.UserField2 = Cut(Texts.UserField2, UserFieldMax);
-        FRec.RecordLabel = Cut(Texts.RecordLabel, RecordLabelMax);
-        FRec.MusicType = Cut(Texts.MusicType, MusicTypeMax);
-        FRec.Reference = Cut(Texts.Reference, ReferenceMax);
-        FRec.Year = static_cast<std::int16_t>(std::clamp(Texts.Year, 0, 9999));
-        FMemo = StoredNotes(FNotesCode, Notes);
-        if (FGrid.ColCount() < TrackColumns) FGrid.SetColCount(TrackColumns);
-        if (FGrid.RowCount() <= TrackCount()) FGrid.SetRowCount(TrackCount() + 1);
-        for (int t = 1; t <= TrackCount(); ++t)
-            for (int c = 0; c < TrackColumns; ++c)
-                FGrid.SetCells(c, t, Tracks.Cells(c, t));
-    } else if (FRecNo != 0) {
-        // What Cancel keeps was stored when it was made: a held record is not written again.
-        return true;
+    // What Cancel keeps was stored when it was made: a held record is not written again.
+    if (FRecNo != 0) return {};
+    // A new disc is stored as it was read, unless another program stored it meanwhile.
+    TDiscRecord Rec;
+    TStringGridData Grid;
+    std::string Memo;
+    TDiscKeys Keys;
+    std::int32_t RecNo = 0;
+    if (FCatalogue.ReadStoredDisc(EditRecord.DiscCode, Rec, Grid, Memo, Keys, RecNo) && RecNo != 0) {
+        FRec = std::move(Rec);
+        FGrid = std::move(Grid);
+        FMemo = std::move(Memo);
+        FKeys = Keys;
+        FRecNo = RecNo;
+        return {};
     }
     return FCatalogue.SaveDisc(FRec, FGrid, FMemo, FRecNo, FKeys);
 }

@@ -4,14 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscRecord.h"
 #include "catalogue/StringGridData.h"
 #include "devices/CdDrive.h"
 
-class TDiscCatalogue;
 struct TLookupMatch;
 
 // The texts the editor's fields give back on OK.
@@ -45,6 +46,14 @@ inline constexpr const char* PictureCleared = "...";
 
 extern const char* const msgNoSample;
 extern const char* const msgDeleteSample;
+extern const char* const msgStoredMeanwhile;
+
+// What OK finds of the stored disc before it stores: whether it could be read, and whether another
+// program stored something of it since the run read it.
+struct TStoredCheck {
+    TCatalogueResult Read;
+    bool Changed = false;
+};
 
 class TDiscEdit {
 public:
@@ -70,7 +79,7 @@ public:
     // Stores the picture file as the disc's picture (a BMP as it is, another picture converted to BMP),
     // or removes the picture when FileName is PictureCleared; an empty name changes nothing. The record
     // is written at once. False, with the user told, when the file is no picture or cannot be stored.
-    bool StorePicture(const std::string& FileName);
+    TCatalogueResult StorePicture(const std::string& FileName);
     // Copies the stored picture into FileName; false when the disc has none or it cannot be read.
     bool ExtractPicture(const std::string& FileName);
     // Copies the stored sample into FileName; without one the user is told and false is given.
@@ -81,6 +90,8 @@ public:
     void TakeRecordedSample();
     // Asks, then removes the sample and writes the record; true when it was removed.
     bool ClearSample();
+    // Stores Programme as the disc's programme at once.
+    TCatalogueResult StoreProgramme(const TPlayProgramme& Programme);
 
     // Whether Text can fill the record: it has a disc name, artist or track name, and the record still
     // holds what a new disc gets ("Unknown" disc name and artist, no track names).
@@ -90,13 +101,37 @@ public:
     // stored: Finish takes the names over with the rest on OK.
     TCdTextNames TakeCdText(const TCdText& Text);
 
-    // Ends the run: the caller's record becomes EditRecord; with Ok the texts, track texts and notes are
-    // taken over as well and the record is saved with its grid and notes. Without Ok nothing is written
-    // (what the window stored at once stays), except that a disc not yet in the catalogue is stored.
-    bool Finish(bool Ok, const TDiscTexts& Texts);
+    // Whether the stored disc still is what the run read (or last stored itself).
+    TStoredCheck CheckStored();
+    // Takes the stored disc as it is now into EditRecord, Tracks and Notes, giving up what was typed.
+    TCatalogueResult ReloadStored();
+    // Stores Texts, the track texts and the notes onto the stored record, whose picture, sample and
+    // programme stay as stored, and hands what was stored to the caller. When it fails the caller's
+    // record is left as it was and the run keeps everything for another try. With a catalogue that
+    // cannot be written the caller gets the texts without a store.
+    TCatalogueResult Store(const TDiscTexts& Texts);
+    // Ends the run: with Ok, Store; without, nothing is written (what the window stored at once stays;
+    // the caller's record becomes EditRecord), except that a disc not yet in the catalogue is stored
+    // unless another program stored it meanwhile, whose record the caller then gets.
+    TCatalogueResult Finish(bool Ok, const TDiscTexts& Texts);
 
 private:
+    // What the run compares to see another program's change: the record's bytes, track texts and notes.
+    struct TStoredState {
+        bool Found = false;
+        TDiscRecordBytes Record{};
+        std::vector<std::string> Texts;
+        std::string Memo;
+        bool operator==(const TStoredState&) const = default;
+    };
+    static TStoredState StateOf(const TDiscRecord& Rec, const TStringGridData& Grid, const std::string& Memo,
+                                std::int32_t RecNo);
     bool IsDriveDisc() const;
+    // Writes Change onto the stored record at once (what another program stored meanwhile stays) and,
+    // once stored, into EditRecord.
+    TCatalogueResult PutChange(const std::function<void(TDiscRecord&)>& Change);
+    // Texts, the track texts and the notes laid over Rec, Grid and Memo.
+    void LayOver(const TDiscTexts& Texts, TDiscRecord& Rec, TStringGridData& Grid, std::string& Memo) const;
 
     TDiscCatalogue& FCatalogue;
     TDiscRecord& FRec;
@@ -106,6 +141,7 @@ private:
     std::int32_t& FRecNo;
     std::string FNotesCode;
     std::int32_t FDriveSample = 0; // the drive record's sample when last looked at
+    TStoredState FBase;            // the stored disc as the run read it or last stored it
 };
 
 // Why a file cannot be a disc picture (not readable, not a picture, a damaged bitmap); empty when it can.

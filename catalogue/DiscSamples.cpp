@@ -51,7 +51,7 @@ bool KeepSampleWithDisc(TDiscCatalogue& Catalogue, const std::string& File) {
         Rec.SampleRef = New;
         Catalogue.MarkDeletedRecords();
         // Frees the old sample once the record is stored; a failed store keeps the old one.
-        Ok = Catalogue.SaveCurrentDisc();
+        Ok = Catalogue.SaveCurrentDisc().Done();
         if (!Ok) {
             Store.DeleteItem(New);
             Store.Superseded.clear();

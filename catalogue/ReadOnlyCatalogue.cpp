@@ -16,7 +16,11 @@ const char* const msgCatalogueInUse =
     "the catalogue is in use by another program (error 9908); close it and try again";
 
 bool CatalogueInUse(const std::string& DataDir) {
-    const int fd = ::open((DataDir + "disc.DAT").c_str(), O_RDONLY | O_CLOEXEC);
+    return FileInUse(DataDir + "disc.DAT");
+}
+
+bool FileInUse(const std::string& Name) {
+    const int fd = ::open(Name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);

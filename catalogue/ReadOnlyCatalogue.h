@@ -8,6 +8,8 @@ struct TRecordFile;
 
 // True when another program holds the catalogue's lock.
 bool CatalogueInUse(const std::string& DataDir);
+// True when another program holds the lock of the file Name.
+bool FileInUse(const std::string& Name);
 extern const char* const msgCatalogueInUse;
 
 // With a swap marker beside the catalogue whose files cannot finish the swap: what they are, as a warning

@@ -252,8 +252,8 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     // The programme is written with the record at once, as the picture and sample are.
     connect(btnProg, &QPushButton::clicked, this, [this] {
         const auto LineOf = [this](int T) { return FEdit.TrackLineOf(T); };
-        if (EditRecordProgramme(this, FEdit.TrackCount(), LineOf, FEdit.EditRecord.Programme))
-            FEdit.Catalogue().PutDiscRecord(FEdit.EditRecord);
+        TPlayProgramme Programme = FEdit.EditRecord.Programme;
+        if (EditRecordProgramme(this, FEdit.TrackCount(), LineOf, Programme)) FEdit.StoreProgramme(Programme);
     });
     connect(btnBit, &QPushButton::clicked, this, &TfrmCDData::btnBitClick);
     connect(btnSample, &QPushButton::clicked, this, &TfrmCDData::btnSampleClick);
@@ -306,20 +306,8 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
     for (std::size_t i = 1; i < std::size(Order); ++i)
         setTabOrder(Order[i - 1], Order[i]);
 
-    // The fields from the record.
+    ShowRecord();
     const TDiscRecord& R = FEdit.EditRecord;
-    edName->setText(Q(R.DiscName));
-    edComp->setText(Q(R.Composer));
-    edArt->setText(Q(R.Artist));
-    ed1->setText(Q(R.UserField1));
-    ed2->setText(Q(R.UserField2));
-    edLab->setText(Q(R.RecordLabel));
-    edCat->setText(Q(R.MusicType));
-    edRef->setText(Q(R.Reference));
-    edYear->setText(R.Year > 0 ? QString::number(R.Year) : QString());
-    labID->setText(Q(R.DiscCode));
-    labTime->setText(Q(FormatMinSec(R.TotalTime)));
-    FillTrackList();
     LimitBytes(memDisc, FEdit.NotesLimit(), [this, Max = FEdit.NotesLimit()](const TTextCut& Cut) {
         FNotesCut = NotesCutMessage(Max, Cut);
         QTimer::singleShot(0, this, &TfrmCDData::TellNotesCut);
@@ -340,6 +328,22 @@ TfrmCDData::TfrmCDData(TDiscEdit& Edit, TPlayerSettings& Settings, TWaveAudio* W
         // What the lookup of the new disc found fills the fields as Look up would; OK stores it.
         if (Drive->LookedUp && R.DiscName == NewDiscRecord({}, 0, 0).DiscName) TakeMatch(*Drive->LookedUp);
     }
+}
+
+void TfrmCDData::ShowRecord() {
+    const TDiscRecord& R = FEdit.EditRecord;
+    edName->setText(Q(R.DiscName));
+    edComp->setText(Q(R.Composer));
+    edArt->setText(Q(R.Artist));
+    ed1->setText(Q(R.UserField1));
+    ed2->setText(Q(R.UserField2));
+    edLab->setText(Q(R.RecordLabel));
+    edCat->setText(Q(R.MusicType));
+    edRef->setText(Q(R.Reference));
+    edYear->setText(R.Year > 0 ? QString::number(R.Year) : QString());
+    labID->setText(Q(R.DiscCode));
+    labTime->setText(Q(FormatMinSec(R.TotalTime)));
+    FillTrackList();
 }
 
 void TfrmCDData::ShowDiscIds(const TDriveToc& Toc) {
@@ -676,10 +680,29 @@ void TfrmCDData::btnOKClick() {
     if (Catalogue.ReadOnly()) {
         ShowError(DataFolderNotWrittenMessage(Catalogue.DataDir()) +
                   " The changes of this record are kept only until the program closes.");
+        FEdit.Store(TakeBack());
         accept();
         return;
     }
-    if (FCover) FEdit.StorePicture(FCover->fileName().toStdString());
+    // Another program may have stored this disc since the window read it: the user decides whose
+    // record stays. A store that fails leaves the window open with everything typed; the message said
+    // why, and OK tries again.
+    const TStoredCheck Check = FEdit.CheckStored();
+    if (!Check.Read) return;
+    if (Check.Changed && AskYesNo(msgStoredMeanwhile) != idYes) {
+        if (FEdit.ReloadStored()) {
+            ShowRecord();
+            memDisc->setPlainText(Q(FEdit.Notes));
+            FCover.reset();
+            imgCover->clear();
+            imgCover->hide();
+        }
+        return;
+    }
+    if (FCover) {
+        if (!FEdit.StorePicture(FCover->fileName().toStdString())) return;
+        FCover.reset();
+    }
     if (FSettings.SaveNewEntries) {
         std::vector<std::string> Failed;
         for (TListField& Field : FFields) {
@@ -694,6 +717,7 @@ void TfrmCDData::btnOKClick() {
         }
         if (!Failed.empty()) ShowError(CannotSaveListsMessage(Failed));
     }
+    if (!FEdit.Store(TakeBack())) return;
     accept();
 }
 
@@ -709,12 +733,11 @@ int EditDiscData(QWidget* Owner, TDiscCatalogue& Catalogue, TWaveAudio* Wave, TD
                  const std::string& NotesCode, const TDriveDisc* Drive) {
     TDiscEdit Edit(Catalogue, Rec, Grid, Memo, Keys, RecNo, NotesCode);
     int Result;
-    TDiscTexts Texts;
     {
         TfrmCDData Form(Edit, Catalogue.Settings(), Wave, Drive, Owner);
         Result = Form.exec();
-        if (Result == QDialog::Accepted) Texts = Form.TakeBack();
     }
-    Edit.Finish(Result == QDialog::Accepted, Texts);
+    // OK stored before the window closed.
+    if (Result != QDialog::Accepted) Edit.Finish(false, {});
     return Result;
 }

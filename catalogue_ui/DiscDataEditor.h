@@ -93,6 +93,8 @@ private:
         std::vector<std::string> Names;
     };
 
+    // The record's fields and track list from the run's EditRecord and Tracks.
+    void ShowRecord();
     void ShowDiscIds(const TDriveToc& Toc);
     void LookupFinished(const TLookupResult& Result);
     void TakeMatch(const TLookupMatch& Match);
@@ -127,7 +129,8 @@ private:
 
 // Runs the editor on one disc: Rec, Grid, Memo, Keys and RecNo are the caller's (the disc in the drive or
 // a catalogue entry) and NotesCode the first line of its notes; Drive is the disc in the drive, if any.
-// Whatever the window closes with, the record is saved afterwards; the result is the window's.
+// OK stores before the window closes, and a store that fails keeps the window open; after Cancel a disc
+// not yet in the catalogue is stored. The result is the window's.
 int EditDiscData(QWidget* Owner, TDiscCatalogue& Catalogue, TWaveAudio* Wave, TDiscRecord& Rec,
                  TStringGridData& Grid, std::string& Memo, TDiscKeys& Keys, std::int32_t& RecNo,
                  const std::string& NotesCode, const TDriveDisc* Drive = nullptr);

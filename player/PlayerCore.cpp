@@ -301,6 +301,14 @@ void TPlayerCore::ShowTick() {
         }
     }
 
+    // Another program (orbelune-cat) may have stored this disc meanwhile: its names and picture show.
+    if (FCatalogue.RefreshCurrentDisc()) {
+        const TShownDisc shown = FCatalogue.ShownTexts();
+        FView.SetDiscLabels(shown.DiscName, "", shown.Composer, shown.Artist);
+        if (!FFlags.TrackListShown) FView.ShowDiscPicture();
+        FFlags.HighlightedTrack = -1;
+    }
+
     std::string mode =
         FState.Recording ? "RECORDING..." : ("Mode: " + PlayModeName(FState.PlayMode)).substr(0, 16);
     if (FCd.Paused) mode = "Paused...";

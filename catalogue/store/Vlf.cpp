@@ -721,11 +721,16 @@ std::int32_t TVlf::Commit(const TPlacement& Where, std::int16_t Kind, std::int32
         std::int32_t Pos = Where.Pos;
         std::int64_t Total = BlockHeaderSize + static_cast<std::int64_t>(Length);
         bool Ok = true;
-        // Reserve the space first: a full disc shows here, before anything is written.
-        if (WriteFault && !WriteFault(Pos, Total))
+        // Reserve the space first: a full disc shows here, before anything is written. errno tells the
+        // caller why, as after a failed write.
+        if (WriteFault && !WriteFault(Pos, Total)) {
             Ok = false;
-        else if (FBatchPos < 0)
-            Ok = ::posix_fallocate(FHandle, Pos, Total) == 0;
+            errno = ENOSPC;
+        } else if (FBatchPos < 0) {
+            const int Error = ::posix_fallocate(FHandle, Pos, Total);
+            Ok = Error == 0;
+            if (!Ok) errno = Error;
+        }
         FWritten = true;
         if (Ok && FLock != 0) FSize = std::max(FSize, Pos + Total);
         // Until the data is complete the new block reads as free.

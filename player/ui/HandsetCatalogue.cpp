@@ -31,6 +31,9 @@ void TORB::btnDataClick() {
     TDiscCatalogue& Cat = FCatalogue;
     const std::string Code = Cat.CurrentDiscCode;
     if (Code.empty()) return;
+    // Another program may have stored this disc since it was read: the editor starts from the record as
+    // stored now.
+    if (Cat.RefreshCurrentDisc()) ShowDiscTexts();
     // The editor works on copies: the clock goes on behind it and may take in another disc meanwhile,
     // whose record, tracks and notes must not be mixed with the edited ones.
     TDiscRecord Rec = Cat.CurrentDisc;
@@ -53,11 +56,15 @@ void TORB::btnDataClick() {
     // OK stores what the user kept; after Cancel the disc's own text still shows while its record is blank.
     if (Result == QDialog::Accepted || RecNo != 0) FAutoMatch.reset();
     if (Result == QDialog::Accepted) Cat.Shown = {};
-    Cat.CurrentDisc = Rec;
-    Cat.fvlf.Tracks = Tracks;
-    Cat.fvlf.Memo = Memo;
-    Cat.LoadedKeys = Keys;
-    Cat.CurrentDiscRecNo = RecNo;
+    // What is stored now is shown: the run's own stores, and what another program stored meanwhile. The
+    // run's copies stand in when the catalogue cannot be read.
+    if (!Cat.ReloadCurrentDisc() || Cat.CurrentDiscRecNo == 0) {
+        Cat.CurrentDisc = Rec;
+        Cat.fvlf.Tracks = Tracks;
+        Cat.fvlf.Memo = Memo;
+        Cat.LoadedKeys = Keys;
+        Cat.CurrentDiscRecNo = RecNo;
+    }
     ShowDiscTexts();
     DData->SetTrack({});
     if (FFlags.HighlightedTrack > 0 && FFlags.TrackListShown) DrawTrackNumber(FFlags.HighlightedTrack, false);

@@ -291,7 +291,7 @@ TEST(DiscCatalogue, AFailedStoreWriteStoresNothingOfTheDisc) {
     grid.SetCells(0, 1, "A much longer track name that cannot stay in place");
     rec.DiscName = "Renamed";
     EXPECT_FALSE(f.Cat().SaveDisc(rec, grid, "new and longer notes", recNo, keys));
-    EXPECT_EQ(f.Answers.Errors.back(), "Cannot write VLF file");
+    EXPECT_EQ(f.Answers.Errors.back(), "Cannot write VLF file: the disk is full");
     f.Cat().fvlf.Vlf.WriteFault = nullptr;
     EXPECT_EQ(rec.TracksRef, stored.TracksRef);
     EXPECT_EQ(rec.NotesRef, stored.NotesRef);
@@ -320,7 +320,8 @@ TEST(DiscCatalogue, AFailedRecordWriteStoresNothingAndLeavesTheCatalogueSound) {
         SetRecordEngineWriteFault(-1);
         EXPECT_EQ(recNo, 0);
         ASSERT_FALSE(f.Answers.Errors.empty());
-        EXPECT_EQ(f.Answers.Errors.front(), "Error processing disc record file - 10075 Code 0");
+        EXPECT_EQ(f.Answers.Errors.front(),
+                  "Error processing disc record file - 10075 Code 0: the disk is full");
         f.Cat().CloseDiscFiles(); // the close that failed on the full disc succeeds now
         EXPECT_EQ(f.Cat().DiscFile, nullptr);
         const TCatalogueCheck check = f.Check();

@@ -178,7 +178,7 @@ TEST(DiscRepair, OneFailedWriteDuringASaveLeavesTheCatalogueSoundOrMarkedForRepa
         std::int32_t recNo = 0;
         TDiscKeys keys;
         SetRecordEngineWriteFault(n, false, true);
-        const bool saved = f.Cat().SaveDisc(rec, grid, "notes", recNo, keys);
+        const bool saved = f.Cat().SaveDisc(rec, grid, "notes", recNo, keys).Done();
         SetRecordEngineWriteFault(-1);
         f.Cat().CloseDiscFiles(); // a close that failed is done now
         const TCatalogueCheck check = f.Check();

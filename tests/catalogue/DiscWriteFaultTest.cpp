@@ -123,7 +123,8 @@ TEST(DiscWriteFaults, AFailedStoreWriteNeverCostsAStoredDisc) {
             // A write that only a hint or freed space depended on fails without a word.
             if (r.StoreFailed) {
                 ASSERT_FALSE(f.Answers.Errors.empty());
-                EXPECT_EQ(f.Answers.Errors.front(), msgCannotWriteVlf);
+                EXPECT_EQ(f.Answers.Errors.front().rfind(msgCannotWriteVlf, 0), 0u)
+                    << f.Answers.Errors.front();
             } else {
                 EXPECT_EQ(r.Merged + r.Added, 4);
             }
