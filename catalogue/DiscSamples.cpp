@@ -1,5 +1,7 @@
 #include "catalogue/DiscSamples.h"
 
+#include <cerrno>
+
 #include "catalogue/DiscCatalogue.h"
 #include "catalogue/DiscEdit.h"
 #include "catalogue/store/Vlf.h"
@@ -45,8 +47,10 @@ bool KeepSampleWithDisc(TDiscCatalogue& Catalogue, const std::string& File) {
     Store.KeepSuperseded = false;
     bool Ok = New != 0;
     if (!Ok) {
+        const bool Full = errno == ENOSPC || errno == EDQUOT;
         Store.Superseded.clear();
-        ShowError("Cannot store the sample in the catalogue: " + Store.LastError());
+        ShowError("Cannot store the sample in the catalogue: " +
+                  (Full ? std::string(msgDiskFull) : Store.LastError()));
     } else if (New != Old) {
         Rec.SampleRef = New;
         Catalogue.MarkDeletedRecords();

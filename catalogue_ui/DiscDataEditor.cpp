@@ -621,8 +621,8 @@ void TfrmCDData::btnBitClick() {
     if (FEdit.EditRecord.PictureRef != 0) FEdit.ExtractPicture(P);
     {
         TfrmBitmap Picture(P, this);
-        if (Picture.exec() == QDialog::Accepted && !Picture.PictureFileName.empty())
-            FEdit.StorePicture(Picture.PictureFileName);
+        Picture.Store = [this](const std::string& FileName) { return FEdit.StorePicture(FileName).Done(); };
+        Picture.exec();
     }
     DeleteFileQuietly(P);
 }

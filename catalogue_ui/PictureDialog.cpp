@@ -60,7 +60,10 @@ TfrmBitmap::TfrmBitmap(std::string WorkingPicture, QWidget* Parent)
     connect(btnSave, &QPushButton::clicked, this, &TfrmBitmap::btnSaveClick);
     connect(btnClear, &QPushButton::clicked, this, &TfrmBitmap::btnClearClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnOK, &QPushButton::clicked, this, [this] {
+        if (Store && !PictureFileName.empty() && !Store(PictureFileName)) return;
+        accept();
+    });
 
     auto* Buttons = new QVBoxLayout;
     for (QPushButton* B : {btnLoad, btnSave, btnClear})

@@ -1,9 +1,10 @@
 // The disc picture: shown scaled to the frame, loaded from a picture file, saved to a bitmap file or
-// cleared. What is chosen is stored by the caller when the dialog closes with OK.
+// cleared. What is chosen is stored on OK through Store, or by the caller when the dialog has closed.
 #pragma once
 
 #include <QDialog>
 #include <QImage>
+#include <functional>
 #include <string>
 
 class QLabel;
@@ -17,6 +18,9 @@ public:
 
     // Empty while nothing was chosen, the chosen file's full name after Load, "..." after Clear.
     std::string PictureFileName;
+    // When set, OK stores what was chosen through it, and the dialog stays open with the choice while
+    // the store fails (the user was told why).
+    std::function<bool(const std::string& FileName)> Store;
 
     // Shows the picture of FileName and chooses it; a file that is no picture is refused with a
     // message and nothing changes.

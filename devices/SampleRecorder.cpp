@@ -9,6 +9,8 @@
 #include "player/base/PlayerState.h"
 
 const char* const msgSaveAsDiscSample = "Save Wave as disk sample?";
+const char* const msgKeepSampleAgain =
+    "The sample was not stored in the catalogue. Try again? (No offers to save it as a file.)";
 const char* const msgCannotOpenFile = "Cannot open file";
 
 TSampleRecorder::TSampleRecorder(TPlayerState& State, TCdAudio& Cd, TWaveAudio& Wave, TSoundTap& Tap,
@@ -86,6 +88,9 @@ void TSampleRecorder::EndRecording() {
             const std::string& Working = FKeeping.WorkingSample;
             FWave.SaveWave(Working);
             Kept = FWave.LastMCIError == deOK && KeepSample(Working);
+            // The message said why (the catalogue busy, the disk full): once that is over it goes in.
+            while (!Kept && FWave.LastMCIError == deOK && AskYesNo(msgKeepSampleAgain) == idYes)
+                Kept = KeepSample(Working);
             DeleteFileQuietly(Working);
         }
         // A sample the catalogue could not take is still offered as a file, so the recording is not lost.

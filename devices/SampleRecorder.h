@@ -20,6 +20,7 @@ struct TRecordFormat {
 };
 
 extern const char* const msgSaveAsDiscSample;
+extern const char* const msgKeepSampleAgain;
 extern const char* const msgCannotOpenFile;
 
 // Where a recording goes: the data folder that holds the recording's working file, the file a sample is

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "catalogue/ReferenceList.h"
 #include "catalogue/ui/ItemWindow.h"
@@ -123,7 +125,14 @@ void TfrmLists::btnRemoveClick() {
 }
 
 void TfrmLists::btnOKClick() {
-    if (FInfo && !WriteReferenceList(ReferenceListPath(*FInfo), FNames))
-        ShowError("Cannot save " + windowTitle().toStdString() + " file!");
+    // A list that cannot be written keeps the window open with its entries: OK tries again.
+    if (FInfo && !WriteReferenceList(ReferenceListPath(*FInfo), FNames)) {
+        const int Error = errno;
+        const std::string Cause = Error == ENOSPC || Error == EDQUOT ? " The disk is full."
+                                  : Error != 0 ? std::string(" (") + std::strerror(Error) + ")"
+                                               : std::string();
+        ShowError("Cannot save " + windowTitle().toStdString() + " file!" + Cause);
+        return;
+    }
     accept();
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "PlayerTestSupport.h"
 #include "catalogue/DiscSamples.h"
@@ -217,6 +218,23 @@ TEST_F(SampleRecording, ProgramEndingMidwayDropsTheWorkingFile) {
     WriteFileBytes(Temp, "RIFF");
     RemoveLeftoverRecording(P->Catalogue->DataDir());
     EXPECT_FALSE(std::filesystem::exists(Temp));
+}
+
+TEST_F(SampleRecording, ASampleTheCatalogueRefusedGoesInWhenTriedAgain) {
+    // The first write into the store meets a full disk; when asked, the user tries again.
+    bool Full = true;
+    P->Catalogue->fvlf.Vlf.WriteFault = [&](std::int64_t, std::int64_t) {
+        return !std::exchange(Full, false);
+    };
+    P->Answers.Answers = {idYes, idYes};
+    ASSERT_TRUE(Recorder->StartRecording(true, {}));
+    ASSERT_TRUE(TickUntil([&] { return P->State.CurrentTrack == 2; }));
+    P->Cd->OpenDoor();
+    ASSERT_TRUE(TickUntil([&] { return !P->State.Recording; }));
+    P->Catalogue->fvlf.Vlf.WriteFault = nullptr;
+    EXPECT_EQ(P->Answers.Questions.back(), msgKeepSampleAgain);
+    EXPECT_NE(P->Catalogue->CurrentDisc.SampleRef, 0);
+    EXPECT_GT(P->Catalogue->CurrentDiscRecNo, 0);
 }
 
 TEST_F(SampleRecording, DiscTakenOutEndsTheRecordingAndKeepsWhatWasHeard) {

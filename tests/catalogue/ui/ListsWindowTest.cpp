@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(ReadFileBytes(Home.File("type.fle")).size(), std::size_t(7 + 302 + 6));
     }
 
-    void AFailedSaveIsReported() {
+    void AFailedSaveIsReportedAndKeepsTheWindow() {
         TTempHome Home;
         TRecordingAnswerer Answers;
         std::filesystem::create_directory(Home.File("label.fle.new"));
@@ -121,8 +121,13 @@ private slots:
         AnswerItem(QStringLiteral("Decca"));
         Lists.btnAdd->click();
         Lists.btnOK->click();
-        QCOMPARE(Answers.Errors.back(), std::string("Cannot save Record labels file!"));
+        QCOMPARE(Answers.Errors.back(), std::string("Cannot save Record labels file! (Is a directory)"));
+        // The window keeps what was added until OK can write it.
+        QVERIFY(Lists.isVisible());
+        std::filesystem::remove(Home.File("label.fle.new"));
+        Lists.btnOK->click();
         QVERIFY(!Lists.isVisible());
+        QCOMPARE(ReadFileBytes(Home.File("label.fle")), std::string("Decca\r\n"));
     }
 };
 
