@@ -68,8 +68,15 @@ TDiscEdit::TStoredState TDiscEdit::StateOf(const TDiscRecord& Rec, const TString
     TStoredState State;
     State.Found = RecNo != 0;
     if (!State.Found) return State;
+    // Only what OK would write over counts: the picture, sample, programme, volumes and play mode are
+    // taken as stored, and the blocks of the track list and notes move with every store.
     TDiscRecord Live = Rec;
     Live.RecordStatus = 0;
+    Live.Programme = {};
+    Live.VolumeLeft = Live.VolumeRight = 0;
+    Live.PlayMode = 0;
+    Live.PictureRef = Live.SampleRef = Live.TracksRef = Live.NotesRef = 0;
+    Live.TocPending = false;
     State.Record = EncodeDiscRecord(Live);
     for (int t = 1; t <= MaxDiscTracks; ++t)
         for (int c = 0; c < TrackColumns; ++c)
@@ -128,16 +135,10 @@ TCatalogueResult TDiscEdit::PutChange(const std::function<void(TDiscRecord&)>& C
     TCatalogueResult Put = FCatalogue.PutDiscRecord(Rec);
     if (!Put) return Put;
     Change(EditRecord);
-    // The run's own change is no change of another program: what the run read moves along with it.
-    TDiscRecord Was = FBase.Found ? DecodeDiscRecord(FBase.Record) : TDiscRecord{};
-    if (RecNo != 0 && FBase.Found && StateOf(Stored, {}, {}, RecNo).Record == FBase.Record) {
-        Change(Was);
-        Was.RecordStatus = 0;
-        FBase.Record = EncodeDiscRecord(Was);
-    } else if (RecNo == 0 && !FBase.Found) {
-        // The record is now stored, without track texts or notes of its own yet.
+    // A new disc is now stored, without track texts or notes of its own yet: the run's own change is no
+    // change of another program. (The fields a change writes are not compared.)
+    if (RecNo == 0 && !FBase.Found)
         FBase = StateOf(Rec, TStringGridData{}, CutKey(Rec.DiscCode, kDiscCode), 1);
-    }
     return Put;
 }
 

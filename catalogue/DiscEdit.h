@@ -116,7 +116,7 @@ public:
     TCatalogueResult Finish(bool Ok, const TDiscTexts& Texts);
 
 private:
-    // What the run compares to see another program's change: the record's bytes, track texts and notes.
+    // What the run compares to see another program's change: the record's texts, track texts and notes.
     struct TStoredState {
         bool Found = false;
         TDiscRecordBytes Record{};

@@ -95,8 +95,20 @@ private slots:
         Rig.ShellImport("From the shell");
         Rig.Tick();
         QCOMPARE(Rig.Find<QLabel>("labName")->text(), QStringLiteral("From the shell"));
-        Rig.Edit([](QWidget* D) {
+        Rig.Edit([&](QWidget* D) {
             QCOMPARE(Child<QLineEdit>(D, "edName")->text(), QStringLiteral("From the shell"));
+            {
+                // Meanwhile another program gives the disc a picture: OK keeps it, and asks nothing.
+                TPlayerSettings Settings;
+                TDiscCatalogue Other(Rig.Home.Dir(), Settings);
+                TStoredDisc O;
+                TDiscKeys Keys;
+                std::int32_t RecNo = 0;
+                const std::string Code = Rig.Catalogue.CurrentDiscCode;
+                Other.LoadDisc(Code, O.Rec, O.Grid, O.Memo, Keys, RecNo);
+                TDiscEdit Edit(Other, O.Rec, O.Grid, O.Memo, Keys, RecNo, Code);
+                QVERIFY(Edit.StorePicture(CopyFixture("bmp/g/pal4.bmp", Rig.Home.Path()).string()));
+            }
             Child<QPushButton>(D, "btnOK")->click();
             QVERIFY(!D->isVisible());
         });
@@ -104,6 +116,7 @@ private slots:
         const TStoredDisc D = Rig.StoredDisc();
         QCOMPARE(D.Rec.DiscName, std::string("From the shell"));
         QCOMPARE(D.Grid.Cells(0, 3), std::string("Shell 3"));
+        QVERIFY(D.Rec.PictureRef != 0);
     }
 
     void AChangeWhileTheEditorIsOpenIsAskedAbout_data() {
