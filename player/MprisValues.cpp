@@ -20,6 +20,21 @@ bool MprisLoopWantsRepeat(const std::string& Loop, bool& Valid) {
     return Valid && Loop != "None";
 }
 
+TPlayMode MprisLoopMode(const std::string& Loop, TPlayMode Current, std::optional<TPlayMode>& Before) {
+    if (Current != pmTrack) Before.reset();
+    if (Loop == "Track") {
+        if (Current != pmTrack) Before = Current;
+        return pmTrack;
+    }
+    if (Current != pmTrack) return Current;
+    if (Before) {
+        const TPlayMode Earlier = *Before;
+        Before.reset();
+        return Earlier;
+    }
+    return Loop == "Playlist" ? pmDisc : pmTrack;
+}
+
 std::int64_t FramesToMicroseconds(int Frames) {
     return static_cast<std::int64_t>(Frames) * 1000000 / FramesPerSecond;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "devices/base/TimeValues.h"
@@ -20,6 +21,11 @@ std::string MprisLoopStatus(bool RepeatOn, TPlayMode Mode);
 // Whether a requested loop status turns repeat on; false for "None". Unknown texts give false with Valid
 // cleared.
 bool MprisLoopWantsRepeat(const std::string& Loop, bool& Valid);
+// The play mode a valid requested loop status leads to from Current. "Track" needs track mode; the mode
+// it left is kept in Before, and "None" or "Playlist" go back to it while track mode still holds, so
+// a loop status read back describes how the disc really plays. Before is dropped once the mode was
+// changed otherwise. "Playlist" in track mode entered on the handset goes to disc mode.
+TPlayMode MprisLoopMode(const std::string& Loop, TPlayMode Current, std::optional<TPlayMode>& Before);
 
 std::int64_t FramesToMicroseconds(int Frames);
 // Rounded to the nearest frame, so a position read back gives its frame again.

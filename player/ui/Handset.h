@@ -138,9 +138,10 @@ public slots:
     void Small2Click();
     // A second copy asks to be shown: the small handset while it is up, else the handset.
     void RaiseHandset();
-    // Plays the disc in the drive or disc image at Path (the drive in use when empty), taking that drive
-    // for this run without storing it, as "--drive" does; the desktop's players ask for this.
-    void PlayDrive(const std::string& Path);
+    // Takes the drive or disc image at Path (the drive in use when empty) for this run without storing
+    // it, as "--drive" does, and reads its disc; the desktop's players ask for this before playing.
+    // Shows nothing: returns why the drive could not be taken (the one in use before stays), else empty.
+    std::string TakeDrive(const std::string& Path);
 
 protected:
     void showEvent(QShowEvent* Event) override;

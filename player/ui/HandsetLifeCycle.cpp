@@ -65,27 +65,44 @@ void TORB::FormShow() {
     FFlags.JustShown = true;
 }
 
-void TORB::PlayDrive(const std::string& Path) {
+std::string TORB::TakeDrive(const std::string& Path) {
+    // A path that is not there would otherwise join the drive list as a disc image.
+    std::error_code Ec;
+    if (!Path.empty() && !std::filesystem::is_block_file(Path, Ec) &&
+        !std::filesystem::is_regular_file(Path, Ec))
+        return "There is no drive or disc image at " + Path + ".";
     const int Drive = Path.empty() ? -1 : DriveNumberFor(Path);
     const int InUse = FDriveOverride >= 0 ? FDriveOverride : FSettings.CDROMInUse;
-    if (Drive >= 0 && (Drive != InUse || !FCd.CDOpen)) {
-        // The disc of the drive given up goes as a disc taken out does; the new one is read at once.
-        FCd.CloseCD();
-        GuardedCall([this] { FCore->TimerTimer(); });
-        if (!GuardedCall([this, Drive] { FCd.OpenCD(Drive); })) {
-            FCore->SetButtons(bsNoDisc);
-            return;
+    if (Drive < 0 || (Drive == InUse && FCd.CDOpen)) return {};
+    // Whoever asked hears why not; nothing is shown here.
+    const auto Quietly = [](const auto& Call) {
+        try {
+            Call();
+            return std::string();
+        } catch (const std::exception& Error) {
+            return std::string(Error.what());
         }
+    };
+    // The disc of the drive given up goes as a disc taken out does; the new one is read at once.
+    FCd.CloseCD();
+    Quietly([this] { FCore->TimerTimer(); });
+    const std::string Refused = Quietly([this, Drive] { FCd.OpenCD(Drive); });
+    if (!Refused.empty()) {
+        // The drive in use before stays in use.
+        if (!Quietly([this, InUse] { FCd.OpenCD(InUse); }).empty()) {
+            FCore->SetButtons(bsNoDisc);
+            return Refused;
+        }
+    } else {
         FDriveOverride = Drive;
-        GuardedCall([this] {
-            FCd.ApplyVolume();
-            FCore->SetButtons(FCore->ButtonState());
-            FCore->TimerTimer();
-        });
-        if (!Timer.isActive()) Timer.start(FClockInterval);
     }
-    if (QToolButton* Play = findChild<QToolButton*>(QStringLiteral("btnPlay")); Play && Play->isEnabled())
-        Play->click();
+    Quietly([this] {
+        FCd.ApplyVolume();
+        FCore->SetButtons(FCore->ButtonState());
+        FCore->TimerTimer();
+    });
+    if (!Timer.isActive()) Timer.start(FClockInterval);
+    return Refused;
 }
 
 void TORB::closeEvent(QCloseEvent* Event) {

@@ -226,8 +226,9 @@ QDBusMessage TMprisBusObject::Call(const QDBusMessage& Message) {
     }
     if (Member == QLatin1String("OpenUri")) {
         if (Signature != QLatin1String("s")) return WrongArguments("s");
-        const QString Refused = FPlayer.OpenUri(Args.at(0).toString());
-        if (!Refused.isEmpty()) return Error(Message, InvalidArgs, Refused);
+        const TMprisRefusal Refused = FPlayer.OpenUri(Args.at(0).toString());
+        if (Refused.Kind == TMprisRefusal::BadArgument) return Error(Message, InvalidArgs, Refused.Text);
+        if (Refused) return Error(Message, QStringLiteral("org.freedesktop.DBus.Error.Failed"), Refused.Text);
         return Message.createReply();
     }
     return Error(Message, QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),

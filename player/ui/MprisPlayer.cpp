@@ -435,10 +435,9 @@ QString TMprisPlayer::SetLoopStatus(const QString& Loop) {
     if (!Valid) return QStringLiteral("LoopStatus is None, Track or Playlist, not \"%1\"").arg(Loop);
     Later([this, Repeat, Loop] {
         // Track repeats the track heard, which is the handset's track mode with repeat on; Playlist
-        // repeats the play of every other mode.
-        const bool OneTrack = Loop == QLatin1String("Track");
-        if (Repeat && OneTrack != (FState.PlayMode == pmTrack))
-            GuardedCall([&] { FHandset->Core().SetPlayMode(OneTrack ? pmTrack : pmDisc); });
+        // repeats the play of every other mode, and None leaves the track mode Track had chosen.
+        const TPlayMode Mode = MprisLoopMode(Loop.toStdString(), FState.PlayMode, FModeBeforeTrack);
+        if (Mode != FState.PlayMode) GuardedCall([&] { FHandset->Core().SetPlayMode(Mode); });
         if (Repeat != FState.RepeatOn) GuardedCall([this] { FHandset->Core().btnRepeatClick(); });
     });
     return {};
@@ -485,10 +484,11 @@ QStringList TMprisPlayer::UriSchemes() const {
 }
 
 QStringList TMprisPlayer::MimeTypes() const {
-    return {QStringLiteral("application/x-cue"), QStringLiteral("x-content/audio-cdda")};
+    return {QStringLiteral("application/x-cue"), QStringLiteral("application/x-cdrdao-toc"),
+            QStringLiteral("application/x-nrg"), QStringLiteral("x-content/audio-cdda")};
 }
 
-QString TMprisPlayer::OpenUri(const QString& Uri) {
+TMprisRefusal TMprisPlayer::OpenUri(const QString& Uri) {
     std::string Path;
     const QUrl Url(Uri);
     if (IsDiscAddress(Uri.toStdString(), Path)) {
@@ -497,10 +497,16 @@ QString TMprisPlayer::OpenUri(const QString& Uri) {
         Path = Url.toLocalFile().toStdString();
         TPreparedImage Image;
         if (!QFileInfo(Url.toLocalFile()).isFile() || PrepareDiscImage(Path, Image) != deOK)
-            return QStringLiteral("No disc image at %1").arg(Uri);
+            return {TMprisRefusal::Failed, QStringLiteral("No disc image at %1").arg(Uri)};
     } else {
-        return QStringLiteral("Only cdda: and file: addresses are opened, not %1").arg(Uri);
+        return {TMprisRefusal::BadArgument,
+                QStringLiteral("Only cdda: and file: addresses are opened, not %1").arg(Uri)};
     }
-    Later([this, Path] { FHandset->PlayDrive(Path); });
+    if (!FHandset) return {TMprisRefusal::Failed, QStringLiteral("The player is still starting")};
+    // Taken now, so the caller hears why a drive cannot be opened; no message box answers a request from
+    // the bus. Play follows once the call has been answered.
+    const std::string Refused = FHandset->TakeDrive(Path);
+    if (!Refused.empty()) return {TMprisRefusal::Failed, Text(Refused)};
+    Later([this] { Click("btnPlay"); });
     return {};
 }

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVariantMap>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/base/Settings.h"
@@ -22,6 +23,14 @@ class TCdAudio;
 class TMprisBusObject;
 class TDiscCatalogue;
 class TORB;
+
+// Why a command from the bus was refused: an address of the wrong kind, or one that cannot be opened.
+struct TMprisRefusal {
+    enum TKind { None, BadArgument, Failed };
+    TKind Kind = None;
+    QString Text;
+    explicit operator bool() const { return Kind != None; }
+};
 
 class TMprisPlayer : public QObject {
     Q_OBJECT
@@ -56,8 +65,8 @@ public:
     void Previous();
     void Seek(qlonglong Offset);
     void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position);
-    // Empty when the address is taken, else why not.
-    QString OpenUri(const QString& Uri);
+    // The drive or image is taken at once and plays after the call; else why not.
+    TMprisRefusal OpenUri(const QString& Uri);
 
     QString PlaybackStatus() const;
     QString LoopStatus() const;
@@ -139,4 +148,6 @@ private:
     // Where the track stood at the last look, to see a jump made on the handset.
     qlonglong FLastPosition = -1;
     QElapsedTimer FSinceLast;
+    // The play mode a loop status of Track switched away from, to go back to on None or Playlist.
+    std::optional<TPlayMode> FModeBeforeTrack;
 };

@@ -155,10 +155,12 @@ expect_prop org.mpris.MediaPlayer2.Player CanPause "(<true>,)"
 expect_prop org.mpris.MediaPlayer2.Player CanSeek "(<true>,)"
 
 # Loop and rate: each value as the interface means it; a wrong value or type is refused.
-for loop in Track Playlist None; do
+for loop in Track Playlist None Track None; do
   ctl loop "$loop" >/dev/null
   expect "$loop" loop
 done
+# Track taken back leaves the track mode it chose: the disc plays on past track 1 again.
+expect_prop org.mpris.MediaPlayer2.Player CanGoNext "(<true>,)"
 for bad in "<'Bogus'>" "<int32 3>"; do
   case "$(setp LoopStatus "$bad")" in *InvalidArgs*) ;; *) fail "LoopStatus $bad was not refused" ;; esac
 done
@@ -236,8 +238,17 @@ expect_prop org.mpris.MediaPlayer2 SupportedUriSchemes "(<['cdda', 'file']>,)"
 for part in cdtext.cue cdtext.bin cdtext.cdt; do
   cp "$ORBELUNE_TESTDATA/cd-images/cdtext-3track/$part" "$work/"
 done
-case "$(call org.mpris.MediaPlayer2.Player.OpenUri "file://$work/none.cue")" in
-  *InvalidArgs*) ;; *) fail "a missing image was not refused" ;;
+case "$(get org.mpris.MediaPlayer2 SupportedMimeTypes)" in
+  *application/x-cue*application/x-cdrdao-toc*application/x-nrg*) ;;
+  *) fail "SupportedMimeTypes lacks an image type: $(get org.mpris.MediaPlayer2 SupportedMimeTypes)" ;;
+esac
+for missing in "file://$work/none.cue" "cdda://orbelune-no-such-drive/"; do
+  case "$(call org.mpris.MediaPlayer2.Player.OpenUri "$missing")" in
+    *DBus.Error.Failed*) ;; *) fail "$missing was not refused" ;;
+  esac
+done
+case "$(call org.mpris.MediaPlayer2.Player.OpenUri "http://localhost/disc.cue")" in
+  *InvalidArgs*) ;; *) fail "an http address was not refused" ;;
 esac
 ctl open "file://$work/cdtext.cue" >/dev/null
 expect Playing status

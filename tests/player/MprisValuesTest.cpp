@@ -35,6 +35,30 @@ TEST(MprisValues, StatusAndLoop) {
     EXPECT_EQ(MicrosecondsToFrames(FramesToMicroseconds(1234)), 1234);
 }
 
+// Track and back: the mode Track switched from returns, so "None" read back is how the disc plays.
+TEST(MprisValues, LoopModeReturnsToTheModeBeforeTrack) {
+    const struct {
+        TPlayMode Start;
+        const char* Then;
+        TPlayMode Mode;
+    } Cases[] = {{pmDisc, "None", pmDisc},
+                 {pmCustom, "None", pmCustom},
+                 {pmShuffle, "Playlist", pmShuffle},
+                 {pmTrack, "None", pmTrack},
+                 {pmTrack, "Playlist", pmDisc}};
+    for (const auto& C : Cases) {
+        std::optional<TPlayMode> Before;
+        EXPECT_EQ(MprisLoopMode("Track", C.Start, Before), pmTrack);
+        EXPECT_EQ(MprisLoopMode("Track", pmTrack, Before), pmTrack);
+        EXPECT_EQ(MprisLoopMode(C.Then, pmTrack, Before), C.Mode) << C.Then << " from " << C.Start;
+    }
+    // A mode chosen on the handset meanwhile is kept, and a later None leaves track mode alone.
+    std::optional<TPlayMode> Before;
+    MprisLoopMode("Track", pmCustom, Before);
+    EXPECT_EQ(MprisLoopMode("None", pmShuffle, Before), pmShuffle);
+    EXPECT_EQ(MprisLoopMode("None", pmTrack, Before), pmTrack);
+}
+
 // The disc panel's names; a track without a name gets one, and a track the disc lacks gives none.
 TEST(MprisValues, TrackFromTheCatalogue) {
     TTestPlayer p;
