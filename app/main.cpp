@@ -85,10 +85,11 @@ int RunPlayer(QApplication& App, const TStartupOptions& Options) {
 int main(int argc, char* argv[]) {
     // The report needs no window, so it runs before anything asks for a display.
     const TStartupOptions Raw = ParseStartupOptions(ArgumentsOf(argc, argv));
-    if (!Raw.Error.empty()) {
-        std::cerr << "orbelune: " << Raw.Error << '\n';
+    const auto Refuse = [](const TStartupOptions& Options) {
+        std::cerr << "orbelune: " << Options.Error << " (orbelune --help shows the usage)\n";
         return 2;
-    }
+    };
+    if (!Raw.Error.empty()) return Refuse(Raw);
     if (Raw.Help) {
         std::cout << StartupUsage();
         return 0;
@@ -100,6 +101,11 @@ int main(int argc, char* argv[]) {
     if (Raw.TocReport) {
         QCoreApplication App(argc, argv);
         return RunTocReport(Raw.TocPath, std::cout, std::cerr);
+    }
+
+    if (const std::string Problem = DisplayProblem(ArgumentsOf(argc, argv)); !Problem.empty()) {
+        std::cerr << "orbelune: " << Problem << '\n';
+        return 1;
     }
 
     // The sound server names the player's stream after the client: Orbelune with its icon, as music,
@@ -118,5 +124,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ProgramIcon")));
     InstallHelpKey();
     // Qt has taken its own options out of argv; the switch is the first of what is left.
-    return RunPlayer(App, ParseStartupOptions(ArgumentsOf(argc, argv)));
+    const TStartupOptions Options = ParseStartupOptions(ArgumentsOf(argc, argv));
+    if (!Options.Error.empty()) return Refuse(Options);
+    return RunPlayer(App, Options);
 }

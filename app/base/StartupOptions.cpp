@@ -1,6 +1,9 @@
 #include "app/base/StartupOptions.h"
 
 #include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
 
 bool IsAutoPlaySwitch(const std::string& Argument) {
     return Argument == "/P" || Argument == "/p";
@@ -23,6 +26,44 @@ bool IsDiscAddress(const std::string& Argument, std::string& Device) {
     if (Plain) Device = "/dev/" + Name;
     return true;
 }
+
+namespace {
+
+// The options every Qt program takes (before QApplication has taken them out of the command line),
+// with one or two leading dashes and a value given apart or after "=".
+bool IsQtOption(const std::string& Argument, bool& TakesValue) {
+    static const std::set<std::string> WithValue = {"platform",
+                                                    "platformpluginpath",
+                                                    "platformtheme",
+                                                    "plugin",
+                                                    "qwindowgeometry",
+                                                    "geometry",
+                                                    "qwindowicon",
+                                                    "qwindowtitle",
+                                                    "session",
+                                                    "display",
+                                                    "name",
+                                                    "title",
+                                                    "visual",
+                                                    "style",
+                                                    "stylesheet"};
+    static const std::set<std::string> Flags = {"reverse", "widgetcount", "nograb",       "dograb",
+                                                "sync",    "testability", "qmljsdebugger"};
+    if (Argument.size() < 2 || Argument[0] != '-') return false;
+    std::string Name = Argument.substr(Argument[1] == '-' ? 2 : 1);
+    const std::size_t Equals = Name.find('=');
+    const bool ValueGiven = Equals != std::string::npos;
+    if (ValueGiven) Name.resize(Equals);
+    if (Flags.count(Name)) {
+        TakesValue = false;
+        return true;
+    }
+    if (!WithValue.count(Name)) return false;
+    TakesValue = !ValueGiven;
+    return true;
+}
+
+} // namespace
 
 TStartupOptions ParseStartupOptions(const std::vector<std::string>& Args) {
     TStartupOptions Options;
@@ -51,6 +92,8 @@ TStartupOptions ParseStartupOptions(const std::vector<std::string>& Args) {
             Options.Help = true;
         } else if (Arg == "--version") {
             Options.Version = true;
+        } else if (bool TakesValue = false; IsQtOption(Arg, TakesValue)) {
+            if (TakesValue) ++I;
         } else {
             Rest.push_back(Arg);
         }
@@ -61,9 +104,32 @@ TStartupOptions ParseStartupOptions(const std::vector<std::string>& Args) {
         Options.AutoPlaySwitch = true;
         if (Options.DrivePath.empty()) Options.DrivePath = Device;
     }
+    // What is left is the switch or an address in front, or a file or file address (the desktop may
+    // hand one, and the player has always let them pass); anything else is a typing error the user should
+    // hear of rather than a window that silently ignores it.
+    for (std::size_t I = Options.AutoPlaySwitch ? 1 : 0; I < Rest.size() && Options.Error.empty(); ++I) {
+        const std::string& Arg = Rest[I];
+        if (Arg.size() > 1 && Arg[0] == '-')
+            Options.Error = "unknown option " + Arg;
+        else if (std::error_code Ec; Arg.rfind("file:", 0) != 0 && !std::filesystem::is_regular_file(Arg, Ec))
+            Options.Error = "unexpected argument " + Arg;
+    }
     // "--drive X --toc" reports on X.
     if (Options.TocReport && Options.TocPath.empty()) Options.TocPath = Options.DrivePath;
     return Options;
+}
+
+std::string DisplayProblem(const std::vector<std::string>& Args) {
+    const auto Set = [](const char* Name) {
+        const char* Value = std::getenv(Name);
+        return Value && *Value;
+    };
+    if (Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM")) return {};
+    for (const std::string& Arg : Args)
+        if (Arg == "-platform" || Arg == "--platform" || Arg.rfind("-platform=", 0) == 0 ||
+            Arg.rfind("--platform=", 0) == 0)
+            return {};
+    return "no display to show the player on (neither DISPLAY nor WAYLAND_DISPLAY is set)";
 }
 
 std::string StartupUsage() {

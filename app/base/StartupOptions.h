@@ -13,7 +13,8 @@ struct TStartupOptions {
     std::string TocPath;
     bool Help = false;
     bool Version = false;
-    // Set when the command line cannot be used; the program says so and ends.
+    // Set when the command line cannot be used (also for an unknown option or an argument that is
+    // neither the switch, a disc's address nor a file); the program says so and ends.
     std::string Error;
 };
 
@@ -27,6 +28,10 @@ bool IsDiscAddress(const std::string& Argument, std::string& Device);
 // or a disc's address counts only as the first argument of what is left. An address plays the drive it
 // names unless --drive names another.
 TStartupOptions ParseStartupOptions(const std::vector<std::string>& Args);
+// Why the window could not be shown: no X or Wayland display is named and no Qt platform is chosen
+// (QT_QPA_PLATFORM, -platform). Empty when one is; the windowing library would end the program with a
+// crash otherwise.
+std::string DisplayProblem(const std::vector<std::string>& Args);
 // The text --help prints.
 std::string StartupUsage();
 std::vector<std::string> ArgumentsOf(int argc, char* argv[]);

@@ -1,10 +1,12 @@
 // The command line: the auto-play switch and the drive and report options.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/wait.h>
 #include <vector>
 
 #include "app/base/StartupOptions.h"
@@ -80,6 +82,70 @@ TEST(StartupOptions, DriveAndTocReport) {
     EXPECT_FALSE(ParseStartupOptions({"--drive", ""}).Error.empty());
 }
 
+// Unknown options and stray words are refused; Qt's own options and a file left standing pass.
+TEST(StartupOptions, UnknownArgumentsAreErrors) {
+    TTempHome Home;
+    const std::string File = Home.File("disc.cue");
+    std::FILE* Made = std::fopen(File.c_str(), "w");
+    ASSERT_NE(Made, nullptr);
+    std::fclose(Made);
+    const struct {
+        std::vector<std::string> Args;
+        const char* Error;
+    } Cases[] = {
+        {{"--bogus"}, "unknown option --bogus"},
+        {{"/p", "-x"}, "unknown option -x"},
+        {{"stray"}, "unexpected argument stray"},
+        {{"/p", "/p"}, "unexpected argument /p"},
+        {{"-platform", "offscreen", "--style=fusion", "-reverse", "/p"}, ""},
+        {{"cdda://sr0/", File}, ""},
+    };
+    for (const auto& C : Cases)
+        EXPECT_EQ(ParseStartupOptions(C.Args).Error, C.Error) << C.Args.front();
+    EXPECT_TRUE(ParseStartupOptions({"-platform", "offscreen", "/p"}).AutoPlaySwitch);
+}
+
+namespace {
+
+// Runs the shell command, output and errors together in Out; returns the exit status.
+int RunCommand(const std::string& Command, std::string& Out) {
+    FILE* Pipe = ::popen((Command + " 2>&1").c_str(), "r");
+    if (!Pipe) return -1;
+    std::array<char, 1024> Buffer;
+    for (std::size_t N; (N = std::fread(Buffer.data(), 1, Buffer.size(), Pipe)) > 0;)
+        Out.append(Buffer.data(), N);
+    const int Status = ::pclose(Pipe);
+    return WIFEXITED(Status) ? WEXITSTATUS(Status) : 128 + WTERMSIG(Status);
+}
+
+} // namespace
+
+// A bad option ends with status 2 and no display with status 1, each with one line naming the cause,
+// before a window or the data folder is made.
+TEST(StartupOptions, PlayerRefusesBadCommandLinesAndMissingDisplays) {
+    const char* Build = std::getenv("ORBELUNE_BUILD");
+    ASSERT_NE(Build, nullptr);
+    TTempHome Home;
+    const std::string Env = "ORBELUNE_HOME=" + Home.File("data") + " XDG_DATA_HOME=" + Home.File("data");
+    const struct {
+        std::string Command;
+        int Status;
+        const char* Names;
+    } Cases[] = {
+        {Env + " timeout 30 " + Build + "/orbelune --bogus", 2, "--bogus"},
+        {Env + " timeout 30 " + Build + "/orbelune -x", 2, "-x"},
+        {"env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + Env + " timeout 30 " + Build + "/orbelune",
+         1, "DISPLAY"},
+    };
+    for (const auto& C : Cases) {
+        std::string Out;
+        EXPECT_EQ(RunCommand(C.Command, Out), C.Status) << C.Command << "\n" << Out;
+        EXPECT_NE(Out.find(C.Names), std::string::npos) << Out;
+        EXPECT_EQ(std::count(Out.begin(), Out.end(), '\n'), 1) << Out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(Home.File("data")));
+}
+
 TEST(StartupOptions, HelpAndVersionEndBeforeTheDataFolderIsMade) {
     const char* Build = std::getenv("ORBELUNE_BUILD");
     ASSERT_NE(Build, nullptr);
@@ -87,14 +153,9 @@ TEST(StartupOptions, HelpAndVersionEndBeforeTheDataFolderIsMade) {
     const std::string Data = Home.File("data");
     for (const std::string Option : {"--help", "--version"}) {
         const std::string Command = "ORBELUNE_HOME=" + Data + " XDG_DATA_HOME=" + Data + " timeout 30 " +
-                                    Build + "/orbelune /p " + Option + " 2>&1";
-        FILE* Pipe = ::popen(Command.c_str(), "r");
-        ASSERT_NE(Pipe, nullptr);
+                                    Build + "/orbelune /p " + Option;
         std::string Out;
-        std::array<char, 1024> Buffer;
-        for (std::size_t N; (N = std::fread(Buffer.data(), 1, Buffer.size(), Pipe)) > 0;)
-            Out.append(Buffer.data(), N);
-        EXPECT_EQ(::pclose(Pipe), 0) << Option;
+        EXPECT_EQ(RunCommand(Command, Out), 0) << Option;
         EXPECT_EQ(Out.rfind(Option == "--help" ? "Usage: orbelune" : "orbelune 0.", 0), 0u) << Out;
         EXPECT_FALSE(std::filesystem::exists(Data)) << Option;
     }
