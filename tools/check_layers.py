@@ -23,7 +23,7 @@ LAYERS = [
     ("ground", ["devices/base", "app/base", "player/base"]),  # plain values, settings file, program values
     ("devices", ["devices"]),  # drives, sound, wave files, message boxes
     ("store", ["catalogue/store"]),  # record engine and block store: knows no disc
-    ("logic", ["catalogue", "player"]),  # the disc catalogue; the player's logic
+    ("logic", ["catalogue", "player", "copy"]),  # the disc catalogue; the player's logic; disc copies
     ("windows", ["app/ui", "devices/ui", "catalogue/ui", "dialogs", "catalogue_ui", "player/ui"]),
     ("entry", ["app", "catalogue/tool"]),  # app/main.cpp; the command-line front ends
 ]

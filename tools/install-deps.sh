@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl1-mesa-dev
-  libcdio-dev libcdio-paranoia-dev libsndfile1-dev libsoxr-dev libdiscid-dev libpulse-dev
+  libcdio-dev libcdio-paranoia-dev libsndfile1-dev libsoxr-dev libdiscid-dev libpulse-dev libflac-dev flac
   googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   pulseaudio pulseaudio-utils xvfb xauth fonts-dejavu-core fonts-urw-base35
   poppler-utils desktop-file-utils appstream groff-base man-db librsvg2-bin

@@ -191,6 +191,12 @@ void ExchangeAll(TExchange& x, TPlayerSettings& s) {
     x.Boolean("Lookup", "Store looked-up discs", s.StoreLookedUpDiscs);
     x.Text("Lookup", "Contact", s.LookupContact);
     x.Integer("Lookup", "Request interval", s.LookupInterval, 0, 60000);
+    x.Text("Lookup", "AccurateRip server", s.LookupAccurateRipServer);
+    x.Text("Copy", "Folder", s.CopyFolder);
+    x.Text("Copy", "Pattern", s.CopyPattern);
+    x.Integer("Copy", "FLAC level", s.CopyFlacLevel, 0, 8);
+    x.Boolean("Copy", "Check against AccurateRip", s.CopyCheckAccurateRip);
+    x.List("Copy", "Read offset", s.CopyReadOffsets);
 }
 
 } // namespace

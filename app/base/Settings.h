@@ -98,6 +98,16 @@ struct TPlayerSettings {
     bool LookupNewDiscs = false;
     bool StoreLookedUpDiscs = false;
     int LookupInterval = 1000;
+    // The AccurateRip database a disc copy is checked against (only when CopyCheckAccurateRip is on).
+    std::string LookupAccurateRipServer = "http://www.accuraterip.com";
+    // Copying a disc to files: the folder (empty: the user's music folder), the file-name pattern (empty:
+    // the default), the FLAC level, whether the copy is checked against AccurateRip, and each drive's read
+    // offset in samples as "drive=offset".
+    std::string CopyFolder;
+    std::string CopyPattern;
+    int CopyFlacLevel = 5;
+    bool CopyCheckAccurateRip = false;
+    std::vector<std::string> CopyReadOffsets;
 };
 
 // The data folder, ending in "/": $ORBELUNE_HOME when set; else the executable's folder when it holds
