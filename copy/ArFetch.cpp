@@ -7,15 +7,23 @@
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
+#include <chrono>
+#include <thread>
+
+#include "catalogue/RequestSpacing.h"
 
 TArFetchResult FetchDbar(const std::string& Server, const TArDiscId& Id, const std::string& UserAgent,
-                         int TimeoutMs) {
+                         int TimeoutMs, int IntervalMs) {
     TArFetchResult Result;
     const QUrl Url(QString::fromStdString(DbarUrl(Server, Id)));
     if (!Url.isValid() || (Url.scheme() != QLatin1String("http") && Url.scheme() != QLatin1String("https"))) {
         Result.Error = "the AccurateRip server \"" + Server + "\" is not an http or https address";
         return Result;
     }
+    const std::string HostPort = Url.host().toStdString() + ":" +
+                                 std::to_string(Url.port(Url.scheme() == QLatin1String("https") ? 443 : 80));
+    if (const long long Wait = ReserveRequestSlot({}, HostPort, IntervalMs); Wait > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(Wait));
     QNetworkAccessManager Network;
     QNetworkRequest Request(Url);
     Request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromStdString(UserAgent));

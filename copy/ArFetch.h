@@ -13,6 +13,7 @@ struct TArFetchResult {
     std::string Error; // the server could not be asked or answered with a fault; empty otherwise
 };
 
-// Waits in an event loop of its own (any thread); TimeoutMs bounds the whole request.
+// Waits in an event loop of its own (any thread); TimeoutMs bounds the whole request. The request keeps
+// IntervalMs from the last one to the same server, as the lookups do, across processes.
 TArFetchResult FetchDbar(const std::string& Server, const TArDiscId& Id, const std::string& UserAgent,
-                         int TimeoutMs);
+                         int TimeoutMs, int IntervalMs);

@@ -5,9 +5,9 @@
 #include <QStandardPaths>
 #include <filesystem>
 
-#include "app/base/ProgramVersion.h"
 #include "catalogue/CatalogueReports.h"
 #include "catalogue/DiscDataHolder.h"
+#include "catalogue/DiscLookup.h"
 #include "catalogue/DiscRecordFile.h"
 #include "catalogue/GridImage.h"
 #include "catalogue/ReadOnlyCatalogue.h"
@@ -36,7 +36,10 @@ TCopySettings CopySettingsFor(const TPlayerSettings& Settings, const std::string
     Copy.ReadOffset = ReadOffsetFor(Settings, Drive);
     Copy.CheckAccurateRip = Settings.CopyCheckAccurateRip;
     Copy.AccurateRipServer = Settings.LookupAccurateRipServer;
-    Copy.UserAgent = std::string("Orbelune/") + ProgramVersion() + " ( " + Settings.LookupContact + " )";
+    const TLookupServers Servers = LookupServersOf(Settings);
+    Copy.UserAgent = TDiscLookup(Servers).UserAgent();
+    Copy.TimeoutMs = Servers.TimeoutMs;
+    Copy.IntervalMs = Servers.IntervalMs;
     return Copy;
 }
 

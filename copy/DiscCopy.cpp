@@ -254,8 +254,8 @@ void TCopyRun::CheckAccurateRip() {
         P.Stage = "Asking AccurateRip";
         FProgress(P);
     }
-    const TArFetchResult Answer =
-        FetchDbar(FSettings.AccurateRipServer, FResult.ArId, FSettings.UserAgent, FSettings.TimeoutMs);
+    const TArFetchResult Answer = FetchDbar(FSettings.AccurateRipServer, FResult.ArId, FSettings.UserAgent,
+                                            FSettings.TimeoutMs, FSettings.IntervalMs);
     if (!Answer.Error.empty()) {
         FResult.ArStatus = Answer.Error;
         return;

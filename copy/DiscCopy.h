@@ -37,6 +37,7 @@ struct TCopySettings {
     std::string AccurateRipServer = "http://www.accuraterip.com";
     std::string UserAgent;
     int TimeoutMs = 15000;
+    int IntervalMs = 1000; // the least time between two requests to the server
 };
 
 struct TCopyProgress {

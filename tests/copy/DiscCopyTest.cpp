@@ -85,6 +85,7 @@ protected:
         Settings.Folder = (Home.Path() / "out").string();
         Settings.UserAgent = "Orbelune-test";
         Settings.TimeoutMs = 10000;
+        Settings.IntervalMs = 0;
         Settings.FlacLevel = 1;
     }
     TDiscCopyResult Copy(const fs::path& Image, const TCopyProgressFn& Progress = {}) {
