@@ -25,7 +25,7 @@ LAYERS = [
     ("store", ["catalogue/store"]),  # record engine and block store: knows no disc
     ("logic", ["catalogue", "player", "copy"]),  # the disc catalogue; the player's logic; disc copies
     ("windows", ["app/ui", "devices/ui", "catalogue/ui", "dialogs", "catalogue_ui", "player/ui"]),
-    ("entry", ["app", "catalogue/tool"]),  # app/main.cpp; the command-line front ends
+    ("entry", ["app", "catalogue/tool", "copy/tool"]),  # app/main.cpp; the command-line front ends
 ]
 
 # Folders outside the program: they may include anything and are not checked.

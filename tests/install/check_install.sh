@@ -19,11 +19,11 @@ usr=$stage/usr
 for f in bin/orbelune bin/orbelune-cat libexec/orbelune/orbelune-cat-full libexec/orbelune/orbelune-cat-print \
          share/applications/org.orbelune.orbelune.desktop share/solid/actions/orbelune-audiocd.desktop \
          share/metainfo/org.orbelune.orbelune.metainfo.xml share/icons/hicolor/scalable/apps/orbelune.svg \
-         share/man/man1/orbelune.1 share/man/man1/orbelune-cat.1 share/orbelune/demo/orbelune-demo.cue; do
+         share/man/man1/orbelune.1 share/man/man1/orbelune-cat.1 share/man/man1/orbelune-copy.1 share/orbelune/demo/orbelune-demo.cue; do
   [ -e "$usr/$f" ] || fail "not installed: $f"
 done
 # Only the programs a user runs are commands; the helpers of orbelune-cat are not.
-[ "$(ls "$usr/bin" | tr '\n' ' ')" = "orbelune orbelune-cat " ] || fail "bin/ holds $(ls "$usr/bin" | tr '\n' ' ')"
+[ "$(ls "$usr/bin" | tr '\n' ' ')" = "orbelune orbelune-cat orbelune-copy " ] || fail "bin/ holds $(ls "$usr/bin" | tr '\n' ' ')"
 for size in 16 22 24 32 48 64 128 256; do
   png=$usr/share/icons/hicolor/${size}x${size}/apps/orbelune.png
   # The PNG header's width and height (big-endian, bytes 16-23) must be the folder's size.
