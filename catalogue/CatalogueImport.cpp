@@ -404,11 +404,7 @@ TImportResult TImporter::Run(const TTransferProgress& Progress) {
     // The disc in the drive is held in memory with its blob positions: after its record changed here it is
     // loaded again, so that its next save does not write over blocks that now belong to the import.
     if (!FCat.CurrentDiscCode.empty() && saved.count(FCat.CurrentDiscCode)) {
-        TDiscToc toc;
-        toc.TrackCount = FCat.CurrentDisc.TrackCount;
-        toc.TrackLengths = FCat.CurrentDisc.TrackLengths;
-        toc.TotalTime = FCat.CurrentDisc.TotalTime;
-        FCat.DiscInserted(FCat.CurrentDiscCode, toc);
+        FCat.DiscInserted(FCat.CurrentDiscCode, TocOf(FCat.CurrentDisc));
     }
     if (Progress) Progress(100);
     return FResult;

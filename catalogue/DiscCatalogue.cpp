@@ -429,10 +429,7 @@ TCatalogueResult TDiscCatalogue::ReloadCurrentDisc() {
     std::string memo;
     TDiscKeys keys;
     std::int32_t recNo = 0;
-    TDiscToc toc;
-    toc.TrackCount = CurrentDisc.TrackCount;
-    toc.TrackLengths = CurrentDisc.TrackLengths;
-    toc.TotalTime = CurrentDisc.TotalTime;
+    const TDiscToc toc = TocOf(CurrentDisc);
     const std::string before = FilesStamp();
     TCatalogueResult result = LoadDiscWithVolumes(CurrentDiscCode, rec, grid, memo, keys, recNo, toc,
                                                   CurrentDisc.VolumeLeft, CurrentDisc.VolumeRight);

@@ -27,6 +27,12 @@ struct TDiscToc {
     TMinSec TotalTime = 0;
 };
 
+// The track data a stored record holds, as the drive would report it: what a record reloaded from the
+// store keeps when it has none of its own yet.
+inline TDiscToc TocOf(const TDiscRecord& Rec) {
+    return {Rec.TrackCount, Rec.TrackLengths, Rec.TotalTime};
+}
+
 // Rebuild progress in percent (0 to 100); the window shows it as its gauge.
 using TRebuildProgress = std::function<void(int Percent)>;
 

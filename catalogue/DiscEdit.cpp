@@ -103,10 +103,7 @@ TCatalogueResult TDiscEdit::ReloadStored() {
     std::string Memo;
     TDiscKeys Keys;
     std::int32_t RecNo = 0;
-    TDiscToc Toc;
-    Toc.TrackCount = EditRecord.TrackCount;
-    Toc.TrackLengths = EditRecord.TrackLengths;
-    Toc.TotalTime = EditRecord.TotalTime;
+    const TDiscToc Toc = TocOf(EditRecord);
     const TCatalogueResult Read =
         FCatalogue.ReadStoredDisc(EditRecord.DiscCode, Rec, Grid, Memo, Keys, RecNo, Toc);
     if (!Read || RecNo == 0) return Read;
